@@ -1,0 +1,13 @@
+# tamrik_add_test(NAME SOURCES a.cpp b.cpp LIBS lib... [LABELS threads x11 ...])
+# One GoogleTest program, its cases registered one by one with CTest.
+find_package(GTest REQUIRED)
+include(GoogleTest)
+
+function(tamrik_add_test name)
+  cmake_parse_arguments(T "" "" "SOURCES;LIBS;LABELS" ${ARGN})
+  add_executable(${name} ${T_SOURCES})
+  target_link_libraries(${name} PRIVATE ${T_LIBS} GTest::gtest GTest::gtest_main)
+  target_include_directories(${name} PRIVATE ${PROJECT_SOURCE_DIR} ${PROJECT_SOURCE_DIR}/tests)
+  gtest_discover_tests(${name} DISCOVERY_MODE PRE_TEST PROPERTIES LABELS "${T_LABELS}"
+                       DISCOVERY_TIMEOUT 60)
+endfunction()

@@ -1,0 +1,16 @@
+#!/usr/bin/env bash
+# Installs the Debian packages the build, the tools and the tests need, once.
+set -euo pipefail
+packages=(build-essential cmake pkg-config libgtest-dev libgmock-dev libbenchmark-dev
+          libx11-dev libxext-dev libxtst-dev libpng-dev libsndfile1-dev
+          libfreetype-dev libfontconfig-dev fonts-liberation xvfb xauth)
+missing=()
+for p in "${packages[@]}"; do
+  dpkg -s "$p" >/dev/null 2>&1 || missing+=("$p")
+done
+if [ ${#missing[@]} -gt 0 ]; then
+  echo "installing: ${missing[*]}"
+  export DEBIAN_FRONTEND=noninteractive
+  apt-get update -qq
+  apt-get install -y -qq "${missing[@]}" >/dev/null
+fi
