@@ -12,7 +12,7 @@ namespace vst {
 
 class AudioEffect {
 public:
-    AudioEffect(audioMasterCallback audioMaster, int32_t numPrograms, int32_t numParams);
+    AudioEffect(audioMasterCallback master, int32_t programs, int32_t params);
     virtual ~AudioEffect();
     AudioEffect(const AudioEffect&) = delete;
     AudioEffect& operator=(const AudioEffect&) = delete;

@@ -21,8 +21,8 @@ struct VstFileSelect;
 
 class AudioEffectX : public AudioEffect {
 public:
-    AudioEffectX(audioMasterCallback audioMaster, int32_t numPrograms, int32_t numParams)
-        : AudioEffect(audioMaster, numPrograms, numParams) {}
+    AudioEffectX(audioMasterCallback master, int32_t programs, int32_t params)
+        : AudioEffect(master, programs, params) {}
 
     // Audio thread: asks the host for MIDI (audioMasterWantMidi).
     void wantEvents(int32_t filter = 1);

@@ -1,0 +1,39 @@
+// The library's entry point. A host finds VSTPluginMain (older hosts: main),
+// calls it once per instance with its callback and keeps the record it gets.
+//
+// Floating point: the library changes no floating-point state. Linux starts
+// every thread with all exceptions masked and rounding to nearest, which is
+// what the sound relies on; no arithmetic here may trap.
+#include <new>
+
+#include "plugin/EditorFactory.h"
+#include "synth/AVstXSynth.h"
+
+namespace {
+
+vst::AEffect* createInstance(vst::audioMasterCallback audioMaster) {
+    if (!audioMaster) return nullptr;
+    if (audioMaster(nullptr, vst::audioMasterVersion, 0, 0, nullptr, 0.0f) == 0) return nullptr;
+    auto* synth = new (std::nothrow) tamrik::AVstXSynth(audioMaster, tamrik::editorFactory());
+    return synth ? synth->getAeffect() : nullptr;
+}
+
+}  // namespace
+
+extern "C" {
+
+__attribute__((visibility("default"))) vst::AEffect* VSTPluginMain(
+    vst::audioMasterCallback audioMaster) {
+    return createInstance(audioMaster);
+}
+
+// The same entry under the name older hosts look up. A C++ function cannot be
+// called main with this signature, so the name is given to the assembler.
+__attribute__((visibility("default"))) vst::AEffect* legacyMain(
+    vst::audioMasterCallback audioMaster) __asm__("main");
+
+vst::AEffect* legacyMain(vst::audioMasterCallback audioMaster) {
+    return createInstance(audioMaster);
+}
+
+}  // extern "C"

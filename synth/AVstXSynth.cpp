@@ -1,0 +1,157 @@
+#include "synth/AVstXSynth.h"
+
+#include <cstdio>
+#include <cstring>
+
+#include "vst/VstStrings.h"
+
+namespace tamrik {
+
+namespace {
+// CutOff before Env and the sweep times before their scales, so every shared
+// derived value ends computed from the new program's values.
+constexpr int32_t kProgramLoadOrder[kNumParameters] = {4,  5,  6,  7,  0,  1,  3,  2,
+                                                       8,  9,  11, 12, 13, 14, 15, 10,
+                                                       16, 17, 18, 19, 20, 21};
+}  // namespace
+
+AVstXSynth::AVstXSynth(vst::audioMasterCallback master, EditorFactory makeEditor)
+    : AudioEffectX(master, kNumPrograms, kNumParameters) {
+    if (makeEditor) setEditor(makeEditor(this));
+    for (int32_t i = 0; i < kNumPrograms; ++i) {
+        programs[i] = std::make_unique<VstXSynthProgram>();
+        char name[VstXSynthProgram::kNameSize];
+        std::snprintf(name, sizeof name, "init%d", static_cast<int>(i + 1));
+        programs[i]->setName(name);
+    }
+    engine.initEngine();
+    params.setPhasePerHertz(sampleRate);
+    setProgram(0);
+    if (master) {
+        setNumInputs(0);
+        setNumOutputs(2);
+        canProcessReplacing(true);
+        hasVu(false);
+        hasClip(false);
+        isSynth(true);
+        setUniqueID(kUniqueId);
+    }
+    suspend();
+}
+
+AVstXSynth::~AVstXSynth() {
+    // The form goes first, while the instrument it talks to still exists.
+    vst::AEffEditor* ownEditor = editor;
+    setEditor(nullptr);
+    delete ownEditor;
+}
+
+void AVstXSynth::setSampleRate(float rate) {
+    AudioEffectX::setSampleRate(rate);
+    params.setPhasePerHertz(rate);
+    // Recompute lengths, sweeps, cutoff and octave for the new rate at once,
+    // so a note sounds the same whatever order the host sets things in.
+    params.recomputeAll(rate);
+}
+
+void AVstXSynth::setBlockSize(int32_t size) { AudioEffectX::setBlockSize(size); }
+
+void AVstXSynth::setParameter(int32_t index, float value) {
+    if (!isParameterIndex(index)) return;
+    programs[curProgram]->setValue(index, value);
+    params.set(index, value, sampleRate);
+}
+
+float AVstXSynth::getParameter(int32_t index) { return params.get(index); }
+
+void AVstXSynth::process(float** /*inputs*/, float** outputs, int32_t sampleFrames) {
+    if (sampleFrames <= 0 || !outputs || !outputs[0] || !outputs[1]) return;
+    engine.render(outputs[0], outputs[1], sampleFrames);
+}
+
+void AVstXSynth::processReplacing(float** /*inputs*/, float** outputs, int32_t sampleFrames) {
+    if (sampleFrames <= 0 || !outputs || !outputs[0] || !outputs[1]) return;
+    std::memset(outputs[0], 0, sizeof(float) * static_cast<size_t>(sampleFrames));
+    std::memset(outputs[1], 0, sizeof(float) * static_cast<size_t>(sampleFrames));
+    engine.render(outputs[0], outputs[1], sampleFrames);
+}
+
+int32_t AVstXSynth::processEvents(vst::VstEvents* events) { return engine.processEvents(events); }
+
+void AVstXSynth::setProgram(int32_t program) {
+    if (!isProgramNumber(program)) return;
+    curProgram = program;
+    const VstXSynthProgram& p = *programs[program];
+    for (int32_t index : kProgramLoadOrder) setParameter(index, p.value(index));
+}
+
+void AVstXSynth::setProgramName(char* name) {
+    if (name) programs[curProgram]->setName(name);
+}
+
+void AVstXSynth::getProgramName(char* name) {
+    vst::copyString(name, programs[curProgram]->name(), vst::kVstMaxProgNameLen);
+}
+
+void AVstXSynth::getParameterLabel(int32_t /*index*/, char* label) {
+    vst::copyString(label, "/1", vst::kVstMaxParamStrLen);
+}
+
+void AVstXSynth::getParameterDisplay(int32_t index, char* text) {
+    if (isParameterIndex(index))
+        vst::formatParameterValue(params.get(index), text, vst::kVstMaxParamStrLen);
+    else
+        vst::copyString(text, "", vst::kVstMaxParamStrLen);
+}
+
+void AVstXSynth::getParameterName(int32_t index, char* text) {
+    vst::copyString(text, isParameterIndex(index) ? kParameterTable[index].name : "",
+                    vst::kVstMaxParamStrLen);
+}
+
+void AVstXSynth::resume() { wantEvents(1); }
+
+bool AVstXSynth::getProgramNameIndexed(int32_t /*category*/, int32_t index, char* text) {
+    if (!isProgramNumber(index)) return false;
+    vst::copyString(text, programs[index]->name(), vst::kVstMaxProgNameLen);
+    return true;
+}
+
+bool AVstXSynth::copyProgram(int32_t destination) {
+    if (!isProgramNumber(destination)) return false;
+    programs[destination]->copyFrom(*programs[curProgram]);
+    return true;
+}
+
+bool AVstXSynth::getOutputProperties(int32_t index, vst::VstPinProperties* properties) {
+    if (index < 0 || index >= 2 || !properties) return false;
+    std::snprintf(properties->label, sizeof properties->label, "Tamrik %d",
+                  static_cast<int>(index + 1));
+    properties->flags = vst::kVstPinIsActive | vst::kVstPinIsStereo;
+    return true;
+}
+
+bool AVstXSynth::getEffectName(char* name) {
+    vst::copyString(name, "DrumTamrik", vst::kVstMaxEffectNameLen);
+    return true;
+}
+
+bool AVstXSynth::getVendorString(char* text) {
+    vst::copyString(text, "Quenmar", vst::kVstMaxVendorStrLen);
+    return true;
+}
+
+bool AVstXSynth::getProductString(char* text) {
+    vst::copyString(text, "Drum Synth Tamrik", vst::kVstMaxProductStrLen);
+    return true;
+}
+
+int32_t AVstXSynth::canDo(char* text) {
+    if (!text) return -1;
+    return (std::strcmp(text, "receiveVstEvents") == 0 ||
+            std::strcmp(text, "receiveVstMidiEvent") == 0)
+               ? 1
+               : -1;
+}
+
+}  // namespace tamrik

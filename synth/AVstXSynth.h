@@ -1,0 +1,66 @@
+// The instrument as the host sees it: identity, 22 parameters, 32 programs,
+// capabilities and pins, and the audio and event entries, which it hands to
+// the engine (SynthParameters for values, DrumVoices for the sound). It is
+// the only class here that knows the plug-in format.
+//
+// Threads: the audio thread calls processEvents, process and
+// processReplacing, one at a time; parameter calls come from any thread;
+// everything else from the host's UI thread.
+#pragma once
+
+#include <memory>
+
+#include "synth/DrumVoices.h"
+#include "synth/Parameters.h"
+#include "synth/VstXSynthProgram.h"
+#include "vst/AudioEffectX.h"
+
+namespace tamrik {
+
+class AVstXSynth : public vst::AudioEffectX {
+public:
+    static constexpr int32_t kNumPrograms = 32;
+    static constexpr int32_t kUniqueId = vst::CCONST('T', 'm', 'R', 'k');
+
+    // The editor is made by whoever links one in, so that the engine never
+    // depends on the GUI; without a factory the instrument has no editor.
+    using EditorFactory = vst::AEffEditor* (*)(AVstXSynth* synth);
+
+    explicit AVstXSynth(vst::audioMasterCallback master, EditorFactory makeEditor = nullptr);
+    ~AVstXSynth() override;
+
+    void setSampleRate(float sampleRate) override;
+    void setBlockSize(int32_t blockSize) override;
+    void setParameter(int32_t index, float value) override;    // any thread
+    float getParameter(int32_t index) override;                // any thread
+    void process(float** inputs, float** outputs, int32_t sampleFrames) override;
+    void processReplacing(float** inputs, float** outputs, int32_t sampleFrames) override;
+    int32_t processEvents(vst::VstEvents* events) override;    // audio thread
+    void setProgram(int32_t program) override;
+    void setProgramName(char* name) override;
+    void getProgramName(char* name) override;
+    void getParameterLabel(int32_t index, char* label) override;
+    void getParameterDisplay(int32_t index, char* text) override;
+    void getParameterName(int32_t index, char* text) override;
+    void resume() override;
+    bool getProgramNameIndexed(int32_t category, int32_t index, char* text) override;
+    bool copyProgram(int32_t destination) override;
+    bool getOutputProperties(int32_t index, vst::VstPinProperties* properties) override;
+    bool getEffectName(char* name) override;
+    bool getVendorString(char* text) override;
+    bool getProductString(char* text) override;
+    int32_t getVendorVersion() override { return 1; }
+    int32_t canDo(char* text) override;
+
+    const SynthParameters& parameters() const { return params; }
+    const DrumVoices& voices() const { return engine; }
+
+private:
+    static bool isProgramNumber(int32_t n) { return n >= 0 && n < kNumPrograms; }
+
+    SynthParameters params;
+    DrumVoices engine{params};
+    std::unique_ptr<VstXSynthProgram> programs[kNumPrograms];
+};
+
+}  // namespace tamrik

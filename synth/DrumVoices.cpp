@@ -1,0 +1,246 @@
+// Numeric rules, kept literally so that another implementation of the same
+// design reproduces the output bit for bit: products and sums are formed in
+// double from the float and int32 operands and rounded to float only where a
+// single is stored; float-to-integer conversions are RoundEven; the filter
+// state is 32-bit integer arithmetic that wraps around instead of overflowing.
+#include "synth/DrumVoices.h"
+
+#include <algorithm>
+#include <cmath>
+#include <cstddef>
+
+#include "common/RoundEven.h"
+#include "synth/WaveTables.h"
+
+namespace tamrik {
+
+namespace {
+
+int32_t add(int32_t a, int32_t b) {
+    return static_cast<int32_t>(static_cast<uint32_t>(a) + static_cast<uint32_t>(b));
+}
+int32_t sub(int32_t a, int32_t b) {
+    return static_cast<int32_t>(static_cast<uint32_t>(a) - static_cast<uint32_t>(b));
+}
+int32_t product(int32_t state, float factor) {
+    return roundEven(static_cast<double>(state) * static_cast<double>(factor));
+}
+int32_t select(int32_t type, int32_t low, int32_t band, int32_t high) {
+    return type == 0 ? low : (type == 1 ? band : high);
+}
+
+// Section 1 feeds oscillator 1, section 2 oscillator 2; ring and FM read the
+// plain wave.
+constexpr int32_t kPlain = 0, kOsc1Section = 1, kOsc2Section = 2;
+
+}  // namespace
+
+DrumVoices::DrumVoices(const SynthParameters& parameters) : params(parameters) {}
+
+void DrumVoices::initEngine() {
+    WaveTables::build();
+    for (Voice& v : voices) {
+        v.stage = stageIdle;
+        v.attackCount = v.holdCount = v.releaseCount = 0;
+        v.phase1 = v.phase2 = 0.0f;
+    }
+    nextVoice_ = 0;
+    filters[0] = &DrumVoices::filterLight;
+    filters[1] = &DrumVoices::filterMiddle;
+    filters[2] = &DrumVoices::filterHeavy;
+}
+
+int32_t DrumVoices::processEvents(const vst::VstEvents* events) {
+    if (!events) return 0;
+    // The list runs past the two entries the record declares; step through it
+    // by address rather than by indexing the declared array.
+    const auto* list = reinterpret_cast<vst::VstEvent* const*>(
+        reinterpret_cast<const char*>(events) + offsetof(vst::VstEvents, events));
+    for (int32_t i = 0; i < events->numEvents; ++i) {
+        const vst::VstEvent* event = list[i];
+        if (!event || event->type != vst::kVstMidiType) continue;
+        const auto* midi = reinterpret_cast<const vst::VstMidiEvent*>(event);
+        const auto* data = reinterpret_cast<const uint8_t*>(midi->midiData);
+        const int32_t status = data[0] & 0xF0;
+        if (status == 0x90) {
+            if (++nextVoice_ > lastVoice) nextVoice_ = 0;
+            // A host sends deltaFrames >= 0; a negative one would skip the attack.
+            noteOn(data[1] & 0x7F, data[2] & 0x7F, std::max(midi->deltaFrames, 0), nextVoice_);
+        } else if (status == 0xB0 && data[1] == 126) {
+            allSoundOff();
+        }
+    }
+    return 1;
+}
+
+void DrumVoices::allSoundOff() {
+    for (Voice& v : voices) v.stage = stageIdle;
+}
+
+void DrumVoices::noteOn(int32_t note, int32_t velocity, int32_t deltaFrames, int32_t index) {
+    const DerivedValues& d = params.derived();
+    Voice& v = voices[index];
+    v.note = note;
+    v.velocity = velocity;
+    v.voiceGain = static_cast<float>(velocity * static_cast<double>(d.volumeGain.get()));
+    v.stage = sub(1, deltaFrames);
+    v.attackCount = v.holdCount = v.releaseCount = 0;
+    v.sweep1Left = d.sweep1Length.get();
+    v.sweep2Left = d.sweep2Length.get();
+    v.low1 = v.band1 = v.high1 = v.smooth = v.low2 = v.band2 = v.high2 = 0;
+    v.cutoffBase = static_cast<float>((velocity + 128) * static_cast<double>(d.cutoffFactor.get()) *
+                                      note / 32768);
+    setVoicePitch(index);
+}
+
+void DrumVoices::setVoicePitch(int32_t index) {
+    const DerivedValues& d = params.derived();
+    Voice& v = voices[index];
+    v.baseInc1 = static_cast<float>(static_cast<double>(WaveTables::noteFrequency(v.note & 0x7F)) *
+                                    d.octaveFactor.get());
+    v.baseInc2 = v.baseInc1;
+    v.sweepStep1 = static_cast<float>(static_cast<double>(v.baseInc1) * d.sweep1Rate.get());
+    v.sweepStep2 = static_cast<float>(static_cast<double>(v.baseInc2) * d.sweep2Rate.get());
+}
+
+void DrumVoices::render(float* out1, float* out2, int32_t sampleFrames) {
+    // Sample-major: every voice advances one sample before the next sample, so
+    // each voice starts and ends on its exact sample.
+    for (int32_t n = 0; n < sampleFrames; ++n) {
+        for (Voice& v : voices) {
+            if (v.stage > 0)
+                renderVoice(out1 + n, out2 + n, v);
+            else if (v.stage != stageIdle)
+                ++v.stage;
+        }
+    }
+}
+
+namespace {
+
+// One oscillator's increment for this sample: the sweep adds a share that
+// falls linearly to zero over the sweep's length.
+float increment(int32_t& sweepLeft, float sweepStep, float baseInc) {
+    if (sweepLeft > 0) {
+        const float inc = static_cast<float>(sweepLeft * static_cast<double>(sweepStep) + baseInc);
+        --sweepLeft;
+        return inc;
+    }
+    return baseInc;
+}
+
+// The phase is read first and wrapped after, on the rounded read position.
+// An increment of 4096 or more would outrun the single wrap and leave the
+// phase climbing for good (phases are never reset), so a phase that reaches
+// 8192 is folded back; below that increment this never acts.
+float advance(float phase, float inc, int32_t readIndex) {
+    phase = static_cast<float>(static_cast<double>(phase) + inc);
+    if (readIndex & 4096) phase -= 4096.0f;
+    if (phase >= 8192.0f) phase = std::fmod(phase, 4096.0f);
+    return phase;
+}
+
+}  // namespace
+
+void DrumVoices::renderVoice(float* out1, float* out2, Voice& v) {
+    const DerivedValues& d = params.derived();
+
+    // Oscillators.
+    const float inc1 = increment(v.sweep1Left, v.sweepStep1, v.baseInc1);
+    const float inc2 = increment(v.sweep2Left, v.sweepStep2, v.baseInc2);
+    const int32_t i1 = roundEven(v.phase1);
+    const int32_t i2 = roundEven(v.phase2);
+    const int32_t wave1 = d.osc1Wave.get();
+    const int32_t wave2 = d.osc2Wave.get();
+    double s1 = WaveTables::at(wave1, kOsc1Section, i1);
+    double s2 = WaveTables::at(wave2, kOsc2Section, i2);
+    if (d.ringOn.get()) s1 = s1 * WaveTables::at(wave2, kPlain, i2);
+    if (d.fmOn.get()) s2 = 0.5 * WaveTables::at(wave1, kPlain, roundEven(i1 + 2046 * s2));
+    const int32_t mixed = add(roundEven(d.mix1.get() * s1), roundEven(d.mix2.get() * s2));
+    v.phase1 = advance(v.phase1, inc1, i1);
+    v.phase2 = advance(v.phase2, inc2, i2);
+
+    // Envelope: the stage test comes before the value, so the sample on which
+    // a stage ends still takes that stage's formula.
+    float env = 0.0f;
+    switch (v.stage) {
+        case 1:
+            if (v.attackCount >= d.attackLength.get()) v.stage = 2;
+            env = static_cast<float>(v.attackCount * static_cast<double>(d.attackStep.get()));
+            v.attackCount = add(v.attackCount, 1);
+            break;
+        case 2:
+            if (v.holdCount >= d.holdLength.get()) v.stage = 3;
+            env = 1.0f;
+            v.holdCount = add(v.holdCount, 1);
+            break;
+        default: {
+            const int32_t releaseLength = d.releaseLength.get();
+            if (v.releaseCount >= releaseLength) v.stage = stageIdle;
+            env = static_cast<float>(
+                static_cast<double>(static_cast<int64_t>(releaseLength) - v.releaseCount) *
+                d.releaseStep.get());
+            v.releaseCount = add(v.releaseCount, 1);
+            break;
+        }
+    }
+    env = std::min(std::max(env, 0.0f), 1.0f);
+    const int32_t curve = d.curveMode.get();
+    if (curve == 1)
+        env = env * env;
+    else if (curve == 2)
+        env = std::sqrt(env);
+
+    // Filter, its coefficient following the envelope, the note and the velocity.
+    const float f = static_cast<float>(
+        std::min((static_cast<double>(d.envDepth.get()) + env) * v.cutoffBase, 0.785));
+    int32_t y = (this->*filters[d.filterWeight.get()])(v, mixed, f, d.filterType.get(),
+                                                      d.damping.get());
+
+    // Clip, then scale back up to full scale.
+    if (params.get(kClip) < 1.0f) {
+        int64_t clipped = y;
+        if (roundEven(params.get(kMulti)) == 1) {
+            const int64_t magnitude = std::max<int64_t>(clipped < 0 ? -clipped : clipped,
+                                                        d.clipFloor.get());
+            clipped = clipped > 0 ? magnitude : (clipped < 0 ? -magnitude : 0);
+        }
+        const int64_t ceiling = d.clipCeiling.get();
+        clipped = std::min(std::max(clipped, -ceiling), ceiling);
+        y = roundEven(static_cast<double>(clipped) * d.clipMakeup.get());
+    }
+
+    const float out = static_cast<float>(static_cast<double>(y) * env * v.voiceGain);
+    *out1 = *out1 + out;
+    *out2 = *out2 + out;
+}
+
+// A state-variable stage in integers.
+int32_t DrumVoices::filterLight(Voice& v, int32_t x, float f, int32_t type, float damping) {
+    v.high1 = sub(sub(x, product(v.band1, damping)), v.low1);
+    v.band1 = add(v.band1, product(v.high1, f));
+    v.low1 = add(v.low1, product(v.band1, f));
+    return select(type, v.low1, v.band1, v.high1);
+}
+
+// The first stage, then a one-pole stage.
+int32_t DrumVoices::filterMiddle(Voice& v, int32_t x, float f, int32_t type, float damping) {
+    const int32_t y1 = filterLight(v, x, f, type, damping);
+    v.high2 = sub(y1, v.smooth);
+    v.band2 = y1;
+    v.low2 = add(product(sub(y1, v.smooth), f), v.smooth);
+    const int32_t y = select(type, v.low2, v.band2, v.high2);
+    v.smooth = v.low2;
+    return y;
+}
+
+// Two equal state-variable stages in series.
+int32_t DrumVoices::filterHeavy(Voice& v, int32_t x, float f, int32_t type, float damping) {
+    const int32_t y1 = filterLight(v, x, f, type, damping);
+    v.high2 = sub(sub(y1, product(v.band2, damping)), v.low2);
+    v.band2 = add(v.band2, product(v.high2, f));
+    v.low2 = add(v.low2, product(v.band2, f));
+    return select(type, v.low2, v.band2, v.high2);
+}
+
+}  // namespace tamrik

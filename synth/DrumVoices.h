@@ -1,0 +1,67 @@
+// The sound: 17 voices handed out in rotation, each running two sweeping
+// table oscillators (with ring and FM), an attack-hold-release envelope with
+// its curve, one of three fixed-point resonant filters, the clip stage and the
+// gain. Everything here runs on the audio thread; it reads the parameters'
+// derived values, which the UI thread may change between two samples.
+#pragma once
+
+#include <cstdint>
+
+#include "synth/Parameters.h"
+#include "vst/AEffect.h"
+
+namespace tamrik {
+
+class DrumVoices {
+public:
+    static constexpr int32_t kVoices = 17;
+    static constexpr int32_t lastVoice = kVoices - 1;
+    static constexpr int32_t stageIdle = static_cast<int32_t>(0xF0000001u);
+
+    struct Voice {
+        float phase1 = 0, phase2 = 0;  // never reset: a reused voice starts where it left off
+        int32_t note = 0, velocity = 0;
+        int32_t low1 = 0, band1 = 0, high1 = 0, low2 = 0, band2 = 0, high2 = 0, smooth = 0;
+        int32_t attackCount = 0, holdCount = 0, releaseCount = 0;
+        int32_t sweep1Left = 0, sweep2Left = 0;
+        // 1 attack, 2 hold, 3 release, stageIdle silent, any other value <= 0
+        // counts up once per sample towards its start.
+        int32_t stage = stageIdle;
+        float cutoffBase = 0, baseInc1 = 0, baseInc2 = 0, sweepStep1 = 0, sweepStep2 = 0;
+        float voiceGain = 0;
+    };
+
+    explicit DrumVoices(const SynthParameters& parameters);
+
+    // initEngine: builds the shared tables and puts every voice to rest.
+    void initEngine();
+
+    // Note-ons take the next voice in turn; controller 126 silences all.
+    // Everything else, note-off included, is ignored. Answers 1.
+    int32_t processEvents(const vst::VstEvents* events);
+    void noteOn(int32_t note, int32_t velocity, int32_t deltaFrames, int32_t voice);
+    void setVoicePitch(int32_t voice);
+    void allSoundOff();
+
+    // The block loop: adds every voice's output to both channels, sample by
+    // sample, counting waiting voices towards their start.
+    void render(float* out1, float* out2, int32_t sampleFrames);
+
+    const Voice& voice(int32_t v) const { return voices[v]; }
+    int32_t nextVoice() const { return nextVoice_; }
+
+private:
+    using FilterRoutine = int32_t (DrumVoices::*)(Voice& v, int32_t x, float f, int32_t type,
+                                                  float damping);
+    void renderVoice(float* out1, float* out2, Voice& v);
+    int32_t filterLight(Voice& v, int32_t x, float f, int32_t type, float damping);
+    int32_t filterMiddle(Voice& v, int32_t x, float f, int32_t type, float damping);
+    int32_t filterHeavy(Voice& v, int32_t x, float f, int32_t type, float damping);
+
+    const SynthParameters& params;
+    Voice voices[kVoices];
+    int32_t nextVoice_ = 0;
+    FilterRoutine filters[3] = {};
+};
+
+}  // namespace tamrik

@@ -1,0 +1,79 @@
+// The instrument's 22 parameters in one place: their table (index, name,
+// default, slot in a program record) and the derived values each one
+// recomputes when it is set. The renderer reads only the derived values.
+//
+// Threads: the UI thread (editor, host automation) writes while the audio
+// thread renders, so every value is its own relaxed 32-bit atomic: the
+// renderer sees each one old or new, never torn. A change that recomputes
+// several values (Clip, Env, a sweep pair) may be seen half-applied for one
+// sample, which is harmless.
+#pragma once
+
+#include <atomic>
+#include <cstdint>
+
+namespace tamrik {
+
+enum ParameterIndex : int32_t {
+    kA, kH, kR, kCurve, kCutOff, kQ, kType, kEnv, kWave1, kWave2, kWeight, kW1Time,
+    kW2Time, kW1Scale, kW2Scale, kOscMix, kRing, kFM, kVolume, kClip, kMulti, kOctave,
+    kNumParameters
+};
+
+struct ParameterInfo {
+    const char* name;
+    float defaultValue;
+    int32_t programSlot;  // position in a program record (CutOff first, Octave last)
+};
+
+// Indexed by ParameterIndex.
+extern const ParameterInfo kParameterTable[kNumParameters];
+
+inline bool isParameterIndex(int32_t index) { return index >= 0 && index < kNumParameters; }
+
+enum class Waveform : int32_t { Sine, Saw, Square, Triangle, Noise };
+
+template <typename T>
+struct Shared {  // a relaxed atomic, read and written as a plain value
+    std::atomic<T> v{};
+    T get() const { return v.load(std::memory_order_relaxed); }
+    void set(T x) { v.store(x, std::memory_order_relaxed); }
+};
+
+// What the renderer reads; all recomputed by updateParameter.
+struct DerivedValues {
+    Shared<int32_t> attackLength, holdLength, releaseLength, sweep1Length, sweep2Length;
+    Shared<int32_t> curveMode, filterWeight, filterType, clipFloor, clipCeiling, mix1, mix2;
+    Shared<int32_t> osc1Wave, osc2Wave;  // Waveform
+    Shared<float> attackStep, releaseStep, cutoffFactor, damping, envDepth, sweep1Rate,
+        sweep2Rate, volumeGain, clipLevel, clipMakeup, octaveFactor;
+    Shared<bool> ringOn, fmOn;
+};
+
+class SynthParameters {
+public:
+    SynthParameters();
+
+    float get(int32_t index) const;  // 0.0 outside 0..21
+    // Stores the value as given (no clamping) and recomputes its row.
+    void set(int32_t index, float value, float sampleRate);
+    // Recomputes every derived value from the current values.
+    void recomputeAll(float sampleRate);
+    void setPhasePerHertz(float sampleRate);
+
+    const DerivedValues& derived() const { return d; }
+    float phasePerHertz() const { return phasePerHertz_.get(); }
+
+private:
+    void updateParameter(int32_t index, float sampleRate);
+    void updateCutoff(float sampleRate);
+    void updateSweep1(float sampleRate);
+    void updateSweep2(float sampleRate);
+    float value(ParameterIndex index) const { return values[index].get(); }
+
+    Shared<float> values[kNumParameters];
+    Shared<float> phasePerHertz_;
+    DerivedValues d;
+};
+
+}  // namespace tamrik

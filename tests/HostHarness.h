@@ -1,0 +1,76 @@
+// A test host: loads the built DrumTamrik.so with dlopen exactly as a DAW
+// does, finds VSTPluginMain (else main), keeps the record, calls the five
+// entries through it and records every request the instrument makes of the
+// host. Tests of what a host sees go through this, not through C++ calls.
+#pragma once
+
+#include <cstdint>
+#include <functional>
+#include <mutex>
+#include <vector>
+
+#include "vst/AEffect.h"
+
+namespace tamrik::test {
+
+struct HostRequest {
+    vst::AEffect* effect;
+    int32_t opcode;
+    int32_t index;
+    intptr_t value;
+    void* ptr;
+    float opt;
+};
+
+using PluginEntry = vst::AEffect* (*)(vst::audioMasterCallback);
+
+// The library, loaded once per process; nil entry names are looked up by dlsym.
+void* pluginLibrary();
+PluginEntry pluginEntry(const char* symbol);
+
+class HostHarness {
+public:
+    // Calls the entry; `effect()` is nil when the entry answered nil.
+    explicit HostHarness(const char* entrySymbol = "VSTPluginMain", intptr_t versionAnswer = 2400);
+    ~HostHarness();
+    HostHarness(const HostHarness&) = delete;
+    HostHarness& operator=(const HostHarness&) = delete;
+
+    vst::AEffect* effect() const { return effect_; }
+    intptr_t dispatch(int32_t opcode, int32_t index = 0, intptr_t value = 0, void* ptr = nullptr,
+                      float opt = 0.0f);
+    intptr_t close();  // effClose; the record is gone afterwards
+
+    void setParameter(int32_t index, float value);
+    float getParameter(int32_t index);
+    void processReplacing(float* left, float* right, int32_t frames);
+    void process(float* left, float* right, int32_t frames);
+
+    // One MIDI message at deltaFrames through effProcessEvents.
+    intptr_t sendMidi(uint8_t status, uint8_t data1, uint8_t data2, int32_t deltaFrames = 0);
+    intptr_t sendEvents(const std::vector<vst::VstMidiEvent>& events);
+    static vst::VstMidiEvent midi(uint8_t status, uint8_t data1, uint8_t data2,
+                                  int32_t deltaFrames = 0);
+
+    // Renders frames samples in blocks of `block`, left channel only
+    // (both channels always carry the same signal).
+    std::vector<float> render(int32_t frames, int32_t block = 64);
+
+    std::vector<HostRequest> requests() const;
+    std::vector<HostRequest> requests(int32_t opcode) const;
+    void clearRequests();
+    // Answers for host requests; the default answers only audioMasterVersion.
+    std::function<intptr_t(const HostRequest&)> answer;
+
+private:
+    static intptr_t callback(vst::AEffect* effect, int32_t opcode, int32_t index, intptr_t value,
+                             void* ptr, float opt);
+    intptr_t onRequest(const HostRequest& request);
+
+    vst::AEffect* effect_ = nullptr;
+    intptr_t versionAnswer_;
+    mutable std::mutex mutex_;
+    std::vector<HostRequest> requests_;
+};
+
+}  // namespace tamrik::test
