@@ -1,0 +1,20 @@
+// Writes a rendered buffer as a stereo WAV file through libsndfile, as 16- or
+// 24-bit integers or 32-bit floats. Integer formats clip at full scale rather
+// than wrap around.
+#pragma once
+
+#include <string>
+
+#include "CommandLine.h"
+#include "StereoBuffer.h"
+
+namespace tamrik::render {
+
+class WavWriter {
+public:
+    // Throws ToolError naming `shownPath`, the name the user knows the file by.
+    static void write(const std::string& path, const std::string& shownPath,
+                      const StereoBuffer& audio, SampleFormat format);
+};
+
+}  // namespace tamrik::render

@@ -1,0 +1,199 @@
+// tamrik-render: plays a MIDI file, or the built-in demo groove, through the
+// DrumTamrik plug-in and writes a WAV file; or exports every factory preset as
+// a one-shot. Every failure is one line on stderr and exit status 2, and no
+// output file is left behind (they are committed only at the very end).
+#include <cerrno>
+#include <chrono>
+#include <cstring>
+#include <cmath>
+#include <cstdio>
+#include <filesystem>
+#include <fstream>
+#include <iterator>
+#include <memory>
+#include <new>
+#include <vector>
+
+#include "CommandLine.h"
+#include "DemoGroove.h"
+#include "MidiFileReader.h"
+#include "PendingFile.h"
+#include "PluginLibrary.h"
+#include "ProgressBar.h"
+#include "Renderer.h"
+#include "ToolError.h"
+#include "WavWriter.h"
+#include "WaveformPlot.h"
+
+namespace tamrik::render {
+namespace {
+
+namespace fs = std::filesystem;
+using Clock = std::chrono::steady_clock;
+
+MidiSong readSong(const std::string& path) {
+    std::error_code error;
+    if (fs::is_directory(path, error))
+        throw ToolError(path + ": expected a MIDI file, but this is a folder");
+    std::ifstream in(path, std::ios::binary);
+    if (!in)
+        throw ToolError(path + ": expected a MIDI file, but it cannot be read (" +
+                        std::strerror(errno) + ")");
+    const std::vector<uint8_t> bytes((std::istreambuf_iterator<char>(in)),
+                                     std::istreambuf_iterator<char>());
+    try {
+        return MidiFileReader::parse(bytes);
+    } catch (const MidiError& e) {
+        throw ToolError(path + ": " + e.what());
+    }
+}
+
+RenderSettings settingsOf(const Options& options) {
+    RenderSettings settings;
+    settings.sampleRate = options.sampleRate;
+    settings.blockSize = options.blockSize;
+    settings.program = options.program;
+    settings.params = options.params;
+    settings.tailSeconds = options.tailSeconds;
+    return settings;
+}
+
+std::string levels(const StereoBuffer& audio) {
+    char text[96];
+    std::snprintf(text, sizeof text, "peak %.1f dBFS, RMS %.1f dBFS",
+                  toDecibels(audio.peak()), toDecibels(audio.rms()));
+    return text;
+}
+
+std::string speed(double audioSeconds, Clock::duration took) {
+    const double wall = std::chrono::duration<double>(took).count();
+    char text[48];
+    std::snprintf(text, sizeof text, "%.0fx real time", audioSeconds / std::max(wall, 1e-6));
+    return text;
+}
+
+void listParams(const Options& options, const std::string& pluginPath) {
+    const PluginLibrary library(pluginPath);
+    const PluginInstance instance(library, options.sampleRate, options.blockSize, 0);
+    const std::vector<std::string> names = instance.parameterNames();
+    for (size_t i = 0; i < names.size(); ++i)
+        std::printf("%2zu  %-8s default %.2f\n", i, names[i].c_str(),
+                    static_cast<double>(instance.parameter(static_cast<int32_t>(i))));
+}
+
+void exportPresets(const Options& options, const std::string& pluginPath) {
+    if (options.kit || !options.plotPath.empty() || !options.midiPath.empty())
+        throw ToolError("--export-presets: expected no MIDI file, --kit or --plot with it");
+    std::error_code error;
+    fs::create_directories(options.exportDir, error);
+    if (error || !fs::is_directory(options.exportDir))
+        throw ToolError(options.exportDir + ": expected a folder to write one-shots into (" +
+                        error.message() + ")");
+    const PluginLibrary library(pluginPath);
+    MidiSong note;
+    note.messages.push_back({0, {0x90, options.pitch, options.velocity}, 3});
+
+    std::vector<std::unique_ptr<PendingFile>> files;
+    double longest = 0.0, total = 0.0;
+    float peak = 0.0f;
+    const Clock::time_point begin = Clock::now();
+    for (const FactoryPreset& preset : kFactoryPresets) {
+        files.push_back(std::make_unique<PendingFile>(
+            (fs::path(options.exportDir) / (std::string(preset.name) + ".wav")).string()));
+        Renderer renderer(library, settingsOf(options), {SoundSetup{&preset, {}, {}}});
+        const StereoBuffer audio = renderer.render(note, [](double) {});
+        WavWriter::write(files.back()->temporaryPath(), files.back()->path(), audio,
+                         options.format);
+        longest = std::max(longest, audio.seconds());
+        total += audio.seconds();
+        peak = std::max(peak, audio.peak());
+    }
+    const Clock::duration took = Clock::now() - begin;
+    for (const std::unique_ptr<PendingFile>& file : files) file->commit();
+    if (!options.quiet)
+        std::printf("Wrote %zu one-shots to %s: longest %.2f s, loudest peak %.1f dBFS, %s\n",
+                    files.size(), fs::absolute(options.exportDir).lexically_normal().c_str(),
+                    longest, toDecibels(peak), speed(total, took).c_str());
+}
+
+std::vector<SoundSetup> soundsOf(const Options& options) {
+    std::optional<Kit> kit = options.kit;
+    if (!kit && options.midiPath.empty() && options.preset == nullptr)
+        kit = Kit::parse(kDemoKit, options.pitch);
+    if (!kit) return {SoundSetup{options.preset, {}, {}}};
+    std::vector<SoundSetup> sounds;
+    for (const KitEntry& entry : kit->entries())
+        sounds.push_back({entry.preset, entry.note, entry.pitch});
+    return sounds;
+}
+
+void renderSong(const Options& options, const std::string& pluginPath) {
+    const MidiSong song = options.midiPath.empty() ? demoGroove() : readSong(options.midiPath);
+    std::string outputPath = options.outputPath;
+    if (outputPath.empty())
+        outputPath = options.midiPath.empty()
+                         ? "demo.wav"
+                         : fs::path(options.midiPath).stem().string() + ".wav";
+    PendingFile wav(outputPath);
+    std::unique_ptr<PendingFile> plot;
+    if (!options.plotPath.empty()) plot = std::make_unique<PendingFile>(options.plotPath);
+
+    const PluginLibrary library(pluginPath);
+    Renderer renderer(library, settingsOf(options), soundsOf(options));
+    const Clock::time_point begin = Clock::now();
+    StereoBuffer audio;
+    {
+        ProgressBar progress(!options.quiet);
+        try {
+            audio = renderer.render(song, [&](double done) { progress.update(done); });
+        } catch (const ToolError& e) {
+            throw ToolError((options.midiPath.empty() ? "demo" : options.midiPath) + ": " +
+                            e.what());
+        }
+    }
+    const Clock::duration took = Clock::now() - begin;
+    WavWriter::write(wav.temporaryPath(), wav.path(), audio, options.format);
+    if (plot) WaveformPlot::write(plot->temporaryPath(), plot->path(), audio);
+    wav.commit();
+    if (plot) plot->commit();
+    if (!options.quiet)
+        std::printf("Wrote %s: %.2f s, %s, %s\n",
+                    fs::absolute(outputPath).lexically_normal().c_str(), audio.seconds(),
+                    levels(audio).c_str(), speed(audio.seconds(), took).c_str());
+}
+
+int run(int argc, const char* const* argv) {
+    const Options options = CommandLine::parse(argc, argv);
+    if (options.help) {
+        std::fputs(CommandLine::helpText().c_str(), stdout);
+        return 0;
+    }
+    if (options.listPresets) {
+        for (const FactoryPreset& preset : kFactoryPresets)
+            std::printf("%.*s\n", static_cast<int>(preset.name.size()), preset.name.data());
+        return 0;
+    }
+    const std::string pluginPath =
+        options.pluginPath.empty() ? PluginLibrary::findDefault() : options.pluginPath;
+    if (options.listParams)
+        listParams(options, pluginPath);
+    else if (!options.exportDir.empty())
+        exportPresets(options, pluginPath);
+    else
+        renderSong(options, pluginPath);
+    return 0;
+}
+
+}  // namespace
+}  // namespace tamrik::render
+
+int main(int argc, char** argv) {
+    try {
+        return tamrik::render::run(argc, argv);
+    } catch (const tamrik::render::ToolError& e) {
+        std::fprintf(stderr, "tamrik-render: %s\n", e.what());
+    } catch (const std::bad_alloc&) {
+        std::fprintf(stderr, "tamrik-render: out of memory\n");
+    }
+    return 2;
+}
