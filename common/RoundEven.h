@@ -16,10 +16,9 @@ namespace tamrik {
 // parameter values give a defined result instead of undefined behaviour.
 inline int32_t roundEven(double x) {
 #if defined(__x86_64__)
-    // cvtsd2si: one instruction, ties to even under the default MXCSR mode.
-    const long long r = _mm_cvtsd_si64(_mm_set_sd(x));
-    if (r < INT32_MIN || r > INT32_MAX) return INT32_MIN;
-    return static_cast<int32_t>(r);
+    // cvtsd2si: one instruction, ties to even under the default MXCSR mode,
+    // and the hardware itself answers INT32_MIN for NaN and overflow.
+    return _mm_cvtsd_si32(_mm_set_sd(x));
 #else
     const double r = std::nearbyint(x);
     if (!(r >= -2147483648.0 && r <= 2147483647.0)) return INT32_MIN;

@@ -35,6 +35,136 @@ constexpr int32_t kPlain = 0, kOsc1Section = 1, kOsc2Section = 2;
 
 }  // namespace
 
+namespace {
+
+using Voice = DrumVoices::Voice;
+using BlockSettings = DrumVoices::BlockSettings;
+
+// One oscillator's increment for this sample: the sweep adds a share that
+// falls linearly to zero over the sweep's length.
+float increment(int32_t& sweepLeft, float sweepStep, float baseInc) {
+    if (sweepLeft > 0) {
+        const float inc = static_cast<float>(sweepLeft * static_cast<double>(sweepStep) + baseInc);
+        --sweepLeft;
+        return inc;
+    }
+    return baseInc;
+}
+
+// The phase is read first and wrapped after, on the rounded read position.
+// An increment of 4096 or more would outrun the single wrap and leave the
+// phase climbing for good (phases are never reset), so a phase that reaches
+// 8192 is folded back; below that increment this never acts.
+float advance(float phase, float inc, int32_t readIndex) {
+    phase = static_cast<float>(static_cast<double>(phase) + inc);
+    if (readIndex & 4096) phase -= 4096.0f;
+    if (phase >= 8192.0f) phase = std::fmod(phase, 4096.0f);
+    return phase;
+}
+
+// A state-variable stage in integers.
+int32_t filterLight(Voice& v, int32_t x, float f, int32_t type, float damping) {
+    v.high1 = sub(sub(x, product(v.band1, damping)), v.low1);
+    v.band1 = add(v.band1, product(v.high1, f));
+    v.low1 = add(v.low1, product(v.band1, f));
+    return select(type, v.low1, v.band1, v.high1);
+}
+
+// The first stage, then a one-pole stage.
+int32_t filterMiddle(Voice& v, int32_t x, float f, int32_t type, float damping) {
+    const int32_t y1 = filterLight(v, x, f, type, damping);
+    v.high2 = sub(y1, v.smooth);
+    v.band2 = y1;
+    v.low2 = add(product(sub(y1, v.smooth), f), v.smooth);
+    const int32_t y = select(type, v.low2, v.band2, v.high2);
+    v.smooth = v.low2;
+    return y;
+}
+
+// Two equal state-variable stages in series.
+int32_t filterHeavy(Voice& v, int32_t x, float f, int32_t type, float damping) {
+    const int32_t y1 = filterLight(v, x, f, type, damping);
+    v.high2 = sub(sub(y1, product(v.band2, damping)), v.low2);
+    v.band2 = add(v.band2, product(v.high2, f));
+    v.low2 = add(v.low2, product(v.band2, f));
+    return select(type, v.low2, v.band2, v.high2);
+}
+
+// One sample of one sounding voice, added to both outputs.
+template <int32_t (*filter)(Voice&, int32_t, float, int32_t, float)>
+inline void renderVoice(float* out1, float* out2, Voice& v, const BlockSettings& s) {
+    // Oscillators.
+    const float inc1 = increment(v.sweep1Left, v.sweepStep1, v.baseInc1);
+    const float inc2 = increment(v.sweep2Left, v.sweepStep2, v.baseInc2);
+    const int32_t i1 = roundEven(v.phase1);
+    const int32_t i2 = roundEven(v.phase2);
+    double s1 = WaveTables::at(s.osc1Wave, kOsc1Section, i1);
+    double s2 = WaveTables::at(s.osc2Wave, kOsc2Section, i2);
+    if (s.ringOn) s1 = s1 * WaveTables::at(s.osc2Wave, kPlain, i2);
+    if (s.fmOn) s2 = 0.5 * WaveTables::at(s.osc1Wave, kPlain, roundEven(i1 + 2046 * s2));
+    const int32_t mixed = add(roundEven(s.mix1 * s1), roundEven(s.mix2 * s2));
+    v.phase1 = advance(v.phase1, inc1, i1);
+    v.phase2 = advance(v.phase2, inc2, i2);
+
+    // Envelope: the stage test comes before the value, so the sample on which
+    // a stage ends still takes that stage's formula.
+    float env = 0.0f;
+    switch (v.stage) {
+        case 1:
+            if (v.attackCount >= s.attackLength) v.stage = 2;
+            env = static_cast<float>(v.attackCount * static_cast<double>(s.attackStep));
+            v.attackCount = add(v.attackCount, 1);
+            break;
+        case 2:
+            if (v.holdCount >= s.holdLength) v.stage = 3;
+            env = 1.0f;
+            v.holdCount = add(v.holdCount, 1);
+            break;
+        default:
+            if (v.releaseCount >= s.releaseLength) v.stage = DrumVoices::stageIdle;
+            env = static_cast<float>(
+                static_cast<double>(static_cast<int64_t>(s.releaseLength) - v.releaseCount) *
+                s.releaseStep);
+            v.releaseCount = add(v.releaseCount, 1);
+            break;
+    }
+    env = std::min(std::max(env, 0.0f), 1.0f);
+    if (s.curveMode == 1)
+        env = env * env;
+    else if (s.curveMode == 2)
+        env = std::sqrt(env);
+
+    // Filter, its coefficient following the envelope, the note and the velocity.
+    const float f =
+        static_cast<float>(std::min((static_cast<double>(s.envDepth) + env) * v.cutoffBase, 0.785));
+    int32_t y = filter(v, mixed, f, s.filterType, s.damping);
+
+    // Clip, then scale back up to full scale.
+    if (s.clipOn) {
+        int64_t clipped = y;
+        if (s.multiOn) {
+            const int64_t magnitude =
+                std::max<int64_t>(clipped < 0 ? -clipped : clipped, s.clipFloor);
+            clipped = clipped > 0 ? magnitude : (clipped < 0 ? -magnitude : 0);
+        }
+        const int64_t ceiling = s.clipCeiling;
+        clipped = std::min(std::max(clipped, -ceiling), ceiling);
+        y = roundEven(static_cast<double>(clipped) * s.clipMakeup);
+    }
+
+    const float out = static_cast<float>(static_cast<double>(y) * env * v.voiceGain);
+    *out1 = *out1 + out;
+    *out2 = *out2 + out;
+}
+
+template <int32_t (*filter)(Voice&, int32_t, float, int32_t, float)>
+void runVoice(Voice& v, float* out1, float* out2, int32_t frames, const BlockSettings& s) {
+    for (int32_t n = 0; n < frames && v.stage != DrumVoices::stageIdle; ++n)
+        renderVoice<filter>(out1 + n, out2 + n, v, s);
+}
+
+}  // namespace
+
 DrumVoices::DrumVoices(const SynthParameters& parameters) : params(parameters) {}
 
 void DrumVoices::initEngine() {
@@ -45,9 +175,9 @@ void DrumVoices::initEngine() {
         v.phase1 = v.phase2 = 0.0f;
     }
     nextVoice_ = 0;
-    filters[0] = &DrumVoices::filterLight;
-    filters[1] = &DrumVoices::filterMiddle;
-    filters[2] = &DrumVoices::filterHeavy;
+    runs[0] = &runVoice<filterLight>;
+    runs[1] = &runVoice<filterMiddle>;
+    runs[2] = &runVoice<filterHeavy>;
 }
 
 int32_t DrumVoices::processEvents(const vst::VstEvents* events) {
@@ -103,144 +233,56 @@ void DrumVoices::setVoicePitch(int32_t index) {
     v.sweepStep2 = static_cast<float>(static_cast<double>(v.baseInc2) * d.sweep2Rate.get());
 }
 
-void DrumVoices::render(float* out1, float* out2, int32_t sampleFrames) {
-    // Sample-major: every voice advances one sample before the next sample, so
-    // each voice starts and ends on its exact sample.
-    for (int32_t n = 0; n < sampleFrames; ++n) {
-        for (Voice& v : voices) {
-            if (v.stage > 0)
-                renderVoice(out1 + n, out2 + n, v);
-            else if (v.stage != stageIdle)
-                ++v.stage;
-        }
-    }
-}
-
-namespace {
-
-// One oscillator's increment for this sample: the sweep adds a share that
-// falls linearly to zero over the sweep's length.
-float increment(int32_t& sweepLeft, float sweepStep, float baseInc) {
-    if (sweepLeft > 0) {
-        const float inc = static_cast<float>(sweepLeft * static_cast<double>(sweepStep) + baseInc);
-        --sweepLeft;
-        return inc;
-    }
-    return baseInc;
-}
-
-// The phase is read first and wrapped after, on the rounded read position.
-// An increment of 4096 or more would outrun the single wrap and leave the
-// phase climbing for good (phases are never reset), so a phase that reaches
-// 8192 is folded back; below that increment this never acts.
-float advance(float phase, float inc, int32_t readIndex) {
-    phase = static_cast<float>(static_cast<double>(phase) + inc);
-    if (readIndex & 4096) phase -= 4096.0f;
-    if (phase >= 8192.0f) phase = std::fmod(phase, 4096.0f);
-    return phase;
-}
-
-}  // namespace
-
-void DrumVoices::renderVoice(float* out1, float* out2, Voice& v) {
+DrumVoices::BlockSettings DrumVoices::takeSettings() const {
     const DerivedValues& d = params.derived();
+    BlockSettings s;
+    s.attackLength = d.attackLength.get();
+    s.holdLength = d.holdLength.get();
+    s.releaseLength = d.releaseLength.get();
+    s.curveMode = d.curveMode.get();
+    s.filterWeight = d.filterWeight.get();
+    s.filterType = d.filterType.get();
+    s.clipFloor = d.clipFloor.get();
+    s.clipCeiling = d.clipCeiling.get();
+    s.mix1 = d.mix1.get();
+    s.mix2 = d.mix2.get();
+    s.osc1Wave = d.osc1Wave.get();
+    s.osc2Wave = d.osc2Wave.get();
+    s.attackStep = d.attackStep.get();
+    s.releaseStep = d.releaseStep.get();
+    s.damping = d.damping.get();
+    s.envDepth = d.envDepth.get();
+    s.clipMakeup = d.clipMakeup.get();
+    s.ringOn = d.ringOn.get();
+    s.fmOn = d.fmOn.get();
+    s.clipOn = params.get(kClip) < 1.0f;
+    s.multiOn = roundEven(params.get(kMulti)) == 1;
+    return s;
+}
 
-    // Oscillators.
-    const float inc1 = increment(v.sweep1Left, v.sweepStep1, v.baseInc1);
-    const float inc2 = increment(v.sweep2Left, v.sweepStep2, v.baseInc2);
-    const int32_t i1 = roundEven(v.phase1);
-    const int32_t i2 = roundEven(v.phase2);
-    const int32_t wave1 = d.osc1Wave.get();
-    const int32_t wave2 = d.osc2Wave.get();
-    double s1 = WaveTables::at(wave1, kOsc1Section, i1);
-    double s2 = WaveTables::at(wave2, kOsc2Section, i2);
-    if (d.ringOn.get()) s1 = s1 * WaveTables::at(wave2, kPlain, i2);
-    if (d.fmOn.get()) s2 = 0.5 * WaveTables::at(wave1, kPlain, roundEven(i1 + 2046 * s2));
-    const int32_t mixed = add(roundEven(d.mix1.get() * s1), roundEven(d.mix2.get() * s2));
-    v.phase1 = advance(v.phase1, inc1, i1);
-    v.phase2 = advance(v.phase2, inc2, i2);
-
-    // Envelope: the stage test comes before the value, so the sample on which
-    // a stage ends still takes that stage's formula.
-    float env = 0.0f;
-    switch (v.stage) {
-        case 1:
-            if (v.attackCount >= d.attackLength.get()) v.stage = 2;
-            env = static_cast<float>(v.attackCount * static_cast<double>(d.attackStep.get()));
-            v.attackCount = add(v.attackCount, 1);
-            break;
-        case 2:
-            if (v.holdCount >= d.holdLength.get()) v.stage = 3;
-            env = 1.0f;
-            v.holdCount = add(v.holdCount, 1);
-            break;
-        default: {
-            const int32_t releaseLength = d.releaseLength.get();
-            if (v.releaseCount >= releaseLength) v.stage = stageIdle;
-            env = static_cast<float>(
-                static_cast<double>(static_cast<int64_t>(releaseLength) - v.releaseCount) *
-                d.releaseStep.get());
-            v.releaseCount = add(v.releaseCount, 1);
-            break;
+void DrumVoices::render(float* out1, float* out2, int32_t sampleFrames) {
+    if (sampleFrames <= 0) return;
+    const BlockSettings s = takeSettings();
+    const VoiceRun run = runs[s.filterWeight];
+    // Voice by voice: each output sample still sums the voices in order 0 to
+    // 16, exactly as a sample-by-sample loop over all voices would, but an
+    // idle or waiting voice costs one step per block instead of one per sample.
+    for (Voice& v : voices) {
+        int32_t n = 0;
+        while (n < sampleFrames && v.stage != stageIdle) {
+            if (v.stage > 0) {
+                run(v, out1 + n, out2 + n, sampleFrames - n, s);
+                break;
+            }
+            // Count up towards the start (or, from below, towards stageIdle,
+            // where a counting voice would stop).
+            const int64_t target = v.stage < stageIdle ? stageIdle : 1;
+            const int64_t steps = std::min<int64_t>(sampleFrames - n, target - v.stage);
+            v.stage = static_cast<int32_t>(v.stage + steps);
+            n += static_cast<int32_t>(steps);
         }
     }
-    env = std::min(std::max(env, 0.0f), 1.0f);
-    const int32_t curve = d.curveMode.get();
-    if (curve == 1)
-        env = env * env;
-    else if (curve == 2)
-        env = std::sqrt(env);
-
-    // Filter, its coefficient following the envelope, the note and the velocity.
-    const float f = static_cast<float>(
-        std::min((static_cast<double>(d.envDepth.get()) + env) * v.cutoffBase, 0.785));
-    int32_t y = (this->*filters[d.filterWeight.get()])(v, mixed, f, d.filterType.get(),
-                                                      d.damping.get());
-
-    // Clip, then scale back up to full scale.
-    if (params.get(kClip) < 1.0f) {
-        int64_t clipped = y;
-        if (roundEven(params.get(kMulti)) == 1) {
-            const int64_t magnitude = std::max<int64_t>(clipped < 0 ? -clipped : clipped,
-                                                        d.clipFloor.get());
-            clipped = clipped > 0 ? magnitude : (clipped < 0 ? -magnitude : 0);
-        }
-        const int64_t ceiling = d.clipCeiling.get();
-        clipped = std::min(std::max(clipped, -ceiling), ceiling);
-        y = roundEven(static_cast<double>(clipped) * d.clipMakeup.get());
-    }
-
-    const float out = static_cast<float>(static_cast<double>(y) * env * v.voiceGain);
-    *out1 = *out1 + out;
-    *out2 = *out2 + out;
 }
 
-// A state-variable stage in integers.
-int32_t DrumVoices::filterLight(Voice& v, int32_t x, float f, int32_t type, float damping) {
-    v.high1 = sub(sub(x, product(v.band1, damping)), v.low1);
-    v.band1 = add(v.band1, product(v.high1, f));
-    v.low1 = add(v.low1, product(v.band1, f));
-    return select(type, v.low1, v.band1, v.high1);
-}
-
-// The first stage, then a one-pole stage.
-int32_t DrumVoices::filterMiddle(Voice& v, int32_t x, float f, int32_t type, float damping) {
-    const int32_t y1 = filterLight(v, x, f, type, damping);
-    v.high2 = sub(y1, v.smooth);
-    v.band2 = y1;
-    v.low2 = add(product(sub(y1, v.smooth), f), v.smooth);
-    const int32_t y = select(type, v.low2, v.band2, v.high2);
-    v.smooth = v.low2;
-    return y;
-}
-
-// Two equal state-variable stages in series.
-int32_t DrumVoices::filterHeavy(Voice& v, int32_t x, float f, int32_t type, float damping) {
-    const int32_t y1 = filterLight(v, x, f, type, damping);
-    v.high2 = sub(sub(y1, product(v.band2, damping)), v.low2);
-    v.band2 = add(v.band2, product(v.high2, f));
-    v.low2 = add(v.low2, product(v.band2, f));
-    return select(type, v.low2, v.band2, v.high2);
-}
 
 }  // namespace tamrik

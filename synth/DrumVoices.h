@@ -50,18 +50,28 @@ public:
     const Voice& voice(int32_t v) const { return voices[v]; }
     int32_t nextVoice() const { return nextVoice_; }
 
+    // What the renderer reads of the parameters, taken once per block: a
+    // change from the UI thread reaches sounding voices at the next block.
+    struct BlockSettings {
+        int32_t attackLength, holdLength, releaseLength, curveMode, filterWeight, filterType;
+        int32_t clipFloor, clipCeiling, mix1, mix2, osc1Wave, osc2Wave;
+        float attackStep, releaseStep, damping, envDepth, clipMakeup;
+        bool ringOn, fmOn, clipOn, multiOn;
+    };
+
 private:
-    using FilterRoutine = int32_t (DrumVoices::*)(Voice& v, int32_t x, float f, int32_t type,
-                                                  float damping);
-    void renderVoice(float* out1, float* out2, Voice& v);
-    int32_t filterLight(Voice& v, int32_t x, float f, int32_t type, float damping);
-    int32_t filterMiddle(Voice& v, int32_t x, float f, int32_t type, float damping);
-    int32_t filterHeavy(Voice& v, int32_t x, float f, int32_t type, float damping);
+    // Renders one sounding voice from out1/out2 on, for up to `frames`
+    // samples or until it falls idle. One per filter routine (Light, Middle,
+    // Heavy), picked through a table by Weight.
+    using VoiceRun = void (*)(Voice& v, float* out1, float* out2, int32_t frames,
+                              const BlockSettings& s);
+
+    BlockSettings takeSettings() const;
 
     const SynthParameters& params;
     Voice voices[kVoices];
     int32_t nextVoice_ = 0;
-    FilterRoutine filters[3] = {};
+    VoiceRun runs[3] = {};
 };
 
 }  // namespace tamrik

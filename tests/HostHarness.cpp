@@ -101,8 +101,7 @@ void HostHarness::process(float* left, float* right, int32_t frames) {
     effect_->process(effect_, nullptr, outputs, frames);
 }
 
-vst::VstMidiEvent HostHarness::midi(uint8_t status, uint8_t data1, uint8_t data2,
-                                    int32_t deltaFrames) {
+vst::VstMidiEvent midiEvent(uint8_t status, uint8_t data1, uint8_t data2, int32_t deltaFrames) {
     vst::VstMidiEvent e{};
     e.type = vst::kVstMidiType;
     e.byteSize = sizeof e;
@@ -117,14 +116,16 @@ intptr_t HostHarness::sendMidi(uint8_t status, uint8_t data1, uint8_t data2, int
     return sendEvents({midi(status, data1, data2, deltaFrames)});
 }
 
+EventBlock::EventBlock(std::vector<vst::VstMidiEvent> events)
+    : events_(std::move(events)), block_(2 + events_.size() + 1, 0) {
+    block_[0] = static_cast<intptr_t>(events_.size());
+    for (size_t i = 0; i < events_.size(); ++i)
+        block_[2 + i] = reinterpret_cast<intptr_t>(&events_[i]);
+}
+
 intptr_t HostHarness::sendEvents(const std::vector<vst::VstMidiEvent>& events) {
-    // A VstEvents block with room for every pointer, laid out as hosts do.
-    std::vector<vst::VstMidiEvent> copies = events;
-    std::vector<intptr_t> block(2 + copies.size() + 1, 0);
-    block[0] = static_cast<intptr_t>(copies.size());
-    for (size_t i = 0; i < copies.size(); ++i)
-        block[2 + i] = reinterpret_cast<intptr_t>(&copies[i]);
-    return dispatch(vst::effProcessEvents, 0, 0, block.data());
+    EventBlock block(events);
+    return dispatch(vst::effProcessEvents, 0, 0, block.get());
 }
 
 std::vector<float> HostHarness::render(int32_t frames, int32_t block) {

@@ -22,6 +22,19 @@ struct HostRequest {
     float opt;
 };
 
+// A VstEvents block laid out as hosts lay it out, owning its events.
+class EventBlock {
+public:
+    explicit EventBlock(std::vector<vst::VstMidiEvent> events);
+    vst::VstEvents* get() { return reinterpret_cast<vst::VstEvents*>(block_.data()); }
+
+private:
+    std::vector<vst::VstMidiEvent> events_;
+    std::vector<intptr_t> block_;
+};
+
+vst::VstMidiEvent midiEvent(uint8_t status, uint8_t data1, uint8_t data2, int32_t deltaFrames = 0);
+
 using PluginEntry = vst::AEffect* (*)(vst::audioMasterCallback);
 
 // The library, loaded once per process; nil entry names are looked up by dlsym.
@@ -50,7 +63,9 @@ public:
     intptr_t sendMidi(uint8_t status, uint8_t data1, uint8_t data2, int32_t deltaFrames = 0);
     intptr_t sendEvents(const std::vector<vst::VstMidiEvent>& events);
     static vst::VstMidiEvent midi(uint8_t status, uint8_t data1, uint8_t data2,
-                                  int32_t deltaFrames = 0);
+                                  int32_t deltaFrames = 0) {
+        return midiEvent(status, data1, data2, deltaFrames);
+    }
 
     // Renders frames samples in blocks of `block`, left channel only
     // (both channels always carry the same signal).

@@ -1,0 +1,167 @@
+// The sound as a host hears it: start samples, silence rules, equivalences,
+// block-split independence, and golden hashes of the raw float output of
+// fixed scenarios, so that no later change alters a single bit unnoticed.
+// Run with TAMRIK_PRINT_GOLDEN=1 to print the hashes of a deliberate change.
+#include <gtest/gtest.h>
+
+#include <cstdint>
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <functional>
+#include <string>
+#include <vector>
+
+#include "HostHarness.h"
+
+using namespace vst;
+using tamrik::test::HostHarness;
+
+namespace {
+
+enum { A, H, R, Curve, CutOff, Q, Type, Env, Wave1, Wave2, Weight, W1Time, W2Time, W1Scale,
+       W2Scale, OscMix, Ring, FM, Volume, Clip, Multi, Octave };
+
+uint64_t hashOf(const std::vector<float>& samples) {
+    uint64_t h = 1469598103934665603ull;
+    for (float s : samples) {
+        uint32_t bits;
+        std::memcpy(&bits, &s, sizeof bits);
+        for (int k = 0; k < 4; ++k) {
+            h ^= (bits >> (8 * k)) & 0xFF;
+            h *= 1099511628211ull;
+        }
+    }
+    return h;
+}
+
+struct Scenario {
+    const char* name;
+    std::vector<std::pair<int32_t, float>> settings;
+    float sampleRate;
+    uint64_t golden;
+};
+
+// One instance, the settings, a small groove of notes, 16384 frames in
+// blocks of 256, with CutOff moved between blocks in the last scenario.
+std::vector<float> play(const Scenario& s, int32_t block = 256, bool moveCutoff = false) {
+    HostHarness host;
+    host.dispatch(effSetSampleRate, 0, 0, nullptr, s.sampleRate);
+    host.dispatch(effMainsChanged, 0, 1);
+    for (auto [index, value] : s.settings) host.setParameter(index, value);
+    std::vector<float> out;
+    std::vector<float> left(static_cast<size_t>(block)), right(static_cast<size_t>(block));
+    const int32_t frames = 16384;
+    int32_t noteTimes[] = {0, 3000, 3001, 9000};
+    uint8_t notes[] = {60, 36, 72, 127};
+    for (int32_t start = 0; start < frames; start += block) {
+        const int32_t n = std::min(block, frames - start);
+        std::vector<VstMidiEvent> events;
+        for (int k = 0; k < 4; ++k)
+            if (noteTimes[k] >= start && noteTimes[k] < start + n)
+                events.push_back(HostHarness::midi(0x90, notes[k], static_cast<uint8_t>(40 + 29 * k),
+                                                   noteTimes[k] - start));
+        host.sendEvents(events);
+        if (moveCutoff) host.setParameter(CutOff, static_cast<float>(start % 4096) / 4096.0f);
+        host.processReplacing(left.data(), right.data(), n);
+        for (int32_t i = 0; i < n; ++i) {
+            EXPECT_EQ(left[static_cast<size_t>(i)], right[static_cast<size_t>(i)]);
+            out.push_back(left[static_cast<size_t>(i)]);
+        }
+    }
+    return out;
+}
+
+bool silent(const std::vector<float>& v) {
+    for (float x : v)
+        if (x != 0.0f) return false;
+    return true;
+}
+
+const std::vector<Scenario> kScenarios = {
+    {"defaults", {}, 44100.0f, 0xa1cb34fed2c478c4ull},
+    {"saw-tri", {{Wave1, 0.25f}, {Wave2, 0.75f}, {OscMix, 0.3f}}, 44100.0f, 0x8ba41f4f160723d6ull},
+    {"ring-fm-square", {{Ring, 1.0f}, {FM, 1.0f}, {Wave2, 0.5f}, {W2Scale, 0.9f}}, 44100.0f, 0x2c00c04978312e1eull},
+    {"middle-band", {{Weight, 0.5f}, {Type, 0.5f}, {Q, 0.8f}, {CutOff, 0.9f}}, 44100.0f, 0x3563bb773b55ba76ull},
+    {"heavy-high", {{Weight, 1.0f}, {Type, 1.0f}, {Q, 0.95f}, {Env, 0.0f}}, 44100.0f, 0xa93aa0ba3d9579b5ull},
+    {"middle-low-sqr", {{Weight, 0.5f}, {Curve, 0.5f}, {A, 0.2f}, {H, 0.3f}}, 44100.0f, 0x6c8a465884022119ull},
+    {"heavy-low-sqrt", {{Weight, 1.0f}, {Curve, 1.0f}, {Octave, 0.0f}, {W1Time, 0.1f}}, 44100.0f, 0x6d40821d89372854ull},
+    {"clip", {{Clip, 0.5f}, {Volume, 1.0f}}, 44100.0f, 0xb0dc046d5ebceb1aull},
+    {"clip-multi", {{Clip, 0.3f}, {Multi, 1.0f}, {Wave1, 0.5f}}, 44100.0f, 0x524ee710df938774ull},
+    {"rate-48000", {{R, 0.3f}, {Weight, 1.0f}}, 48000.0f, 0x0b7878eef21a395full},
+    {"runaway-phase", {{Octave, 0.0f}, {W1Scale, 1.0f}, {W2Scale, 1.0f}, {R, 0.7f}}, 44100.0f, 0xc62ab02101461005ull},
+};
+
+}  // namespace
+
+TEST(Sound, GoldenHashesOfFixedScenarios) {
+    const bool print = std::getenv("TAMRIK_PRINT_GOLDEN") != nullptr;
+    std::vector<Scenario> all = kScenarios;
+    all.push_back({"cutoff-moves", {{Weight, 1.0f}}, 44100.0f, 0x379cfae50efb44e0ull});
+    for (size_t k = 0; k < all.size(); ++k) {
+        const Scenario& s = all[k];
+        const std::vector<float> out = play(s, 256, k + 1 == all.size());
+        EXPECT_FALSE(silent(out)) << s.name;
+        const uint64_t h = hashOf(out);
+        if (print)
+            std::printf("    %-16s 0x%016llxull\n", s.name, static_cast<unsigned long long>(h));
+        else
+            EXPECT_EQ(h, s.golden) << s.name;
+    }
+}
+
+TEST(Sound, BlockSplitsGiveIdenticalOutput) {
+    for (const Scenario& s : {kScenarios[2], kScenarios[4], kScenarios[8]}) {
+        const std::vector<float> reference = play(s, 64);
+        for (int32_t block : {1, 7, 1000}) EXPECT_EQ(play(s, block), reference) << s.name << block;
+    }
+}
+
+TEST(Sound, NotesStartOnTheirEventsSample) {
+    for (int32_t delta : {0, 3, 5, 100}) {
+        HostHarness host;
+        host.setParameter(A, 0.0f);
+        host.sendMidi(0x90, 60, 100, delta);
+        const std::vector<float> out = host.render(256, 64);
+        for (int32_t i = 0; i <= delta; ++i) ASSERT_EQ(out[static_cast<size_t>(i)], 0.0f) << delta;
+        EXPECT_NE(out[static_cast<size_t>(delta + 1)], 0.0f) << "the attack's first sample is 0";
+    }
+}
+
+TEST(Sound, SilenceRules) {
+    auto withNote = [](std::vector<std::pair<int32_t, float>> settings, uint8_t velocity) {
+        HostHarness host;
+        for (auto [i, v] : settings) host.setParameter(i, v);
+        host.sendMidi(0x90, 60, velocity);
+        return host.render(4096);
+    };
+    EXPECT_TRUE(silent(withNote({}, 0)));
+    EXPECT_TRUE(silent(withNote({{Volume, 0.0f}}, 100)));
+    EXPECT_TRUE(silent(withNote({{Clip, 0.0f}}, 100)));
+    EXPECT_FALSE(silent(withNote({{Clip, 0.01f}}, 100)));
+    EXPECT_EQ(withNote({{Multi, 1.0f}}, 100), withNote({}, 100)) << "Multi needs Clip below 1";
+    EXPECT_EQ(withNote({{Weight, 0.5f}, {Type, 0.5f}}, 90), withNote({{Type, 0.5f}}, 90))
+        << "Middle band-pass is the first stage's band output";
+    EXPECT_EQ(withNote({{OscMix, 1.0f}, {Ring, 1.0f}}, 90), withNote({{OscMix, 1.0f}}, 90));
+    EXPECT_EQ(withNote({{OscMix, 0.0f}, {FM, 1.0f}}, 90), withNote({{OscMix, 0.0f}}, 90));
+}
+
+TEST(Sound, ReplacingClearsAndProcessAdds) {
+    HostHarness host;
+    std::vector<float> l(64, 0.7f), r(64, -0.7f);
+    host.process(l.data(), r.data(), 64);
+    EXPECT_EQ(l, std::vector<float>(64, 0.7f));
+    host.processReplacing(l.data(), r.data(), 64);
+    EXPECT_TRUE(silent(l));
+    EXPECT_TRUE(silent(r));
+}
+
+TEST(Sound, NotesEndByThemselves) {
+    HostHarness host;
+    host.setParameter(R, 0.1f);
+    host.sendMidi(0x90, 60, 127);
+    host.sendMidi(0x80, 60, 0);
+    const std::vector<float> out = host.render(44100);
+    EXPECT_FALSE(silent(std::vector<float>(out.begin(), out.begin() + 2000)));
+    EXPECT_TRUE(silent(std::vector<float>(out.begin() + 40000, out.end())));
+}
