@@ -10,4 +10,11 @@ function(tamrik_add_test name)
   target_include_directories(${name} PRIVATE ${PROJECT_SOURCE_DIR} ${PROJECT_SOURCE_DIR}/tests)
   gtest_discover_tests(${name} DISCOVERY_MODE PRE_TEST PROPERTIES LABELS "${T_LABELS}"
                        DISCOVERY_TIMEOUT 60)
+  if("threads" IN_LIST T_LABELS)
+    add_dependencies(thread_tests ${name})
+  endif()
 endfunction()
+
+# `cmake --build . --target thread_tests` builds just the tests labelled
+# "threads", for the ThreadSanitizer run.
+add_custom_target(thread_tests)

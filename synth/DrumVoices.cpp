@@ -90,9 +90,9 @@ int32_t filterHeavy(Voice& v, int32_t x, float f, int32_t type, float damping) {
     return select(type, v.low2, v.band2, v.high2);
 }
 
-// One sample of one sounding voice, added to both outputs.
+// One sample of one sounding voice: what it adds to both outputs.
 template <int32_t (*filter)(Voice&, int32_t, float, int32_t, float)>
-inline void renderVoice(float* out1, float* out2, Voice& v, const BlockSettings& s) {
+inline float renderVoice(Voice& v, const BlockSettings& s) {
     // Oscillators.
     const float inc1 = increment(v.sweep1Left, v.sweepStep1, v.baseInc1);
     const float inc2 = increment(v.sweep2Left, v.sweepStep2, v.baseInc2);
@@ -152,15 +152,68 @@ inline void renderVoice(float* out1, float* out2, Voice& v, const BlockSettings&
         y = roundEven(static_cast<double>(clipped) * s.clipMakeup);
     }
 
-    const float out = static_cast<float>(static_cast<double>(y) * env * v.voiceGain);
-    *out1 = *out1 + out;
-    *out2 = *out2 + out;
+    return static_cast<float>(static_cast<double>(y) * env * v.voiceGain);
 }
 
-template <int32_t (*filter)(Voice&, int32_t, float, int32_t, float)>
-void runVoice(Voice& v, float* out1, float* out2, int32_t frames, const BlockSettings& s) {
-    for (int32_t n = 0; n < frames && v.stage != DrumVoices::stageIdle; ++n)
-        renderVoice<filter>(out1 + n, out2 + n, v, s);
+constexpr int32_t kChunk = DrumVoices::kChunk;
+using Filter = int32_t (*)(Voice&, int32_t, float, int32_t, float);
+
+// Counts a waiting voice up towards its start (or, from below, towards
+// stageIdle, where a counting voice stops). Returns the first sample at which
+// it sounds, or `frames` when it does not sound in this chunk.
+int32_t countDown(Voice& v, int32_t frames) {
+    if (v.stage > 0) return 0;
+    if (v.stage == DrumVoices::stageIdle) return frames;
+    const int64_t target = v.stage < DrumVoices::stageIdle ? DrumVoices::stageIdle : 1;
+    const int64_t steps = std::min<int64_t>(frames, target - v.stage);
+    v.stage = static_cast<int32_t>(v.stage + steps);
+    return v.stage > 0 ? static_cast<int32_t>(steps) : frames;
+}
+
+// Renders samples [start, frames) of one voice into its scratch row, stopping
+// after the sample on which it falls idle; returns the end.
+template <Filter filter>
+int32_t renderRun(Voice& v, float* out, int32_t start, int32_t frames, const BlockSettings& s) {
+    int32_t n = start;
+    for (; n < frames && v.stage != DrumVoices::stageIdle; ++n) out[n] = renderVoice<filter>(v, s);
+    return n;
+}
+
+// Two voices that sound from the chunk's start, in lockstep: their filter
+// chains are independent, so the processor overlaps them.
+template <Filter filter>
+void renderPair(Voice& a, float* outA, int32_t& endA, Voice& b, float* outB, int32_t& endB,
+                int32_t frames, const BlockSettings& s) {
+    int32_t n = 0;
+    for (; n < frames && a.stage != DrumVoices::stageIdle && b.stage != DrumVoices::stageIdle;
+         ++n) {
+        outA[n] = renderVoice<filter>(a, s);
+        outB[n] = renderVoice<filter>(b, s);
+    }
+    endA = renderRun<filter>(a, outA, n, frames, s);
+    endB = renderRun<filter>(b, outB, n, frames, s);
+}
+
+template <Filter filter>
+void renderChunk(Voice* voices, float (*scratch)[kChunk], int32_t (*range)[2], int32_t frames,
+                 const BlockSettings& s) {
+    int32_t waiting = -1;  // a voice sounding from the start, still without a partner
+    for (int32_t v = 0; v < DrumVoices::kVoices; ++v) {
+        const int32_t start = countDown(voices[v], frames);
+        range[v][0] = range[v][1] = start;
+        if (start >= frames) continue;
+        if (start > 0) {
+            range[v][1] = renderRun<filter>(voices[v], scratch[v], start, frames, s);
+        } else if (waiting < 0) {
+            waiting = v;
+        } else {
+            renderPair<filter>(voices[waiting], scratch[waiting], range[waiting][1], voices[v],
+                               scratch[v], range[v][1], frames, s);
+            waiting = -1;
+        }
+    }
+    if (waiting >= 0)
+        range[waiting][1] = renderRun<filter>(voices[waiting], scratch[waiting], 0, frames, s);
 }
 
 }  // namespace
@@ -175,9 +228,9 @@ void DrumVoices::initEngine() {
         v.phase1 = v.phase2 = 0.0f;
     }
     nextVoice_ = 0;
-    runs[0] = &runVoice<filterLight>;
-    runs[1] = &runVoice<filterMiddle>;
-    runs[2] = &runVoice<filterHeavy>;
+    chunkRenderers[0] = &renderChunk<filterLight>;
+    chunkRenderers[1] = &renderChunk<filterMiddle>;
+    chunkRenderers[2] = &renderChunk<filterHeavy>;
 }
 
 int32_t DrumVoices::processEvents(const vst::VstEvents* events) {
@@ -263,26 +316,20 @@ DrumVoices::BlockSettings DrumVoices::takeSettings() const {
 void DrumVoices::render(float* out1, float* out2, int32_t sampleFrames) {
     if (sampleFrames <= 0) return;
     const BlockSettings s = takeSettings();
-    const VoiceRun run = runs[s.filterWeight];
-    // Voice by voice: each output sample still sums the voices in order 0 to
-    // 16, exactly as a sample-by-sample loop over all voices would, but an
-    // idle or waiting voice costs one step per block instead of one per sample.
-    for (Voice& v : voices) {
-        int32_t n = 0;
-        while (n < sampleFrames && v.stage != stageIdle) {
-            if (v.stage > 0) {
-                run(v, out1 + n, out2 + n, sampleFrames - n, s);
-                break;
+    const ChunkRenderer renderChunk = chunkRenderers[s.filterWeight];
+    // Each voice renders into its own row first; the rows are then added to
+    // the outputs voice by voice, so every output sample sums voices 0 to 16
+    // in order, exactly as a loop over all voices per sample would.
+    for (int32_t done = 0; done < sampleFrames; done += kChunk) {
+        const int32_t frames = std::min(kChunk, sampleFrames - done);
+        renderChunk(voices, scratch, range, frames, s);
+        for (int32_t v = 0; v < kVoices; ++v) {
+            for (int32_t n = range[v][0]; n < range[v][1]; ++n) {
+                out1[done + n] = out1[done + n] + scratch[v][n];
+                out2[done + n] = out2[done + n] + scratch[v][n];
             }
-            // Count up towards the start (or, from below, towards stageIdle,
-            // where a counting voice would stop).
-            const int64_t target = v.stage < stageIdle ? stageIdle : 1;
-            const int64_t steps = std::min<int64_t>(sampleFrames - n, target - v.stage);
-            v.stage = static_cast<int32_t>(v.stage + steps);
-            n += static_cast<int32_t>(steps);
         }
     }
 }
-
 
 }  // namespace tamrik

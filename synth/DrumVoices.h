@@ -59,19 +59,23 @@ public:
         bool ringOn, fmOn, clipOn, multiOn;
     };
 
+    static constexpr int32_t kChunk = 64;
+
 private:
-    // Renders one sounding voice from out1/out2 on, for up to `frames`
-    // samples or until it falls idle. One per filter routine (Light, Middle,
+    // Renders up to kChunk samples of every voice into its scratch row and
+    // notes the sounding range of each. One per filter routine (Light, Middle,
     // Heavy), picked through a table by Weight.
-    using VoiceRun = void (*)(Voice& v, float* out1, float* out2, int32_t frames,
-                              const BlockSettings& s);
+    using ChunkRenderer = void (*)(Voice* voices, float (*scratch)[kChunk], int32_t (*range)[2],
+                                   int32_t frames, const BlockSettings& s);
 
     BlockSettings takeSettings() const;
 
     const SynthParameters& params;
     Voice voices[kVoices];
     int32_t nextVoice_ = 0;
-    VoiceRun runs[3] = {};
+    ChunkRenderer chunkRenderers[3] = {};
+    float scratch[kVoices][kChunk] = {};
+    int32_t range[kVoices][2] = {};
 };
 
 }  // namespace tamrik
