@@ -1,0 +1,117 @@
+// The knob's drawing and drag arithmetic are fixed to the pixel: products of
+// a float table entry and an integer are formed in double and rounded with
+// roundEven, in the order written, so that every knob looks the same.
+#include "controls/Tsumami.h"
+
+#include <algorithm>
+#include <cmath>
+#include <numbers>
+
+#include "common/RoundEven.h"
+
+namespace tamrik {
+
+using tk::TPoint;
+
+TTsumami::TTsumami(tk::TWinControl* parent) : tk::TCustomControl(nullptr) {
+    SetDragMode(tk::TDragMode::dmAutomatic);
+    SetPosition(50);
+    FillPointerTables();
+    if (parent) SetParent(parent);
+}
+
+void TTsumami::FillPointerTables() {
+    // Once per knob, in extended precision, so painting never computes a sine.
+    constexpr long double pi = std::numbers::pi_v<long double>;
+    for (int i = 0; i <= 50; ++i) {
+        const long double a = pi / 2 - i * pi / 65;
+        pointerY_[size_t(50 + i)] = static_cast<float>(-std::sin(a));
+        pointerX_[size_t(50 + i)] = static_cast<float>(std::cos(a));
+        pointerY_[size_t(50 - i)] = pointerY_[size_t(50 + i)];
+        pointerX_[size_t(50 - i)] = -pointerX_[size_t(50 + i)];
+    }
+}
+
+void TTsumami::SetPosition(int position) {
+    position_ = position;
+    Invalidate();
+    if (OnChange) OnChange(this);
+}
+
+TTsumami::Geometry TTsumami::PaintGeometry() const {
+    const int w = Width(), h = Height();
+    const size_t p = size_t(std::clamp(position_, 0, kSteps - 1));
+    const double px = pointerX_[p], py = pointerY_[p];
+    const int cx = roundEven(w / 2.0), cy = roundEven(h / 2.0);
+    Geometry g;
+    g.body = {2, 2, w - 4, h - 4};
+    g.arcBox = {4, 4, w - 6, h - 6};
+    g.litFrom = {4 * (w / 5), h / 5};
+    g.litTo = {w / 5, 4 * (h / 5)};
+    const TPoint reach{roundEven((w - 2) * px / 2), roundEven((h - 2) * py / 2)};
+    g.shadow = {{cx, cy}, {cx + reach.x, cy + reach.y}};
+    g.highlight = {{cx - 2, cy - 2}, {cx - 2 + reach.x, cy - 2 + reach.y}};
+    g.pointer = {{cx - 1, cy - 1},
+                 {cx - 1 + roundEven((w - 4) * px / 2), cy - 1 + roundEven((h - 4) * py / 2)}};
+    const size_t marks[3] = {100, 50, 0};
+    for (size_t i = 0; i < 3; ++i) {
+        const double kx = pointerX_[marks[i]], ky = pointerY_[marks[i]];
+        g.ticks[i] = {{roundEven((w - 6) * kx / 2 + w / 2.0) - 1, roundEven((h - 6) * ky / 2 + h / 2.0) - 1},
+                      {roundEven(w * kx / 2 + w / 2.0), roundEven(h * ky / 2 + h / 2.0)}};
+    }
+    return g;
+}
+
+void TTsumami::Paint(tk::TCanvas& canvas) {
+    const Geometry g = PaintGeometry();
+    const tk::TColor black = tk::RGB(0, 0, 0);
+    const tk::TColor lit = tk::GetSysColor(tk::COLOR_BTNHIGHLIGHT);
+    const tk::TColor shade = tk::GetSysColor(tk::COLOR_BTNSHADOW);
+    auto line = [&](const Line& l, tk::TColor color) {
+        canvas.Pen.Color = color;
+        canvas.MoveTo(l.from.x, l.from.y);
+        canvas.LineTo(l.to.x, l.to.y);
+    };
+    canvas.Pen.Color = black;
+    canvas.Brush.Color = tk::GetSysColor(tk::COLOR_BTNFACE);
+    canvas.Ellipse(g.body.Left, g.body.Top, g.body.Right, g.body.Bottom);
+    const tk::TRect& a = g.arcBox;
+    canvas.Pen.Color = lit;
+    canvas.Arc(a.Left, a.Top, a.Right, a.Bottom, g.litFrom.x, g.litFrom.y, g.litTo.x, g.litTo.y);
+    canvas.Pen.Color = shade;
+    canvas.Arc(a.Left, a.Top, a.Right, a.Bottom, g.litTo.x, g.litTo.y, g.litFrom.x, g.litFrom.y);
+    line(g.shadow, shade);
+    line(g.highlight, lit);
+    line(g.pointer, black);
+    for (const Line& tick : g.ticks) line(tick, black);
+}
+
+void TTsumami::BeginAutoDrag() {
+    ReleaseCapture();
+    SetCapture();
+    adjusting_ = true;
+    dragOrigin_ = GetCursorPos();
+    dragBase_ = position_;
+}
+
+void TTsumami::WndProc(tk::TMessage& message) {
+    switch (message.Msg) {
+        case tk::WM_MOUSEMOVE: {
+            if (!adjusting_) return;
+            // The screen position, not the message's: the knob may have moved.
+            dragLast_ = GetCursorPos();
+            const int dx = roundEven((dragLast_.x - dragOrigin_.x) / 2.0);
+            const int dy = roundEven((dragOrigin_.y - dragLast_.y) / 2.0);
+            SetPosition(std::max(std::min(dragBase_ + dx + dy, 100), 0));
+            return;
+        }
+        case tk::WM_LBUTTONUP:
+            ReleaseCapture();
+            adjusting_ = false;
+            return;
+        default:
+            tk::TCustomControl::WndProc(message);
+    }
+}
+
+}  // namespace tamrik

@@ -1,0 +1,61 @@
+// The one seam between the toolkit and a windowing system. A form owns one
+// backend: the backend gives the form a native window inside the host's,
+// shows the form's pixels there, reports input and the time, and nothing
+// else. Controls and windows above it never see which backend runs.
+#pragma once
+
+#include <cstdint>
+
+#include "toolkit/Geometry.h"
+#include "toolkit/PixelBuffer.h"
+
+namespace tamrik::tk {
+
+// A platform window handle: an X11 Window id or, on Windows, an HWND.
+using NativeWindow = uintptr_t;
+
+// What a backend reports; the form implements it. Positions are in the
+// form's client coordinates.
+class BackendEvents {
+public:
+    virtual void BackendMouseMove(TPoint client) = 0;
+    virtual void BackendLeftButton(bool down, TPoint client) = 0;
+    // delta: +1 for one notch away from the user, -1 towards.
+    virtual void BackendWheel(TPoint client, int delta) = 0;
+    virtual void BackendKey(bool down, uint32_t virtualKey) = 0;
+    virtual void BackendExpose(const TRect& area) = 0;
+
+protected:
+    ~BackendEvents() = default;
+};
+
+class Backend {
+public:
+    virtual ~Backend() = default;
+
+    // Creates the form's native window as a child of parent at (0, 0).
+    // False, with nothing left behind, if parent is not a usable window.
+    virtual bool Open(NativeWindow parent, int width, int height, BackendEvents& events) = 0;
+    // Destroys the native window and frees every resource; safe to repeat.
+    virtual void Close() = 0;
+    virtual bool IsOpen() const = 0;
+    virtual NativeWindow Window() const = 0;
+
+    virtual void SetVisible(bool visible) = 0;
+    virtual void Resize(int width, int height) = 0;
+    // Shows area of surface (the whole form) on the screen.
+    virtual void Present(const PixelBuffer& surface, const TRect& area) = 0;
+
+    // Screen position of the form's client (0, 0), and of the cursor.
+    virtual TPoint ClientOrigin() const = 0;
+    virtual TPoint CursorPos() const = 0;
+    // Keeps mouse input coming to the form while a control holds capture.
+    virtual void CaptureMouse(bool capture) = 0;
+
+    // Milliseconds on a clock that only moves forward.
+    virtual uint64_t NowMs() const = 0;
+    // Delivers every pending native event to the form; never blocks.
+    virtual void Pump() = 0;
+};
+
+}  // namespace tamrik::tk

@@ -1,0 +1,29 @@
+// A text face of one pixel size. OpenFontFace never fails: when fontconfig
+// or FreeType find nothing usable it hands out the built-in fallback face.
+#pragma once
+
+#include <memory>
+#include <string>
+#include <string_view>
+
+#include "toolkit/PixelBuffer.h"
+
+namespace tamrik::tk {
+
+class FontFace {
+public:
+    virtual ~FontFace() = default;
+    virtual int TextWidth(std::string_view text) const = 0;
+    // Height of a line of text; TextOut's y is the top of that line.
+    virtual int LineHeight() const = 0;
+    virtual void Draw(PixelBuffer& target, const TRect& clip, int x, int y,
+                      std::string_view text, TColor color) const = 0;
+    // Whether this is a real font rather than the built-in stand-in.
+    virtual bool IsScalable() const = 0;
+};
+
+// family as fontconfig understands it; pixelHeight is the character height
+// (the em size, internal leading excluded).
+std::unique_ptr<FontFace> OpenFontFace(const std::string& family, int pixelHeight);
+
+}  // namespace tamrik::tk

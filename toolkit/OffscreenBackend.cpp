@@ -1,0 +1,37 @@
+// Injected input goes straight to the form, as the platform would deliver it.
+#include "toolkit/OffscreenBackend.h"
+
+namespace tamrik::tk {
+
+bool OffscreenBackend::Open(NativeWindow, int, int, BackendEvents& events) {
+    events_ = &events;
+    return true;
+}
+
+void OffscreenBackend::Close() {
+    events_ = nullptr;
+    captured_ = false;
+}
+
+void OffscreenBackend::MoveMouse(int screenX, int screenY) {
+    cursor_ = {screenX, screenY};
+    if (events_) events_->BackendMouseMove(Client());
+}
+
+void OffscreenBackend::PressLeft() {
+    if (events_) events_->BackendLeftButton(true, Client());
+}
+
+void OffscreenBackend::ReleaseLeft() {
+    if (events_) events_->BackendLeftButton(false, Client());
+}
+
+void OffscreenBackend::Wheel(int delta) {
+    if (events_) events_->BackendWheel(Client(), delta);
+}
+
+void OffscreenBackend::Key(uint32_t virtualKey, bool down) {
+    if (events_) events_->BackendKey(down, virtualKey);
+}
+
+}  // namespace tamrik::tk

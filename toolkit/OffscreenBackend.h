@@ -1,0 +1,52 @@
+// The backend without a display: the form's pixels stay in memory, input is
+// injected at screen positions, and the clock moves only when told, so tests
+// and the gallery see exactly the same thing on every machine.
+#pragma once
+
+#include "toolkit/Backend.h"
+
+namespace tamrik::tk {
+
+class OffscreenBackend final : public Backend {
+public:
+    // screenOrigin: where the form's client (0, 0) lies on the pretend screen.
+    explicit OffscreenBackend(TPoint screenOrigin = {100, 100}) : origin_(screenOrigin) {}
+
+    bool Open(NativeWindow parent, int width, int height, BackendEvents& events) override;
+    void Close() override;
+    bool IsOpen() const override { return events_ != nullptr; }
+    NativeWindow Window() const override { return 0; }
+    void SetVisible(bool visible) override { visible_ = visible; }
+    void Resize(int, int) override {}
+    void Present(const PixelBuffer&, const TRect&) override { ++presents_; }
+    TPoint ClientOrigin() const override { return origin_; }
+    TPoint CursorPos() const override { return cursor_; }
+    void CaptureMouse(bool capture) override { captured_ = capture; }
+    uint64_t NowMs() const override { return now_; }
+    void Pump() override {}
+
+    // Input at screen coordinates, delivered at once.
+    void MoveMouse(int screenX, int screenY);
+    void PressLeft();
+    void ReleaseLeft();
+    void Wheel(int delta);
+    void Key(uint32_t virtualKey, bool down);
+    void Advance(uint64_t ms) { now_ += ms; }
+
+    bool Visible() const { return visible_; }
+    bool Captured() const { return captured_; }
+    int Presents() const { return presents_; }
+
+private:
+    TPoint Client() const { return {cursor_.x - origin_.x, cursor_.y - origin_.y}; }
+
+    TPoint origin_;
+    TPoint cursor_;
+    BackendEvents* events_ = nullptr;
+    bool visible_ = false;
+    bool captured_ = false;
+    int presents_ = 0;
+    uint64_t now_ = 0;
+};
+
+}  // namespace tamrik::tk

@@ -1,0 +1,247 @@
+// Geometry: the thumb is centred across the bar with ticks outside it on the
+// chosen sides; along the bar its centre runs between two margins, the
+// minimum at the left or top end.
+#include "toolkit/TrackBarWindow.h"
+
+#include <algorithm>
+
+namespace tamrik::tk {
+namespace {
+
+constexpr int kMargin = 4;
+constexpr int kTickGap = 2;
+constexpr int kTickLength = 3;
+
+int ThumbBreadth(int thumbLength) { return std::max(thumbLength / 2 + 1, 5); }
+
+// Rounded a * b / c for non-negative a, b and positive c.
+int MulDivRounded(int a, int b, int c) { return int((2LL * a * b + c) / (2LL * c)); }
+
+}  // namespace
+
+bool InitCommonControlsEx(const INITCOMMONCONTROLSEX* init) {
+    return init && init->dwSize == sizeof(INITCOMMONCONTROLSEX);
+}
+
+void InitCommonControls() {}
+
+TrackBarWindow::TrackBarWindow(TWinControl& window, uint32_t style) : window_(window), style_(style) {}
+
+int TrackBarWindow::AlongStart() const { return ThumbBreadth(thumbLength_) / 2 + kMargin; }
+
+int TrackBarWindow::AlongEnd() const {
+    const int length = Vertical() ? window_.Height() : window_.Width();
+    return std::max(AlongStart(), length - 1 - AlongStart());
+}
+
+int TrackBarWindow::CentreOf(int position) const {
+    if (max_ <= min_) return AlongStart();
+    const int p = std::clamp(position, min_, max_) - min_;
+    return AlongStart() + MulDivRounded(p, AlongEnd() - AlongStart(), max_ - min_);
+}
+
+int TrackBarWindow::PositionAt(int along) const {
+    const int span = AlongEnd() - AlongStart();
+    if (span <= 0) return min_;
+    const int offset = std::clamp(along - AlongStart(), 0, span);
+    return min_ + MulDivRounded(offset, max_ - min_, span);
+}
+
+TRect TrackBarWindow::ThumbRect() const {
+    const int across = Vertical() ? window_.Width() : window_.Height();
+    const int a0 = (across - thumbLength_) / 2;
+    const int breadth = ThumbBreadth(thumbLength_);
+    const int b0 = CentreOf(pos_) - breadth / 2;
+    return Vertical() ? TRect{a0, b0, a0 + thumbLength_, b0 + breadth}
+                      : TRect{b0, a0, b0 + breadth, a0 + thumbLength_};
+}
+
+TRect TrackBarWindow::ChannelRect() const {
+    const int across = Vertical() ? window_.Width() : window_.Height();
+    const int a0 = across / 2 - 2;
+    const int b0 = AlongStart() - 2, b1 = AlongEnd() + 3;
+    return Vertical() ? TRect{a0, b0, a0 + 4, b1} : TRect{b0, a0, b1, a0 + 4};
+}
+
+void TrackBarWindow::SetPos(int position) {
+    const int clamped = std::clamp(position, min_, std::max(min_, max_));
+    if (clamped == pos_) return;
+    pos_ = clamped;
+    window_.Invalidate();
+}
+
+void TrackBarWindow::Notify(uint32_t code) {
+    TWinControl* parent = window_.Parent();
+    if (!parent) return;
+    const bool carriesPos = code == TB_THUMBTRACK || code == TB_THUMBPOSITION;
+    const uintptr_t wParam = code | (carriesPos ? (uintptr_t(uint16_t(pos_)) << 16) : 0);
+    parent->Perform(Vertical() ? WM_VSCROLL : WM_HSCROLL, wParam, reinterpret_cast<intptr_t>(&window_));
+}
+
+void TrackBarWindow::StepBy(int delta, uint32_t code) {
+    SetPos(pos_ + delta);
+    Notify(code);
+}
+
+void TrackBarWindow::OnPress(TPoint at) {
+    window_.SetFocus();
+    const TRect thumb = ThumbRect();
+    const int along = Vertical() ? at.y : at.x;
+    if (!(style_ & TBS_NOTHUMB) && thumb.Contains(at)) {
+        dragging_ = true;
+        grabOffset_ = along - CentreOf(pos_);
+        window_.SetCapture();
+        // Reported at once so that the owner knows the thumb is held.
+        Notify(TB_THUMBTRACK);
+        return;
+    }
+    paging_ = true;
+    window_.SetCapture();
+    if (along < CentreOf(pos_))
+        StepBy(-pageSize_, TB_PAGEUP);
+    else
+        StepBy(pageSize_, TB_PAGEDOWN);
+}
+
+void TrackBarWindow::OnMove(TPoint at) {
+    if (!dragging_) return;
+    const int before = pos_;
+    SetPos(PositionAt((Vertical() ? at.y : at.x) - grabOffset_));
+    if (pos_ != before) Notify(TB_THUMBTRACK);
+}
+
+void TrackBarWindow::FinishTracking() {
+    const bool wasDragging = dragging_;
+    if (!dragging_ && !paging_) return;
+    dragging_ = paging_ = false;
+    if (window_.HasCapture()) window_.ReleaseCapture();
+    if (wasDragging) Notify(TB_THUMBPOSITION);
+    Notify(TB_ENDTRACK);
+}
+
+bool TrackBarWindow::Handle(TMessage& m) {
+    switch (m.Msg) {
+        case TBM_GETPOS: m.Result = pos_; return true;
+        case TBM_GETRANGEMIN: m.Result = min_; return true;
+        case TBM_GETRANGEMAX: m.Result = max_; return true;
+        case TBM_GETSELSTART: m.Result = selStart_; return true;
+        case TBM_GETSELEND: m.Result = selEnd_; return true;
+        case TBM_GETPAGESIZE: m.Result = pageSize_; return true;
+        case TBM_GETLINESIZE: m.Result = lineSize_; return true;
+        case TBM_GETTHUMBLENGTH: m.Result = thumbLength_; return true;
+        case TBM_SETPOS:
+            pos_ = std::clamp(int(m.LParam), min_, std::max(min_, max_));
+            window_.Invalidate();
+            return true;
+        case TBM_SETRANGEMIN:
+        case TBM_SETRANGEMAX:
+            (m.Msg == TBM_SETRANGEMIN ? min_ : max_) = int(m.LParam);
+            pos_ = std::clamp(pos_, min_, std::max(min_, max_));
+            window_.Invalidate();
+            return true;
+        case TBM_SETSEL:
+            selStart_ = LoWordSigned(m.LParam);
+            selEnd_ = HiWordSigned(m.LParam);
+            window_.Invalidate();
+            return true;
+        case TBM_CLEARSEL:
+            selStart_ = selEnd_ = 0;
+            window_.Invalidate();
+            return true;
+        case TBM_SETTICFREQ:
+            ticFrequency_ = int(m.WParam);
+            window_.Invalidate();
+            return true;
+        case TBM_SETPAGESIZE:
+            m.Result = pageSize_;
+            pageSize_ = int(m.LParam);
+            return true;
+        case TBM_SETLINESIZE:
+            m.Result = lineSize_;
+            lineSize_ = int(m.LParam);
+            return true;
+        case TBM_SETTHUMBLENGTH:
+            thumbLength_ = std::max(int(m.WParam), 1);
+            window_.Invalidate();
+            return true;
+        case WM_LBUTTONDOWN:
+        case WM_LBUTTONDBLCLK:
+            OnPress({LoWordSigned(m.LParam), HiWordSigned(m.LParam)});
+            return true;
+        case WM_MOUSEMOVE:
+            OnMove({LoWordSigned(m.LParam), HiWordSigned(m.LParam)});
+            return true;
+        case WM_LBUTTONUP:
+        case WM_CAPTURECHANGED:
+            FinishTracking();
+            return true;
+        case WM_KEYDOWN:
+            switch (m.WParam) {
+                case VK_LEFT: case VK_UP: StepBy(-lineSize_, TB_LINEUP); return true;
+                case VK_RIGHT: case VK_DOWN: StepBy(lineSize_, TB_LINEDOWN); return true;
+                case VK_PRIOR: StepBy(-pageSize_, TB_PAGEUP); return true;
+                case VK_NEXT: StepBy(pageSize_, TB_PAGEDOWN); return true;
+                case VK_HOME: SetPos(min_); Notify(TB_TOP); return true;
+                case VK_END: SetPos(max_); Notify(TB_BOTTOM); return true;
+                default: return false;
+            }
+        case WM_KEYUP:
+            switch (m.WParam) {
+                case VK_LEFT: case VK_UP: case VK_RIGHT: case VK_DOWN:
+                case VK_PRIOR: case VK_NEXT: case VK_HOME: case VK_END:
+                    Notify(TB_ENDTRACK);
+                    return true;
+                default: return false;
+            }
+        default:
+            return false;
+    }
+}
+
+void TrackBarWindow::PaintTicks(TCanvas& canvas) const {
+    if (style_ & TBS_NOTICKS) return;
+    const int across = Vertical() ? window_.Width() : window_.Height();
+    const int a0 = (across - thumbLength_) / 2;
+    const bool both = style_ & TBS_BOTH;
+    const bool before = both || (style_ & TBS_TOP);
+    const bool after = both || !(style_ & TBS_TOP);
+    canvas.Pen.Color = GetSysColor(COLOR_WINDOWTEXT);
+    auto tick = [&](int value, int extra) {
+        const int c = CentreOf(value);
+        auto line = [&](int from, int to) {
+            if (Vertical()) {
+                canvas.MoveTo(from, c);
+                canvas.LineTo(to, c);
+            } else {
+                canvas.MoveTo(c, from);
+                canvas.LineTo(c, to);
+            }
+        };
+        if (before) line(a0 - kTickGap - kTickLength - extra, a0 - kTickGap);
+        if (after) line(a0 + thumbLength_ + kTickGap, a0 + thumbLength_ + kTickGap + kTickLength + extra);
+    };
+    // The ends get longer ticks, as the platform control draws them.
+    tick(min_, 1);
+    tick(max_, 1);
+    if ((style_ & TBS_AUTOTICKS) && ticFrequency_ > 0)
+        for (int v = min_ + ticFrequency_; v < max_; v += ticFrequency_) tick(v, 0);
+}
+
+void TrackBarWindow::Paint(TCanvas& canvas) {
+    const TRect channel = ChannelRect();
+    canvas.Edge(channel, true, true);
+    if ((style_ & TBS_ENABLESELRANGE) && selEnd_ > selStart_) {
+        canvas.Brush.Color = GetSysColor(COLOR_HIGHLIGHT);
+        const int s0 = CentreOf(selStart_), s1 = CentreOf(selEnd_) + 1;
+        canvas.FillRect(Vertical() ? TRect{channel.Left + 2, s0, channel.Right - 2, s1}
+                                   : TRect{s0, channel.Top + 2, s1, channel.Bottom - 2});
+    }
+    PaintTicks(canvas);
+    if (style_ & TBS_NOTHUMB) return;
+    const TRect thumb = ThumbRect();
+    canvas.Brush.Color = GetSysColor(COLOR_BTNFACE);
+    canvas.FillRect(thumb);
+    canvas.Edge(thumb, false, true);
+}
+
+}  // namespace tamrik::tk

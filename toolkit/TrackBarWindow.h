@@ -1,0 +1,62 @@
+// The platform trackbar window class ("msctls_trackbar32") of the toolkit:
+// a channel with a thumb and ticks that keeps its own range and position,
+// answers the TBM_ messages, takes drags, clicks and keys, and reports each
+// user action to its parent window as WM_HSCROLL or WM_VSCROLL.
+#pragma once
+
+#include "toolkit/WinControl.h"
+
+namespace tamrik::tk {
+
+struct INITCOMMONCONTROLSEX {
+    uint32_t dwSize = 0;
+    uint32_t dwICC = 0;
+};
+
+// The trackbar class is built into the toolkit; these only validate the
+// request the way the platform calls do.
+bool InitCommonControlsEx(const INITCOMMONCONTROLSEX* init);
+void InitCommonControls();
+
+class TrackBarWindow final : public TWindowClass {
+public:
+    TrackBarWindow(TWinControl& window, uint32_t style);
+
+    bool Handle(TMessage& message) override;
+    void Paint(TCanvas& canvas) override;
+
+    // Thumb and channel in client coordinates, for hit tests and tests.
+    TRect ThumbRect() const;
+    TRect ChannelRect() const;
+
+private:
+    bool Vertical() const { return style_ & TBS_VERT; }
+    int AlongStart() const;
+    int AlongEnd() const;
+    int CentreOf(int position) const;
+    int PositionAt(int along) const;
+    void SetPos(int position);
+    void Notify(uint32_t code);
+    void StepBy(int delta, uint32_t code);
+    void OnPress(TPoint at);
+    void OnMove(TPoint at);
+    void FinishTracking();
+    void PaintTicks(TCanvas& canvas) const;
+
+    TWinControl& window_;
+    uint32_t style_;
+    int min_ = 0;
+    int max_ = 100;
+    int pos_ = 0;
+    int lineSize_ = 1;
+    int pageSize_ = 20;
+    int thumbLength_ = 21;
+    int ticFrequency_ = 1;
+    int selStart_ = 0;
+    int selEnd_ = 0;
+    bool dragging_ = false;
+    bool paging_ = false;
+    int grabOffset_ = 0;
+};
+
+}  // namespace tamrik::tk
