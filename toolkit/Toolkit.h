@@ -57,3 +57,4 @@
 #include "toolkit/SystemColors.h"
 #include "toolkit/Timer.h"
 #include "toolkit/WinControl.h"
+#include "toolkit/X11Backend.h"
