@@ -6,7 +6,7 @@
 
 namespace tamrik::render {
 
-const char* const kDemoKit = "36=StdBD1,38=H_Snare,42=CHH,45=MoMoMon@60,48=MoMoMon@67,56=Metalic";
+const char* const kDemoKit = "36=P_Kick,38=H_Snare,42=CHH,45=MoMoMon@64,48=MoMoMon@69,56=Metalic";
 
 namespace {
 

@@ -72,6 +72,10 @@ StereoBuffer Renderer::render(const MidiSong& song, const std::function<void(dou
 
     StereoBuffer out;
     out.sampleRate = settings.sampleRate;
+    // The whole song is held in memory; reserving it once avoids the doubled
+    // peak of growing vectors.
+    out.left.reserve(static_cast<size_t>(renderLimit + block));
+    out.right.reserve(static_cast<size_t>(renderLimit + block));
     size_t next = 0;
     bool lastBlockSilent = true;
     for (int64_t start = 0; start < renderLimit; start += block) {

@@ -82,8 +82,9 @@ void listParams(const Options& options, const std::string& pluginPath) {
 }
 
 void exportPresets(const Options& options, const std::string& pluginPath) {
-    if (options.kit || !options.plotPath.empty() || !options.midiPath.empty())
-        throw ToolError("--export-presets: expected no MIDI file, --kit or --plot with it");
+    if (options.kit || options.preset != nullptr || !options.plotPath.empty() ||
+        !options.midiPath.empty())
+        throw ToolError("--export-presets: expected no MIDI file, --kit, --preset or --plot with it");
     std::error_code error;
     fs::create_directories(options.exportDir, error);
     if (error || !fs::is_directory(options.exportDir))
