@@ -146,7 +146,7 @@ Sound:
   --param NAME=VALUE,... set parameters, 0 to 1, after the preset, on every
                          instance (default: none)
   --pitch N              note a kit sound or a one-shot plays (default: 60)
-  --velocity N           velocity of an exported one-shot, 1 to 127 (default: 127)
+  --velocity N           velocity of exported one-shots, 1 to 127 (default: 127)
   --export-presets DIR   write one one-shot WAV per factory preset into DIR
                          instead of a song (default: off)
   --plugin PATH          the plug-in library (default: DrumTamrik.so beside this

@@ -195,6 +195,10 @@ int main(int argc, char** argv) {
         std::fprintf(stderr, "tamrik-render: %s\n", e.what());
     } catch (const std::bad_alloc&) {
         std::fprintf(stderr, "tamrik-render: out of memory\n");
+    } catch (const std::exception& e) {
+        // Caught rather than left to terminate, so that unwinding removes
+        // every unfinished output file.
+        std::fprintf(stderr, "tamrik-render: %s\n", e.what());
     }
     return 2;
 }
