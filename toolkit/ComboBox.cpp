@@ -18,6 +18,10 @@ public:
         SetBounds(o.x, top, owner.Width(), visibleItems * itemHeight + 2);
         topIndex_ = std::clamp(hot_ - visible_ + 1, 0, std::max(0, int(owner_.Items().size()) - visible_));
     }
+    // The form may delete the list before its box (the form going away).
+    ~TComboDropList() override {
+        if (owner_.list_ == this) owner_.list_ = nullptr;
+    }
 
 protected:
     void Paint(TCanvas& canvas) override {

@@ -85,6 +85,16 @@ TEST(ComboBox, ShowsAtMostDropDownCountItemsInsideTheForm) {
     EXPECT_EQ(f.form.Controls().size(), 0u) << "an open list goes with its box";
 }
 
+TEST(ComboBox, AnOpenListGoesCleanlyWithItsForm) {
+    auto form = std::make_unique<TForm>(std::make_unique<OffscreenBackend>(), 200, 200);
+    auto* group = new TGroupBox(form.get());
+    auto* combo = new TComboBox(group);
+    combo->SetItems({"a", "b"});
+    combo->SetDroppedDown(true);
+    EXPECT_TRUE(combo->DroppedDown());
+    form.reset();  // deletes the list (the form's last child) before the box
+}
+
 TEST(CheckBox, FiresOnClickWhenCheckedChanges) {
     OffscreenForm f;
     auto* box = new TCheckBox(&f.form);
