@@ -12,6 +12,10 @@
 #include "common/RoundEven.h"
 #include "synth/WaveTables.h"
 
+#if defined(__SSE2__)
+#include <emmintrin.h>
+#endif
+
 namespace tamrik {
 
 namespace {
@@ -90,9 +94,15 @@ int32_t filterHeavy(Voice& v, int32_t x, float f, int32_t type, float damping) {
     return select(type, v.low2, v.band2, v.high2);
 }
 
-// One sample of one sounding voice: what it adds to both outputs.
-template <int32_t (*filter)(Voice&, int32_t, float, int32_t, float)>
-inline float renderVoice(Voice& v, const BlockSettings& s) {
+// The first half of a sample: oscillators, envelope with its curve, and the
+// filter coefficient. The filter input is `mixed`.
+struct FilterInput {
+    int32_t mixed;
+    float f;
+    float env;
+};
+
+inline FilterInput startSample(Voice& v, const BlockSettings& s) {
     // Oscillators.
     const float inc1 = increment(v.sweep1Left, v.sweepStep1, v.baseInc1);
     const float inc2 = increment(v.sweep2Left, v.sweepStep2, v.baseInc2);
@@ -134,12 +144,14 @@ inline float renderVoice(Voice& v, const BlockSettings& s) {
     else if (s.curveMode == 2)
         env = std::sqrt(env);
 
-    // Filter, its coefficient following the envelope, the note and the velocity.
+    // The coefficient follows the envelope, the note and the velocity.
     const float f =
         static_cast<float>(std::min((static_cast<double>(s.envDepth) + env) * v.cutoffBase, 0.785));
-    int32_t y = filter(v, mixed, f, s.filterType, s.damping);
+    return {mixed, f, env};
+}
 
-    // Clip, then scale back up to full scale.
+// The second half: clip, scale back up to full scale, envelope and gain.
+inline float finishSample(const Voice& v, int32_t y, float env, const BlockSettings& s) {
     if (s.clipOn) {
         int64_t clipped = y;
         if (s.multiOn) {
@@ -151,12 +163,88 @@ inline float renderVoice(Voice& v, const BlockSettings& s) {
         clipped = std::min(std::max(clipped, -ceiling), ceiling);
         y = roundEven(static_cast<double>(clipped) * s.clipMakeup);
     }
-
     return static_cast<float>(static_cast<double>(y) * env * v.voiceGain);
 }
 
+// The three filter routines by Weight: Light, Middle, Heavy.
+template <int32_t weight>
+inline int32_t filterOf(Voice& v, int32_t x, float f, int32_t type, float damping) {
+    if constexpr (weight == 0) return filterLight(v, x, f, type, damping);
+    if constexpr (weight == 1) return filterMiddle(v, x, f, type, damping);
+    return filterHeavy(v, x, f, type, damping);
+}
+
+// One sample of one sounding voice: what it adds to both outputs.
+template <int32_t weight>
+inline float renderVoice(Voice& v, const BlockSettings& s) {
+    const FilterInput in = startSample(v, s);
+    const int32_t y = filterOf<weight>(v, in.mixed, in.f, s.filterType, s.damping);
+    return finishSample(v, y, in.env, s);
+}
+
+#if defined(__SSE2__)
+// Two voices' filter state side by side, lane 0 the first voice, lane 1 the
+// second. The lanes take exactly the operations of the one-voice routines:
+// cvtdq2pd is exact, mulpd rounds as mulsd does, cvtpd2dq rounds (and
+// answers INT32_MIN for NaN and overflow) as cvtsd2si does, and paddd and
+// psubd wrap around as the one-voice sums do.
+struct FilterPair {
+    __m128i low1, band1, high1, low2, band2, high2, smooth;
+
+    static __m128i lanes(int32_t a, int32_t b) { return _mm_setr_epi32(a, b, 0, 0); }
+    static int32_t lane0(__m128i x) { return _mm_cvtsi128_si32(x); }
+    static int32_t lane1(__m128i x) { return _mm_cvtsi128_si32(_mm_srli_si128(x, 4)); }
+
+    FilterPair(const Voice& a, const Voice& b)
+        : low1(lanes(a.low1, b.low1)), band1(lanes(a.band1, b.band1)),
+          high1(lanes(a.high1, b.high1)), low2(lanes(a.low2, b.low2)),
+          band2(lanes(a.band2, b.band2)), high2(lanes(a.high2, b.high2)),
+          smooth(lanes(a.smooth, b.smooth)) {}
+
+    void store(Voice& a, Voice& b) const {
+        a.low1 = lane0(low1), b.low1 = lane1(low1);
+        a.band1 = lane0(band1), b.band1 = lane1(band1);
+        a.high1 = lane0(high1), b.high1 = lane1(high1);
+        a.low2 = lane0(low2), b.low2 = lane1(low2);
+        a.band2 = lane0(band2), b.band2 = lane1(band2);
+        a.high2 = lane0(high2), b.high2 = lane1(high2);
+        a.smooth = lane0(smooth), b.smooth = lane1(smooth);
+    }
+};
+
+inline __m128i productPair(__m128i state, __m128d factor) {
+    return _mm_cvtpd_epi32(_mm_mul_pd(_mm_cvtepi32_pd(state), factor));
+}
+
+inline __m128i selectPair(int32_t type, __m128i low, __m128i band, __m128i high) {
+    return type == 0 ? low : (type == 1 ? band : high);
+}
+
+template <int32_t weight>
+inline __m128i filterPair(FilterPair& p, __m128i x, __m128d f, int32_t type, __m128d damping) {
+    p.high1 = _mm_sub_epi32(_mm_sub_epi32(x, productPair(p.band1, damping)), p.low1);
+    p.band1 = _mm_add_epi32(p.band1, productPair(p.high1, f));
+    p.low1 = _mm_add_epi32(p.low1, productPair(p.band1, f));
+    const __m128i y1 = selectPair(type, p.low1, p.band1, p.high1);
+    if constexpr (weight == 0) {
+        return y1;
+    } else if constexpr (weight == 1) {
+        p.high2 = _mm_sub_epi32(y1, p.smooth);
+        p.band2 = y1;
+        p.low2 = _mm_add_epi32(productPair(_mm_sub_epi32(y1, p.smooth), f), p.smooth);
+        const __m128i y = selectPair(type, p.low2, p.band2, p.high2);
+        p.smooth = p.low2;
+        return y;
+    } else {
+        p.high2 = _mm_sub_epi32(_mm_sub_epi32(y1, productPair(p.band2, damping)), p.low2);
+        p.band2 = _mm_add_epi32(p.band2, productPair(p.high2, f));
+        p.low2 = _mm_add_epi32(p.low2, productPair(p.band2, f));
+        return selectPair(type, p.low2, p.band2, p.high2);
+    }
+}
+#endif
+
 constexpr int32_t kChunk = DrumVoices::kChunk;
-using Filter = int32_t (*)(Voice&, int32_t, float, int32_t, float);
 
 // Counts a waiting voice up towards its start (or, from below, towards
 // stageIdle, where a counting voice stops). Returns the first sample at which
@@ -172,29 +260,44 @@ int32_t countDown(Voice& v, int32_t frames) {
 
 // Renders samples [start, frames) of one voice into its scratch row, stopping
 // after the sample on which it falls idle; returns the end.
-template <Filter filter>
+template <int32_t weight>
 int32_t renderRun(Voice& v, float* out, int32_t start, int32_t frames, const BlockSettings& s) {
     int32_t n = start;
-    for (; n < frames && v.stage != DrumVoices::stageIdle; ++n) out[n] = renderVoice<filter>(v, s);
+    for (; n < frames && v.stage != DrumVoices::stageIdle; ++n) out[n] = renderVoice<weight>(v, s);
     return n;
 }
 
 // Two voices that sound from the chunk's start, in lockstep: their filter
-// chains are independent, so the processor overlaps them.
-template <Filter filter>
+// chains are independent, so they run side by side in one register.
+template <int32_t weight>
 void renderPair(Voice& a, float* outA, int32_t& endA, Voice& b, float* outB, int32_t& endB,
                 int32_t frames, const BlockSettings& s) {
     int32_t n = 0;
+#if defined(__SSE2__)
+    FilterPair pair(a, b);
+    const __m128d damping = _mm_set1_pd(s.damping);
     for (; n < frames && a.stage != DrumVoices::stageIdle && b.stage != DrumVoices::stageIdle;
          ++n) {
-        outA[n] = renderVoice<filter>(a, s);
-        outB[n] = renderVoice<filter>(b, s);
+        const FilterInput inA = startSample(a, s);
+        const FilterInput inB = startSample(b, s);
+        const __m128i y = filterPair<weight>(pair, FilterPair::lanes(inA.mixed, inB.mixed),
+                                             _mm_setr_pd(inA.f, inB.f), s.filterType, damping);
+        outA[n] = finishSample(a, FilterPair::lane0(y), inA.env, s);
+        outB[n] = finishSample(b, FilterPair::lane1(y), inB.env, s);
     }
-    endA = renderRun<filter>(a, outA, n, frames, s);
-    endB = renderRun<filter>(b, outB, n, frames, s);
+    pair.store(a, b);
+#else
+    for (; n < frames && a.stage != DrumVoices::stageIdle && b.stage != DrumVoices::stageIdle;
+         ++n) {
+        outA[n] = renderVoice<weight>(a, s);
+        outB[n] = renderVoice<weight>(b, s);
+    }
+#endif
+    endA = renderRun<weight>(a, outA, n, frames, s);
+    endB = renderRun<weight>(b, outB, n, frames, s);
 }
 
-template <Filter filter>
+template <int32_t weight>
 void renderChunk(Voice* voices, float (*scratch)[kChunk], int32_t (*range)[2], int32_t frames,
                  const BlockSettings& s) {
     int32_t waiting = -1;  // a voice sounding from the start, still without a partner
@@ -203,17 +306,17 @@ void renderChunk(Voice* voices, float (*scratch)[kChunk], int32_t (*range)[2], i
         range[v][0] = range[v][1] = start;
         if (start >= frames) continue;
         if (start > 0) {
-            range[v][1] = renderRun<filter>(voices[v], scratch[v], start, frames, s);
+            range[v][1] = renderRun<weight>(voices[v], scratch[v], start, frames, s);
         } else if (waiting < 0) {
             waiting = v;
         } else {
-            renderPair<filter>(voices[waiting], scratch[waiting], range[waiting][1], voices[v],
+            renderPair<weight>(voices[waiting], scratch[waiting], range[waiting][1], voices[v],
                                scratch[v], range[v][1], frames, s);
             waiting = -1;
         }
     }
     if (waiting >= 0)
-        range[waiting][1] = renderRun<filter>(voices[waiting], scratch[waiting], 0, frames, s);
+        range[waiting][1] = renderRun<weight>(voices[waiting], scratch[waiting], 0, frames, s);
 }
 
 }  // namespace
@@ -228,9 +331,9 @@ void DrumVoices::initEngine() {
         v.phase1 = v.phase2 = 0.0f;
     }
     nextVoice_ = 0;
-    chunkRenderers[0] = &renderChunk<filterLight>;
-    chunkRenderers[1] = &renderChunk<filterMiddle>;
-    chunkRenderers[2] = &renderChunk<filterHeavy>;
+    chunkRenderers[0] = &renderChunk<0>;
+    chunkRenderers[1] = &renderChunk<1>;
+    chunkRenderers[2] = &renderChunk<2>;
 }
 
 int32_t DrumVoices::processEvents(const vst::VstEvents* events) {
