@@ -5,6 +5,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <cstdint>
 #include <numbers>
 
 #include "common/RoundEven.h"
@@ -102,7 +103,9 @@ void TTsumami::WndProc(tk::TMessage& message) {
             dragLast_ = GetCursorPos();
             const int dx = roundEven((dragLast_.x - dragOrigin_.x) / 2.0);
             const int dy = roundEven((dragOrigin_.y - dragLast_.y) / 2.0);
-            SetPosition(std::max(std::min(dragBase_ + dx + dy, 100), 0));
+            // In 64 bits: a Position assigned from code may be near the int limits.
+            const int64_t p = int64_t(dragBase_) + dx + dy;
+            SetPosition(int(std::max<int64_t>(std::min<int64_t>(p, 100), 0)));
             return;
         }
         case tk::WM_LBUTTONUP:

@@ -4,7 +4,9 @@
 // while the control sits in a form; it is made from CreateParams, may carry
 // a window class of the platform (the trackbar), receives messages through
 // WndProc with SendMessage semantics, and can be destroyed and recreated
-// while the control keeps its settings.
+// while the control keeps its settings. A control that overrides CreateWnd
+// or CreateParams must be constructed without a parent and attached at the
+// end of its own constructor, since a base constructor cannot reach them.
 #pragma once
 
 #include <cstdint>

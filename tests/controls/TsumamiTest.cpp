@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
+#include <limits>
 #include <vector>
 
 #include "controls/Tsumami.h"
@@ -209,6 +210,18 @@ TEST(TsumamiDrag, ClampsAtZeroAndStillReportsEveryMove) {
     EXPECT_EQ(f.Drag(126, 180), 0);
     EXPECT_EQ(f.Drag(126, 400), 0) << "far outside the form, the capture still holds";
     EXPECT_EQ(f.adjustingAtChange.size(), 2u);
+    f.screen->ReleaseLeft();
+}
+
+TEST(TsumamiDrag, StartsFromAnOutOfRangePositionWithoutOverflow) {
+    KnobOnForm f;
+    f.knob->SetPosition(std::numeric_limits<int>::max());
+    f.Press(126, 126);
+    EXPECT_EQ(f.Drag(130, 126), 100);
+    f.screen->ReleaseLeft();
+    f.knob->SetPosition(std::numeric_limits<int>::min());
+    f.Press(126, 126);
+    EXPECT_EQ(f.Drag(120, 130), 0);
     f.screen->ReleaseLeft();
 }
 

@@ -32,23 +32,26 @@ bool DisplayRequired() {
     return v && std::string(v) == "1";
 }
 
-#define OPEN_TEST_DISPLAY(name)                                                          \
-    TestDisplay name;                                                                    \
+#define OPEN_TEST_DISPLAY(name, ...)                                                     \
+    TestDisplay name{__VA_ARGS__};                                                       \
     if (!name.display) {                                                                 \
         if (DisplayRequired()) FAIL() << "TAMRIK_REQUIRE_X11=1 but no X display";       \
         GTEST_SKIP() << "no X display ($DISPLAY)";                                       \
     }
 
 // The test's own connection and a top-level window standing in for a host.
+// Only a test that clicks shows its window, on top and away from the corner,
+// so that X11 tests running side by side on one display do not catch each
+// other's pointer.
 struct TestDisplay {
     Display* display = std::getenv("DISPLAY") ? XOpenDisplay(nullptr) : nullptr;
     ::Window parent = 0;
 
-    TestDisplay() {
+    explicit TestDisplay(bool shown = false) {
         if (!display) return;
-        parent = XCreateSimpleWindow(display, DefaultRootWindow(display), 0, 0, 320, 200, 0, 0,
-                                     WhitePixel(display, DefaultScreen(display)));
-        XMapWindow(display, parent);
+        parent = XCreateSimpleWindow(display, DefaultRootWindow(display), shown ? 300 : 0, shown ? 250 : 0, 320,
+                                     200, 0, 0, WhitePixel(display, DefaultScreen(display)));
+        if (shown) XMapRaised(display, parent);
         XSync(display, False);
     }
     ~TestDisplay() {
@@ -102,7 +105,7 @@ int OpenDescriptors() {
 int Sentinel(Display*, XErrorEvent*) { return 0; }
 
 TEST(X11Embedding, KnobAndTrackBarAreDraggedInAForeignWindow) {
-    OPEN_TEST_DISPLAY(host);
+    OPEN_TEST_DISPLAY(host, true);
     TForm form(CreateX11Backend(), 200, 140);
     auto* knob = new TTsumami(&form);
     knob->SetBounds(10, 10, 33, 33);
