@@ -179,6 +179,22 @@ TEST(X11Lifecycle, RefusesParentsThatAreNotWindowsAndRestoresTheErrorHandler) {
     setenv("DISPLAY", display.c_str(), 1);
 }
 
+TEST(X11Lifecycle, SurvivesAHostThatDestroysItsWindowFirst) {
+    OPEN_TEST_DISPLAY(host);
+    const XErrorHandler before = XSetErrorHandler(&Sentinel);
+    auto form = std::make_unique<TForm>(CreateX11Backend(), 100, 100);
+    new TTsumami(form.get());
+    ASSERT_TRUE(form->CreateParented(host.parent));
+    form->ShowForm();
+    XDestroyWindow(host.display, host.parent);  // takes our child window with it
+    XSync(host.display, False);
+    host.parent = XCreateSimpleWindow(host.display, DefaultRootWindow(host.display), 0, 0, 5, 5, 0, 0, 0);
+    form->Repaint();
+    form->Idle();
+    form.reset();
+    EXPECT_EQ(XSetErrorHandler(before), &Sentinel);
+}
+
 TEST(X11Lifecycle, AHundredOpenAndCloseCyclesLeaveNothingBehind) {
     OPEN_TEST_DISPLAY(host);
     {
