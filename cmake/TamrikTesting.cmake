@@ -8,7 +8,13 @@ function(tamrik_add_test name)
   add_executable(${name} ${T_SOURCES})
   target_link_libraries(${name} PRIVATE ${T_LIBS} GTest::gtest GTest::gtest_main)
   target_include_directories(${name} PRIVATE ${PROJECT_SOURCE_DIR} ${PROJECT_SOURCE_DIR}/tests)
-  gtest_discover_tests(${name} DISCOVERY_MODE PRE_TEST PROPERTIES LABELS "${T_LABELS}"
+  # Tests that drive the shared X display's pointer must not overlap.
+  set(serial FALSE)
+  if("x11" IN_LIST T_LABELS)
+    set(serial TRUE)
+  endif()
+  gtest_discover_tests(${name} DISCOVERY_MODE PRE_TEST
+                       PROPERTIES LABELS "${T_LABELS}" RUN_SERIAL ${serial}
                        DISCOVERY_TIMEOUT 60)
   if("threads" IN_LIST T_LABELS)
     add_dependencies(thread_tests ${name})
