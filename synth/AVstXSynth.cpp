@@ -3,6 +3,7 @@
 #include <cstdio>
 #include <cstring>
 
+#include "common/FloatingPointGuard.h"
 #include "vst/VstStrings.h"
 
 namespace tamrik {
@@ -17,6 +18,7 @@ constexpr int32_t kProgramLoadOrder[kNumParameters] = {4,  5,  6,  7,  0,  1,  3
 
 AVstXSynth::AVstXSynth(vst::audioMasterCallback master, EditorFactory makeEditor)
     : AudioEffectX(master, kNumPrograms, kNumParameters) {
+    const FloatingPointGuard fp;
     if (makeEditor) setEditor(makeEditor(this));
     for (int32_t i = 0; i < kNumPrograms; ++i) {
         programs[i] = std::make_unique<VstXSynthProgram>();
@@ -47,6 +49,7 @@ AVstXSynth::~AVstXSynth() {
 }
 
 void AVstXSynth::setSampleRate(float rate) {
+    const FloatingPointGuard fp;
     AudioEffectX::setSampleRate(rate);
     params.setPhasePerHertz(rate);
     // Recompute lengths, sweeps, cutoff and octave for the new rate at once,
@@ -58,6 +61,7 @@ void AVstXSynth::setBlockSize(int32_t size) { AudioEffectX::setBlockSize(size); 
 
 void AVstXSynth::setParameter(int32_t index, float value) {
     if (!isParameterIndex(index)) return;
+    const FloatingPointGuard fp;
     programs[curProgram]->setValue(index, value);
     params.set(index, value, sampleRate);
 }
@@ -66,6 +70,7 @@ float AVstXSynth::getParameter(int32_t index) { return params.get(index); }
 
 void AVstXSynth::process(float** /*inputs*/, float** outputs, int32_t sampleFrames) {
     if (sampleFrames <= 0 || !outputs || !outputs[0] || !outputs[1]) return;
+    const FloatingPointGuard fp;
     engine.render(outputs[0], outputs[1], sampleFrames);
 }
 
@@ -73,10 +78,14 @@ void AVstXSynth::processReplacing(float** /*inputs*/, float** outputs, int32_t s
     if (sampleFrames <= 0 || !outputs || !outputs[0] || !outputs[1]) return;
     std::memset(outputs[0], 0, sizeof(float) * static_cast<size_t>(sampleFrames));
     std::memset(outputs[1], 0, sizeof(float) * static_cast<size_t>(sampleFrames));
+    const FloatingPointGuard fp;
     engine.render(outputs[0], outputs[1], sampleFrames);
 }
 
-int32_t AVstXSynth::processEvents(vst::VstEvents* events) { return engine.processEvents(events); }
+int32_t AVstXSynth::processEvents(vst::VstEvents* events) {
+    const FloatingPointGuard fp;
+    return engine.processEvents(events);
+}
 
 void AVstXSynth::setProgram(int32_t program) {
     if (!isProgramNumber(program)) return;

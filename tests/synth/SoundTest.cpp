@@ -12,6 +12,8 @@
 #include <string>
 #include <vector>
 
+#include <xmmintrin.h>
+
 #include "HostHarness.h"
 
 using namespace vst;
@@ -197,4 +199,20 @@ TEST(Sound, VoicesTogetherSumTheirSoloRendersInVoiceOrder) {
             }
             EXPECT_EQ(all, sum) << "weight " << weight << " type " << type;
         }
+}
+
+TEST(Sound, HostFloatingPointSettingsChangeNoBit) {
+    // Flush-to-zero, denormals-are-zero and rounding toward zero on the
+    // calling thread, as some hosts leave them: the sound stays the same and
+    // the thread gets its settings back.
+    const Scenario& s = kScenarios[4];
+    const std::vector<float> reference = play(s);
+    const unsigned saved = _mm_getcsr();
+    const unsigned hostile = (saved & ~0x6000u) | 0x6000u | 0x8040u;
+    _mm_setcsr(hostile);
+    const std::vector<float> underHost = play(s);
+    const unsigned after = _mm_getcsr();
+    _mm_setcsr(saved);
+    EXPECT_EQ(after & ~0x3Fu, hostile & ~0x3Fu);
+    EXPECT_EQ(underHost, reference);
 }
