@@ -57,8 +57,6 @@ void AVstXSynth::setSampleRate(float rate) {
     params.recomputeAll(rate);
 }
 
-void AVstXSynth::setBlockSize(int32_t size) { AudioEffectX::setBlockSize(size); }
-
 void AVstXSynth::setParameter(int32_t index, float value) {
     if (!isParameterIndex(index)) return;
     const FloatingPointGuard fp;

@@ -30,7 +30,6 @@ public:
     ~AVstXSynth() override;
 
     void setSampleRate(float sampleRate) override;
-    void setBlockSize(int32_t blockSize) override;
     void setParameter(int32_t index, float value) override;    // any thread
     float getParameter(int32_t index) override;                // any thread
     void process(float** inputs, float** outputs, int32_t sampleFrames) override;

@@ -2,7 +2,13 @@
 // table oscillators (with ring and FM), an attack-hold-release envelope with
 // its curve, one of three fixed-point resonant filters, the clip stage and the
 // gain. Everything here runs on the audio thread; it reads the parameters'
-// derived values, which the UI thread may change between two samples.
+// derived values once per block, which the UI thread may change meanwhile.
+//
+// Every output sample is the sum of the voices in order 0 to 16, each voice
+// advancing one sample at a time, so a voice starts and ends on its exact
+// sample. For speed the voices are rendered into rows of up to kChunk
+// samples first (two at a time where both sound throughout) and the rows are
+// then added voice by voice, which gives the same sums bit for bit.
 #pragma once
 
 #include <cstdint>
@@ -43,8 +49,8 @@ public:
     void setVoicePitch(int32_t voice);
     void allSoundOff();
 
-    // The block loop: adds every voice's output to both channels, sample by
-    // sample, counting waiting voices towards their start.
+    // The block loop: adds every voice's output to both channels, counting
+    // waiting voices towards their start.
     void render(float* out1, float* out2, int32_t sampleFrames);
 
     const Voice& voice(int32_t v) const { return voices[v]; }
