@@ -45,7 +45,8 @@ TEST(Entry, RecordAfterMainHoldsWhatHostsRead) {
     EXPECT_EQ(e->numParams, 22);
     EXPECT_EQ(e->numInputs, 0);
     EXPECT_EQ(e->numOutputs, 2);
-    EXPECT_EQ(e->flags & ~effFlagsHasEditor, effFlagsCanReplacing | effFlagsIsSynth);
+    EXPECT_EQ(e->flags, 273) << "editor, replacing, synth";
+    EXPECT_EQ(e->flags, effFlagsHasEditor | effFlagsCanReplacing | effFlagsIsSynth);
     EXPECT_EQ(e->uniqueID, CCONST('T', 'm', 'R', 'k'));
     EXPECT_EQ(e->uniqueID, 0x546D526B);
     EXPECT_EQ(e->version, 1);
@@ -320,13 +321,20 @@ TEST(Audio, BlockSizeAndSampleRateTogether) {
     EXPECT_EQ(host.dispatch(effSetBlockSize, 0, 256), 0);
 }
 
-TEST(Editor, OpcodesWithoutAnEditorAnswerZero) {
+TEST(Editor, OpcodesAHostMayCallBeforeOpening) {
     HostHarness host;
-    if (host.effect()->flags & effFlagsHasEditor) GTEST_SKIP() << "this build has an editor";
     ERect* rect = nullptr;
-    EXPECT_EQ(host.dispatch(effEditGetRect, 0, 0, &rect), 0);
-    EXPECT_EQ(host.dispatch(effEditOpen, 0, 0, nullptr), 0);
-    EXPECT_EQ(host.dispatch(effEditKeyDown, 65, 3, nullptr, 1.5f), 0);
-    EXPECT_EQ(host.dispatch(effEditKeyUp, 65, 3, nullptr, 1.5f), 0);
+    ASSERT_EQ(host.dispatch(effEditGetRect, 0, 0, &rect), 1);
+    ASSERT_NE(rect, nullptr);
+    EXPECT_EQ(rect->top, 0);
+    EXPECT_EQ(rect->left, 0);
+    EXPECT_EQ(rect->bottom, 313);
+    EXPECT_EQ(rect->right, 505);
+    EXPECT_EQ(host.dispatch(effEditGetRect, 0, 0, nullptr), 0);
+    EXPECT_EQ(host.dispatch(effEditOpen, 0, 0, nullptr), 0) << "no parent window";
+    host.dispatch(effEditClose);
+    host.dispatch(effEditIdle);
+    EXPECT_EQ(host.dispatch(effEditKeyDown, 65, 3, nullptr, 1.5f), -1);
+    EXPECT_EQ(host.dispatch(effEditKeyUp, 65, 3, nullptr, 1.5f), -1);
     EXPECT_EQ(host.dispatch(effSetEditKnobMode, 0, 2), 0);
 }

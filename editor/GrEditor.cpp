@@ -1,0 +1,78 @@
+// Open calls are counted and only the first makes the form, so a host that
+// opens twice before closing keeps one panel. A close without an open is
+// ignored rather than counted below zero, which would keep a later open
+// from ever making the form again.
+#include "editor/GrEditor.h"
+
+#include <atomic>
+
+namespace tamrik {
+
+namespace {
+
+std::atomic<GrEditor::BackendFactory> backendFactory{nullptr};
+
+std::unique_ptr<tk::Backend> makeBackend() {
+    const GrEditor::BackendFactory factory = backendFactory.load();
+    return factory ? factory() : tk::CreateX11Backend();
+}
+
+}  // namespace
+
+GrEditor::GrEditor(AVstXSynth* synth) : AEffEditor(synth) {}
+
+GrEditor::~GrEditor() {
+    if (openCount > 0) {
+        openCount = 1;
+        close();
+    }
+}
+
+void GrEditor::setBackendFactory(BackendFactory factory) { backendFactory.store(factory); }
+
+int32_t GrEditor::getRect(vst::ERect** rect) {
+    editorRect = {};
+    editorRect.bottom = int16_t(form ? form->Height() : TForm1::kHeight);
+    editorRect.right = int16_t(form ? form->Width() : TForm1::kWidth);
+    *rect = &editorRect;
+    return 1;
+}
+
+int32_t GrEditor::open(void* window) {
+    parentWindow = window;
+    ++openCount;
+    if (openCount == 1) {
+        // The factory hands this editor only ever the instrument itself.
+        auto created = std::make_unique<TForm1>(makeBackend(), *static_cast<AVstXSynth*>(effect));
+        if (!created->CreateParented(reinterpret_cast<tk::NativeWindow>(window))) {
+            openCount = 0;
+            parentWindow = nullptr;
+            return 0;
+        }
+        form = std::move(created);
+    }
+    form->ShowForm();
+    return 1;
+}
+
+void GrEditor::close() {
+    if (openCount == 0) return;
+    --openCount;
+    if (openCount == 0 && form) {
+        form.reset();
+        parentWindow = nullptr;
+    }
+}
+
+void GrEditor::idle() {
+    AEffEditor::idle();
+    if (form) form->Idle();
+}
+
+void GrEditor::update() {
+    if (form) form->Repaint();
+}
+
+vst::AEffEditor* createGrEditor(AVstXSynth* synth) { return new GrEditor(synth); }
+
+}  // namespace tamrik

@@ -1,0 +1,53 @@
+// GrEditor: the instrument's editor as the host sees it. It creates the form
+// TForm1 inside the window the host hands to effEditOpen, reports the
+// panel's rectangle, lets the host's idle calls drive the form (X events,
+// the refresh timer, painting) and destroys the form at the last close.
+//
+// The host may call it from any one thread at a time (often not its GUI
+// thread); everything the form does happens inside these calls.
+#pragma once
+
+#include <memory>
+
+#include "editor/TForm1.h"
+#include "vst/AEffEditor.h"
+
+namespace tamrik {
+
+class GrEditor : public vst::AEffEditor {
+public:
+    explicit GrEditor(AVstXSynth* synth);
+    ~GrEditor() override;
+
+    // UI thread, all of them.
+    // Always top 0, left 0, bottom 313, right 505: hosts size the window
+    // they open us in from this, asked before the first open.
+    int32_t getRect(vst::ERect** rect) override;
+    // 1 with the form shown in window; 0, with nothing left open, when
+    // window is not a window the form can live in.
+    int32_t open(void* window) override;
+    void close() override;
+    // Also the toolkit's message loop: pending X events, due timers, paint.
+    void idle() override;
+    void update() override;
+
+    TForm1* getForm() const { return form.get(); }
+    int32_t getOpenCount() const { return openCount; }
+
+    // Which windowing system a newly opened form uses: X11 unless something
+    // else is installed (tests and pictures install an offscreen backend).
+    // Process-wide; nullptr puts X11 back.
+    using BackendFactory = std::unique_ptr<tk::Backend> (*)();
+    static void setBackendFactory(BackendFactory factory);
+
+private:
+    int32_t openCount = 0;
+    vst::ERect editorRect{};
+    void* parentWindow = nullptr;
+    std::unique_ptr<TForm1> form;
+};
+
+// The factory the instrument is constructed with.
+vst::AEffEditor* createGrEditor(AVstXSynth* synth);
+
+}  // namespace tamrik

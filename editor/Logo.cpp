@@ -1,0 +1,78 @@
+// A dark gradient, a drum seen from above (rim, head, two sticks' strike
+// marks) and the name in a large serif face. The font comes from the same
+// lookup as the form's, so where "Times New Roman" is missing its
+// substitute (or the built-in face) draws the name.
+#include "editor/Logo.h"
+
+#include <algorithm>
+#include <string_view>
+
+#include "toolkit/Canvas.h"
+#include "toolkit/FontFace.h"
+
+namespace tamrik {
+
+using namespace tk;
+
+namespace {
+
+TColor Mix(TColor a, TColor b, double t) {
+    auto channel = [&](int shift) {
+        const double x = double((a >> shift) & 0xFF) * (1 - t) + double((b >> shift) & 0xFF) * t;
+        return TColor(std::clamp(int(x + 0.5), 0, 255)) << shift;
+    };
+    return channel(16) | channel(8) | channel(0);
+}
+
+void CenteredText(TCanvas& canvas, const FontFace& font, int centreX, int top, std::string_view text) {
+    canvas.TextOut(centreX - font.TextWidth(text) / 2, top, text);
+}
+
+PixelBuffer Draw() {
+    const TColor top = RGB(0x1E, 0x2A, 0x3A), bottom = RGB(0x06, 0x0A, 0x12);
+    PixelBuffer logo(kLogoWidth, kLogoHeight);
+    for (int y = 0; y < kLogoHeight; ++y)
+        for (int x = 0; x < kLogoWidth; ++x) logo.Set(x, y, Mix(top, bottom, double(y) / (kLogoHeight - 1)));
+
+    const auto small = OpenFontFace("Times New Roman", 12);
+    TCanvas canvas(logo, {0, 0}, logo.Bounds(), *small);
+    canvas.Pen.Color = RGB(0xC8, 0x9B, 0x3C);
+    canvas.Brush.Color = RGB(0x8A, 0x2E, 0x22);
+    canvas.Ellipse(8, 10, 62, 64);  // rim
+    canvas.Pen.Color = RGB(0x5A, 0x1C, 0x14);
+    canvas.Brush.Color = RGB(0xEC, 0xE4, 0xD2);
+    canvas.Ellipse(14, 16, 56, 58);  // head
+    canvas.Pen.Color = RGB(0xB8, 0xAE, 0x98);
+    canvas.Brush.Clear = true;
+    canvas.Ellipse(24, 26, 46, 48);
+    canvas.Pen.Color = RGB(0x30, 0x30, 0x30);
+    for (int d = 0; d < 2; ++d) {  // the two sticks, resting on the head
+        canvas.MoveTo(30 + d, 34);
+        canvas.LineTo(6 + d, 4);
+        canvas.MoveTo(40 + d, 34);
+        canvas.LineTo(64 + d, 4);
+    }
+
+    const auto large = OpenFontFace("Times New Roman", 26);
+    canvas.FontColor = RGB(0xF2, 0xD4, 0x8A);
+    const int textCentre = 70 + (kLogoWidth - 70) / 2;
+    const int lineTop = (kLogoHeight - large->LineHeight() * 2 - small->LineHeight()) / 2;
+    TCanvas big(logo, {0, 0}, logo.Bounds(), *large);
+    big.FontColor = canvas.FontColor;
+    CenteredText(big, *large, textCentre, lineTop, "Drum");
+    CenteredText(big, *large, textCentre, lineTop + large->LineHeight(), "Tamrik");
+    canvas.FontColor = RGB(0x9A, 0xA8, 0xBC);
+    CenteredText(canvas, *small, textCentre, lineTop + large->LineHeight() * 2, "drum synthesizer");
+    return logo;
+}
+
+}  // namespace
+
+// Drawn once per process: the font lookups are what an open of the editor
+// would otherwise spend most of its time on.
+PixelBuffer DrawLogo() {
+    static const PixelBuffer logo = Draw();
+    return logo;
+}
+
+}  // namespace tamrik

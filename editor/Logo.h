@@ -1,0 +1,15 @@
+// The picture in the panel's bottom-right corner: the product name beside a
+// drum head, 217 x 73 pixels, drawn with the toolkit's canvas when a form is
+// made, so that no picture file has to ship inside the plug-in.
+#pragma once
+
+#include "toolkit/PixelBuffer.h"
+
+namespace tamrik {
+
+constexpr int kLogoWidth = 217;
+constexpr int kLogoHeight = 73;
+
+tk::PixelBuffer DrawLogo();
+
+}  // namespace tamrik

@@ -1,0 +1,141 @@
+// TForm1: the editor's one window, a borderless 505 x 313 panel with a
+// control for each of the instrument's 22 parameters, the factory preset
+// list and the logo. Moving a control sends its value through
+// setParameterAutomated at once; a 100 ms timer reads every parameter back
+// with getParameter and moves the controls that disagree. Those two calls
+// are all the form ever asks of the instrument.
+//
+// A per-parameter cache pivots the two-way binding: a control's handler
+// sends only when its value differs from the cached copy, and the refresh
+// writes the cached copy before it moves a control, so nothing the refresh
+// moves is sent back.
+//
+// UI thread only, like every toolkit form.
+#pragma once
+
+#include <array>
+#include <memory>
+#include <variant>
+
+#include "controls/Tsumami.h"
+#include "controls/vTrackBar.h"
+#include "synth/AVstXSynth.h"
+#include "toolkit/Toolkit.h"
+
+namespace tamrik {
+
+class TForm1 : public tk::TForm {
+public:
+    static constexpr int kWidth = 505;
+    static constexpr int kHeight = 313;
+    static constexpr int kParameterCount = kNumParameters;
+
+    // The form is hidden and not yet in any window: see CreateParented.
+    TForm1(std::unique_ptr<tk::Backend> backend, AVstXSynth& synth);
+    ~TForm1() override;
+
+    AVstXSynth& Synth;
+
+    // Asked for by the design, kept as settings only: an embedded child
+    // window shows whatever its parent draws where it is transparent, and at
+    // 50 of 255 the panel would be all but invisible, so they are not
+    // applied to the window.
+    bool AlphaBlend = true;
+    int AlphaBlendValue = 50;
+    bool TransparentColor = true;
+    tk::TColor TransparentColorValue = tk::RGB(0, 0, 0);
+
+    tk::TGroupBox* GroupBox1;
+    tk::TGroupBox* GroupBox7;
+    tk::TGroupBox* GroupBox5;
+    tk::TComboBox* ComboBox1;
+    TTsumami* Tsumami1;
+    TTsumami* Tsumami6;
+    tk::TLabel* Label11;
+    tk::TLabel* Label2;
+    tk::TCheckBox* CheckBox1;
+    tk::TGroupBox* GroupBox6;
+    tk::TComboBox* ComboBox2;
+    TTsumami* Tsumami2;
+    TTsumami* Tsumami7;
+    tk::TLabel* Label12;
+    tk::TLabel* Label10;
+    tk::TCheckBox* CheckBox2;
+    tk::TLabel* Label1;
+    TvTrackBar* TrackBar1;
+    tk::TGroupBox* GroupBox4;
+    TvTrackBar* TrackBar3;
+    TvTrackBar* TrackBar4;
+    TvTrackBar* TrackBar6;
+    tk::TLabel* Label6;
+    tk::TLabel* Label7;
+    tk::TLabel* Label9;
+    tk::TComboBox* ComboBox5;
+    tk::TGroupBox* GroupBox8;
+    TvTrackBar* TrackBar2;
+    TvTrackBar* TrackBar5;
+    tk::TLabel* Label8;
+    tk::TLabel* Label13;
+    tk::TCheckBox* CheckBox3;
+    tk::TGroupBox* GroupBox3;
+    tk::TGroupBox* GroupBox2;
+    tk::TComboBox* ComboBox3;
+    tk::TComboBox* ComboBox4;
+    TTsumami* Tsumami3;
+    TTsumami* Tsumami4;
+    TTsumami* Tsumami5;
+    tk::TLabel* Label3;
+    tk::TLabel* Label4;
+    tk::TLabel* Label5;
+    tk::TComboBox* ComboBox7;
+    tk::TComboBox* ComboBox6;
+    tk::TImage* Image1;
+    std::unique_ptr<tk::TTimer> Timer1;
+
+    // The cached copy of a parameter, by parameter index (0 to 21).
+    float Cached(int index) const { return cache_[size_t(index)]; }
+
+    void FormCreate(tk::TObject* sender);
+    void FormPaint(tk::TObject* sender);
+    void Timer1Timer(tk::TObject* sender);
+    void ComboBox6Change(tk::TObject* sender);
+    // Reads one parameter and, when its control disagrees, rewrites the
+    // cached copy; the control itself moves at the next paint.
+    void SyncParameter(int index);
+    // Sends the factory preset at a position of ComboBox6's list; the
+    // title, the separator and anything outside the list do nothing.
+    void LoadPreset(int position);
+
+    // How a control's state stands for a parameter value.
+    enum class Scale { InvertedSlider, Slider, Knob, ThreeItems, FiveItems, Switch };
+
+private:
+    using Control = std::variant<TTsumami*, TvTrackBar*, tk::TComboBox*, tk::TCheckBox*>;
+    struct Binding {
+        Scale scale;
+        Control control;
+    };
+
+    // Where an oscillator group's controls are to be stored.
+    struct OscillatorControls {
+        tk::TGroupBox*& group;
+        tk::TComboBox*& wave;
+        TTsumami*& time;
+        TTsumami*& scale;
+        tk::TLabel*& timeLabel;
+        tk::TLabel*& scaleLabel;
+        tk::TCheckBox*& modulation;
+    };
+
+    void BuildControls();
+    void BuildOscillator(tk::TWinControl* parent, int left, const char* caption, const char* switchCaption,
+                         OscillatorControls controls);
+    void Bind(int index, Scale scale, Control control);
+    // The OnChange / OnClick handler of every parameter control.
+    void ParameterControlChange(int index);
+
+    std::array<Binding, kParameterCount> bindings_{};
+    std::array<float, kParameterCount> cache_{};
+};
+
+}  // namespace tamrik

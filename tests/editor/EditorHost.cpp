@@ -1,0 +1,94 @@
+#include "EditorHost.h"
+
+#include <map>
+
+namespace tamrik::test {
+
+namespace {
+
+std::mutex registryMutex;
+std::map<vst::AEffect*, EditorHost*> registry;
+
+std::unique_ptr<tk::Backend> offscreen() { return std::make_unique<tk::OffscreenBackend>(tk::TPoint{0, 0}); }
+
+}  // namespace
+
+EditorHost::EditorHost() {
+    GrEditor::setBackendFactory(&offscreen);
+    synth_ = std::make_unique<AVstXSynth>(&EditorHost::callback, &createGrEditor);
+    const std::lock_guard<std::mutex> lock(registryMutex);
+    registry[effect()] = this;
+}
+
+EditorHost::~EditorHost() {
+    if (synth_) close();
+}
+
+void EditorHost::close() {
+    vst::AEffect* e = effect();
+    {
+        const std::lock_guard<std::mutex> lock(registryMutex);
+        registry.erase(e);
+    }
+    // effClose deletes the instance; the pointer must not be deleted again.
+    e->dispatcher(e, vst::effClose, 0, 0, nullptr, 0.0f);
+    (void)synth_.release();
+}
+
+intptr_t EditorHost::dispatch(int32_t opcode, int32_t index, intptr_t value, void* ptr, float opt) {
+    return effect()->dispatcher(effect(), opcode, index, value, ptr, opt);
+}
+
+void EditorHost::setParameter(int32_t index, float value) { effect()->setParameter(effect(), index, value); }
+
+float EditorHost::getParameter(int32_t index) { return effect()->getParameter(effect(), index); }
+
+void EditorHost::render(int32_t frames) {
+    left_.assign(size_t(frames), 0.0f);
+    right_.assign(size_t(frames), 0.0f);
+    float* outputs[] = {left_.data(), right_.data()};
+    effect()->processReplacing(effect(), nullptr, outputs, frames);
+}
+
+intptr_t EditorHost::openEditor() {
+    static int parent;
+    return dispatch(vst::effEditOpen, 0, 0, &parent);
+}
+
+tk::OffscreenBackend& EditorHost::screen() const {
+    return dynamic_cast<tk::OffscreenBackend&>(form().GetBackend());
+}
+
+void EditorHost::tick() {
+    screen().Advance(100);
+    dispatch(vst::effEditIdle);
+}
+
+void EditorHost::click(int x, int y) {
+    screen().MoveMouse(x, y);
+    screen().PressLeft();
+    screen().ReleaseLeft();
+}
+
+std::vector<Automation> EditorHost::automations() const {
+    const std::lock_guard<std::mutex> lock(mutex_);
+    return automations_;
+}
+
+void EditorHost::clearAutomations() {
+    const std::lock_guard<std::mutex> lock(mutex_);
+    automations_.clear();
+}
+
+intptr_t EditorHost::callback(vst::AEffect* effect, int32_t opcode, int32_t index, intptr_t, void*, float opt) {
+    if (opcode == vst::audioMasterVersion) return 2400;
+    if (opcode != vst::audioMasterAutomate) return 0;
+    const std::lock_guard<std::mutex> lock(registryMutex);
+    const auto it = registry.find(effect);
+    if (it == registry.end()) return 0;
+    const std::lock_guard<std::mutex> own(it->second->mutex_);
+    it->second->automations_.push_back({index, opt});
+    return 0;
+}
+
+}  // namespace tamrik::test

@@ -1,0 +1,64 @@
+// A host for the editor tests, in this process: an instrument with the
+// editor, driven through its plug-in record, whose forms use the offscreen
+// backend, and a record of the parameter changes it reported. The timer
+// runs on the offscreen clock, so a "tick" is exact: 100 ms, then one
+// effEditIdle.
+#pragma once
+
+#include <cstdint>
+#include <memory>
+#include <mutex>
+#include <vector>
+
+#include "editor/GrEditor.h"
+#include "toolkit/OffscreenBackend.h"
+
+namespace tamrik::test {
+
+struct Automation {
+    int32_t index;
+    float value;
+    bool operator==(const Automation&) const = default;
+};
+
+class EditorHost {
+public:
+    EditorHost();
+    ~EditorHost();
+    EditorHost(const EditorHost&) = delete;
+    EditorHost& operator=(const EditorHost&) = delete;
+
+    vst::AEffect* effect() const { return synth_->getAeffect(); }
+    GrEditor& editor() const { return *static_cast<GrEditor*>(synth_->getEditor()); }
+    intptr_t dispatch(int32_t opcode, int32_t index = 0, intptr_t value = 0, void* ptr = nullptr,
+                      float opt = 0.0f);
+    void setParameter(int32_t index, float value);
+    float getParameter(int32_t index);
+    // Renders a block into the first output, as the audio thread does.
+    void render(int32_t frames);
+    // effClose: the instance and its editor go.
+    void close();
+
+    // effEditOpen into a made-up parent, and what it opened.
+    intptr_t openEditor();
+    TForm1& form() const { return *editor().getForm(); }
+    tk::OffscreenBackend& screen() const;
+    // 100 ms on the form's clock, then the host's idle call.
+    void tick();
+    // The mouse on the form's client coordinates.
+    void click(int x, int y);
+
+    std::vector<Automation> automations() const;
+    void clearAutomations();
+
+private:
+    static intptr_t callback(vst::AEffect* effect, int32_t opcode, int32_t index, intptr_t value, void* ptr,
+                             float opt);
+
+    std::unique_ptr<AVstXSynth> synth_;
+    mutable std::mutex mutex_;
+    std::vector<Automation> automations_;
+    std::vector<float> left_, right_;
+};
+
+}  // namespace tamrik::test
