@@ -2,6 +2,8 @@
 
 #include <map>
 
+#include "HostHarness.h"
+
 namespace tamrik::test {
 
 namespace {
@@ -43,7 +45,9 @@ void EditorHost::setParameter(int32_t index, float value) { effect()->setParamet
 
 float EditorHost::getParameter(int32_t index) { return effect()->getParameter(effect(), index); }
 
-void EditorHost::render(int32_t frames) {
+void EditorHost::render(int32_t frames, uint8_t note) {
+    EventBlock events({midiEvent(0x90, note, 100)});
+    dispatch(vst::effProcessEvents, 0, 0, events.get());
     left_.assign(size_t(frames), 0.0f);
     right_.assign(size_t(frames), 0.0f);
     float* outputs[] = {left_.data(), right_.data()};

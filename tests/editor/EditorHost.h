@@ -34,8 +34,8 @@ public:
                       float opt = 0.0f);
     void setParameter(int32_t index, float value);
     float getParameter(int32_t index);
-    // Renders a block into the first output, as the audio thread does.
-    void render(int32_t frames);
+    // Starts a note, then renders a block, as the audio thread does.
+    void render(int32_t frames, uint8_t note);
     // effClose: the instance and its editor go.
     void close();
 

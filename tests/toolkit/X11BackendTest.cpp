@@ -2,7 +2,6 @@
 // embedded in a foreign parent window and dragged with XTest, bad parents
 // refused without a crash, our error handler never left behind, and open
 // and close cycles that leave no window and no connection behind.
-#include <dirent.h>
 #include <gtest/gtest.h>
 #include <unistd.h>
 
@@ -11,6 +10,7 @@
 #include <functional>
 #include <string>
 
+#include "OpenDescriptors.h"
 #include "controls/Tsumami.h"
 #include "controls/vTrackBar.h"
 #include "toolkit/Form.h"
@@ -26,6 +26,7 @@ namespace tamrik {
 namespace {
 
 using namespace tk;
+using test::OpenDescriptors;
 
 bool DisplayRequired() {
     const char* v = std::getenv("TAMRIK_REQUIRE_X11");
@@ -91,15 +92,6 @@ bool IdleUntil(TForm& form, const std::function<bool()>& done) {
         usleep(2000);
     }
     return false;
-}
-
-int OpenDescriptors() {
-    int n = 0;
-    if (DIR* dir = opendir("/proc/self/fd")) {
-        while (readdir(dir)) ++n;
-        closedir(dir);
-    }
-    return n;
 }
 
 int Sentinel(Display*, XErrorEvent*) { return 0; }

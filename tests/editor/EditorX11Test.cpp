@@ -1,0 +1,240 @@
+// The real plug-in library in a real X11 window (Xvfb in CI), driven as a
+// Linux host drives it: a top-level window of the host's own connection,
+// effEditOpen into it, effEditIdle about 30 times a second, the user's
+// mouse through XTest. Also: parents that are not windows are refused
+// without a crash, no X error handler of ours stays installed, and open
+// and close cycles leave no window and no connection behind.
+#include <gtest/gtest.h>
+#include <unistd.h>
+
+#include <chrono>
+#include <cstdlib>
+#include <functional>
+#include <string>
+
+#include "HostHarness.h"
+#include "OpenDescriptors.h"
+#include "toolkit/FontFace.h"
+
+// Last: Xlib's macros (None, Bool, Status) would break the headers above.
+#include <X11/Xlib.h>
+#include <X11/Xutil.h>
+#include <X11/extensions/XTest.h>
+
+namespace tamrik::test {
+namespace {
+
+using namespace vst;
+
+bool DisplayRequired() {
+    const char* v = std::getenv("TAMRIK_REQUIRE_X11");
+    return v && std::string(v) == "1";
+}
+
+#define OPEN_TEST_DISPLAY(name)                                                    \
+    HostDisplay name;                                                              \
+    if (!name.display) {                                                           \
+        if (DisplayRequired()) FAIL() << "TAMRIK_REQUIRE_X11=1 but no X display"; \
+        GTEST_SKIP() << "no X display ($DISPLAY)";                                 \
+    }
+
+int Sentinel(Display*, XErrorEvent*) { return 0; }
+
+// The server resets when its last client goes, as the previous test's did;
+// a connection made in that moment is refused, so it is tried again.
+Display* Connect() {
+    if (!std::getenv("DISPLAY")) return nullptr;
+    for (int attempt = 0; attempt < 50; ++attempt) {
+        if (Display* d = XOpenDisplay(nullptr)) return d;
+        usleep(20000);
+    }
+    return nullptr;
+}
+
+// The host's connection and its top-level window, placed away from the
+// screen's corner and raised, so the pointer lands on it.
+struct HostDisplay {
+    Display* display = Connect();
+    ::Window window = 0;
+    XErrorHandler before = nullptr;
+
+    HostDisplay() {
+        if (!display) return;
+        window = XCreateSimpleWindow(display, DefaultRootWindow(display), 300, 250, 505, 313, 0, 0,
+                                     BlackPixel(display, DefaultScreen(display)));
+        XMapRaised(display, window);
+        XSync(display, False);
+        before = XSetErrorHandler(&Sentinel);
+    }
+    ~HostDisplay() {
+        if (!display) return;
+        XSetErrorHandler(before);
+        XDestroyWindow(display, window);
+        XCloseDisplay(display);
+    }
+    void* handle() const { return reinterpret_cast<void*>(uintptr_t(window)); }
+    std::vector<::Window> Children() {
+        XSync(display, False);
+        ::Window root = 0, up = 0, *kids = nullptr;
+        unsigned n = 0;
+        XQueryTree(display, window, &root, &up, &kids, &n);
+        std::vector<::Window> children(kids, kids + n);
+        if (kids) XFree(kids);
+        return children;
+    }
+    // Screen position of a point of the panel (the window's client area).
+    std::pair<int, int> OnScreen(int x, int y) {
+        int sx = 0, sy = 0;
+        ::Window child = 0;
+        XTranslateCoordinates(display, window, DefaultRootWindow(display), x, y, &sx, &sy, &child);
+        return {sx, sy};
+    }
+    void Move(int x, int y) {
+        const auto [sx, sy] = OnScreen(x, y);
+        XTestFakeMotionEvent(display, -1, sx, sy, CurrentTime);
+        XFlush(display);
+    }
+    void Button(bool down) {
+        XTestFakeButtonEvent(display, 1, down ? True : False, CurrentTime);
+        XFlush(display);
+    }
+};
+
+// The host's idle calls, about 30 a second, for ms or until done().
+bool IdleFor(HostHarness& host, int ms, const std::function<bool()>& done = {}) {
+    const auto end = std::chrono::steady_clock::now() + std::chrono::milliseconds(ms);
+    while (std::chrono::steady_clock::now() < end) {
+        host.dispatch(effEditIdle);
+        if (done && done()) return true;
+        usleep(33000);
+    }
+    return false;
+}
+
+std::vector<float> AutomatedValues(HostHarness& host, int32_t index) {
+    std::vector<float> values;
+    for (const HostRequest& r : host.requests(audioMasterAutomate))
+        if (r.index == index) values.push_back(r.opt);
+    return values;
+}
+
+std::vector<int> Rect(HostHarness& host) {
+    ERect* r = nullptr;
+    if (host.dispatch(effEditGetRect, 0, 0, &r) != 1 || !r) return {};
+    return {r->top, r->left, r->bottom, r->right};
+}
+
+// Tsumami3 (CutOff) on the panel: GroupBox3 at (8, 200), the knob at (144, 32).
+constexpr int kKnobX = 8 + 144 + 16, kKnobY = 200 + 32 + 16;
+
+// Presses on the knob's centre and drags right, 2 pixels per idle round.
+void DragKnob(HostDisplay& x, HostHarness& host, int pixels) {
+    x.Move(kKnobX, kKnobY);
+    IdleFor(host, 70);
+    x.Button(true);
+    IdleFor(host, 70);
+    for (int dx = 2; dx <= pixels; dx += 2) {
+        x.Move(kKnobX + dx, kKnobY);
+        IdleFor(host, 40);
+    }
+    x.Button(false);
+    IdleFor(host, 70);
+}
+
+TEST(X11Editor, AHostOpensItTurnsAKnobPicksAPresetAutomatesAndCloses) {
+    OPEN_TEST_DISPLAY(x);
+    HostHarness host;
+    const std::vector<int> panel{0, 0, 313, 505};
+    EXPECT_EQ(Rect(host), panel) << "asked before open, to size the window";
+    ASSERT_EQ(host.dispatch(effEditOpen, 0, 0, x.handle()), 1);
+    const std::vector<::Window> children = x.Children();
+    ASSERT_EQ(children.size(), 1u) << "the panel is a direct child of the host's window";
+    XWindowAttributes a{};
+    ASSERT_TRUE(XGetWindowAttributes(x.display, children[0], &a));
+    EXPECT_EQ(a.map_state, IsViewable) << "mapped when effEditOpen returns";
+    EXPECT_EQ(std::vector<int>({a.x, a.y, a.height, a.width}), std::vector<int>({0, 0, 313, 505}));
+    EXPECT_EQ(Rect(host), panel);
+    IdleFor(host, 250);
+    EXPECT_TRUE(host.requests(audioMasterAutomate).empty()) << "opening and refreshing send nothing";
+
+    DragKnob(x, host, 20);
+    const std::vector<float> cutoff = AutomatedValues(host, 4);
+    ASSERT_FALSE(cutoff.empty());
+    for (size_t i = 0; i < cutoff.size(); ++i) {
+        const float expected = float(51 + int(i)) / 100.0f;
+        EXPECT_EQ(cutoff[i], expected) << "one report per new value, in steps of 0.01";
+    }
+    EXPECT_EQ(cutoff.back(), 0.6f);
+    EXPECT_EQ(host.requests(audioMasterAutomate).size(), cutoff.size()) << "only CutOff was touched";
+    EXPECT_EQ(host.getParameter(4), 0.6f);
+
+    // A preset from ComboBox6: it opens upwards from (400, 200), title first.
+    host.clearRequests();
+    x.Move(440, 210);
+    IdleFor(host, 70);
+    x.Button(true);
+    x.Button(false);
+    IdleFor(host, 150);
+    const int row = tk::OpenFontFace("Times New Roman", 12)->LineHeight() + 2;
+    const int rows = std::min((200 - 2) / row, 18);
+    x.Move(440, 200 - rows * row - 2 + 1 + 5 * row + row / 2);  // "Slash"
+    IdleFor(host, 70);
+    x.Button(true);
+    x.Button(false);
+    EXPECT_TRUE(IdleFor(host, 1000, [&] { return host.requests(audioMasterAutomate).size() >= 21; }));
+    IdleFor(host, 250);
+    EXPECT_EQ(host.requests(audioMasterAutomate).size(), 21u) << "the preset, and nothing sent back";
+    EXPECT_EQ(host.getParameter(8), 1.0f) << "Slash: noise on Osc1";
+
+    // The host automates CutOff; the knob follows without a report, and a
+    // drag then starts from where it went.
+    host.clearRequests();
+    host.setParameter(4, 0.2f);
+    IdleFor(host, 250);
+    EXPECT_TRUE(host.requests(audioMasterAutomate).empty());
+    DragKnob(x, host, 4);
+    EXPECT_EQ(AutomatedValues(host, 4), (std::vector<float>{0.21f, 0.22f}));
+
+    host.dispatch(effEditClose);
+    EXPECT_TRUE(x.Children().empty()) << "destroyed, not only unmapped, when effEditClose returns";
+    EXPECT_EQ(Rect(host), panel);
+    EXPECT_EQ(XSetErrorHandler(&Sentinel), &Sentinel) << "no handler of ours left installed";
+}
+
+TEST(X11Editor, ParentsThatAreNotWindowsAreAnsweredZero) {
+    OPEN_TEST_DISPLAY(x);
+    const ::Window gone = XCreateSimpleWindow(x.display, x.window, 0, 0, 5, 5, 0, 0, 0);
+    XDestroyWindow(x.display, gone);
+    const Pixmap pixmap = XCreatePixmap(x.display, x.window, 4, 4, unsigned(DefaultDepth(x.display, 0)));
+    XSync(x.display, False);
+    HostHarness host;
+    for (uintptr_t bad : {uintptr_t(gone), uintptr_t(pixmap), uintptr_t(0x7FFFFFF0), uintptr_t(0)}) {
+        EXPECT_EQ(host.dispatch(effEditOpen, 0, 0, reinterpret_cast<void*>(bad)), 0) << bad;
+        host.dispatch(effEditIdle);
+        EXPECT_EQ(Rect(host), (std::vector<int>{0, 0, 313, 505}));
+    }
+    host.dispatch(effEditClose);
+    EXPECT_EQ(XSetErrorHandler(&Sentinel), &Sentinel);
+    XFreePixmap(x.display, pixmap);
+    ASSERT_EQ(host.dispatch(effEditOpen, 0, 0, x.handle()), 1) << "nothing was left counted";
+    EXPECT_EQ(x.Children().size(), 1u);
+    host.dispatch(effEditClose);
+}
+
+TEST(X11Editor, AHundredOpenAndCloseCyclesLeaveNothingBehind) {
+    OPEN_TEST_DISPLAY(x);
+    HostHarness host;
+    ASSERT_EQ(host.dispatch(effEditOpen, 0, 0, x.handle()), 1);  // warm-up: fontconfig's caches
+    host.dispatch(effEditClose);
+    const int descriptors = OpenDescriptors();
+    for (int i = 0; i < 100; ++i) {
+        ASSERT_EQ(host.dispatch(effEditOpen, 0, 0, x.handle()), 1);
+        host.dispatch(effEditIdle);
+        host.dispatch(effEditClose);
+        ASSERT_TRUE(x.Children().empty()) << "cycle " << i;
+    }
+    EXPECT_EQ(OpenDescriptors(), descriptors) << "a display connection leaked";
+}
+
+}  // namespace
+}  // namespace tamrik::test
