@@ -1,7 +1,7 @@
-// A dark gradient, a drum seen from above (rim, head, two sticks' strike
-// marks) and the name in a large serif face. The font comes from the same
-// lookup as the form's, so where "Times New Roman" is missing its
-// substitute (or the built-in face) draws the name.
+// A dark gradient, a snare drum with two crossed sticks and the name in a
+// large serif face. The font comes from the same lookup as the form's, so
+// where "Times New Roman" is missing its substitute (or the built-in face)
+// draws the name.
 #include "editor/Logo.h"
 
 #include <algorithm>
@@ -36,29 +36,40 @@ PixelBuffer Draw() {
 
     const auto small = OpenFontFace("Times New Roman", 12);
     TCanvas canvas(logo, {0, 0}, logo.Bounds(), *small);
+    // The shell: a red band between the bottom rim and the head.
     canvas.Pen.Color = RGB(0xC8, 0x9B, 0x3C);
     canvas.Brush.Color = RGB(0x8A, 0x2E, 0x22);
-    canvas.Ellipse(8, 10, 62, 64);  // rim
-    canvas.Pen.Color = RGB(0x5A, 0x1C, 0x14);
+    canvas.Ellipse(8, 44, 64, 64);
+    canvas.Pen.Clear = true;
+    canvas.Rectangle(8, 30, 64, 55);
+    canvas.Pen.Clear = false;
+    for (int x : {8, 63}) {
+        canvas.MoveTo(x, 30);
+        canvas.LineTo(x, 55);
+    }
+    canvas.Pen.Color = RGB(0xB0, 0x84, 0x30);
+    for (int x : {18, 30, 42, 54}) {  // tension rods
+        canvas.MoveTo(x, 38);
+        canvas.LineTo(x, 58 - (x == 18 || x == 54 ? 2 : 0));
+    }
+    // The head, seen at a slant.
+    canvas.Pen.Color = RGB(0xC8, 0x9B, 0x3C);
     canvas.Brush.Color = RGB(0xEC, 0xE4, 0xD2);
-    canvas.Ellipse(14, 16, 56, 58);  // head
-    canvas.Pen.Color = RGB(0xB8, 0xAE, 0x98);
-    canvas.Brush.Clear = true;
-    canvas.Ellipse(24, 26, 46, 48);
-    canvas.Pen.Color = RGB(0x30, 0x30, 0x30);
-    for (int d = 0; d < 2; ++d) {  // the two sticks, resting on the head
-        canvas.MoveTo(30 + d, 34);
-        canvas.LineTo(6 + d, 4);
-        canvas.MoveTo(40 + d, 34);
-        canvas.LineTo(64 + d, 4);
+    canvas.Ellipse(8, 20, 64, 42);
+    // Two sticks crossing above it.
+    canvas.Pen.Color = RGB(0xD8, 0xB8, 0x80);
+    for (int d = 0; d < 3; ++d) {
+        canvas.MoveTo(12 + d, 4);
+        canvas.LineTo(42 + d, 28);
+        canvas.MoveTo(60 - d, 4);
+        canvas.LineTo(30 - d, 28);
     }
 
     const auto large = OpenFontFace("Times New Roman", 26);
-    canvas.FontColor = RGB(0xF2, 0xD4, 0x8A);
     const int textCentre = 70 + (kLogoWidth - 70) / 2;
     const int lineTop = (kLogoHeight - large->LineHeight() * 2 - small->LineHeight()) / 2;
     TCanvas big(logo, {0, 0}, logo.Bounds(), *large);
-    big.FontColor = canvas.FontColor;
+    big.FontColor = RGB(0xF2, 0xD4, 0x8A);
     CenteredText(big, *large, textCentre, lineTop, "Drum");
     CenteredText(big, *large, textCentre, lineTop + large->LineHeight(), "Tamrik");
     canvas.FontColor = RGB(0x9A, 0xA8, 0xBC);

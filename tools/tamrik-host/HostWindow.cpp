@@ -1,0 +1,81 @@
+// The screenshot reads the window back from the server (XGetImage), so it
+// shows what the editor really put on the screen, not what it meant to.
+#include "HostWindow.h"
+
+#include <X11/Xutil.h>
+
+#include <stdexcept>
+
+#include "toolkit/PixelBuffer.h"
+
+namespace tamrik::host {
+
+namespace {
+
+// An 8-bit channel out of a pixel of any true-colour visual.
+uint32_t Channel(unsigned long pixel, unsigned long mask) {
+    if (!mask) return 0;
+    int shift = 0;
+    while (!(mask & 1)) {
+        mask >>= 1;
+        ++shift;
+    }
+    return uint32_t(((pixel >> shift) & mask) * 255 / mask);
+}
+
+}  // namespace
+
+HostWindow::HostWindow(int width, int height, const std::string& title) : width_(width), height_(height) {
+    display_ = XOpenDisplay(nullptr);
+    if (!display_) throw std::runtime_error("cannot open the X display (is $DISPLAY set?)");
+    const int screen = DefaultScreen(display_);
+    window_ = XCreateSimpleWindow(display_, RootWindow(display_, screen), 0, 0, unsigned(width), unsigned(height),
+                                  0, BlackPixel(display_, screen), BlackPixel(display_, screen));
+    XStoreName(display_, window_, title.c_str());
+    XSizeHints hints{};
+    hints.flags = PMinSize | PMaxSize;
+    hints.min_width = hints.max_width = width;
+    hints.min_height = hints.max_height = height;
+    XSetWMNormalHints(display_, window_, &hints);
+    deleteWindow_ = XInternAtom(display_, "WM_DELETE_WINDOW", False);
+    XSetWMProtocols(display_, window_, &deleteWindow_, 1);
+    XSelectInput(display_, window_, StructureNotifyMask);
+    XMapRaised(display_, window_);
+    // Hosts open editors in windows that are already up.
+    for (XEvent event;;) {
+        XWindowEvent(display_, window_, StructureNotifyMask, &event);
+        if (event.type == MapNotify) break;
+    }
+}
+
+HostWindow::~HostWindow() {
+    XDestroyWindow(display_, window_);
+    XCloseDisplay(display_);
+}
+
+bool HostWindow::pump() {
+    while (XPending(display_) > 0) {
+        XEvent event;
+        XNextEvent(display_, &event);
+        if (event.type == ClientMessage && Atom(event.xclient.data.l[0]) == deleteWindow_) return false;
+        if (event.type == DestroyNotify) return false;
+    }
+    return true;
+}
+
+bool HostWindow::saveScreenshot(const std::string& path) {
+    XSync(display_, False);
+    XImage* image = XGetImage(display_, window_, 0, 0, unsigned(width_), unsigned(height_), AllPlanes, ZPixmap);
+    if (!image) return false;
+    tk::PixelBuffer pixels(width_, height_);
+    for (int y = 0; y < height_; ++y)
+        for (int x = 0; x < width_; ++x) {
+            const unsigned long p = XGetPixel(image, x, y);
+            pixels.Set(x, y, tk::RGB(uint8_t(Channel(p, image->red_mask)), uint8_t(Channel(p, image->green_mask)),
+                                     uint8_t(Channel(p, image->blue_mask))));
+        }
+    XDestroyImage(image);
+    return pixels.SavePng(path);
+}
+
+}  // namespace tamrik::host

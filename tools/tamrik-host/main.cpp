@@ -1,0 +1,115 @@
+// tamrik-host [--plugin PATH] [--screenshot FILE.png [--delay MS]]: a small
+// standalone host for the plug-in's editor. It loads the library as a Linux
+// host does, opens a window sized from effEditGetRect, opens the editor in
+// it and calls effEditIdle about 30 times a second until the window is
+// closed; with --screenshot it saves what the window shows after the delay
+// (500 ms unless given) and exits. For looking at the editor and for
+// documentation pictures.
+#include <chrono>
+#include <cstdio>
+#include <cstdlib>
+#include <optional>
+#include <stdexcept>
+#include <string>
+#include <thread>
+
+#include "HostWindow.h"
+#include "PluginLibrary.h"
+#include "ToolError.h"
+
+namespace {
+
+using namespace tamrik;
+
+struct Options {
+    std::string plugin;
+    std::optional<std::string> screenshot;
+    int delayMs = 500;
+};
+
+const char* const kUsage = "usage: tamrik-host [--plugin PATH] [--screenshot FILE.png [--delay MS]]\n";
+
+Options parse(int argc, char** argv) {
+    Options options;
+    bool delayGiven = false;
+    for (int i = 1; i < argc; ++i) {
+        const std::string arg = argv[i];
+        if (arg == "--help" || arg == "-h") {
+            std::fputs(kUsage, stdout);
+            std::exit(0);
+        }
+        if (i + 1 >= argc) throw std::runtime_error(arg + ": expected an option followed by its value");
+        const std::string value = argv[++i];
+        if (arg == "--plugin") {
+            options.plugin = value;
+        } else if (arg == "--screenshot") {
+            options.screenshot = value;
+        } else if (arg == "--delay") {
+            char* end = nullptr;
+            const long ms = std::strtol(value.c_str(), &end, 10);
+            if (value.empty() || *end != '\0' || ms < 0 || ms > 600000)
+                throw std::runtime_error("--delay " + value + ": expected milliseconds from 0 to 600000");
+            options.delayMs = int(ms);
+            delayGiven = true;
+        } else {
+            throw std::runtime_error(arg + ": expected --plugin, --screenshot or --delay");
+        }
+    }
+    if (delayGiven && !options.screenshot) throw std::runtime_error("--delay: only with --screenshot");
+    if (options.plugin.empty()) options.plugin = render::PluginLibrary::findDefault();
+    return options;
+}
+
+intptr_t hostCallback(vst::AEffect*, int32_t opcode, int32_t, intptr_t, void*, float) {
+    return opcode == vst::audioMasterVersion ? 2400 : 0;
+}
+
+intptr_t dispatch(vst::AEffect* effect, int32_t opcode, intptr_t value = 0, void* ptr = nullptr) {
+    return effect->dispatcher(effect, opcode, 0, value, ptr, 0.0f);
+}
+
+int run(const Options& options) {
+    const render::PluginLibrary library(options.plugin);
+    vst::AEffect* effect = library.instantiate(&hostCallback);
+    dispatch(effect, vst::effOpen);
+    vst::ERect* rect = nullptr;
+    if (!(effect->flags & vst::effFlagsHasEditor) || !dispatch(effect, vst::effEditGetRect, 0, &rect) || !rect) {
+        dispatch(effect, vst::effClose);
+        throw std::runtime_error(options.plugin + ": the plug-in has no editor");
+    }
+    int status = 0;
+    {
+        host::HostWindow window(rect->right - rect->left, rect->bottom - rect->top, "DrumTamrik");
+        if (!dispatch(effect, vst::effEditOpen, 0, window.handle())) {
+            dispatch(effect, vst::effClose);
+            throw std::runtime_error(options.plugin + ": the editor did not open in the window");
+        }
+        using Clock = std::chrono::steady_clock;
+        const auto shotAt = Clock::now() + std::chrono::milliseconds(options.delayMs);
+        while (window.pump()) {
+            dispatch(effect, vst::effEditIdle);
+            if (options.screenshot && Clock::now() >= shotAt) {
+                if (!window.saveScreenshot(*options.screenshot)) {
+                    std::fprintf(stderr, "tamrik-host: cannot write %s\n", options.screenshot->c_str());
+                    status = 1;
+                }
+                break;
+            }
+            std::this_thread::sleep_for(std::chrono::milliseconds(33));
+        }
+        dispatch(effect, vst::effEditClose);
+    }
+    dispatch(effect, vst::effClose);
+    return status;
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+    try {
+        return run(parse(argc, argv));
+    } catch (const std::exception& e) {
+        std::fprintf(stderr, "tamrik-host: %s\n%s", e.what(), kUsage);
+        return 2;
+    }
+}
