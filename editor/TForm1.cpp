@@ -86,6 +86,7 @@ struct Steps {
 };
 
 Steps StepsOf(TForm1::Scale scale) {
+    // In the order of TForm1::Scale.
     static constexpr Steps kSteps[] = {{50, true}, {50, false}, {100, false}, {2, false}, {4, false}, {1, false}};
     return kSteps[size_t(scale)];
 }
