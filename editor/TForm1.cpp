@@ -140,28 +140,28 @@ TForm1::TForm1(std::unique_ptr<Backend> backend, AVstXSynth& synth)
     Name = "Form1";
     BuildControls();
     FormCreate(this);
-    Bind(kA, Scale::InvertedSlider, TrackBar3);
-    Bind(kH, Scale::InvertedSlider, TrackBar4);
-    Bind(kR, Scale::InvertedSlider, TrackBar6);
-    Bind(kCurve, Scale::ThreeItems, ComboBox5);
-    Bind(kCutOff, Scale::Knob, Tsumami3);
-    Bind(kQ, Scale::Knob, Tsumami4);
-    Bind(kType, Scale::ThreeItems, ComboBox3);
-    Bind(kEnv, Scale::Knob, Tsumami5);
-    Bind(kWave1, Scale::FiveItems, ComboBox1);
-    Bind(kWave2, Scale::FiveItems, ComboBox2);
-    Bind(kWeight, Scale::ThreeItems, ComboBox4);
-    Bind(kW1Time, Scale::Knob, Tsumami1);
-    Bind(kW2Time, Scale::Knob, Tsumami2);
-    Bind(kW1Scale, Scale::Knob, Tsumami6);
-    Bind(kW2Scale, Scale::Knob, Tsumami7);
-    Bind(kOscMix, Scale::Slider, TrackBar1);
-    Bind(kRing, Scale::Switch, CheckBox1);
-    Bind(kFM, Scale::Switch, CheckBox2);
-    Bind(kVolume, Scale::InvertedSlider, TrackBar2);
-    Bind(kClip, Scale::InvertedSlider, TrackBar5);
-    Bind(kMulti, Scale::Switch, CheckBox3);
-    Bind(kOctave, Scale::ThreeItems, ComboBox7);
+    Bind(kA, Scale::InvertedSlider, TrackBar3, &TForm1::TrackBar3Change);
+    Bind(kH, Scale::InvertedSlider, TrackBar4, &TForm1::TrackBar4Change);
+    Bind(kR, Scale::InvertedSlider, TrackBar6, &TForm1::TrackBar6Change);
+    Bind(kCurve, Scale::ThreeItems, ComboBox5, &TForm1::ComboBox5Change);
+    Bind(kCutOff, Scale::Knob, Tsumami3, &TForm1::Tsumami3Change);
+    Bind(kQ, Scale::Knob, Tsumami4, &TForm1::Tsumami4Change);
+    Bind(kType, Scale::ThreeItems, ComboBox3, &TForm1::ComboBox3Change);
+    Bind(kEnv, Scale::Knob, Tsumami5, &TForm1::Tsumami5Change);
+    Bind(kWave1, Scale::FiveItems, ComboBox1, &TForm1::ComboBox1Change);
+    Bind(kWave2, Scale::FiveItems, ComboBox2, &TForm1::ComboBox2Change);
+    Bind(kWeight, Scale::ThreeItems, ComboBox4, &TForm1::ComboBox4Change);
+    Bind(kW1Time, Scale::Knob, Tsumami1, &TForm1::Tsumami1Change);
+    Bind(kW2Time, Scale::Knob, Tsumami2, &TForm1::Tsumami2Change);
+    Bind(kW1Scale, Scale::Knob, Tsumami6, &TForm1::Tsumami6Change);
+    Bind(kW2Scale, Scale::Knob, Tsumami7, &TForm1::Tsumami7Change);
+    Bind(kOscMix, Scale::Slider, TrackBar1, &TForm1::TrackBar1Change);
+    Bind(kRing, Scale::Switch, CheckBox1, &TForm1::CheckBox1Click);
+    Bind(kFM, Scale::Switch, CheckBox2, &TForm1::CheckBox2Click);
+    Bind(kVolume, Scale::InvertedSlider, TrackBar2, &TForm1::TrackBar2Change);
+    Bind(kClip, Scale::InvertedSlider, TrackBar5, &TForm1::TrackBar5Change);
+    Bind(kMulti, Scale::Switch, CheckBox3, &TForm1::CheckBox3Click);
+    Bind(kOctave, Scale::ThreeItems, ComboBox7, &TForm1::ComboBox7Change);
     ComboBox6->OnChange = [this](TObject* sender) { ComboBox6Change(sender); };
     OnPaint = [this](TObject* sender) { FormPaint(sender); };
     Timer1 = std::make_unique<TTimer>(*this);
@@ -229,10 +229,10 @@ void TForm1::BuildOscillator(TWinControl* parent, int left, const char* caption,
     c.modulation = Switch(c.group, switchCaption, 8, 88, 97);
 }
 
-void TForm1::Bind(int index, Scale scale, Control control) {
+void TForm1::Bind(int index, Scale scale, Control control, Handler handler) {
     bindings_[size_t(index)] = {scale, control};
-    const TNotifyEvent handler = [this, index](TObject*) { ParameterControlChange(index); };
-    std::visit([&](auto* c) { Listen(c, handler); }, control);
+    const TNotifyEvent event = [this, handler](TObject* sender) { (this->*handler)(sender); };
+    std::visit([&](auto* c) { Listen(c, event); }, control);
 }
 
 // The defaults of a new program, which the controls' initial states show

@@ -99,6 +99,30 @@ public:
     void FormPaint(tk::TObject* sender);
     void Timer1Timer(tk::TObject* sender);
     void ComboBox6Change(tk::TObject* sender);
+    // The handlers of the parameter controls, named after control and event;
+    // all of them convert, compare with the cached copy and send alike.
+    void TrackBar3Change(tk::TObject*) { ParameterControlChange(kA); }
+    void TrackBar4Change(tk::TObject*) { ParameterControlChange(kH); }
+    void TrackBar6Change(tk::TObject*) { ParameterControlChange(kR); }
+    void ComboBox5Change(tk::TObject*) { ParameterControlChange(kCurve); }
+    void Tsumami3Change(tk::TObject*) { ParameterControlChange(kCutOff); }
+    void Tsumami4Change(tk::TObject*) { ParameterControlChange(kQ); }
+    void ComboBox3Change(tk::TObject*) { ParameterControlChange(kType); }
+    void Tsumami5Change(tk::TObject*) { ParameterControlChange(kEnv); }
+    void ComboBox1Change(tk::TObject*) { ParameterControlChange(kWave1); }
+    void ComboBox2Change(tk::TObject*) { ParameterControlChange(kWave2); }
+    void ComboBox4Change(tk::TObject*) { ParameterControlChange(kWeight); }
+    void Tsumami1Change(tk::TObject*) { ParameterControlChange(kW1Time); }
+    void Tsumami2Change(tk::TObject*) { ParameterControlChange(kW2Time); }
+    void Tsumami6Change(tk::TObject*) { ParameterControlChange(kW1Scale); }
+    void Tsumami7Change(tk::TObject*) { ParameterControlChange(kW2Scale); }
+    void TrackBar1Change(tk::TObject*) { ParameterControlChange(kOscMix); }
+    void CheckBox1Click(tk::TObject*) { ParameterControlChange(kRing); }
+    void CheckBox2Click(tk::TObject*) { ParameterControlChange(kFM); }
+    void TrackBar2Change(tk::TObject*) { ParameterControlChange(kVolume); }
+    void TrackBar5Change(tk::TObject*) { ParameterControlChange(kClip); }
+    void CheckBox3Click(tk::TObject*) { ParameterControlChange(kMulti); }
+    void ComboBox7Change(tk::TObject*) { ParameterControlChange(kOctave); }
     // Reads one parameter and, when its control disagrees, rewrites the
     // cached copy; the control itself moves at the next paint.
     void SyncParameter(int index);
@@ -130,7 +154,8 @@ private:
     void BuildControls();
     void BuildOscillator(tk::TWinControl* parent, int left, const char* caption, const char* switchCaption,
                          OscillatorControls controls);
-    void Bind(int index, Scale scale, Control control);
+    using Handler = void (TForm1::*)(tk::TObject*);
+    void Bind(int index, Scale scale, Control control, Handler handler);
     // The OnChange / OnClick handler of every parameter control.
     void ParameterControlChange(int index);
 

@@ -11,7 +11,7 @@ export TAMRIK_REQUIRE_X11=1   # a missing display is a failure, not a skip
 
 run_ctest() {  # build dir, extra ctest arguments...
   local dir=$1; shift
-  xvfb-run -a -s "-screen 0 1280x1024x24" \
+  xvfb-run -a -s "-screen 0 1280x1024x24 -noreset" \
     ctest --test-dir "$dir" --output-on-failure --timeout 300 -j"$jobs" "$@"
 }
 
