@@ -6,6 +6,7 @@
 #include <clocale>
 #include <cmath>
 #include <cstdio>
+#include <cstdlib>
 #include <cstring>
 #include <set>
 #include <string>
@@ -197,11 +198,27 @@ TEST(Parameters, DisplayOfHostileValuesFitsEightBytes) {
     EXPECT_EQ(text(host, effGetParamDisplay, 5), "0.12") << "two decimals, ties to even";
 }
 
+namespace {
+// A locale whose decimal separator is a comma: installed, or compiled from
+// the system's locale sources into a private folder.
+bool useCommaLocale() {
+    if (std::setlocale(LC_ALL, "de_DE.UTF-8")) return true;
+    const std::string folder = testing::TempDir() + "tamrik-locales";
+    const std::string command = "mkdir -p " + folder + " && localedef -i de_DE -f UTF-8 " +
+                                folder + "/de_DE.UTF-8 >/dev/null 2>&1";
+    if (std::system(command.c_str()) != 0) return false;
+    setenv("LOCPATH", folder.c_str(), 1);
+    return std::setlocale(LC_ALL, "de_DE.UTF-8") != nullptr;
+}
+}  // namespace
+
 TEST(Parameters, DisplayIgnoresTheLocale) {
     const char* previous = std::setlocale(LC_ALL, nullptr);
     const std::string saved = previous ? previous : "C";
-    if (!std::setlocale(LC_ALL, "de_DE.UTF-8") && !std::setlocale(LC_ALL, "fr_FR.UTF-8"))
-        GTEST_SKIP() << "no comma locale on this machine";
+    if (!useCommaLocale()) GTEST_SKIP() << "no comma locale on this machine";
+    char probe[16];
+    std::snprintf(probe, sizeof probe, "%.2f", 0.5);
+    EXPECT_STREQ(probe, "0,50") << "the locale really uses a comma";
     HostHarness host;
     host.setParameter(0, 0.5f);
     EXPECT_EQ(text(host, effGetParamDisplay, 0), "0.50");
