@@ -1,6 +1,6 @@
 // The windowing toolkit of the editor, in one include.
 //
-// A small Win32/VCL-flavoured layer: controls in a tree, messages with
+// A small Win32-flavoured layer: controls in a tree, messages with
 // SendMessage semantics, one software canvas, and a backend per windowing
 // system (X11 for real hosts, offscreen for tests and pictures).
 //
