@@ -26,8 +26,7 @@ AVstXSynth::AVstXSynth(vst::audioMasterCallback master, EditorFactory makeEditor
         std::snprintf(name, sizeof name, "init%d", static_cast<int>(i + 1));
         programs[i]->setName(name);
     }
-    engine.initEngine();
-    params.setPhasePerHertz(sampleRate);
+    engine.initEngine();  // the parameters start at 44100 Hz, the base's rate
     setProgram(0);
     if (master) {
         setNumInputs(0);
@@ -51,10 +50,9 @@ AVstXSynth::~AVstXSynth() {
 void AVstXSynth::setSampleRate(float rate) {
     const FloatingPointGuard fp;
     AudioEffectX::setSampleRate(rate);
-    params.setPhasePerHertz(rate);
-    // Recompute lengths, sweeps, cutoff and octave for the new rate at once,
-    // so a note sounds the same whatever order the host sets things in.
-    params.recomputeAll(rate);
+    // Lengths, sweeps, cutoff and octave follow the new rate at once, so a
+    // note sounds the same whatever order the host sets things in.
+    params.setSampleRate(rate);
 }
 
 void AVstXSynth::setParameter(int32_t index, float value) {

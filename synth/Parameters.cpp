@@ -55,8 +55,7 @@ float sweepRate(float scale, int32_t length) {
 
 SynthParameters::SynthParameters() {
     for (int32_t i = 0; i < kNumParameters; ++i) values[i].set(kParameterTable[i].defaultValue);
-    setPhasePerHertz(44100.0f);
-    recomputeAll(44100.0f);
+    setSampleRate(44100.0f);
 }
 
 float SynthParameters::get(int32_t index) const {
@@ -69,12 +68,9 @@ void SynthParameters::set(int32_t index, float v, float sampleRate) {
     updateParameter(index, sampleRate);
 }
 
-void SynthParameters::recomputeAll(float sampleRate) {
-    for (int32_t i = 0; i < kNumParameters; ++i) updateParameter(i, sampleRate);
-}
-
-void SynthParameters::setPhasePerHertz(float sampleRate) {
+void SynthParameters::setSampleRate(float sampleRate) {
     phasePerHertz_.set(static_cast<float>(4096.0 / static_cast<double>(sampleRate)));
+    for (int32_t i = 0; i < kNumParameters; ++i) updateParameter(i, sampleRate);
 }
 
 void SynthParameters::updateCutoff(float sampleRate) {

@@ -57,9 +57,9 @@ public:
     float get(int32_t index) const;  // 0.0 outside 0..21
     // Stores the value as given (no clamping) and recomputes its row.
     void set(int32_t index, float value, float sampleRate);
-    // Recomputes every derived value from the current values.
-    void recomputeAll(float sampleRate);
-    void setPhasePerHertz(float sampleRate);
+    // A new sample rate: phasePerHertz, then every derived value recomputed
+    // from the current values, so a note keeps its pitch and length in time.
+    void setSampleRate(float sampleRate);
 
     const DerivedValues& derived() const { return d; }
     float phasePerHertz() const { return phasePerHertz_.get(); }

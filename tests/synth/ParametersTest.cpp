@@ -128,8 +128,7 @@ TEST_F(Params, OutOfRangeIndicesAreIgnored) {
 }
 
 TEST_F(Params, RecomputeFollowsTheSampleRate) {
-    p.setPhasePerHertz(48000.0f);
-    p.recomputeAll(48000.0f);
+    p.setSampleRate(48000.0f);
     set(kA, 0.5f, 48000.0f);
     EXPECT_EQ(d.attackLength.get(), 6001);
     EXPECT_EQ(d.releaseLength.get(), 12010);
