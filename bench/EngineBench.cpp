@@ -2,36 +2,36 @@
 // (heaviest and lightest filter), and an idle instance per 64-frame block.
 #include <benchmark/benchmark.h>
 
+#include <algorithm>
 #include <vector>
 
-#include "synth/AVstXSynth.h"
+#include "common/FloatingPointGuard.h"
+#include "synth/DrumVoices.h"
 
 using namespace tamrik;
 
 namespace {
 
-intptr_t host(vst::AEffect*, int32_t opcode, int32_t, intptr_t, void*, float) {
-    return opcode == vst::audioMasterVersion ? 2400 : 0;
-}
-
+// The engine as the instrument runs it: the outputs cleared, then rendered
+// under the floating-point guard.
 struct Fixture {
-    AVstXSynth synth{host};
+    SynthParameters params;
+    DrumVoices engine{params};
     std::vector<float> left = std::vector<float>(64), right = std::vector<float>(64);
-    float* outputs[2] = {left.data(), right.data()};
+
+    Fixture() { engine.initEngine(); }
+
+    void setParameter(int32_t index, float value) { params.set(index, value, 44100.0f); }
 
     void allVoices() {
-        std::vector<vst::VstMidiEvent> events(DrumVoices::kVoices);
-        std::vector<intptr_t> block(2 + events.size() + 1, 0);
-        block[0] = static_cast<intptr_t>(events.size());
-        for (size_t i = 0; i < events.size(); ++i) {
-            events[i] = {};
-            events[i].type = vst::kVstMidiType;
-            events[i].midiData[0] = static_cast<char>(0x90);
-            events[i].midiData[1] = static_cast<char>(36 + 3 * i);
-            events[i].midiData[2] = 100;
-            block[2 + i] = reinterpret_cast<intptr_t>(&events[i]);
-        }
-        synth.processEvents(reinterpret_cast<vst::VstEvents*>(block.data()));
+        for (int32_t i = 0; i < DrumVoices::kVoices; ++i) engine.playNote(36 + 3 * i, 100, 0);
+    }
+
+    void block() {
+        std::fill(left.begin(), left.end(), 0.0f);
+        std::fill(right.begin(), right.end(), 0.0f);
+        const FloatingPointGuard fp;
+        engine.render(left.data(), right.data(), 64);
     }
 };
 
@@ -40,11 +40,11 @@ void sounding(benchmark::State& state, float weight) {
     const std::pair<int32_t, float> settings[] = {
         {kA, 0.0f},  {kH, 1.0f},    {kR, 1.0f},      {kWeight, weight}, {kFM, 1.0f},
         {kRing, 1.0f}, {kClip, 0.5f}, {kMulti, 1.0f}, {kWave1, 0.25f},   {kWave2, 0.5f}};
-    for (auto [i, v] : settings) f.synth.setParameter(i, v);
+    for (auto [i, v] : settings) f.setParameter(i, v);
     int64_t blocks = 0;
     for (auto _ : state) {
         if (blocks++ % 512 == 0) f.allVoices();  // voices never run out
-        f.synth.processReplacing(nullptr, f.outputs, 64);
+        f.block();
         benchmark::DoNotOptimize(f.left.data());
     }
     state.counters["ns_per_voice_sample"] = benchmark::Counter(
@@ -60,7 +60,7 @@ void SeventeenVoicesLight(benchmark::State& state) { sounding(state, 0.0f); }
 void IdleInstanceBlock(benchmark::State& state) {
     Fixture f;
     for (auto _ : state) {
-        f.synth.processReplacing(nullptr, f.outputs, 64);
+        f.block();
         benchmark::DoNotOptimize(f.left.data());
     }
 }

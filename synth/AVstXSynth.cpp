@@ -1,9 +1,11 @@
 #include "synth/AVstXSynth.h"
 
+#include <cstddef>
 #include <cstdio>
 #include <cstring>
 
 #include "common/FloatingPointGuard.h"
+#include "synth/MidiMessages.h"
 #include "vst/VstStrings.h"
 
 namespace tamrik {
@@ -79,8 +81,20 @@ void AVstXSynth::processReplacing(float** /*inputs*/, float** outputs, int32_t s
 }
 
 int32_t AVstXSynth::processEvents(vst::VstEvents* events) {
+    if (!events) return 0;
     const FloatingPointGuard fp;
-    return engine.processEvents(events);
+    // The list runs past the two entries the record declares; step through it
+    // by address rather than by indexing the declared array.
+    const auto* list = reinterpret_cast<vst::VstEvent* const*>(
+        reinterpret_cast<const char*>(events) + offsetof(vst::VstEvents, events));
+    for (int32_t i = 0; i < events->numEvents; ++i) {
+        const vst::VstEvent* event = list[i];
+        if (!event || event->type != vst::kVstMidiType) continue;
+        const auto* midi = reinterpret_cast<const vst::VstMidiEvent*>(event);
+        handleMidiMessage(engine, reinterpret_cast<const uint8_t*>(midi->midiData),
+                          sizeof midi->midiData, midi->deltaFrames);
+    }
+    return 1;
 }
 
 void AVstXSynth::setProgram(int32_t program) {

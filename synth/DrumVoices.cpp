@@ -7,7 +7,6 @@
 
 #include <algorithm>
 #include <cmath>
-#include <cstddef>
 
 #include "common/RoundEven.h"
 #include "synth/WaveTables.h"
@@ -336,27 +335,10 @@ void DrumVoices::initEngine() {
     chunkRenderers[2] = &renderChunk<2>;
 }
 
-int32_t DrumVoices::processEvents(const vst::VstEvents* events) {
-    if (!events) return 0;
-    // The list runs past the two entries the record declares; step through it
-    // by address rather than by indexing the declared array.
-    const auto* list = reinterpret_cast<vst::VstEvent* const*>(
-        reinterpret_cast<const char*>(events) + offsetof(vst::VstEvents, events));
-    for (int32_t i = 0; i < events->numEvents; ++i) {
-        const vst::VstEvent* event = list[i];
-        if (!event || event->type != vst::kVstMidiType) continue;
-        const auto* midi = reinterpret_cast<const vst::VstMidiEvent*>(event);
-        const auto* data = reinterpret_cast<const uint8_t*>(midi->midiData);
-        const int32_t status = data[0] & 0xF0;
-        if (status == 0x90) {
-            if (++nextVoice_ > lastVoice) nextVoice_ = 0;
-            // A host sends deltaFrames >= 0; a negative one would skip the attack.
-            noteOn(data[1] & 0x7F, data[2] & 0x7F, std::max(midi->deltaFrames, 0), nextVoice_);
-        } else if (status == 0xB0 && data[1] == 126) {
-            allSoundOff();
-        }
-    }
-    return 1;
+void DrumVoices::playNote(int32_t note, int32_t velocity, int32_t deltaFrames) {
+    if (++nextVoice_ > lastVoice) nextVoice_ = 0;
+    // A host sends deltaFrames >= 0; a negative one would skip the attack.
+    noteOn(note & 0x7F, velocity & 0x7F, std::max(deltaFrames, 0), nextVoice_);
 }
 
 void DrumVoices::allSoundOff() {

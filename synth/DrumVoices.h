@@ -14,7 +14,6 @@
 #include <cstdint>
 
 #include "synth/Parameters.h"
-#include "vst/AEffect.h"
 
 namespace tamrik {
 
@@ -42,9 +41,9 @@ public:
     // initEngine: builds the shared tables and puts every voice to rest.
     void initEngine();
 
-    // Note-ons take the next voice in turn; controller 126 silences all.
-    // Everything else, note-off included, is ignored. Answers 1.
-    int32_t processEvents(const vst::VstEvents* events);
+    // A note-on as the host delivers it: the next voice in turn starts the
+    // note after deltaFrames samples (a negative count starts at once).
+    void playNote(int32_t note, int32_t velocity, int32_t deltaFrames);
     void noteOn(int32_t note, int32_t velocity, int32_t deltaFrames, int32_t voice);
     void setVoicePitch(int32_t voice);
     void allSoundOff();
