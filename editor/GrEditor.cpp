@@ -42,8 +42,7 @@ int32_t GrEditor::open(void* window) {
     parentWindow = window;
     ++openCount;
     if (openCount == 1) {
-        // The factory hands this editor only ever the instrument itself.
-        auto created = std::make_unique<TForm1>(makeBackend(), *static_cast<AVstXSynth*>(effect));
+        auto created = std::make_unique<TForm1>(makeBackend(), static_cast<ParameterLink&>(*this));
         if (!created->CreateParented(reinterpret_cast<tk::NativeWindow>(window))) {
             openCount = 0;
             parentWindow = nullptr;
@@ -72,6 +71,12 @@ void GrEditor::idle() {
 void GrEditor::update() {
     if (form) form->Repaint();
 }
+
+void GrEditor::setParameterAutomated(int32_t index, float value) {
+    effect->setParameterAutomated(index, value);
+}
+
+float GrEditor::getParameter(int32_t index) { return effect->getParameter(index); }
 
 vst::AEffEditor* createGrEditor(AVstXSynth* synth) { return new GrEditor(synth); }
 

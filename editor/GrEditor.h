@@ -4,17 +4,20 @@
 // the refresh timer, painting) and destroys the form at the last close.
 //
 // The host may call it from any one thread at a time (often not its GUI
-// thread); everything the form does happens inside these calls.
+// thread); everything the form does happens inside these calls. The form
+// reaches the instrument through the editor's two forwarding calls.
 #pragma once
 
 #include <memory>
 
+#include "editor/ParameterLink.h"
 #include "editor/TForm1.h"
+#include "synth/AVstXSynth.h"
 #include "vst/AEffEditor.h"
 
 namespace tamrik {
 
-class GrEditor : public vst::AEffEditor {
+class GrEditor : public vst::AEffEditor, private ParameterLink {
 public:
     explicit GrEditor(AVstXSynth* synth);
     ~GrEditor() override;
@@ -41,6 +44,9 @@ public:
     static void setBackendFactory(BackendFactory factory);
 
 private:
+    void setParameterAutomated(int32_t index, float value) override;
+    float getParameter(int32_t index) override;
+
     int32_t openCount = 0;
     vst::ERect editorRect{};
     void* parentWindow = nullptr;

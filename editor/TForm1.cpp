@@ -135,7 +135,7 @@ void Listen(TCheckBox* c, const TNotifyEvent& handler) { c->OnClick = handler; }
 
 }  // namespace
 
-TForm1::TForm1(std::unique_ptr<Backend> backend, AVstXSynth& synth)
+TForm1::TForm1(std::unique_ptr<Backend> backend, ParameterLink& synth)
     : TForm(std::move(backend), kWidth, kHeight), Synth(synth) {
     Name = "Form1";
     BuildControls();

@@ -19,7 +19,8 @@
 
 #include "controls/Tsumami.h"
 #include "controls/vTrackBar.h"
-#include "synth/AVstXSynth.h"
+#include "editor/ParameterLink.h"
+#include "synth/Parameters.h"
 #include "toolkit/Toolkit.h"
 
 namespace tamrik {
@@ -31,10 +32,10 @@ public:
     static constexpr int kParameterCount = kNumParameters;
 
     // The form is hidden and not yet in any window: see CreateParented.
-    TForm1(std::unique_ptr<tk::Backend> backend, AVstXSynth& synth);
+    TForm1(std::unique_ptr<tk::Backend> backend, ParameterLink& synth);
     ~TForm1() override;
 
-    AVstXSynth& Synth;
+    ParameterLink& Synth;
 
     // Asked for by the design, kept as settings only: an embedded child
     // window shows whatever its parent draws where it is transparent, and at
