@@ -4,7 +4,7 @@
 
 #include <cmath>
 #include <cstdint>
-#if defined(__x86_64__) || defined(__SSE2__)
+#if defined(__SSE2__)
 #include <emmintrin.h>
 #endif
 
@@ -15,9 +15,10 @@ namespace tamrik {
 // indefinite" answer of the x86 conversion instructions, so that hostile
 // parameter values give a defined result instead of undefined behaviour.
 inline int32_t roundEven(double x) {
-#if defined(__x86_64__)
-    // cvtsd2si: one instruction, ties to even under the default MXCSR mode,
-    // and the hardware itself answers INT32_MIN for NaN and overflow.
+#if defined(__SSE2__)
+    // cvtsd2si (every x86-64 target, and 32-bit ones built with SSE2): one
+    // instruction, ties to even under the default MXCSR mode, and the
+    // hardware itself answers INT32_MIN for NaN and overflow.
     return _mm_cvtsd_si32(_mm_set_sd(x));
 #else
     const double r = std::nearbyint(x);

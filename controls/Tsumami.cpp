@@ -65,16 +65,16 @@ TTsumami::Geometry TTsumami::PaintGeometry() const {
 
 void TTsumami::Paint(tk::TCanvas& canvas) {
     const Geometry g = PaintGeometry();
-    const tk::TColor black = tk::RGB(0, 0, 0);
-    const tk::TColor lit = tk::GetSysColor(tk::COLOR_BTNHIGHLIGHT);
-    const tk::TColor shade = tk::GetSysColor(tk::COLOR_BTNSHADOW);
+    const tk::TColor black = tk::RgbColor(0, 0, 0);
+    const tk::TColor lit = tk::GetSysColor(tk::TK_COLOR_BTNHIGHLIGHT);
+    const tk::TColor shade = tk::GetSysColor(tk::TK_COLOR_BTNSHADOW);
     auto line = [&](const Line& l, tk::TColor color) {
         canvas.Pen.Color = color;
         canvas.MoveTo(l.from.x, l.from.y);
         canvas.LineTo(l.to.x, l.to.y);
     };
     canvas.Pen.Color = black;
-    canvas.Brush.Color = tk::GetSysColor(tk::COLOR_BTNFACE);
+    canvas.Brush.Color = tk::GetSysColor(tk::TK_COLOR_BTNFACE);
     canvas.Ellipse(g.body.Left, g.body.Top, g.body.Right, g.body.Bottom);
     const tk::TRect& a = g.arcBox;
     canvas.Pen.Color = lit;
@@ -97,7 +97,7 @@ void TTsumami::BeginAutoDrag() {
 
 void TTsumami::WndProc(tk::TMessage& message) {
     switch (message.Msg) {
-        case tk::WM_MOUSEMOVE: {
+        case tk::TK_WM_MOUSEMOVE: {
             if (!adjusting_) return;
             // The screen position, not the message's: the knob may have moved.
             dragLast_ = GetCursorPos();
@@ -108,7 +108,7 @@ void TTsumami::WndProc(tk::TMessage& message) {
             SetPosition(int(std::max<int64_t>(std::min<int64_t>(p, 100), 0)));
             return;
         }
-        case tk::WM_LBUTTONUP:
+        case tk::TK_WM_LBUTTONUP:
             ReleaseCapture();
             adjusting_ = false;
             return;

@@ -26,29 +26,29 @@ bool TvTrackBar::EnsureBarClasses(uint32_t classes) {
 }
 
 void TvTrackBar::CreateParams(TCreateParams& params) {
-    EnsureBarClasses(ICC_BAR_CLASSES);
+    EnsureBarClasses(TK_ICC_BAR_CLASSES);
     TWinControl::CreateParams(params);
-    params.WinClassName = TRACKBAR_CLASS;
-    static constexpr uint32_t kOrientation[] = {TBS_HORZ, TBS_VERT};
-    static constexpr uint32_t kTickStyle[] = {TBS_NOTICKS, TBS_AUTOTICKS, 0};
-    static constexpr uint32_t kTickMarks[] = {TBS_BOTTOM, TBS_TOP, TBS_BOTH};
+    params.WinClassName = TK_TRACKBAR_CLASS;
+    static constexpr uint32_t kOrientation[] = {TK_TBS_HORZ, TK_TBS_VERT};
+    static constexpr uint32_t kTickStyle[] = {TK_TBS_NOTICKS, TK_TBS_AUTOTICKS, 0};
+    static constexpr uint32_t kTickMarks[] = {TK_TBS_BOTTOM, TK_TBS_TOP, TK_TBS_BOTH};
     params.Style |= kOrientation[size_t(orientation_)] | kTickStyle[size_t(tickStyle_)] |
-                    kTickMarks[size_t(tickMarks_)] | TBS_FIXEDLENGTH | TBS_ENABLESELRANGE;
-    params.WindowClassStyle = (params.WindowClassStyle & ~uint32_t(CS_HREDRAW | CS_VREDRAW)) | CS_DBLCLKS;
-    if (!sliderVisible_) params.Style |= TBS_NOTHUMB;
+                    kTickMarks[size_t(tickMarks_)] | TK_TBS_FIXEDLENGTH | TK_TBS_ENABLESELRANGE;
+    params.WindowClassStyle = (params.WindowClassStyle & ~uint32_t(TK_CS_HREDRAW | TK_CS_VREDRAW)) | TK_CS_DBLCLKS;
+    if (!sliderVisible_) params.Style |= TK_TBS_NOTHUMB;
 }
 
 void TvTrackBar::CreateWnd() {
     TWinControl::CreateWnd();
     if (!HandleAllocated()) return;
-    Perform(TBM_SETTHUMBLENGTH, uintptr_t(thumbLength_), 0);
-    Perform(TBM_SETLINESIZE, 0, lineSize_);
-    Perform(TBM_SETPAGESIZE, 0, pageSize_);
-    Perform(TBM_SETRANGEMIN, 0, min_);
-    Perform(TBM_SETRANGEMAX, 0, max_);
+    Perform(TK_TBM_SETTHUMBLENGTH, uintptr_t(thumbLength_), 0);
+    Perform(TK_TBM_SETLINESIZE, 0, lineSize_);
+    Perform(TK_TBM_SETPAGESIZE, 0, pageSize_);
+    Perform(TK_TBM_SETRANGEMIN, 0, min_);
+    Perform(TK_TBM_SETRANGEMAX, 0, max_);
     ApplySelection();
-    Perform(TBM_SETPOS, 1, position_);
-    Perform(TBM_SETTICFREQ, uintptr_t(frequency_), 1);
+    Perform(TK_TBM_SETPOS, 1, position_);
+    Perform(TK_TBM_SETTICFREQ, uintptr_t(frequency_), 1);
 }
 
 void TvTrackBar::SetOrientation(TvTrackBarOrientation orientation) {
@@ -80,29 +80,29 @@ void TvTrackBar::SetSliderVisible(bool visible) {
 void TvTrackBar::SetLineSize(int size) {
     if (size == lineSize_) return;
     lineSize_ = size;
-    if (HandleAllocated()) Perform(TBM_SETLINESIZE, 0, size);
+    if (HandleAllocated()) Perform(TK_TBM_SETLINESIZE, 0, size);
 }
 
 void TvTrackBar::SetPageSize(int size) {
     if (size == pageSize_) return;
     pageSize_ = size;
-    if (HandleAllocated()) Perform(TBM_SETPAGESIZE, 0, size);
+    if (HandleAllocated()) Perform(TK_TBM_SETPAGESIZE, 0, size);
 }
 
 int TvTrackBar::ThumbLength() {
-    return HandleAllocated() ? int(Perform(TBM_GETTHUMBLENGTH, 0, 0)) : thumbLength_;
+    return HandleAllocated() ? int(Perform(TK_TBM_GETTHUMBLENGTH, 0, 0)) : thumbLength_;
 }
 
 void TvTrackBar::SetThumbLength(int length) {
     if (length == thumbLength_) return;
     thumbLength_ = length;
-    if (HandleAllocated()) Perform(TBM_SETTHUMBLENGTH, uintptr_t(length), 0);
+    if (HandleAllocated()) Perform(TK_TBM_SETTHUMBLENGTH, uintptr_t(length), 0);
 }
 
 void TvTrackBar::SetFrequency(int value) {
     if (value == frequency_) return;
     frequency_ = value;
-    if (HandleAllocated()) Perform(TBM_SETTICFREQ, uintptr_t(value), 1);
+    if (HandleAllocated()) Perform(TK_TBM_SETTICFREQ, uintptr_t(value), 1);
 }
 
 void TvTrackBar::SetMin(int value) {
@@ -134,15 +134,15 @@ void TvTrackBar::ApplyRange(int position, int minimum, int maximum) {
     if (position > maximum) position = maximum;
     if (minimum != min_) {
         min_ = minimum;
-        if (HandleAllocated()) Perform(TBM_SETRANGEMIN, 1, minimum);
+        if (HandleAllocated()) Perform(TK_TBM_SETRANGEMIN, 1, minimum);
     }
     if (maximum != max_) {
         max_ = maximum;
-        if (HandleAllocated()) Perform(TBM_SETRANGEMAX, 1, maximum);
+        if (HandleAllocated()) Perform(TK_TBM_SETRANGEMAX, 1, maximum);
     }
     if (position != position_) {
         position_ = position;
-        if (HandleAllocated()) Perform(TBM_SETPOS, 1, position);
+        if (HandleAllocated()) Perform(TK_TBM_SETPOS, 1, position);
         NotifyChange();
     }
 }
@@ -150,11 +150,11 @@ void TvTrackBar::ApplyRange(int position, int minimum, int maximum) {
 void TvTrackBar::ApplySelection() {
     if (!HandleAllocated()) return;
     if (selStart_ == 0 && selEnd_ == 0) {
-        Perform(TBM_CLEARSEL, 1, 0);
+        Perform(TK_TBM_CLEARSEL, 1, 0);
         return;
     }
     const uint32_t packed = (uint32_t(selStart_) & 0xFFFF) | ((uint32_t(selEnd_) & 0xFFFF) << 16);
-    Perform(TBM_SETSEL, 1, intptr_t(packed));
+    Perform(TK_TBM_SETSEL, 1, intptr_t(packed));
 }
 
 void TvTrackBar::NotifyChange() {
@@ -164,13 +164,13 @@ void TvTrackBar::NotifyChange() {
 void TvTrackBar::ScrollNotification(TMessage& message) {
     TWinControl::WndProc(message);
     // Taken as the window reports it: the window keeps its own range.
-    position_ = int(Perform(TBM_GETPOS, 0, 0));
+    position_ = int(Perform(TK_TBM_GETPOS, 0, 0));
     NotifyChange();
     message.Result = 0;
 }
 
 void TvTrackBar::WndProc(TMessage& message) {
-    const bool scroll = message.Msg == CN_HSCROLL || message.Msg == CN_VSCROLL;
+    const bool scroll = message.Msg == TK_CN_HSCROLL || message.Msg == TK_CN_VSCROLL;
     if (scroll)
         ScrollNotification(message);
     else
@@ -179,8 +179,8 @@ void TvTrackBar::WndProc(TMessage& message) {
     // Looked at after OnChange has run, so the first thumb-track change is
     // reported with Adjusting still false and the end-track one with it true.
     const unsigned code = LoWord(message.WParam);
-    if (code == TB_THUMBTRACK) adjusting_ = true;
-    if (code == TB_ENDTRACK) adjusting_ = false;
+    if (code == TK_TB_THUMBTRACK) adjusting_ = true;
+    if (code == TK_TB_ENDTRACK) adjusting_ = false;
 }
 
 }  // namespace tamrik

@@ -6,6 +6,8 @@
 
 #include <atomic>
 
+#include "toolkit/PlatformBackend.h"
+
 namespace tamrik {
 
 namespace {
@@ -14,7 +16,7 @@ std::atomic<GrEditor::BackendFactory> backendFactory{nullptr};
 
 std::unique_ptr<tk::Backend> makeBackend() {
     const GrEditor::BackendFactory factory = backendFactory.load();
-    return factory ? factory() : tk::CreateX11Backend();
+    return factory ? factory() : tk::CreatePlatformBackend();
 }
 
 }  // namespace

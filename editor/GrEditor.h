@@ -37,9 +37,9 @@ public:
     TForm1* getForm() const { return form.get(); }
     int32_t getOpenCount() const { return openCount; }
 
-    // Which windowing system a newly opened form uses: X11 unless something
-    // else is installed (tests and pictures install an offscreen backend).
-    // Process-wide; nullptr puts X11 back.
+    // Which windowing system a newly opened form uses: the platform's (X11,
+    // Win32) unless something else is installed (tests and pictures install
+    // an offscreen backend). Process-wide; nullptr puts the platform's back.
     using BackendFactory = std::unique_ptr<tk::Backend> (*)();
     static void setBackendFactory(BackendFactory factory);
 

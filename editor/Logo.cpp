@@ -1,7 +1,7 @@
 // A dark gradient, a snare drum with two crossed sticks and the name in a
-// large serif face. The font comes from the same lookup as the form's, so
-// where "Times New Roman" is missing its substitute (or the built-in face)
-// draws the name.
+// large serif face. The font comes from the form's backend, as the form's
+// own does, so where "Times New Roman" is missing its substitute (or the
+// built-in face) draws the name.
 #include "editor/Logo.h"
 
 #include <algorithm>
@@ -25,20 +25,20 @@ TColor Mix(TColor a, TColor b, double t) {
 }
 
 void CenteredText(TCanvas& canvas, const FontFace& font, int centreX, int top, std::string_view text) {
-    canvas.TextOut(centreX - font.TextWidth(text) / 2, top, text);
+    canvas.TextAt(centreX - font.TextWidth(text) / 2, top, text);
 }
 
-PixelBuffer Draw() {
-    const TColor top = RGB(0x1E, 0x2A, 0x3A), bottom = RGB(0x06, 0x0A, 0x12);
+PixelBuffer Draw(const Backend& fonts) {
+    const TColor top = RgbColor(0x1E, 0x2A, 0x3A), bottom = RgbColor(0x06, 0x0A, 0x12);
     PixelBuffer logo(kLogoWidth, kLogoHeight);
     for (int y = 0; y < kLogoHeight; ++y)
         for (int x = 0; x < kLogoWidth; ++x) logo.Set(x, y, Mix(top, bottom, double(y) / (kLogoHeight - 1)));
 
-    const auto small = OpenFontFace("Times New Roman", 12);
+    const auto small = fonts.OpenFont("Times New Roman", 12);
     TCanvas canvas(logo, {0, 0}, logo.Bounds(), *small);
     // The shell: a red band between the bottom rim and the head.
-    canvas.Pen.Color = RGB(0xC8, 0x9B, 0x3C);
-    canvas.Brush.Color = RGB(0x8A, 0x2E, 0x22);
+    canvas.Pen.Color = RgbColor(0xC8, 0x9B, 0x3C);
+    canvas.Brush.Color = RgbColor(0x8A, 0x2E, 0x22);
     canvas.Ellipse(8, 44, 64, 64);
     canvas.Pen.Clear = true;
     canvas.Rectangle(8, 30, 64, 55);
@@ -47,17 +47,17 @@ PixelBuffer Draw() {
         canvas.MoveTo(x, 30);
         canvas.LineTo(x, 55);
     }
-    canvas.Pen.Color = RGB(0xB0, 0x84, 0x30);
+    canvas.Pen.Color = RgbColor(0xB0, 0x84, 0x30);
     for (int x : {18, 30, 42, 54}) {  // tension rods
         canvas.MoveTo(x, 38);
         canvas.LineTo(x, 58 - (x == 18 || x == 54 ? 2 : 0));
     }
     // The head, seen at a slant.
-    canvas.Pen.Color = RGB(0xC8, 0x9B, 0x3C);
-    canvas.Brush.Color = RGB(0xEC, 0xE4, 0xD2);
+    canvas.Pen.Color = RgbColor(0xC8, 0x9B, 0x3C);
+    canvas.Brush.Color = RgbColor(0xEC, 0xE4, 0xD2);
     canvas.Ellipse(8, 20, 64, 42);
     // Two sticks crossing above it.
-    canvas.Pen.Color = RGB(0xD8, 0xB8, 0x80);
+    canvas.Pen.Color = RgbColor(0xD8, 0xB8, 0x80);
     for (int d = 0; d < 3; ++d) {
         canvas.MoveTo(12 + d, 4);
         canvas.LineTo(42 + d, 28);
@@ -65,14 +65,14 @@ PixelBuffer Draw() {
         canvas.LineTo(30 - d, 28);
     }
 
-    const auto large = OpenFontFace("Times New Roman", 26);
+    const auto large = fonts.OpenFont("Times New Roman", 26);
     const int textCentre = 70 + (kLogoWidth - 70) / 2;
     const int lineTop = (kLogoHeight - large->LineHeight() * 2 - small->LineHeight()) / 2;
     TCanvas big(logo, {0, 0}, logo.Bounds(), *large);
-    big.FontColor = RGB(0xF2, 0xD4, 0x8A);
+    big.FontColor = RgbColor(0xF2, 0xD4, 0x8A);
     CenteredText(big, *large, textCentre, lineTop, "Drum");
     CenteredText(big, *large, textCentre, lineTop + large->LineHeight(), "Tamrik");
-    canvas.FontColor = RGB(0x9A, 0xA8, 0xBC);
+    canvas.FontColor = RgbColor(0x9A, 0xA8, 0xBC);
     CenteredText(canvas, *small, textCentre, lineTop + large->LineHeight() * 2, "drum synthesizer");
     return logo;
 }
@@ -81,8 +81,8 @@ PixelBuffer Draw() {
 
 // Drawn once per process: the font lookups are what an open of the editor
 // would otherwise spend most of its time on.
-PixelBuffer DrawLogo() {
-    static const PixelBuffer logo = Draw();
+PixelBuffer DrawLogo(const Backend& fonts) {
+    static const PixelBuffer logo = Draw(fonts);
     return logo;
 }
 

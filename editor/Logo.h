@@ -3,6 +3,7 @@
 // made, so that no picture file has to ship inside the plug-in.
 #pragma once
 
+#include "toolkit/Backend.h"
 #include "toolkit/PixelBuffer.h"
 
 namespace tamrik {
@@ -10,6 +11,7 @@ namespace tamrik {
 constexpr int kLogoWidth = 217;
 constexpr int kLogoHeight = 73;
 
-tk::PixelBuffer DrawLogo();
+// The faces come from fonts, the backend of the first form that asks.
+tk::PixelBuffer DrawLogo(const tk::Backend& fonts);
 
 }  // namespace tamrik

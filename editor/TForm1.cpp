@@ -214,7 +214,7 @@ void TForm1::BuildControls() {
     ComboBox6->SetDropDownCount(20);
     Image1 = new TImage(GroupBox1);
     Image1->SetBounds(280, 232, 217, 73);
-    Image1->SetPicture(DrawLogo());
+    Image1->SetPicture(DrawLogo(GetBackend()));
 }
 
 // The two oscillator groups share one layout.

@@ -44,7 +44,7 @@ public:
     bool AlphaBlend = true;
     int AlphaBlendValue = 50;
     bool TransparentColor = true;
-    tk::TColor TransparentColorValue = tk::RGB(0, 0, 0);
+    tk::TColor TransparentColorValue = tk::RgbColor(0, 0, 0);
 
     tk::TGroupBox* GroupBox1;
     tk::TGroupBox* GroupBox7;

@@ -1,11 +1,16 @@
 // The one seam between the toolkit and a windowing system. A form owns one
 // backend: the backend gives the form a native window inside the host's,
-// shows the form's pixels there, reports input and the time, and nothing
-// else. Controls and windows above it never see which backend runs.
+// shows the form's pixels there, reports input and the time, supplies the
+// text faces, and may host the platform's own controls (the trackbar on
+// Windows) as child windows of its own. Controls and windows above it never
+// see which backend runs.
 #pragma once
 
 #include <cstdint>
+#include <memory>
+#include <string>
 
+#include "toolkit/FontFace.h"
 #include "toolkit/Geometry.h"
 #include "toolkit/PixelBuffer.h"
 
@@ -24,9 +29,24 @@ public:
     virtual void BackendWheel(TPoint client, int delta) = 0;
     virtual void BackendKey(bool down, uint32_t virtualKey) = 0;
     virtual void BackendExpose(const TRect& area) = 0;
+    // A notification (TK_WM_HSCROLL, TK_WM_VSCROLL) that the native control
+    // sender sent to the form's window.
+    virtual void BackendControlNotify(uint32_t msg, uintptr_t wParam, NativeWindow sender) = 0;
 
 protected:
     ~BackendEvents() = default;
+};
+
+// A child window of a platform window class inside the form's window. It
+// draws itself and takes its own input; the toolkit only sends it messages
+// and keeps its rectangle and visibility in step with the control's.
+class NativeControl {
+public:
+    virtual ~NativeControl() = default;
+    virtual NativeWindow Handle() const = 0;
+    virtual intptr_t Send(uint32_t msg, uintptr_t wParam, intptr_t lParam) = 0;
+    // formArea in the form's client coordinates.
+    virtual void Place(const TRect& formArea, bool visible) = 0;
 };
 
 class Backend {
@@ -56,6 +76,18 @@ public:
     virtual uint64_t NowMs() const = 0;
     // Delivers every pending native event to the form; never blocks.
     virtual void Pump() = 0;
+
+    // A face of family at pixelHeight (the em size); never null: the
+    // built-in face stands in when the system has nothing usable.
+    virtual std::unique_ptr<FontFace> OpenFont(const std::string& family, int pixelHeight) const {
+        return OpenSystemFontFace(family, pixelHeight);
+    }
+    // The platform's own control of className, or null when the toolkit is
+    // to draw its stand-in. Only called while the backend is open.
+    virtual std::unique_ptr<NativeControl> CreateNativeControl(const std::string& /*className*/,
+                                                               uint32_t /*style*/, const TRect& /*formArea*/) {
+        return nullptr;
+    }
 };
 
 }  // namespace tamrik::tk

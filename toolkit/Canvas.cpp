@@ -117,10 +117,10 @@ void TCanvas::Rectangle(int left, int top, int right, int bottom) {
 }
 
 void TCanvas::Edge(const TRect& r, bool sunken, bool doubleEdge) {
-    const TColor outerLight = sunken ? GetSysColor(COLOR_BTNSHADOW) : GetSysColor(COLOR_3DLIGHT);
-    const TColor outerDark = sunken ? GetSysColor(COLOR_BTNHIGHLIGHT) : GetSysColor(COLOR_3DDKSHADOW);
-    const TColor innerLight = sunken ? GetSysColor(COLOR_3DDKSHADOW) : GetSysColor(COLOR_BTNHIGHLIGHT);
-    const TColor innerDark = sunken ? GetSysColor(COLOR_3DLIGHT) : GetSysColor(COLOR_BTNSHADOW);
+    const TColor outerLight = sunken ? GetSysColor(TK_COLOR_BTNSHADOW) : GetSysColor(TK_COLOR_3DLIGHT);
+    const TColor outerDark = sunken ? GetSysColor(TK_COLOR_BTNHIGHLIGHT) : GetSysColor(TK_COLOR_3DDKSHADOW);
+    const TColor innerLight = sunken ? GetSysColor(TK_COLOR_3DDKSHADOW) : GetSysColor(TK_COLOR_BTNHIGHLIGHT);
+    const TColor innerDark = sunken ? GetSysColor(TK_COLOR_3DLIGHT) : GetSysColor(TK_COLOR_BTNSHADOW);
     auto ring = [&](const TRect& b, TColor topLeft, TColor bottomRight) {
         for (int x = b.Left; x < b.Right; ++x) {
             SetPixel(x, b.Top, topLeft);
@@ -142,12 +142,12 @@ void TCanvas::FieldFrame(const TRect& r, bool ctl3D) {
         return;
     }
     const TColor fill = Brush.Color;
-    Brush.Color = GetSysColor(COLOR_WINDOWFRAME);
+    Brush.Color = GetSysColor(TK_COLOR_WINDOWFRAME);
     FrameRect(r);
     Brush.Color = fill;
 }
 
-void TCanvas::TextOut(int x, int y, std::string_view text) {
+void TCanvas::TextAt(int x, int y, std::string_view text) {
     font_.Draw(surface_, clip_, x + origin_.x, y + origin_.y, text, FontColor);
 }
 

@@ -12,12 +12,12 @@
 namespace tamrik::tk {
 
 struct TPen {
-    TColor Color = RGB(0, 0, 0);
+    TColor Color = RgbColor(0, 0, 0);
     bool Clear = false;  // no outline at all
 };
 
 struct TBrush {
-    TColor Color = RGB(255, 255, 255);
+    TColor Color = RgbColor(255, 255, 255);
     bool Clear = false;  // shapes are not filled
 };
 
@@ -28,7 +28,7 @@ public:
 
     TPen Pen;
     TBrush Brush;
-    TColor FontColor = RGB(0, 0, 0);
+    TColor FontColor = RgbColor(0, 0, 0);
 
     void MoveTo(int x, int y) { penPos_ = {x, y}; }
     void LineTo(int x, int y);
@@ -44,7 +44,7 @@ public:
     void Edge(const TRect& r, bool sunken, bool doubleEdge);
     // The frame of an input field: sunken in 3D, a single dark line when flat.
     void FieldFrame(const TRect& r, bool ctl3D);
-    void TextOut(int x, int y, std::string_view text);
+    void TextAt(int x, int y, std::string_view text);
     int TextWidth(std::string_view text) const { return font_.TextWidth(text); }
     int TextHeight() const { return font_.LineHeight(); }
 

@@ -23,21 +23,21 @@ void TCheckBox::SetChecked(bool checked) {
 
 void TCheckBox::WndProc(TMessage& m) {
     switch (m.Msg) {
-        case WM_LBUTTONDOWN:
-        case WM_LBUTTONDBLCLK:
+        case TK_WM_LBUTTONDOWN:
+        case TK_WM_LBUTTONDBLCLK:
             pressed_ = true;
             SetCapture();
             Invalidate();
             return;
-        case WM_LBUTTONUP:
+        case TK_WM_LBUTTONUP:
             if (!pressed_) break;
             pressed_ = false;
             ReleaseCapture();
             Invalidate();
             if (ClientRect().Contains({LoWordSigned(m.LParam), HiWordSigned(m.LParam)})) SetChecked(!checked_);
             return;
-        case WM_KEYUP:
-            if (m.WParam == VK_SPACE) SetChecked(!checked_);
+        case TK_WM_KEYUP:
+            if (m.WParam == TK_VK_SPACE) SetChecked(!checked_);
             return;
         default:
             break;
@@ -48,18 +48,18 @@ void TCheckBox::WndProc(TMessage& m) {
 void TCheckBox::Paint(TCanvas& canvas) {
     const int top = (Height() - kBox) / 2;
     const TRect box{0, top, kBox, top + kBox};
-    canvas.Brush.Color = GetSysColor(pressed_ ? COLOR_BTNFACE : COLOR_WINDOW);
+    canvas.Brush.Color = GetSysColor(pressed_ ? TK_COLOR_BTNFACE : TK_COLOR_WINDOW);
     canvas.FillRect(box);
     canvas.FieldFrame(box, Ctl3D());
     if (checked_) {
         // The classic tick: a 7-pixel check mark three pixels thick.
-        const TColor ink = GetSysColor(COLOR_WINDOWTEXT);
+        const TColor ink = GetSysColor(TK_COLOR_WINDOWTEXT);
         for (int i = 0; i < 7; ++i) {
             const int y = top + (i < 3 ? 5 + i : 9 - (i - 2));
             for (int t = 0; t < 3; ++t) canvas.SetPixel(3 + i, y + t, ink);
         }
     }
-    canvas.TextOut(kBox + 4, (Height() - canvas.TextHeight()) / 2, caption_);
+    canvas.TextAt(kBox + 4, (Height() - canvas.TextHeight()) / 2, caption_);
 }
 
 }  // namespace tamrik::tk

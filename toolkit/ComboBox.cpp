@@ -25,42 +25,42 @@ public:
 
 protected:
     void Paint(TCanvas& canvas) override {
-        canvas.Brush.Color = GetSysColor(COLOR_WINDOW);
+        canvas.Brush.Color = GetSysColor(TK_COLOR_WINDOW);
         canvas.FillRect(ClientRect());
-        canvas.Brush.Color = GetSysColor(COLOR_WINDOWFRAME);
+        canvas.Brush.Color = GetSysColor(TK_COLOR_WINDOWFRAME);
         canvas.FrameRect(ClientRect());
         for (int row = 0; row < visible_; ++row) {
             const int index = topIndex_ + row;
             if (index >= int(owner_.Items().size())) break;
             const TRect r{1, 1 + row * itemHeight_, Width() - 1, 1 + (row + 1) * itemHeight_};
             const bool hot = index == hot_;
-            canvas.Brush.Color = GetSysColor(hot ? COLOR_HIGHLIGHT : COLOR_WINDOW);
+            canvas.Brush.Color = GetSysColor(hot ? TK_COLOR_HIGHLIGHT : TK_COLOR_WINDOW);
             canvas.FillRect(r);
-            canvas.FontColor = GetSysColor(hot ? COLOR_HIGHLIGHTTEXT : COLOR_WINDOWTEXT);
-            canvas.TextOut(r.Left + 2, r.Top + (itemHeight_ - canvas.TextHeight()) / 2, owner_.Items()[size_t(index)]);
+            canvas.FontColor = GetSysColor(hot ? TK_COLOR_HIGHLIGHTTEXT : TK_COLOR_WINDOWTEXT);
+            canvas.TextAt(r.Left + 2, r.Top + (itemHeight_ - canvas.TextHeight()) / 2, owner_.Items()[size_t(index)]);
         }
     }
 
     void WndProc(TMessage& m) override {
         switch (m.Msg) {
-            case WM_MOUSEMOVE:
+            case TK_WM_MOUSEMOVE:
                 Hover(HiWordSigned(m.LParam));
                 return;
-            case WM_LBUTTONUP:
+            case TK_WM_LBUTTONUP:
                 if (hot_ >= 0 && ClientRect().Contains({LoWordSigned(m.LParam), HiWordSigned(m.LParam)}))
                     owner_.Choose(hot_);  // deletes this
                 return;
-            case WM_MOUSEWHEEL:
+            case TK_WM_MOUSEWHEEL:
                 Scroll(HiWordSigned(intptr_t(m.WParam)) > 0 ? -1 : 1);
                 return;
-            case WM_KEYDOWN:
-                if (m.WParam == VK_UP || m.WParam == VK_DOWN) {
-                    hot_ = std::clamp(hot_ + (m.WParam == VK_UP ? -1 : 1), 0, int(owner_.Items().size()) - 1);
+            case TK_WM_KEYDOWN:
+                if (m.WParam == TK_VK_UP || m.WParam == TK_VK_DOWN) {
+                    hot_ = std::clamp(hot_ + (m.WParam == TK_VK_UP ? -1 : 1), 0, int(owner_.Items().size()) - 1);
                     topIndex_ = std::clamp(topIndex_, hot_ - visible_ + 1, hot_);
                     Invalidate();
-                } else if (m.WParam == VK_RETURN) {
+                } else if (m.WParam == TK_VK_RETURN) {
                     owner_.Choose(hot_);  // deletes this
-                } else if (m.WParam == VK_ESCAPE) {
+                } else if (m.WParam == TK_VK_ESCAPE) {
                     owner_.SetDroppedDown(false);  // deletes this
                 }
                 return;
@@ -141,13 +141,13 @@ void TComboBox::SetDroppedDown(bool dropped) {
 
 void TComboBox::WndProc(TMessage& m) {
     switch (m.Msg) {
-        case WM_LBUTTONDOWN:
-        case WM_LBUTTONDBLCLK:
+        case TK_WM_LBUTTONDOWN:
+        case TK_WM_LBUTTONDBLCLK:
             SetDroppedDown(!DroppedDown());
             return;
-        case WM_KEYDOWN:
-            if (m.WParam == VK_UP && itemIndex_ > 0) Choose(itemIndex_ - 1);
-            else if (m.WParam == VK_DOWN && itemIndex_ + 1 < int(items_.size())) Choose(itemIndex_ + 1);
+        case TK_WM_KEYDOWN:
+            if (m.WParam == TK_VK_UP && itemIndex_ > 0) Choose(itemIndex_ - 1);
+            else if (m.WParam == TK_VK_DOWN && itemIndex_ + 1 < int(items_.size())) Choose(itemIndex_ + 1);
             return;
         default:
             TCustomControl::WndProc(m);
@@ -156,26 +156,26 @@ void TComboBox::WndProc(TMessage& m) {
 
 void TComboBox::Paint(TCanvas& canvas) {
     const TRect field = ClientRect();
-    canvas.Brush.Color = GetSysColor(COLOR_WINDOW);
+    canvas.Brush.Color = GetSysColor(TK_COLOR_WINDOW);
     canvas.FillRect(field);
     canvas.FieldFrame(field, Ctl3D());
     const int inset = Ctl3D() ? 2 : 1;
     const int buttonWidth = 16;
     const TRect button{Width() - inset - buttonWidth, inset, Width() - inset, Height() - inset};
-    canvas.Brush.Color = GetSysColor(COLOR_BTNFACE);
+    canvas.Brush.Color = GetSysColor(TK_COLOR_BTNFACE);
     canvas.FillRect(button);
     canvas.Edge(button, false, true);
     // The down arrow: a 7-pixel-wide triangle.
     const int ax = button.Left + (buttonWidth - 7) / 2, ay = button.Top + (button.Height() - 4) / 2;
     for (int row = 0; row < 4; ++row)
-        for (int x = ax + row; x < ax + 7 - row; ++x) canvas.SetPixel(x, ay + row, GetSysColor(COLOR_BTNTEXT));
+        for (int x = ax + row; x < ax + 7 - row; ++x) canvas.SetPixel(x, ay + row, GetSysColor(TK_COLOR_BTNTEXT));
     const TRect text{inset + 1, inset + 1, button.Left - 1, Height() - inset - 1};
     if (Focused()) {
-        canvas.Brush.Color = GetSysColor(COLOR_HIGHLIGHT);
+        canvas.Brush.Color = GetSysColor(TK_COLOR_HIGHLIGHT);
         canvas.FillRect(text);
-        canvas.FontColor = GetSysColor(COLOR_HIGHLIGHTTEXT);
+        canvas.FontColor = GetSysColor(TK_COLOR_HIGHLIGHTTEXT);
     }
-    canvas.TextOut(text.Left + 1, (Height() - canvas.TextHeight()) / 2, Text());
+    canvas.TextAt(text.Left + 1, (Height() - canvas.TextHeight()) / 2, Text());
 }
 
 }  // namespace tamrik::tk

@@ -52,3 +52,9 @@ void FallbackFace::Draw(PixelBuffer& target, const TRect& clip, int x, int y,
 }
 
 }  // namespace tamrik::tk
+
+namespace tamrik::tk {
+
+std::unique_ptr<FontFace> OpenBuiltInFontFace() { return std::make_unique<FallbackFace>(); }
+
+}  // namespace tamrik::tk

@@ -1,4 +1,5 @@
-// Picks the real face when the machine has one, the built-in one otherwise.
+// Picks the real face when the machine has one, the built-in one otherwise:
+// FreeType and fontconfig on Linux.
 #include "toolkit/FontFace.h"
 
 #include "toolkit/FallbackFace.h"
@@ -6,9 +7,9 @@
 
 namespace tamrik::tk {
 
-std::unique_ptr<FontFace> OpenFontFace(const std::string& family, int pixelHeight) {
+std::unique_ptr<FontFace> OpenSystemFontFace(const std::string& family, int pixelHeight) {
     if (auto face = FreeTypeFace::Open(family, pixelHeight)) return face;
-    return std::make_unique<FallbackFace>();
+    return OpenBuiltInFontFace();
 }
 
 }  // namespace tamrik::tk

@@ -1,5 +1,7 @@
-// A text face of one pixel size. OpenFontFace never fails: when fontconfig
-// or FreeType find nothing usable it hands out the built-in fallback face.
+// A text face of one pixel size. Faces come from the form's backend
+// (Backend::OpenFont); OpenSystemFontFace is the platform's lookup that
+// backends use by default. It never fails: when the system finds nothing
+// usable it hands out the built-in fallback face.
 #pragma once
 
 #include <memory>
@@ -14,7 +16,7 @@ class FontFace {
 public:
     virtual ~FontFace() = default;
     virtual int TextWidth(std::string_view text) const = 0;
-    // Height of a line of text; TextOut's y is the top of that line.
+    // Height of a line of text; TextAt's y is the top of that line.
     virtual int LineHeight() const = 0;
     virtual void Draw(PixelBuffer& target, const TRect& clip, int x, int y,
                       std::string_view text, TColor color) const = 0;
@@ -22,8 +24,9 @@ public:
     virtual bool IsScalable() const = 0;
 };
 
-// family as fontconfig understands it; pixelHeight is the character height
-// (the em size, internal leading excluded).
-std::unique_ptr<FontFace> OpenFontFace(const std::string& family, int pixelHeight);
+// family as the system's font lookup understands it; pixelHeight is the
+// character height (the em size, internal leading excluded).
+std::unique_ptr<FontFace> OpenSystemFontFace(const std::string& family, int pixelHeight);
+std::unique_ptr<FontFace> OpenBuiltInFontFace();
 
 }  // namespace tamrik::tk

@@ -20,8 +20,8 @@ constexpr int kFontPixelHeight = 12;
 
 TForm::TForm(std::unique_ptr<Backend> backend, int width, int height)
     : backend_(std::move(backend)),
-      font_(OpenFontFace(kFontFamily, kFontPixelHeight)),
-      surface_(width, height, GetSysColor(COLOR_BTNFACE)) {
+      font_(backend_->OpenFont(kFontFamily, kFontPixelHeight)),
+      surface_(width, height, GetSysColor(TK_COLOR_BTNFACE)) {
     SetVisible(false);
     SetBounds(0, 0, width, height);
     CreateHandle();
@@ -34,10 +34,39 @@ TForm::~TForm() {
 }
 
 bool TForm::CreateParented(NativeWindow parent) {
+    ReleaseClassWindows(*this);
     backend_->Close();
-    if (!backend_->Open(parent, Width(), Height(), *this)) return false;
+    const bool opened = backend_->Open(parent, Width(), Height(), *this);
+    MakeClassWindows(*this);
+    if (!opened) return false;
     backend_->SetVisible(Visible());
     return true;
+}
+
+void TForm::ReleaseClassWindows(TWinControl& control) {
+    for (TWinControl* child : control.Controls())
+        if (!child->WindowClassName().empty())
+            child->DestroyHandle();
+        else
+            ReleaseClassWindows(*child);
+}
+
+void TForm::MakeClassWindows(TWinControl& control) {
+    for (TWinControl* child : control.Controls())
+        if (!child->HandleAllocated()) {
+            child->CreateHandle();
+            child->Invalidate();
+        } else {
+            MakeClassWindows(*child);
+        }
+}
+
+TWinControl* TForm::ControlWithHandle(TWinControl& control, NativeWindow handle) {
+    for (TWinControl* child : control.Controls()) {
+        if (child->Handle() == handle) return child;
+        if (TWinControl* found = ControlWithHandle(*child, handle)) return found;
+    }
+    return nullptr;
 }
 
 void TForm::ShowForm() {
@@ -67,7 +96,7 @@ void TForm::RemoveTimer(TTimer& timer) {
 }
 
 void TForm::BoundsChanged() {
-    PixelBuffer grown(Width(), Height(), GetSysColor(COLOR_BTNFACE));
+    PixelBuffer grown(Width(), Height(), GetSysColor(TK_COLOR_BTNFACE));
     grown.Blit(surface_, 0, 0);
     surface_ = std::move(grown);
     if (backend_->IsOpen()) backend_->Resize(Width(), Height());
@@ -89,7 +118,7 @@ void TForm::SetCaptureControl(TWinControl* control) {
     TWinControl* previous = capture_;
     capture_ = control;
     backend_->CaptureMouse(control != nullptr);
-    if (previous) previous->Perform(WM_CAPTURECHANGED, 0, reinterpret_cast<intptr_t>(control));
+    if (previous) previous->Perform(TK_WM_CAPTURECHANGED, 0, reinterpret_cast<intptr_t>(control));
 }
 
 void TForm::SetFocusedControl(TWinControl* control) {
@@ -130,7 +159,7 @@ void TForm::PaintControl(TWinControl& control, TPoint origin, const TRect& clip)
     TCanvas canvas(surface_, origin, area, *font_);
     canvas.Brush.Color = control.Color();
     canvas.FillRect(control.ClientRect());
-    canvas.FontColor = GetSysColor(COLOR_WINDOWTEXT);
+    canvas.FontColor = GetSysColor(TK_COLOR_WINDOWTEXT);
     control.PaintWindow(canvas);
     for (TWinControl* child : control.Controls())
         PaintControl(*child, {origin.x + child->Left(), origin.y + child->Top()}, area);
@@ -164,13 +193,13 @@ TWinControl* TForm::ControlAt(TPoint formPoint) {
 
 void TForm::SendMouse(TWinControl& target, uint32_t msg, TPoint formPoint) {
     const TPoint origin = target.FormOrigin();
-    target.Perform(msg, buttonDown_ ? uintptr_t(MK_LBUTTON) : uintptr_t(0),
+    target.Perform(msg, buttonDown_ ? uintptr_t(TK_MK_LBUTTON) : uintptr_t(0),
                    MakeLParam(formPoint.x - origin.x, formPoint.y - origin.y));
 }
 
 void TForm::BackendMouseMove(TPoint client) {
     TWinControl* target = capture_ ? capture_ : ControlAt(client);
-    if (target) SendMouse(*target, WM_MOUSEMOVE, client);
+    if (target) SendMouse(*target, TK_WM_MOUSEMOVE, client);
     Update();
 }
 
@@ -178,7 +207,7 @@ void TForm::BackendLeftButton(bool down, TPoint client) {
     if (!down) {
         buttonDown_ = false;
         if (TWinControl* target = capture_ ? capture_ : ControlAt(client))
-            SendMouse(*target, WM_LBUTTONUP, client);
+            SendMouse(*target, TK_WM_LBUTTONUP, client);
         Update();
         return;
     }
@@ -200,29 +229,36 @@ void TForm::BackendLeftButton(bool down, TPoint client) {
     const bool doubleClick = target == lastPressTarget_ && now - lastPressMs_ <= kDoubleClickMs &&
                              std::abs(client.x - lastPressAt_.x) <= kDoubleClickSlop &&
                              std::abs(client.y - lastPressAt_.y) <= kDoubleClickSlop &&
-                             (target->WindowClassStyle() & CS_DBLCLKS);
+                             (target->WindowClassStyle() & TK_CS_DBLCLKS);
     // A third press starts a new pair rather than making another double-click.
     lastPressTarget_ = doubleClick ? nullptr : target;
     lastPressAt_ = client;
     lastPressMs_ = now;
-    SendMouse(*target, doubleClick ? WM_LBUTTONDBLCLK : WM_LBUTTONDOWN, client);
+    SendMouse(*target, doubleClick ? TK_WM_LBUTTONDBLCLK : TK_WM_LBUTTONDOWN, client);
     Update();
 }
 
 void TForm::BackendWheel(TPoint client, int delta) {
     TWinControl* target = popup_ ? popup_ : (capture_ ? capture_ : ControlAt(client));
-    if (target) target->Perform(WM_MOUSEWHEEL, uintptr_t(delta * 120) << 16, MakeLParam(client.x, client.y));
+    if (target) target->Perform(TK_WM_MOUSEWHEEL, uintptr_t(delta * 120) << 16, MakeLParam(client.x, client.y));
     Update();
 }
 
 void TForm::BackendKey(bool down, uint32_t virtualKey) {
     TWinControl* target = popup_ ? popup_ : focus_;
-    if (target) target->Perform(down ? WM_KEYDOWN : WM_KEYUP, virtualKey, 0);
+    if (target) target->Perform(down ? TK_WM_KEYDOWN : TK_WM_KEYUP, virtualKey, 0);
     Update();
 }
 
 void TForm::BackendExpose(const TRect& area) {
     InvalidateArea(area, true);
+    Update();
+}
+
+void TForm::BackendControlNotify(uint32_t msg, uintptr_t wParam, NativeWindow sender) {
+    TWinControl* control = sender ? ControlWithHandle(*this, sender) : nullptr;
+    if (!control || !control->Parent()) return;
+    control->Parent()->Perform(msg, wParam, intptr_t(sender));
     Update();
 }
 

@@ -26,8 +26,9 @@ public:
 
     TForm* Form() override { return this; }
 
-    // Makes the form a child of a foreign native window, at its (0, 0).
-    // False if the backend cannot (no display, parent not a window).
+    // Makes the form a child of a foreign native window, at its (0, 0),
+    // with the backend's native controls in it. False if the backend cannot
+    // (no display, parent not a window).
     bool CreateParented(NativeWindow parent);
     NativeWindow NativeHandle() const { return backend_->Window(); }
     Backend& GetBackend() { return *backend_; }
@@ -72,12 +73,18 @@ private:
     void SendMouse(TWinControl& target, uint32_t msg, TPoint formPoint);
     void PaintControl(TWinControl& control, TPoint origin, const TRect& clip);
     void RunDueTimers();
+    // Windows of a platform class are made by the backend once it is open:
+    // released before it closes, made again after it opens.
+    void ReleaseClassWindows(TWinControl& control);
+    void MakeClassWindows(TWinControl& control);
+    TWinControl* ControlWithHandle(TWinControl& control, NativeWindow handle);
 
     void BackendMouseMove(TPoint client) override;
     void BackendLeftButton(bool down, TPoint client) override;
     void BackendWheel(TPoint client, int delta) override;
     void BackendKey(bool down, uint32_t virtualKey) override;
     void BackendExpose(const TRect& area) override;
+    void BackendControlNotify(uint32_t msg, uintptr_t wParam, NativeWindow sender) override;
 
     std::unique_ptr<Backend> backend_;
     std::unique_ptr<FontFace> font_;

@@ -12,18 +12,18 @@ void TGroupBox::Paint(TCanvas& canvas) {
     const int top = canvas.TextHeight() / 2;
     const TRect frame{0, top, Width(), Height()};
     if (Ctl3D()) {
-        canvas.Brush.Color = GetSysColor(COLOR_BTNHIGHLIGHT);
+        canvas.Brush.Color = GetSysColor(TK_COLOR_BTNHIGHLIGHT);
         canvas.FrameRect(frame.Offset(1, 1));
-        canvas.Brush.Color = GetSysColor(COLOR_BTNSHADOW);
+        canvas.Brush.Color = GetSysColor(TK_COLOR_BTNSHADOW);
         canvas.FrameRect({frame.Left, frame.Top, frame.Right - 1, frame.Bottom - 1});
     } else {
-        canvas.Brush.Color = GetSysColor(COLOR_WINDOWFRAME);
+        canvas.Brush.Color = GetSysColor(TK_COLOR_WINDOWFRAME);
         canvas.FrameRect(frame);
     }
     if (caption_.empty()) return;
     canvas.Brush.Color = Color();
     canvas.FillRect({6, 0, 8 + canvas.TextWidth(caption_) + 2, canvas.TextHeight()});
-    canvas.TextOut(8, 0, caption_);
+    canvas.TextAt(8, 0, caption_);
 }
 
 }  // namespace tamrik::tk

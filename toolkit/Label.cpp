@@ -14,7 +14,7 @@ void TLabel::SetTextAtBottom(bool atBottom) {
 }
 
 void TLabel::Paint(TCanvas& canvas) {
-    canvas.TextOut(0, textAtBottom_ ? Height() - canvas.TextHeight() : 0, caption_);
+    canvas.TextAt(0, textAtBottom_ ? Height() - canvas.TextHeight() : 0, caption_);
 }
 
 }  // namespace tamrik::tk

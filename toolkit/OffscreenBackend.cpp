@@ -13,6 +13,10 @@ void OffscreenBackend::Close() {
     captured_ = false;
 }
 
+std::unique_ptr<FontFace> OffscreenBackend::OpenFont(const std::string& family, int pixelHeight) const {
+    return faces_ == Faces::BuiltIn ? OpenBuiltInFontFace() : OpenSystemFontFace(family, pixelHeight);
+}
+
 void OffscreenBackend::MoveMouse(int screenX, int screenY) {
     cursor_ = {screenX, screenY};
     if (events_) events_->BackendMouseMove(Client());

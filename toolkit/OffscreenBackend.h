@@ -9,8 +9,12 @@ namespace tamrik::tk {
 
 class OffscreenBackend final : public Backend {
 public:
-    // screenOrigin: where the form's client (0, 0) lies on the pretend screen.
-    explicit OffscreenBackend(TPoint screenOrigin = {100, 100}) : origin_(screenOrigin) {}
+    enum class Faces { System, BuiltIn };
+
+    // screenOrigin: where the form's client (0, 0) lies on the pretend screen;
+    // BuiltIn faces draw the same pixels on every machine.
+    explicit OffscreenBackend(TPoint screenOrigin = {100, 100}, Faces faces = Faces::System)
+        : origin_(screenOrigin), faces_(faces) {}
 
     bool Open(NativeWindow parent, int width, int height, BackendEvents& events) override;
     void Close() override;
@@ -24,6 +28,7 @@ public:
     void CaptureMouse(bool capture) override { captured_ = capture; }
     uint64_t NowMs() const override { return now_; }
     void Pump() override {}
+    std::unique_ptr<FontFace> OpenFont(const std::string& family, int pixelHeight) const override;
 
     // Input at screen coordinates, delivered at once.
     void MoveMouse(int screenX, int screenY);
@@ -41,6 +46,7 @@ private:
     TPoint Client() const { return {cursor_.x - origin_.x, cursor_.y - origin_.y}; }
 
     TPoint origin_;
+    Faces faces_;
     TPoint cursor_;
     BackendEvents* events_ = nullptr;
     bool visible_ = false;

@@ -28,7 +28,8 @@ public:
     // Draws other with its top-left corner at (x, y), clipped to this buffer.
     void Blit(const PixelBuffer& other, int x, int y);
 
-    // Writes an 8-bit RGB PNG; false (and no file left half-written) on failure.
+    // Writes an 8-bit RGB PNG; false (and no file left half-written) on
+    // failure. Only where libpng is built (not for Windows).
     bool SavePng(const std::string& path) const;
 
 private:

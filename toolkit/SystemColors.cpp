@@ -5,20 +5,20 @@ namespace tamrik::tk {
 
 TColor GetSysColor(SystemColor index) {
     switch (index) {
-        case COLOR_WINDOW: return RGB(255, 255, 255);
-        case COLOR_WINDOWFRAME: return RGB(0, 0, 0);
-        case COLOR_WINDOWTEXT: return RGB(0, 0, 0);
-        case COLOR_HIGHLIGHT: return RGB(0, 0, 128);
-        case COLOR_HIGHLIGHTTEXT: return RGB(255, 255, 255);
-        case COLOR_BTNFACE: return RGB(192, 192, 192);
-        case COLOR_BTNSHADOW: return RGB(128, 128, 128);
-        case COLOR_GRAYTEXT: return RGB(128, 128, 128);
-        case COLOR_BTNTEXT: return RGB(0, 0, 0);
-        case COLOR_BTNHIGHLIGHT: return RGB(255, 255, 255);
-        case COLOR_3DDKSHADOW: return RGB(0, 0, 0);
-        case COLOR_3DLIGHT: return RGB(223, 223, 223);
+        case TK_COLOR_WINDOW: return RgbColor(255, 255, 255);
+        case TK_COLOR_WINDOWFRAME: return RgbColor(0, 0, 0);
+        case TK_COLOR_WINDOWTEXT: return RgbColor(0, 0, 0);
+        case TK_COLOR_HIGHLIGHT: return RgbColor(0, 0, 128);
+        case TK_COLOR_HIGHLIGHTTEXT: return RgbColor(255, 255, 255);
+        case TK_COLOR_BTNFACE: return RgbColor(192, 192, 192);
+        case TK_COLOR_BTNSHADOW: return RgbColor(128, 128, 128);
+        case TK_COLOR_GRAYTEXT: return RgbColor(128, 128, 128);
+        case TK_COLOR_BTNTEXT: return RgbColor(0, 0, 0);
+        case TK_COLOR_BTNHIGHLIGHT: return RgbColor(255, 255, 255);
+        case TK_COLOR_3DDKSHADOW: return RgbColor(0, 0, 0);
+        case TK_COLOR_3DLIGHT: return RgbColor(223, 223, 223);
     }
-    return RGB(0, 0, 0);
+    return RgbColor(0, 0, 0);
 }
 
 }  // namespace tamrik::tk

@@ -10,23 +10,23 @@ namespace tamrik::tk {
 // 0x00RRGGBB.
 using TColor = uint32_t;
 
-constexpr TColor RGB(uint8_t r, uint8_t g, uint8_t b) {
+constexpr TColor RgbColor(uint8_t r, uint8_t g, uint8_t b) {
     return (TColor(r) << 16) | (TColor(g) << 8) | TColor(b);
 }
 
 enum SystemColor : int {
-    COLOR_WINDOW = 5,
-    COLOR_WINDOWFRAME = 6,
-    COLOR_WINDOWTEXT = 8,
-    COLOR_HIGHLIGHT = 13,
-    COLOR_HIGHLIGHTTEXT = 14,
-    COLOR_BTNFACE = 15,
-    COLOR_BTNSHADOW = 16,
-    COLOR_GRAYTEXT = 17,
-    COLOR_BTNTEXT = 18,
-    COLOR_BTNHIGHLIGHT = 20,
-    COLOR_3DDKSHADOW = 21,
-    COLOR_3DLIGHT = 22,
+    TK_COLOR_WINDOW = 5,
+    TK_COLOR_WINDOWFRAME = 6,
+    TK_COLOR_WINDOWTEXT = 8,
+    TK_COLOR_HIGHLIGHT = 13,
+    TK_COLOR_HIGHLIGHTTEXT = 14,
+    TK_COLOR_BTNFACE = 15,
+    TK_COLOR_BTNSHADOW = 16,
+    TK_COLOR_GRAYTEXT = 17,
+    TK_COLOR_BTNTEXT = 18,
+    TK_COLOR_BTNHIGHLIGHT = 20,
+    TK_COLOR_3DDKSHADOW = 21,
+    TK_COLOR_3DLIGHT = 22,
 };
 
 TColor GetSysColor(SystemColor index);

@@ -5,13 +5,13 @@
 // system (X11 for real hosts, offscreen for tests and pictures).
 //
 // Making a form inside a host's window (UI thread only):
-//     auto form = std::make_unique<tk::TForm>(tk::CreateX11Backend(), 505, 313);
+//     auto form = std::make_unique<tk::TForm>(tk::CreatePlatformBackend(), 505, 313);
 //     if (!form->CreateParented(hostWindowId)) { /* no display or bad parent */ }
 //     auto* box = new tk::TGroupBox(form.get());   // the parent owns it
 //     box->SetBounds(0, 0, 505, 313);
 //     box->SetCaption("...");
 //     form->ShowForm();
-// Every host idle call (effEditIdle on Linux) must call form->Idle(): it
+// On X11 every host idle call (effEditIdle) must call form->Idle(): it
 // reads pending X events, fires due TTimers and paints what was
 // invalidated. Nothing runs between idle calls; no thread is created.
 // Deleting the form destroys its controls, its native window and its
@@ -23,7 +23,7 @@
 // (Caption, Checked, OnClick on every change), TImage (SetPicture), TTimer
 // (Interval, Enabled, OnTimer). Self-drawn controls derive TCustomControl
 // and override Paint(TCanvas&); a control with a platform window class sets
-// WinClassName in CreateParams (TRACKBAR_CLASS is built in). Position,
+// WinClassName in CreateParams (TK_TRACKBAR_CLASS is built in). Position,
 // bounds and visibility: Left/Top/Width/Height, SetBounds, Show/Hide,
 // BringToFront; Invalidate() asks for a paint at the next Idle or Update,
 // Repaint() paints at once. SetCapture/ReleaseCapture/GetCursorPos (screen
@@ -54,7 +54,7 @@
 #include "toolkit/Label.h"
 #include "toolkit/Messages.h"
 #include "toolkit/OffscreenBackend.h"
+#include "toolkit/PlatformBackend.h"
 #include "toolkit/SystemColors.h"
 #include "toolkit/Timer.h"
 #include "toolkit/WinControl.h"
-#include "toolkit/X11Backend.h"

@@ -73,9 +73,9 @@ void TrackBarWindow::SetPos(int position) {
 void TrackBarWindow::Notify(uint32_t code) {
     TWinControl* parent = window_.Parent();
     if (!parent) return;
-    const bool carriesPos = code == TB_THUMBTRACK || code == TB_THUMBPOSITION;
+    const bool carriesPos = code == TK_TB_THUMBTRACK || code == TK_TB_THUMBPOSITION;
     const uintptr_t wParam = code | (carriesPos ? (uintptr_t(uint16_t(pos_)) << 16) : 0);
-    parent->Perform(Vertical() ? WM_VSCROLL : WM_HSCROLL, wParam, reinterpret_cast<intptr_t>(&window_));
+    parent->Perform(Vertical() ? TK_WM_VSCROLL : TK_WM_HSCROLL, wParam, intptr_t(window_.Handle()));
 }
 
 void TrackBarWindow::StepBy(int delta, uint32_t code) {
@@ -87,27 +87,27 @@ void TrackBarWindow::OnPress(TPoint at) {
     window_.SetFocus();
     const TRect thumb = ThumbRect();
     const int along = Vertical() ? at.y : at.x;
-    if (!(style_ & TBS_NOTHUMB) && thumb.Contains(at)) {
+    if (!(style_ & TK_TBS_NOTHUMB) && thumb.Contains(at)) {
         dragging_ = true;
         grabOffset_ = along - CentreOf(pos_);
         window_.SetCapture();
         // Reported at once so that the owner knows the thumb is held.
-        Notify(TB_THUMBTRACK);
+        Notify(TK_TB_THUMBTRACK);
         return;
     }
     paging_ = true;
     window_.SetCapture();
     if (along < CentreOf(pos_))
-        StepBy(-pageSize_, TB_PAGEUP);
+        StepBy(-pageSize_, TK_TB_PAGEUP);
     else
-        StepBy(pageSize_, TB_PAGEDOWN);
+        StepBy(pageSize_, TK_TB_PAGEDOWN);
 }
 
 void TrackBarWindow::OnMove(TPoint at) {
     if (!dragging_) return;
     const int before = pos_;
     SetPos(PositionAt((Vertical() ? at.y : at.x) - grabOffset_));
-    if (pos_ != before) Notify(TB_THUMBTRACK);
+    if (pos_ != before) Notify(TK_TB_THUMBTRACK);
 }
 
 void TrackBarWindow::FinishTracking() {
@@ -115,81 +115,81 @@ void TrackBarWindow::FinishTracking() {
     if (!dragging_ && !paging_) return;
     dragging_ = paging_ = false;
     if (window_.HasCapture()) window_.ReleaseCapture();
-    if (wasDragging) Notify(TB_THUMBPOSITION);
-    Notify(TB_ENDTRACK);
+    if (wasDragging) Notify(TK_TB_THUMBPOSITION);
+    Notify(TK_TB_ENDTRACK);
 }
 
 bool TrackBarWindow::Handle(TMessage& m) {
     switch (m.Msg) {
-        case TBM_GETPOS: m.Result = pos_; return true;
-        case TBM_GETRANGEMIN: m.Result = min_; return true;
-        case TBM_GETRANGEMAX: m.Result = max_; return true;
-        case TBM_GETSELSTART: m.Result = selStart_; return true;
-        case TBM_GETSELEND: m.Result = selEnd_; return true;
-        case TBM_GETPAGESIZE: m.Result = pageSize_; return true;
-        case TBM_GETLINESIZE: m.Result = lineSize_; return true;
-        case TBM_GETTHUMBLENGTH: m.Result = thumbLength_; return true;
-        case TBM_SETPOS:
+        case TK_TBM_GETPOS: m.Result = pos_; return true;
+        case TK_TBM_GETRANGEMIN: m.Result = min_; return true;
+        case TK_TBM_GETRANGEMAX: m.Result = max_; return true;
+        case TK_TBM_GETSELSTART: m.Result = selStart_; return true;
+        case TK_TBM_GETSELEND: m.Result = selEnd_; return true;
+        case TK_TBM_GETPAGESIZE: m.Result = pageSize_; return true;
+        case TK_TBM_GETLINESIZE: m.Result = lineSize_; return true;
+        case TK_TBM_GETTHUMBLENGTH: m.Result = thumbLength_; return true;
+        case TK_TBM_SETPOS:
             pos_ = std::clamp(int(m.LParam), min_, std::max(min_, max_));
             window_.Invalidate();
             return true;
-        case TBM_SETRANGEMIN:
-        case TBM_SETRANGEMAX:
-            (m.Msg == TBM_SETRANGEMIN ? min_ : max_) = int(m.LParam);
+        case TK_TBM_SETRANGEMIN:
+        case TK_TBM_SETRANGEMAX:
+            (m.Msg == TK_TBM_SETRANGEMIN ? min_ : max_) = int(m.LParam);
             pos_ = std::clamp(pos_, min_, std::max(min_, max_));
             window_.Invalidate();
             return true;
-        case TBM_SETSEL:
+        case TK_TBM_SETSEL:
             selStart_ = LoWordSigned(m.LParam);
             selEnd_ = HiWordSigned(m.LParam);
             window_.Invalidate();
             return true;
-        case TBM_CLEARSEL:
+        case TK_TBM_CLEARSEL:
             selStart_ = selEnd_ = 0;
             window_.Invalidate();
             return true;
-        case TBM_SETTICFREQ:
+        case TK_TBM_SETTICFREQ:
             ticFrequency_ = int(m.WParam);
             window_.Invalidate();
             return true;
-        case TBM_SETPAGESIZE:
+        case TK_TBM_SETPAGESIZE:
             m.Result = pageSize_;
             pageSize_ = int(m.LParam);
             return true;
-        case TBM_SETLINESIZE:
+        case TK_TBM_SETLINESIZE:
             m.Result = lineSize_;
             lineSize_ = int(m.LParam);
             return true;
-        case TBM_SETTHUMBLENGTH:
+        case TK_TBM_SETTHUMBLENGTH:
             thumbLength_ = std::max(int(m.WParam), 1);
             window_.Invalidate();
             return true;
-        case WM_LBUTTONDOWN:
-        case WM_LBUTTONDBLCLK:
+        case TK_WM_LBUTTONDOWN:
+        case TK_WM_LBUTTONDBLCLK:
             OnPress({LoWordSigned(m.LParam), HiWordSigned(m.LParam)});
             return true;
-        case WM_MOUSEMOVE:
+        case TK_WM_MOUSEMOVE:
             OnMove({LoWordSigned(m.LParam), HiWordSigned(m.LParam)});
             return true;
-        case WM_LBUTTONUP:
-        case WM_CAPTURECHANGED:
+        case TK_WM_LBUTTONUP:
+        case TK_WM_CAPTURECHANGED:
             FinishTracking();
             return true;
-        case WM_KEYDOWN:
+        case TK_WM_KEYDOWN:
             switch (m.WParam) {
-                case VK_LEFT: case VK_UP: StepBy(-lineSize_, TB_LINEUP); return true;
-                case VK_RIGHT: case VK_DOWN: StepBy(lineSize_, TB_LINEDOWN); return true;
-                case VK_PRIOR: StepBy(-pageSize_, TB_PAGEUP); return true;
-                case VK_NEXT: StepBy(pageSize_, TB_PAGEDOWN); return true;
-                case VK_HOME: SetPos(min_); Notify(TB_TOP); return true;
-                case VK_END: SetPos(max_); Notify(TB_BOTTOM); return true;
+                case TK_VK_LEFT: case TK_VK_UP: StepBy(-lineSize_, TK_TB_LINEUP); return true;
+                case TK_VK_RIGHT: case TK_VK_DOWN: StepBy(lineSize_, TK_TB_LINEDOWN); return true;
+                case TK_VK_PRIOR: StepBy(-pageSize_, TK_TB_PAGEUP); return true;
+                case TK_VK_NEXT: StepBy(pageSize_, TK_TB_PAGEDOWN); return true;
+                case TK_VK_HOME: SetPos(min_); Notify(TK_TB_TOP); return true;
+                case TK_VK_END: SetPos(max_); Notify(TK_TB_BOTTOM); return true;
                 default: return false;
             }
-        case WM_KEYUP:
+        case TK_WM_KEYUP:
             switch (m.WParam) {
-                case VK_LEFT: case VK_UP: case VK_RIGHT: case VK_DOWN:
-                case VK_PRIOR: case VK_NEXT: case VK_HOME: case VK_END:
-                    Notify(TB_ENDTRACK);
+                case TK_VK_LEFT: case TK_VK_UP: case TK_VK_RIGHT: case TK_VK_DOWN:
+                case TK_VK_PRIOR: case TK_VK_NEXT: case TK_VK_HOME: case TK_VK_END:
+                    Notify(TK_TB_ENDTRACK);
                     return true;
                 default: return false;
             }
@@ -199,13 +199,13 @@ bool TrackBarWindow::Handle(TMessage& m) {
 }
 
 void TrackBarWindow::PaintTicks(TCanvas& canvas) const {
-    if (style_ & TBS_NOTICKS) return;
+    if (style_ & TK_TBS_NOTICKS) return;
     const int across = Vertical() ? window_.Width() : window_.Height();
     const int a0 = (across - thumbLength_) / 2;
-    const bool both = style_ & TBS_BOTH;
-    const bool before = both || (style_ & TBS_TOP);
-    const bool after = both || !(style_ & TBS_TOP);
-    canvas.Pen.Color = GetSysColor(COLOR_WINDOWTEXT);
+    const bool both = style_ & TK_TBS_BOTH;
+    const bool before = both || (style_ & TK_TBS_TOP);
+    const bool after = both || !(style_ & TK_TBS_TOP);
+    canvas.Pen.Color = GetSysColor(TK_COLOR_WINDOWTEXT);
     auto tick = [&](int value, int extra) {
         const int c = CentreOf(value);
         auto line = [&](int from, int to) {
@@ -223,23 +223,23 @@ void TrackBarWindow::PaintTicks(TCanvas& canvas) const {
     // The ends get longer ticks, as the platform control draws them.
     tick(min_, 1);
     tick(max_, 1);
-    if ((style_ & TBS_AUTOTICKS) && ticFrequency_ > 0)
+    if ((style_ & TK_TBS_AUTOTICKS) && ticFrequency_ > 0)
         for (int v = min_ + ticFrequency_; v < max_; v += ticFrequency_) tick(v, 0);
 }
 
 void TrackBarWindow::Paint(TCanvas& canvas) {
     const TRect channel = ChannelRect();
     canvas.Edge(channel, true, true);
-    if ((style_ & TBS_ENABLESELRANGE) && selEnd_ > selStart_) {
-        canvas.Brush.Color = GetSysColor(COLOR_HIGHLIGHT);
+    if ((style_ & TK_TBS_ENABLESELRANGE) && selEnd_ > selStart_) {
+        canvas.Brush.Color = GetSysColor(TK_COLOR_HIGHLIGHT);
         const int s0 = CentreOf(selStart_), s1 = CentreOf(selEnd_) + 1;
         canvas.FillRect(Vertical() ? TRect{channel.Left + 2, s0, channel.Right - 2, s1}
                                    : TRect{s0, channel.Top + 2, s1, channel.Bottom - 2});
     }
     PaintTicks(canvas);
-    if (style_ & TBS_NOTHUMB) return;
+    if (style_ & TK_TBS_NOTHUMB) return;
     const TRect thumb = ThumbRect();
-    canvas.Brush.Color = GetSysColor(COLOR_BTNFACE);
+    canvas.Brush.Color = GetSysColor(TK_COLOR_BTNFACE);
     canvas.FillRect(thumb);
     canvas.Edge(thumb, false, true);
 }

@@ -1,7 +1,7 @@
 // The platform trackbar window class ("msctls_trackbar32") of the toolkit:
 // a channel with a thumb and ticks that keeps its own range and position,
 // answers the TBM_ messages, takes drags, clicks and keys, and reports each
-// user action to its parent window as WM_HSCROLL or WM_VSCROLL.
+// user action to its parent window as TK_WM_HSCROLL or TK_WM_VSCROLL.
 #pragma once
 
 #include "toolkit/WinControl.h"
@@ -30,7 +30,7 @@ public:
     TRect ChannelRect() const;
 
 private:
-    bool Vertical() const { return style_ & TBS_VERT; }
+    bool Vertical() const { return style_ & TK_TBS_VERT; }
     int AlongStart() const;
     int AlongEnd() const;
     int CentreOf(int position) const;

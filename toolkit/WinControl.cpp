@@ -2,11 +2,22 @@
 #include "toolkit/WinControl.h"
 
 #include <algorithm>
+#include <atomic>
 
 #include "toolkit/Form.h"
 #include "toolkit/TrackBarWindow.h"
 
 namespace tamrik::tk {
+namespace {
+
+// Handles of the toolkit's own windows. Counted from the top of the range so
+// that they stay clear of the small numbers platforms use for theirs.
+NativeWindow NextToolkitHandle() {
+    static std::atomic<NativeWindow> next{~NativeWindow(0)};
+    return next.fetch_sub(1, std::memory_order_relaxed);
+}
+
+}  // namespace
 
 TWinControl::TWinControl(TWinControl* parent) {
     if (parent) SetParent(parent);
@@ -17,6 +28,7 @@ TWinControl::~TWinControl() {
     while (!children_.empty()) delete children_.back();
     if (TForm* form = Form(); form && form != this) form->Forget(*this);
     Detach();
+    native_.reset();
     windowClass_.reset();
 }
 
@@ -37,6 +49,7 @@ void TWinControl::SetParent(TWinControl* parent) {
     if (!parent_) return;
     parent_->children_.push_back(this);
     if (parent_->HandleAllocated()) CreateHandle();
+    PlaceNativeControls();
     Invalidate();
 }
 
@@ -64,6 +77,7 @@ void TWinControl::SetBounds(int left, int top, int width, int height) {
     if (parent_ && Showing()) parent_->Invalidate();
     bounds_ = next;
     Invalidate();
+    PlaceNativeControls();
     BoundsChanged();
 }
 
@@ -85,6 +99,15 @@ void TWinControl::SetVisible(bool visible) {
     if (!visible && parent_) parent_->Invalidate();
     visible_ = visible;
     if (visible) Invalidate();
+    PlaceNativeControls();
+}
+
+void TWinControl::PlaceNativeControls() {
+    if (native_) {
+        const TPoint o = FormOrigin();
+        native_->Place({o.x, o.y, o.x + Width(), o.y + Height()}, Showing());
+    }
+    for (TWinControl* child : children_) child->PlaceNativeControls();
 }
 
 bool TWinControl::Showing() const {
@@ -109,7 +132,7 @@ void TWinControl::SetFocus() {
 
 TColor TWinControl::Color() const {
     if (hasColor_) return color_;
-    return parent_ ? parent_->Color() : GetSysColor(COLOR_BTNFACE);
+    return parent_ ? parent_->Color() : GetSysColor(TK_COLOR_BTNFACE);
 }
 
 void TWinControl::SetColor(TColor color) {
@@ -129,8 +152,8 @@ void TWinControl::SetCtl3D(bool ctl3D) {
 }
 
 void TWinControl::CreateParams(TCreateParams& params) {
-    params.Style = WS_CHILD | WS_CLIPSIBLINGS | (visible_ ? WS_VISIBLE : 0u) | (tabStop_ ? WS_TABSTOP : 0u);
-    params.WindowClassStyle = CS_HREDRAW | CS_VREDRAW | (DoubleClicks ? CS_DBLCLKS : 0u);
+    params.Style = TK_WS_CHILD | TK_WS_CLIPSIBLINGS | (visible_ ? TK_WS_VISIBLE : 0u) | (tabStop_ ? TK_WS_TABSTOP : 0u);
+    params.WindowClassStyle = TK_CS_HREDRAW | TK_CS_VREDRAW | (DoubleClicks ? TK_CS_DBLCLKS : 0u);
 }
 
 void TWinControl::CreateWnd() {
@@ -139,14 +162,26 @@ void TWinControl::CreateWnd() {
     style_ = params.Style;
     classStyle_ = params.WindowClassStyle;
     className_ = params.WinClassName;
-    if (className_ == TRACKBAR_CLASS) windowClass_ = std::make_unique<TrackBarWindow>(*this, style_);
-    handle_ = true;
+    TForm* form = Form();
+    if (!className_.empty() && form && form != this && form->GetBackend().IsOpen()) {
+        const TPoint o = FormOrigin();
+        native_ = form->GetBackend().CreateNativeControl(className_, style_,
+                                                         {o.x, o.y, o.x + Width(), o.y + Height()});
+    }
+    if (native_) {
+        handle_ = native_->Handle();
+        PlaceNativeControls();
+        return;
+    }
+    if (className_ == TK_TRACKBAR_CLASS) windowClass_ = std::make_unique<TrackBarWindow>(*this, style_);
+    handle_ = NextToolkitHandle();
 }
 
 void TWinControl::DestroyWnd() {
     if (TForm* form = Form(); form && form != this) form->Forget(*this);
+    native_.reset();
     windowClass_.reset();
-    handle_ = false;
+    handle_ = 0;
 }
 
 void TWinControl::CreateHandle() {
@@ -176,19 +211,20 @@ intptr_t TWinControl::Perform(uint32_t msg, uintptr_t wParam, intptr_t lParam) {
 
 void TWinControl::WndProc(TMessage& message) {
     switch (message.Msg) {
-        case WM_LBUTTONDOWN:
-        case WM_LBUTTONDBLCLK:
+        case TK_WM_LBUTTONDOWN:
+        case TK_WM_LBUTTONDBLCLK:
             if (dragMode_ == TDragMode::dmAutomatic) {
                 BeginAutoDrag();
                 return;
             }
             break;
-        case WM_HSCROLL:
-        case WM_VSCROLL:
-            // The parent hands a child's notification back to the child.
+        case TK_WM_HSCROLL:
+        case TK_WM_VSCROLL:
+            // The parent hands a child's notification back to the child,
+            // found by the window handle the notification carries.
             for (TWinControl* child : children_)
-                if (reinterpret_cast<intptr_t>(child) == message.LParam) {
-                    message.Result = child->Perform(CN_BASE + message.Msg, message.WParam, message.LParam);
+                if (child->handle_ != 0 && child->handle_ == NativeWindow(message.LParam)) {
+                    message.Result = child->Perform(TK_CN_BASE + message.Msg, message.WParam, message.LParam);
                     return;
                 }
             break;
@@ -199,7 +235,10 @@ void TWinControl::WndProc(TMessage& message) {
 }
 
 void TWinControl::DefaultHandler(TMessage& message) {
-    if (windowClass_) windowClass_->Handle(message);
+    if (native_)
+        message.Result = native_->Send(message.Msg, message.WParam, message.LParam);
+    else if (windowClass_)
+        windowClass_->Handle(message);
 }
 
 void TWinControl::PaintWindow(TCanvas& canvas) {

@@ -2,9 +2,11 @@
 // tree. A parent owns its children (deleting a control deletes its
 // children; deleting a child detaches it first). A control's window exists
 // while the control sits in a form; it is made from CreateParams, may carry
-// a window class of the platform (the trackbar), receives messages through
-// WndProc with SendMessage semantics, and can be destroyed and recreated
-// while the control keeps its settings. A control that overrides CreateWnd
+// a window class of the platform (the trackbar: the backend's native control
+// where it has one, the toolkit's drawn stand-in otherwise), receives
+// messages through WndProc with SendMessage semantics, and can be destroyed
+// and recreated while the control keeps its settings. Every window has a
+// handle, unique in the process, by which notifications name their sender. A control that overrides CreateWnd
 // or CreateParams must be constructed without a parent and attached at the
 // end of its own constructor, since a base constructor cannot reach them.
 #pragma once
@@ -15,6 +17,7 @@
 #include <string>
 #include <vector>
 
+#include "toolkit/Backend.h"
 #include "toolkit/Canvas.h"
 #include "toolkit/Messages.h"
 
@@ -102,14 +105,19 @@ public:
     void SetDragMode(TDragMode mode) { dragMode_ = mode; }
 
     // The window.
-    bool HandleAllocated() const { return handle_; }
+    bool HandleAllocated() const { return handle_ != 0; }
+    // The backend's handle for a native control, the toolkit's own otherwise;
+    // 0 without a window.
+    NativeWindow Handle() const { return handle_; }
     void RecreateWnd();
     intptr_t Perform(uint32_t msg, uintptr_t wParam, intptr_t lParam);
     uint32_t WindowStyle() const { return style_; }
     uint32_t WindowClassStyle() const { return classStyle_; }
     const std::string& WindowClassName() const { return className_; }
-    // The platform window class living in this window, if any.
+    // The toolkit's stand-in for a platform window class, if it runs one.
     TWindowClass* WindowClass() const { return windowClass_.get(); }
+    // The backend's native control living in this window, if any.
+    NativeControl* Native() const { return native_.get(); }
 
     void Invalidate();
     void Update();
@@ -145,6 +153,9 @@ private:
     void CreateHandle();
     void DestroyHandle();
     void Detach();
+    // Keeps the native controls of this subtree on their controls' bounds
+    // and visibility.
+    void PlaceNativeControls();
 
     TWinControl* parent_ = nullptr;
     std::vector<TWinControl*> children_;
@@ -158,11 +169,12 @@ private:
     bool loading_ = false;
     bool updating_ = false;
     TDragMode dragMode_ = TDragMode::dmManual;
-    bool handle_ = false;
+    NativeWindow handle_ = 0;
     uint32_t style_ = 0;
     uint32_t classStyle_ = 0;
     std::string className_;
     std::unique_ptr<TWindowClass> windowClass_;
+    std::unique_ptr<NativeControl> native_;
 };
 
 // The procedure of a platform window class, living inside one window.

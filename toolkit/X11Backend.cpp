@@ -16,6 +16,7 @@
 #include <vector>
 
 #include "toolkit/Messages.h"
+#include "toolkit/PlatformBackend.h"
 
 namespace tamrik::tk {
 namespace {
@@ -67,17 +68,17 @@ private:
 
 uint32_t VirtualKeyOf(KeySym sym) {
     switch (sym) {
-        case XK_Left: case XK_KP_Left: return VK_LEFT;
-        case XK_Right: case XK_KP_Right: return VK_RIGHT;
-        case XK_Up: case XK_KP_Up: return VK_UP;
-        case XK_Down: case XK_KP_Down: return VK_DOWN;
-        case XK_Prior: case XK_KP_Prior: return VK_PRIOR;
-        case XK_Next: case XK_KP_Next: return VK_NEXT;
-        case XK_Home: case XK_KP_Home: return VK_HOME;
-        case XK_End: case XK_KP_End: return VK_END;
-        case XK_space: return VK_SPACE;
-        case XK_Return: case XK_KP_Enter: return VK_RETURN;
-        case XK_Escape: return VK_ESCAPE;
+        case XK_Left: case XK_KP_Left: return TK_VK_LEFT;
+        case XK_Right: case XK_KP_Right: return TK_VK_RIGHT;
+        case XK_Up: case XK_KP_Up: return TK_VK_UP;
+        case XK_Down: case XK_KP_Down: return TK_VK_DOWN;
+        case XK_Prior: case XK_KP_Prior: return TK_VK_PRIOR;
+        case XK_Next: case XK_KP_Next: return TK_VK_NEXT;
+        case XK_Home: case XK_KP_Home: return TK_VK_HOME;
+        case XK_End: case XK_KP_End: return TK_VK_END;
+        case XK_space: return TK_VK_SPACE;
+        case XK_Return: case XK_KP_Enter: return TK_VK_RETURN;
+        case XK_Escape: return TK_VK_ESCAPE;
         default: return 0;
     }
 }
@@ -293,5 +294,7 @@ void X11Backend::Dispatch(const XEvent& event) {
 }  // namespace
 
 std::unique_ptr<Backend> CreateX11Backend() { return std::make_unique<X11Backend>(); }
+
+std::unique_ptr<Backend> CreatePlatformBackend() { return CreateX11Backend(); }
 
 }  // namespace tamrik::tk

@@ -15,7 +15,7 @@ namespace {
 
 using tk::TPoint;
 
-constexpr tk::TColor kParentColor = tk::RGB(20, 160, 40);
+constexpr tk::TColor kParentColor = tk::RgbColor(20, 160, 40);
 
 // A 33 x 33 knob at (10, 10) of a form whose client origin is at screen
 // (100, 100), so the knob's centre (16, 16) is at screen (126, 126).
@@ -111,8 +111,8 @@ TEST(TsumamiGeometry, PositionsOutsideTheRangeShowTheNearestEnd) {
 
 TEST(TsumamiPaint, DrawsTheWorkedExamplePixels) {
     KnobOnForm f;
-    const tk::TColor black = 0, white = tk::GetSysColor(tk::COLOR_BTNHIGHLIGHT);
-    const tk::TColor grey = tk::GetSysColor(tk::COLOR_BTNSHADOW), face = tk::GetSysColor(tk::COLOR_BTNFACE);
+    const tk::TColor black = 0, white = tk::GetSysColor(tk::TK_COLOR_BTNHIGHLIGHT);
+    const tk::TColor grey = tk::GetSysColor(tk::TK_COLOR_BTNSHADOW), face = tk::GetSysColor(tk::TK_COLOR_BTNFACE);
     tk::PixelBuffer px = f.form.Snapshot(*f.knob);
     ASSERT_EQ(px.Width(), 33);
     // Corners show the parent; the body's box excludes its right and bottom edges.

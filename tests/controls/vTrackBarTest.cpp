@@ -30,7 +30,7 @@ public:
 
 protected:
     void WndProc(TMessage& m) override {
-        if (m.Msg >= WM_USER && m.Msg < WM_USER + 100) sent.push_back({m.Msg, m.WParam, m.LParam});
+        if (m.Msg >= TK_WM_USER && m.Msg < TK_WM_USER + 100) sent.push_back({m.Msg, m.WParam, m.LParam});
         TvTrackBar::WndProc(m);
     }
 };
@@ -60,8 +60,8 @@ struct BarOnForm {
     }
     TrackBarWindow& Window() { return *dynamic_cast<TrackBarWindow*>(bar->WindowClass()); }
     void Scroll(uint32_t code) {
-        form.Perform(bar->Orientation() == TvTrackBarOrientation::trVertical ? WM_VSCROLL : WM_HSCROLL, code,
-                     reinterpret_cast<intptr_t>(static_cast<TWinControl*>(bar)));
+        form.Perform(bar->Orientation() == TvTrackBarOrientation::trVertical ? TK_WM_VSCROLL : TK_WM_HSCROLL, code,
+                     intptr_t(bar->Handle()));
     }
 };
 
@@ -111,11 +111,11 @@ TEST(TvTrackBarSettings, ANarrowerRangeClampsPositionThroughTheWindow) {
     f.bar->sent.clear();
     f.adjustingAtChange.clear();
     f.bar->SetMax(5);
-    EXPECT_EQ(f.bar->sent, (std::vector<Sent>{{TBM_SETRANGEMAX, 1, 5}, {TBM_SETPOS, 1, 5}}));
+    EXPECT_EQ(f.bar->sent, (std::vector<Sent>{{TK_TBM_SETRANGEMAX, 1, 5}, {TK_TBM_SETPOS, 1, 5}}));
     EXPECT_EQ(f.bar->Position(), 5);
     EXPECT_EQ(f.adjustingAtChange.size(), 1u);
-    EXPECT_EQ(f.bar->Perform(TBM_GETPOS, 0, 0), 5);
-    EXPECT_EQ(f.bar->Perform(TBM_GETRANGEMAX, 0, 0), 5);
+    EXPECT_EQ(f.bar->Perform(TK_TBM_GETPOS, 0, 0), 5);
+    EXPECT_EQ(f.bar->Perform(TK_TBM_GETRANGEMAX, 0, 0), 5);
 }
 
 TEST(TvTrackBarSettings, ChangedValuesAreSentOnceAndEqualOnesNotAtAll) {
@@ -131,17 +131,17 @@ TEST(TvTrackBarSettings, ChangedValuesAreSentOnceAndEqualOnesNotAtAll) {
     f.bar->SetSelStart(0);
     f.bar->SetSelEnd(0);
     const uintptr_t packed = 3u | (7u << 16);
-    EXPECT_EQ(f.bar->sent, (std::vector<Sent>{{TBM_SETLINESIZE, 0, 3},
-                                              {TBM_SETPAGESIZE, 0, 7},
-                                              {TBM_SETTICFREQ, 10, 1},
-                                              {TBM_SETTHUMBLENGTH, 18, 0},
-                                              {TBM_SETSEL, 1, 3},
-                                              {TBM_SETSEL, 1, intptr_t(packed)},
-                                              {TBM_SETSEL, 1, intptr_t(7u << 16)},
-                                              {TBM_CLEARSEL, 1, 0}}));
+    EXPECT_EQ(f.bar->sent, (std::vector<Sent>{{TK_TBM_SETLINESIZE, 0, 3},
+                                              {TK_TBM_SETPAGESIZE, 0, 7},
+                                              {TK_TBM_SETTICFREQ, 10, 1},
+                                              {TK_TBM_SETTHUMBLENGTH, 18, 0},
+                                              {TK_TBM_SETSEL, 1, 3},
+                                              {TK_TBM_SETSEL, 1, intptr_t(packed)},
+                                              {TK_TBM_SETSEL, 1, intptr_t(7u << 16)},
+                                              {TK_TBM_CLEARSEL, 1, 0}}));
     f.bar->sent.clear();
     EXPECT_EQ(f.bar->ThumbLength(), 18);
-    EXPECT_EQ(f.bar->sent, (std::vector<Sent>{{TBM_GETTHUMBLENGTH, 0, 0}})) << "read from the window";
+    EXPECT_EQ(f.bar->sent, (std::vector<Sent>{{TK_TBM_GETTHUMBLENGTH, 0, 0}})) << "read from the window";
 }
 
 TEST(TvTrackBarWindow, IsCreatedWithTheStylesAndGetsEverySettingInOrder) {
@@ -158,17 +158,17 @@ TEST(TvTrackBarWindow, IsCreatedWithTheStylesAndGetsEverySettingInOrder) {
     EXPECT_EQ(bar->ThumbLength(), 15);
     bar->SetParent(&f.form);
     ASSERT_TRUE(bar->HandleAllocated());
-    EXPECT_EQ(bar->sent, (std::vector<Sent>{{TBM_SETTHUMBLENGTH, 15, 0},
-                                            {TBM_SETLINESIZE, 0, 1},
-                                            {TBM_SETPAGESIZE, 0, 1},
-                                            {TBM_SETRANGEMIN, 0, 0},
-                                            {TBM_SETRANGEMAX, 0, 50},
-                                            {TBM_CLEARSEL, 1, 0},
-                                            {TBM_SETPOS, 1, 45},
-                                            {TBM_SETTICFREQ, 5, 1}}));
-    EXPECT_EQ(bar->WindowClassName(), TRACKBAR_CLASS);
+    EXPECT_EQ(bar->sent, (std::vector<Sent>{{TK_TBM_SETTHUMBLENGTH, 15, 0},
+                                            {TK_TBM_SETLINESIZE, 0, 1},
+                                            {TK_TBM_SETPAGESIZE, 0, 1},
+                                            {TK_TBM_SETRANGEMIN, 0, 0},
+                                            {TK_TBM_SETRANGEMAX, 0, 50},
+                                            {TK_TBM_CLEARSEL, 1, 0},
+                                            {TK_TBM_SETPOS, 1, 45},
+                                            {TK_TBM_SETTICFREQ, 5, 1}}));
+    EXPECT_EQ(bar->WindowClassName(), TK_TRACKBAR_CLASS);
     EXPECT_EQ(bar->WindowStyle() & 0xFFFF, 0x6Bu);
-    EXPECT_EQ(bar->WindowClassStyle() & (CS_HREDRAW | CS_VREDRAW | CS_DBLCLKS), uint32_t(CS_DBLCLKS));
+    EXPECT_EQ(bar->WindowClassStyle() & (TK_CS_HREDRAW | TK_CS_VREDRAW | TK_CS_DBLCLKS), uint32_t(TK_CS_DBLCLKS));
     bar->SetOrientation(TvTrackBarOrientation::trHorizontal);
     EXPECT_EQ(bar->WindowStyle() & 0xFFFF, 0x69u);
     bar->SetSliderVisible(false);
@@ -185,10 +185,10 @@ TEST(TvTrackBarWindow, OrientationSwapsTheSizeAtRunTimeButNotWhenLoading) {
     f.bar->sent.clear();
     f.bar->SetOrientation(TvTrackBarOrientation::trVertical);
     EXPECT_EQ(f.bar->BoundsRect(), (TRect{8, 16, 8 + 113, 16 + 33}));
-    EXPECT_TRUE(f.bar->WindowStyle() & TBS_VERT);
+    EXPECT_TRUE(f.bar->WindowStyle() & TK_TBS_VERT);
     ASSERT_FALSE(f.bar->sent.empty());
-    EXPECT_EQ(f.bar->sent.front(), (Sent{TBM_SETTHUMBLENGTH, 20, 0})) << "recreated: settings pushed again";
-    EXPECT_EQ(f.bar->Perform(TBM_GETPOS, 0, 0), 7);
+    EXPECT_EQ(f.bar->sent.front(), (Sent{TK_TBM_SETTHUMBLENGTH, 20, 0})) << "recreated: settings pushed again";
+    EXPECT_EQ(f.bar->Perform(TK_TBM_GETPOS, 0, 0), 7);
 
     auto* stored = new TvTrackBar();
     stored->SetLoading(true);
@@ -197,24 +197,24 @@ TEST(TvTrackBarWindow, OrientationSwapsTheSizeAtRunTimeButNotWhenLoading) {
     stored->SetLoading(false);
     stored->SetParent(&f.form);
     EXPECT_EQ(stored->BoundsRect(), (TRect{8, 16, 8 + 33, 16 + 113}));
-    EXPECT_TRUE(stored->WindowStyle() & TBS_VERT);
+    EXPECT_TRUE(stored->WindowStyle() & TK_TBS_VERT);
 }
 
 TEST(TvTrackBarNotifications, DriveOnChangeAndAdjusting) {
     BarOnForm f;
     f.MakeEditorBar(true);
-    f.Scroll(TB_THUMBTRACK);
-    f.Scroll(TB_THUMBTRACK);
-    f.Scroll(TB_ENDTRACK);
+    f.Scroll(TK_TB_THUMBTRACK);
+    f.Scroll(TK_TB_THUMBTRACK);
+    f.Scroll(TK_TB_ENDTRACK);
     EXPECT_EQ(f.adjustingAtChange, (std::vector<bool>{false, true, true}));
     EXPECT_FALSE(f.bar->Adjusting());
 
     f.adjustingAtChange.clear();
-    f.Scroll(TB_THUMBTRACK);
-    f.Scroll(TB_LINEDOWN);
+    f.Scroll(TK_TB_THUMBTRACK);
+    f.Scroll(TK_TB_LINEDOWN);
     EXPECT_TRUE(f.bar->Adjusting()) << "other codes leave Adjusting";
-    f.Scroll(TB_ENDTRACK);
-    f.Scroll(TB_PAGEUP);
+    f.Scroll(TK_TB_ENDTRACK);
+    f.Scroll(TK_TB_PAGEUP);
     EXPECT_FALSE(f.bar->Adjusting());
     EXPECT_EQ(f.adjustingAtChange.size(), 4u) << "every notification fires, changed or not";
 }
@@ -222,8 +222,8 @@ TEST(TvTrackBarNotifications, DriveOnChangeAndAdjusting) {
 TEST(TvTrackBarNotifications, TakeThePositionFromTheWindow) {
     BarOnForm f;
     f.MakeEditorBar(true);
-    f.bar->Perform(TBM_SETPOS, 1, 33);
-    f.Scroll(TB_THUMBPOSITION);
+    f.bar->Perform(TK_TBM_SETPOS, 1, 33);
+    f.Scroll(TK_TB_THUMBPOSITION);
     EXPECT_EQ(f.bar->Position(), 33);
     EXPECT_EQ(f.adjustingAtChange.size(), 1u);
 }
@@ -267,14 +267,14 @@ TEST(TvTrackBarInput, ChannelClicksAndKeysStepByPageAndLine) {
     f.screen->ReleaseLeft();
     EXPECT_EQ(f.bar->Position(), 25);
     EXPECT_TRUE(f.bar->Focused());
-    f.screen->Key(VK_RIGHT, true);
-    f.screen->Key(VK_RIGHT, false);
+    f.screen->Key(TK_VK_RIGHT, true);
+    f.screen->Key(TK_VK_RIGHT, false);
     EXPECT_EQ(f.bar->Position(), 26);
-    f.screen->Key(VK_PRIOR, true);
+    f.screen->Key(TK_VK_PRIOR, true);
     EXPECT_EQ(f.bar->Position(), 21);
-    f.screen->Key(VK_END, true);
+    f.screen->Key(TK_VK_END, true);
     EXPECT_EQ(f.bar->Position(), 50);
-    f.screen->Key(VK_HOME, true);
+    f.screen->Key(TK_VK_HOME, true);
     EXPECT_EQ(f.bar->Position(), 0);
     EXPECT_FALSE(f.bar->Adjusting());
 }

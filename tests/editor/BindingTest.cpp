@@ -41,8 +41,8 @@ struct OpenEditor : ::testing::Test {
     // Chooses a list item with the arrow keys, as a user would.
     void Choose(TComboBox* list, int item) {
         list->SetFocus();
-        while (list->ItemIndex() < item) host.screen().Key(VK_DOWN, true);
-        while (list->ItemIndex() > item) host.screen().Key(VK_UP, true);
+        while (list->ItemIndex() < item) host.screen().Key(TK_VK_DOWN, true);
+        while (list->ItemIndex() > item) host.screen().Key(TK_VK_UP, true);
     }
 };
 

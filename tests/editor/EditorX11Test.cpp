@@ -176,7 +176,7 @@ TEST(X11Editor, AHostOpensItTurnsAKnobPicksAPresetAutomatesAndCloses) {
     x.Button(true);
     x.Button(false);
     IdleFor(host, 150);
-    const int row = tk::OpenFontFace("Times New Roman", 12)->LineHeight() + 2;
+    const int row = tk::OpenSystemFontFace("Times New Roman", 12)->LineHeight() + 2;
     const int rows = std::min((200 - 2) / row, 18);
     x.Move(440, 200 - rows * row - 2 + 1 + 5 * row + row / 2);  // "Slash"
     IdleFor(host, 70);

@@ -102,7 +102,7 @@ TEST(Layout, EveryControlSitsWhereThePanelPutsIt) {
     EXPECT_EQ(f.Timer1->Interval(), 100);
     EXPECT_TRUE(f.Timer1->Enabled());
     EXPECT_EQ(f.AlphaBlendValue, 50);
-    EXPECT_EQ(f.TransparentColorValue, RGB(0, 0, 0));
+    EXPECT_EQ(f.TransparentColorValue, RgbColor(0, 0, 0));
 }
 
 TEST(Layout, ListsSlidersKnobsAndBoxesStartAsDesigned) {

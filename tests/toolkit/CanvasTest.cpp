@@ -11,8 +11,8 @@
 namespace tamrik::tk {
 namespace {
 
-constexpr TColor kPaper = RGB(1, 2, 3);
-constexpr TColor kInk = RGB(200, 0, 0);
+constexpr TColor kPaper = RgbColor(1, 2, 3);
+constexpr TColor kInk = RgbColor(200, 0, 0);
 
 struct Sheet {
     PixelBuffer pixels{40, 40, kPaper};
@@ -20,7 +20,7 @@ struct Sheet {
     TCanvas canvas{pixels, {0, 0}, pixels.Bounds(), face};
     Sheet() {
         canvas.Pen.Color = kInk;
-        canvas.Brush.Color = RGB(0, 0, 200);
+        canvas.Brush.Color = RgbColor(0, 0, 200);
     }
     int Count(TColor c) const {
         int n = 0;
@@ -68,7 +68,7 @@ TEST(CanvasShapes, LeaveOutTheRightAndBottomEdgesOfTheirBox) {
     EXPECT_EQ(s.pixels.At(10, 15), kInk);
     EXPECT_EQ(s.pixels.At(20, 15), kInk);
     EXPECT_EQ(s.pixels.At(15, 20), kInk);
-    EXPECT_EQ(s.pixels.At(15, 15), RGB(0, 0, 200));
+    EXPECT_EQ(s.pixels.At(15, 15), RgbColor(0, 0, 200));
 
     Sheet r;
     r.canvas.Rectangle(2, 2, 6, 5);
@@ -76,7 +76,7 @@ TEST(CanvasShapes, LeaveOutTheRightAndBottomEdgesOfTheirBox) {
     EXPECT_EQ(r.pixels.At(6, 2), kPaper);
     EXPECT_EQ(r.pixels.At(2, 4), kInk);
     EXPECT_EQ(r.pixels.At(2, 5), kPaper);
-    EXPECT_EQ(r.pixels.At(3, 3), RGB(0, 0, 200));
+    EXPECT_EQ(r.pixels.At(3, 3), RgbColor(0, 0, 200));
 }
 
 TEST(CanvasShapes, ArcsRunAnticlockwiseFromTheFirstRayToTheSecond) {
@@ -115,7 +115,7 @@ TEST(CanvasClip, NothingIsDrawnOutsideTheClipOrTheSurface) {
     canvas.LineTo(80, 4);
     canvas.Ellipse(-30, -30, 60, 60);
     canvas.FillRect({-100, -100, 100, 100});
-    canvas.TextOut(-3, -3, "clip");
+    canvas.TextAt(-3, -3, "clip");
     for (int y = 0; y < 20; ++y)
         for (int x = 0; x < 20; ++x) {
             const bool inside = x >= 5 && x < 15 && y >= 5 && y < 15;

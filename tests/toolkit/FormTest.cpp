@@ -78,20 +78,20 @@ TEST(FormTree, DeletingAControlDeletesItsChildrenAndDetachesIt) {
 
 TEST(FormPainting, FollowsZOrderVisibilityAndClipping) {
     OffscreenForm f;
-    auto* low = new Probe(&f.form, RGB(255, 0, 0));
+    auto* low = new Probe(&f.form, RgbColor(255, 0, 0));
     low->SetBounds(10, 10, 40, 40);
-    auto* high = new Probe(&f.form, RGB(0, 255, 0));
+    auto* high = new Probe(&f.form, RgbColor(0, 255, 0));
     high->SetBounds(30, 30, 40, 40);
-    auto* child = new Probe(low, RGB(0, 0, 255));
+    auto* child = new Probe(low, RgbColor(0, 0, 255));
     child->SetBounds(30, 0, 40, 10);  // sticks out of its parent
-    EXPECT_EQ(f.form.Snapshot(f.form).At(35, 35), RGB(0, 255, 0));
-    EXPECT_EQ(f.form.Snapshot(f.form).At(45, 12), RGB(0, 0, 255));
-    EXPECT_EQ(f.form.Snapshot(f.form).At(55, 12), GetSysColor(COLOR_BTNFACE)) << "clipped to its parent";
+    EXPECT_EQ(f.form.Snapshot(f.form).At(35, 35), RgbColor(0, 255, 0));
+    EXPECT_EQ(f.form.Snapshot(f.form).At(45, 12), RgbColor(0, 0, 255));
+    EXPECT_EQ(f.form.Snapshot(f.form).At(55, 12), GetSysColor(TK_COLOR_BTNFACE)) << "clipped to its parent";
     low->BringToFront();
-    EXPECT_EQ(f.form.Snapshot(f.form).At(35, 35), RGB(255, 0, 0));
+    EXPECT_EQ(f.form.Snapshot(f.form).At(35, 35), RgbColor(255, 0, 0));
     low->Hide();
-    EXPECT_EQ(f.form.Snapshot(f.form).At(35, 35), RGB(0, 255, 0));
-    EXPECT_EQ(f.form.Snapshot(f.form).At(15, 15), GetSysColor(COLOR_BTNFACE));
+    EXPECT_EQ(f.form.Snapshot(f.form).At(35, 35), RgbColor(0, 255, 0));
+    EXPECT_EQ(f.form.Snapshot(f.form).At(15, 15), GetSysColor(TK_COLOR_BTNFACE));
 }
 
 TEST(FormPainting, RunsOnPaintOnlyWhenTheFormItselfIsRepainted) {
@@ -116,20 +116,20 @@ TEST(FormInput, GoesToTheTopmostControlAndFollowsCapture) {
     auto* high = new Probe(&f.form, 0);
     high->SetBounds(30, 30, 40, 40);
     f.Click(35, 35);
-    EXPECT_EQ(Count(high->got, WM_LBUTTONDOWN), 1);
-    EXPECT_EQ(Count(low->got, WM_LBUTTONDOWN), 0);
+    EXPECT_EQ(Count(high->got, TK_WM_LBUTTONDOWN), 1);
+    EXPECT_EQ(Count(low->got, TK_WM_LBUTTONDOWN), 0);
     // Client coordinates of the receiving window.
     EXPECT_EQ(LoWordSigned(high->got.back().LParam), 5);
 
     low->SetCapture();
     f.screen->MoveMouse(100 + 110, 100 + 70);
     ASSERT_FALSE(low->got.empty());
-    EXPECT_EQ(low->got.back().Msg, uint32_t(WM_MOUSEMOVE));
+    EXPECT_EQ(low->got.back().Msg, uint32_t(TK_WM_MOUSEMOVE));
     EXPECT_EQ(LoWordSigned(low->got.back().LParam), 100);
     EXPECT_EQ(low->GetCursorPos(), (TPoint{210, 170}));
     EXPECT_TRUE(f.screen->Captured());
     high->SetCapture();
-    EXPECT_EQ(low->got.back().Msg, uint32_t(WM_CAPTURECHANGED));
+    EXPECT_EQ(low->got.back().Msg, uint32_t(TK_WM_CAPTURECHANGED));
     delete high;
     EXPECT_EQ(f.form.CaptureControl(), nullptr) << "a deleted control gives capture back";
     EXPECT_FALSE(f.screen->Captured());
@@ -146,24 +146,24 @@ TEST(FormInput, DoubleClicksOnlyForWindowsThatAskForThem) {
     for (int i = 0; i < 3; ++i) f.Click(5, 5);
     f.Click(45, 5);
     f.Click(45, 5);
-    EXPECT_EQ(Count(wants->got, WM_LBUTTONDOWN), 2);
-    EXPECT_EQ(Count(wants->got, WM_LBUTTONDBLCLK), 1);
-    EXPECT_EQ(Count(plain->got, WM_LBUTTONDOWN), 2);
-    EXPECT_EQ(Count(plain->got, WM_LBUTTONDBLCLK), 0);
+    EXPECT_EQ(Count(wants->got, TK_WM_LBUTTONDOWN), 2);
+    EXPECT_EQ(Count(wants->got, TK_WM_LBUTTONDBLCLK), 1);
+    EXPECT_EQ(Count(plain->got, TK_WM_LBUTTONDOWN), 2);
+    EXPECT_EQ(Count(plain->got, TK_WM_LBUTTONDBLCLK), 0);
     f.screen->Advance(600);
     f.Click(5, 5);
-    EXPECT_EQ(Count(wants->got, WM_LBUTTONDBLCLK), 1) << "too late for a double-click";
+    EXPECT_EQ(Count(wants->got, TK_WM_LBUTTONDBLCLK), 1) << "too late for a double-click";
 }
 
 TEST(FormMessages, ScrollNotificationsAreHandedBackToTheSender) {
     OffscreenForm f;
     auto* parent = new Probe(&f.form, 0);
     auto* sender = new Probe(parent, 0);
-    parent->Perform(WM_VSCROLL, 5, reinterpret_cast<intptr_t>(static_cast<TWinControl*>(sender)));
-    ASSERT_EQ(Count(sender->got, CN_VSCROLL), 1);
+    parent->Perform(TK_WM_VSCROLL, 5, intptr_t(sender->Handle()));
+    ASSERT_EQ(Count(sender->got, TK_CN_VSCROLL), 1);
     EXPECT_EQ(sender->got.back().WParam, 5u);
-    parent->Perform(WM_HSCROLL, 5, 12345);
-    EXPECT_EQ(Count(sender->got, CN_HSCROLL), 0) << "not a child: not reflected";
+    parent->Perform(TK_WM_HSCROLL, 5, 12345);
+    EXPECT_EQ(Count(sender->got, TK_CN_HSCROLL), 0) << "not a child: not reflected";
 }
 
 TEST(FormTimers, FireOnTheManualClockAndStopWithTheirOwner) {

@@ -59,7 +59,7 @@ TEST(ComboBox, FiresOnChangeOnlyWhenTheUserChooses) {
     EXPECT_EQ(combo->ItemIndex(), 4);
     EXPECT_EQ(changes, 1);
 
-    f.screen->Key(VK_UP, true);
+    f.screen->Key(TK_VK_UP, true);
     EXPECT_EQ(combo->ItemIndex(), 3);
     EXPECT_EQ(changes, 2);
 }
@@ -78,8 +78,8 @@ TEST(ComboBox, ShowsAtMostDropDownCountItemsInsideTheForm) {
     EXPECT_GE(list->Top(), 0);
     EXPECT_LE(list->Top() + list->Height(), f.form.Height());
     // Scrolled to the last item, then chosen with the keyboard.
-    for (int i = 0; i < 17; ++i) f.screen->Key(VK_DOWN, true);
-    f.screen->Key(VK_RETURN, true);
+    for (int i = 0; i < 17; ++i) f.screen->Key(TK_VK_DOWN, true);
+    f.screen->Key(TK_VK_RETURN, true);
     EXPECT_EQ(combo->ItemIndex(), 17);
     delete combo;
     EXPECT_EQ(f.form.Controls().size(), 0u) << "an open list goes with its box";
@@ -125,7 +125,7 @@ TEST(Text, TimesNewRomanResolvesToARealSerifFace) {
 TEST(Text, TheFallbackFaceDrawsEveryByteWithinItsCell) {
     FallbackFace face;
     PixelBuffer pixels(face.TextWidth("Ag\x01") + 2, face.LineHeight() + 2, 0);
-    face.Draw(pixels, pixels.Bounds(), 1, 1, "Ag\x01", RGB(255, 255, 255));
+    face.Draw(pixels, pixels.Bounds(), 1, 1, "Ag\x01", RgbColor(255, 255, 255));
     int lit = 0;
     for (int y = 0; y < pixels.Height(); ++y)
         for (int x = 0; x < pixels.Width(); ++x) lit += pixels.At(x, y) != 0;

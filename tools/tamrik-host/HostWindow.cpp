@@ -71,7 +71,7 @@ bool HostWindow::saveScreenshot(const std::string& path) {
     for (int y = 0; y < height_; ++y)
         for (int x = 0; x < width_; ++x) {
             const unsigned long p = XGetPixel(image, x, y);
-            pixels.Set(x, y, tk::RGB(uint8_t(Channel(p, image->red_mask)), uint8_t(Channel(p, image->green_mask)),
+            pixels.Set(x, y, tk::RgbColor(uint8_t(Channel(p, image->red_mask)), uint8_t(Channel(p, image->green_mask)),
                                      uint8_t(Channel(p, image->blue_mask))));
         }
     XDestroyImage(image);
