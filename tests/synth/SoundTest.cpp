@@ -15,34 +15,13 @@
 #include <xmmintrin.h>
 
 #include "HostHarness.h"
+#include "SoundScenarios.h"
 
 using namespace vst;
 using tamrik::test::HostHarness;
+using namespace tamrik::test::sound;
 
 namespace {
-
-enum { A, H, R, Curve, CutOff, Q, Type, Env, Wave1, Wave2, Weight, W1Time, W2Time, W1Scale,
-       W2Scale, OscMix, Ring, FM, Volume, Clip, Multi, Octave };
-
-uint64_t hashOf(const std::vector<float>& samples) {
-    uint64_t h = 1469598103934665603ull;
-    for (float s : samples) {
-        uint32_t bits;
-        std::memcpy(&bits, &s, sizeof bits);
-        for (int k = 0; k < 4; ++k) {
-            h ^= (bits >> (8 * k)) & 0xFF;
-            h *= 1099511628211ull;
-        }
-    }
-    return h;
-}
-
-struct Scenario {
-    const char* name;
-    std::vector<std::pair<int32_t, float>> settings;
-    float sampleRate;
-    uint64_t golden;
-};
 
 // One instance, the settings, a small groove of notes, 16384 frames in
 // blocks of 256, with CutOff moved between blocks in the last scenario.
@@ -53,18 +32,14 @@ std::vector<float> play(const Scenario& s, int32_t block = 256, bool moveCutoff 
     for (auto [index, value] : s.settings) host.setParameter(index, value);
     std::vector<float> out;
     std::vector<float> left(static_cast<size_t>(block)), right(static_cast<size_t>(block));
-    const int32_t frames = 16384;
-    int32_t noteTimes[] = {0, 3000, 3001, 9000};
-    uint8_t notes[] = {60, 36, 72, 127};
-    for (int32_t start = 0; start < frames; start += block) {
-        const int32_t n = std::min(block, frames - start);
+    for (int32_t start = 0; start < kFrames; start += block) {
+        const int32_t n = std::min(block, kFrames - start);
         std::vector<VstMidiEvent> events;
-        for (int k = 0; k < 4; ++k)
-            if (noteTimes[k] >= start && noteTimes[k] < start + n)
-                events.push_back(HostHarness::midi(0x90, notes[k], static_cast<uint8_t>(40 + 29 * k),
-                                                   noteTimes[k] - start));
+        for (const GrooveNote& g : kGroove)
+            if (g.frame >= start && g.frame < start + n)
+                events.push_back(HostHarness::midi(0x90, g.note, g.velocity, g.frame - start));
         host.sendEvents(events);
-        if (moveCutoff) host.setParameter(CutOff, static_cast<float>(start % 4096) / 4096.0f);
+        if (moveCutoff) host.setParameter(CutOff, movingCutoff(start));
         host.processReplacing(left.data(), right.data(), n);
         for (int32_t i = 0; i < n; ++i) {
             EXPECT_EQ(left[static_cast<size_t>(i)], right[static_cast<size_t>(i)]);
@@ -80,26 +55,12 @@ bool silent(const std::vector<float>& v) {
     return true;
 }
 
-const std::vector<Scenario> kScenarios = {
-    {"defaults", {}, 44100.0f, 0xa1cb34fed2c478c4ull},
-    {"saw-tri", {{Wave1, 0.25f}, {Wave2, 0.75f}, {OscMix, 0.3f}}, 44100.0f, 0x8ba41f4f160723d6ull},
-    {"ring-fm-square", {{Ring, 1.0f}, {FM, 1.0f}, {Wave2, 0.5f}, {W2Scale, 0.9f}}, 44100.0f, 0x2c00c04978312e1eull},
-    {"middle-band", {{Weight, 0.5f}, {Type, 0.5f}, {Q, 0.8f}, {CutOff, 0.9f}}, 44100.0f, 0x3563bb773b55ba76ull},
-    {"heavy-high", {{Weight, 1.0f}, {Type, 1.0f}, {Q, 0.95f}, {Env, 0.0f}}, 44100.0f, 0xa93aa0ba3d9579b5ull},
-    {"middle-low-sqr", {{Weight, 0.5f}, {Curve, 0.5f}, {A, 0.2f}, {H, 0.3f}}, 44100.0f, 0x6c8a465884022119ull},
-    {"heavy-low-sqrt", {{Weight, 1.0f}, {Curve, 1.0f}, {Octave, 0.0f}, {W1Time, 0.1f}}, 44100.0f, 0x6d40821d89372854ull},
-    {"clip", {{Clip, 0.5f}, {Volume, 1.0f}}, 44100.0f, 0xb0dc046d5ebceb1aull},
-    {"clip-multi", {{Clip, 0.3f}, {Multi, 1.0f}, {Wave1, 0.5f}}, 44100.0f, 0x524ee710df938774ull},
-    {"rate-48000", {{R, 0.3f}, {Weight, 1.0f}}, 48000.0f, 0x0b7878eef21a395full},
-    {"runaway-phase", {{Octave, 0.0f}, {W1Scale, 1.0f}, {W2Scale, 1.0f}, {R, 0.7f}}, 44100.0f, 0xc62ab02101461005ull},
-};
-
 }  // namespace
 
 TEST(Sound, GoldenHashesOfFixedScenarios) {
     const bool print = std::getenv("TAMRIK_PRINT_GOLDEN") != nullptr;
     std::vector<Scenario> all = kScenarios;
-    all.push_back({"cutoff-moves", {{Weight, 1.0f}}, 44100.0f, 0x379cfae50efb44e0ull});
+    all.push_back(kCutoffMoves);
     for (size_t k = 0; k < all.size(); ++k) {
         const Scenario& s = all[k];
         const std::vector<float> out = play(s, 256, k + 1 == all.size());
