@@ -97,6 +97,11 @@ int32_t AVstXSynth::processEvents(vst::VstEvents* events) {
     return 1;
 }
 
+void AVstXSynth::receiveMidi(const uint8_t* bytes, size_t size, int32_t deltaFrames) {
+    const FloatingPointGuard fp;
+    handleMidiMessage(engine, bytes, size, deltaFrames);
+}
+
 void AVstXSynth::setProgram(int32_t program) {
     if (!isProgramNumber(program)) return;
     curProgram = program;

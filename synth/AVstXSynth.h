@@ -8,6 +8,7 @@
 // everything else from the host's UI thread.
 #pragma once
 
+#include <cstddef>
 #include <memory>
 
 #include "synth/DrumVoices.h"
@@ -35,6 +36,9 @@ public:
     void process(float** inputs, float** outputs, int32_t sampleFrames) override;
     void processReplacing(float** inputs, float** outputs, int32_t sampleFrames) override;
     int32_t processEvents(vst::VstEvents* events) override;    // audio thread
+    // One MIDI message from a binding that delivers raw bytes, with the
+    // meaning processEvents gives a VST MIDI event. Audio thread.
+    void receiveMidi(const uint8_t* bytes, size_t size, int32_t deltaFrames);
     void setProgram(int32_t program) override;
     void setProgramName(char* name) override;
     void getProgramName(char* name) override;

@@ -1,0 +1,101 @@
+// The UI's descriptor and the editor behind it.
+#include "lv2/Lv2Editor.h"
+
+#include <cstring>
+#include <new>
+
+#include "toolkit/X11Backend.h"
+
+namespace tamrik::lv2 {
+
+namespace {
+
+const void* feature(const LV2_Feature* const* features, const char* uri) {
+    for (; features && *features; ++features)
+        if (std::strcmp((*features)->URI, uri) == 0) return (*features)->data;
+    return nullptr;
+}
+
+}  // namespace
+
+Lv2Editor* Lv2Editor::create(LV2UI_Write_Function write, LV2UI_Controller controller,
+                             LV2UI_Widget* widget, const LV2_Feature* const* features) {
+    const void* parent = feature(features, LV2_UI__parent);
+    if (!parent || !widget) return nullptr;
+    std::unique_ptr<Lv2Editor> editor(new Lv2Editor(write, controller));
+    auto form = std::make_unique<TForm1>(tk::CreateX11Backend(), static_cast<ParameterLink&>(*editor));
+    if (!form->CreateParented(reinterpret_cast<tk::NativeWindow>(parent))) return nullptr;
+    form->ShowForm();
+    editor->form_ = std::move(form);
+    *widget = reinterpret_cast<LV2UI_Widget>(editor->form_->NativeHandle());
+    if (const auto* resize = static_cast<const LV2UI_Resize*>(feature(features, LV2_UI__resize)))
+        if (resize->ui_resize) resize->ui_resize(resize->handle, TForm1::kWidth, TForm1::kHeight);
+    return editor.release();
+}
+
+Lv2Editor::Lv2Editor(LV2UI_Write_Function write, LV2UI_Controller controller)
+    : write_(write), controller_(controller) {
+    for (int32_t i = 0; i < kNumParameters; ++i) values_[i] = kParameterTable[i].defaultValue;
+}
+
+// The form goes before the values it reads.
+Lv2Editor::~Lv2Editor() { form_.reset(); }
+
+void Lv2Editor::portEvent(uint32_t port, uint32_t bufferSize, uint32_t format, const void* buffer) {
+    if (port >= uint32_t(kNumParameters) || format != 0 || bufferSize != sizeof(float) || !buffer) return;
+    std::memcpy(&values_[port], buffer, sizeof(float));
+}
+
+int Lv2Editor::idle() {
+    form_->Idle();
+    return 0;
+}
+
+void Lv2Editor::setParameterAutomated(int32_t index, float value) {
+    if (!isParameterIndex(index)) return;
+    values_[index] = value;
+    if (write_) write_(controller_, uint32_t(index), sizeof value, 0, &value);
+}
+
+float Lv2Editor::getParameter(int32_t index) { return isParameterIndex(index) ? values_[index] : 0.0f; }
+
+}  // namespace tamrik::lv2
+
+namespace {
+
+using tamrik::lv2::Lv2Editor;
+
+Lv2Editor* self(LV2UI_Handle handle) { return static_cast<Lv2Editor*>(handle); }
+
+LV2UI_Handle instantiate(const LV2UI_Descriptor*, const char* pluginUri, const char*,
+                         LV2UI_Write_Function write, LV2UI_Controller controller, LV2UI_Widget* widget,
+                         const LV2_Feature* const* features) {
+    if (!pluginUri || std::strcmp(pluginUri, tamrik::lv2::kPluginUri) != 0) return nullptr;
+    try {
+        return Lv2Editor::create(write, controller, widget, features);
+    } catch (const std::bad_alloc&) {
+        return nullptr;
+    }
+}
+
+void cleanup(LV2UI_Handle h) { delete self(h); }
+
+void portEvent(LV2UI_Handle h, uint32_t port, uint32_t size, uint32_t format, const void* buffer) {
+    self(h)->portEvent(port, size, format, buffer);
+}
+
+int idle(LV2UI_Handle h) { return self(h)->idle(); }
+
+const LV2UI_Idle_Interface kIdleInterface = {idle};
+
+const void* extensionData(const char* uri) {
+    return uri && std::strcmp(uri, LV2_UI__idleInterface) == 0 ? &kIdleInterface : nullptr;
+}
+
+const LV2UI_Descriptor kDescriptor = {tamrik::lv2::kUiUri, instantiate, cleanup, portEvent, extensionData};
+
+}  // namespace
+
+extern "C" LV2_SYMBOL_EXPORT const LV2UI_Descriptor* lv2ui_descriptor(uint32_t index) {
+    return index == 0 ? &kDescriptor : nullptr;
+}

@@ -1,0 +1,49 @@
+// The instrument's editor as an LV2 X11 UI: the same TForm1 panel the VST
+// build shows, made a child of the host's ui:parent window and run by the
+// host's ui:idleInterface calls (X events, the 100 ms refresh, painting).
+// It is the form's ParameterLink: a value the user sets goes to the host's
+// write_function for that port, and getParameter answers the last value
+// the host reported through port_event (or the form sent), so the form, its
+// bindings and its refresh rules work unchanged.
+//
+// UI thread only: every call comes from the host's UI thread.
+#pragma once
+
+#include <cstdint>
+#include <memory>
+
+#include <lv2/core/lv2.h>
+#include <lv2/ui/ui.h>
+
+#include "editor/ParameterLink.h"
+#include "editor/TForm1.h"
+#include "lv2/Lv2Ports.h"
+
+namespace tamrik::lv2 {
+
+class Lv2Editor final : private ParameterLink {
+public:
+    // nullptr when the host offers no ui:parent or the form cannot open in it.
+    static Lv2Editor* create(LV2UI_Write_Function write, LV2UI_Controller controller,
+                             LV2UI_Widget* widget, const LV2_Feature* const* features);
+    ~Lv2Editor();
+
+    // A control port's new value (float protocol); other ports are ignored.
+    void portEvent(uint32_t port, uint32_t bufferSize, uint32_t format, const void* buffer);
+    // One round of the form's work; 0 while the panel lives.
+    int idle();
+
+    TForm1& form() { return *form_; }
+
+private:
+    Lv2Editor(LV2UI_Write_Function write, LV2UI_Controller controller);
+    void setParameterAutomated(int32_t index, float value) override;
+    float getParameter(int32_t index) override;
+
+    LV2UI_Write_Function write_;
+    LV2UI_Controller controller_;
+    float values_[kNumParameters];
+    std::unique_ptr<TForm1> form_;
+};
+
+}  // namespace tamrik::lv2

@@ -1,0 +1,182 @@
+// tamrik-lv2-ttl: writes the bundle's Turtle (manifest.ttl, DrumTamrik.ttl,
+// presets.ttl) into a folder, from the parameter table and the factory
+// preset table, so the ports and presets hosts see cannot drift from what
+// the instrument does. CMake runs it at every build of the bundle.
+//
+//   tamrik-lv2-ttl OUTDIR DSP_BINARY UI_BINARY VERSION
+#include <charconv>
+#include <cstdio>
+#include <cstdlib>
+#include <fstream>
+#include <initializer_list>
+#include <sstream>
+#include <string>
+#include <vector>
+
+#include "editor/FactoryPresets.h"
+#include "lv2/Lv2Ports.h"
+#include "synth/Parameters.h"
+
+namespace {
+
+using namespace tamrik;
+using tamrik::lv2::portSymbol;
+
+// The choices a list or switch parameter selects, as the editor names
+// them; choice k of n is selected by the value k / (n - 1), which the
+// engine rounds to the nearest choice.
+struct Choices {
+    ParameterIndex parameter;
+    std::vector<const char*> captions;
+};
+
+const std::vector<Choices> kChoices = {
+    {kCurve, {"Linear", "sqr", "sqrt"}},
+    {kType, {"LowPass", "BandPass", "HighPass"}},
+    {kWave1, {"Sin", "Saw", "Sqr", "Tri", "Noise"}},
+    {kWave2, {"Sin", "Saw", "Sqr", "Tri", "Noise"}},
+    {kWeight, {"Light", "Middle", "Heavy"}},
+    {kRing, {"Off", "On"}},
+    {kFM, {"Off", "On"}},
+    {kMulti, {"Off", "On"}},
+    {kOctave, {"Oct +1", "Octave", "Oct -1"}},
+};
+
+const Choices* choicesOf(int32_t parameter) {
+    for (const Choices& c : kChoices)
+        if (c.parameter == parameter) return &c;
+    return nullptr;
+}
+
+// The shortest decimal that reads back as the same float, so a host reading
+// the Turtle sends the bits the VST build's tables hold.
+std::string decimal(float v) {
+    char text[32];
+    const auto end = std::to_chars(text, text + sizeof text, v).ptr;
+    std::string s(text, end);
+    if (s.find_first_of(".e") == std::string::npos) s += ".0";
+    if (static_cast<float>(std::strtod(s.c_str(), nullptr)) != v) {
+        std::fprintf(stderr, "tamrik-lv2-ttl: %s does not read back as its float\n", s.c_str());
+        std::exit(1);
+    }
+    return s;
+}
+
+const char* const kPrefixes =
+    "@prefix atom: <http://lv2plug.in/ns/ext/atom#> .\n"
+    "@prefix bufsz: <http://lv2plug.in/ns/ext/buf-size#> .\n"
+    "@prefix doap: <http://usefulinc.com/ns/doap#> .\n"
+    "@prefix foaf: <http://xmlns.com/foaf/0.1/> .\n"
+    "@prefix lv2: <http://lv2plug.in/ns/lv2core#> .\n"
+    "@prefix midi: <http://lv2plug.in/ns/ext/midi#> .\n"
+    "@prefix opts: <http://lv2plug.in/ns/ext/options#> .\n"
+    "@prefix pset: <http://lv2plug.in/ns/ext/presets#> .\n"
+    "@prefix rdf: <http://www.w3.org/1999/02/22-rdf-syntax-ns#> .\n"
+    "@prefix rdfs: <http://www.w3.org/2000/01/rdf-schema#> .\n"
+    "@prefix ui: <http://lv2plug.in/ns/extensions/ui#> .\n"
+    "@prefix urid: <http://lv2plug.in/ns/ext/urid#> .\n\n";
+
+std::string uri(const std::string& u) { return "<" + u + ">"; }
+
+std::string presetUri(const FactoryPreset& p) {
+    return std::string(lv2::kPluginUri) + "#preset-" + std::string(p.name);
+}
+
+std::string manifest(const std::string& dsp, const std::string& ui) {
+    std::ostringstream t;
+    t << kPrefixes;
+    t << uri(lv2::kPluginUri) << "\n    a lv2:Plugin, lv2:InstrumentPlugin ;\n    lv2:binary <" << dsp
+      << "> ;\n    rdfs:seeAlso <DrumTamrik.ttl> .\n\n";
+    t << uri(lv2::kUiUri) << "\n    a ui:X11UI ;\n    ui:binary <" << ui
+      << "> ;\n    rdfs:seeAlso <DrumTamrik.ttl> .\n";
+    for (const FactoryPreset& p : kFactoryPresets)
+        t << "\n" << uri(presetUri(p)) << "\n    a pset:Preset ;\n    lv2:appliesTo "
+          << uri(lv2::kPluginUri) << " ;\n    rdfs:seeAlso <presets.ttl> .\n";
+    return t.str();
+}
+
+std::string controlPort(int32_t index) {
+    const ParameterInfo& info = kParameterTable[index];
+    std::ostringstream t;
+    t << "[\n        a lv2:InputPort, lv2:ControlPort ;\n        lv2:index " << index
+      << " ;\n        lv2:symbol \"" << portSymbol(index) << "\" ;\n        lv2:name \"" << info.name
+      << "\" ;\n        lv2:default " << decimal(info.defaultValue)
+      << " ;\n        lv2:minimum 0.0 ;\n        lv2:maximum 1.0";
+    if (const Choices* c = choicesOf(index)) {
+        const size_t n = c->captions.size();
+        t << " ;\n        lv2:portProperty " << (n == 2 ? "lv2:toggled" : "lv2:enumeration");
+        for (size_t k = 0; k < n; ++k)
+            t << " ;\n        lv2:scalePoint [ rdfs:label \"" << c->captions[k] << "\" ; rdf:value "
+              << decimal(float(k) / float(n - 1)) << " ]";
+    }
+    t << "\n    ]";
+    return t.str();
+}
+
+std::string description(int major, int minor, int micro) {
+    std::ostringstream t;
+    t << kPrefixes;
+    t << uri(lv2::kPluginUri) << "\n    a lv2:Plugin, lv2:InstrumentPlugin, doap:Project ;\n"
+      << "    doap:name \"DrumTamrik\" ;\n    doap:maintainer [ foaf:name \"Quenmar\" ] ;\n"
+      << "    doap:release [ doap:revision \"" << major << "." << minor << "." << micro << "\" ] ;\n"
+      << "    lv2:minorVersion " << minor << " ;\n    lv2:microVersion " << micro << " ;\n"
+      << "    lv2:requiredFeature urid:map ;\n"
+      << "    lv2:optionalFeature lv2:hardRTCapable, opts:options, bufsz:boundedBlockLength ;\n"
+      << "    opts:supportedOption bufsz:maxBlockLength, bufsz:nominalBlockLength ;\n"
+      << "    ui:ui " << uri(lv2::kUiUri) << " ;\n    lv2:port ";
+    for (int32_t i = 0; i < kNumParameters; ++i) t << controlPort(i) << " , ";
+    t << "[\n        a lv2:InputPort, atom:AtomPort ;\n        atom:bufferType atom:Sequence ;\n"
+      << "        atom:supports midi:MidiEvent ;\n        lv2:designation lv2:control ;\n"
+      << "        lv2:index " << lv2::kMidiPort
+      << " ;\n        lv2:symbol \"midi_in\" ;\n        lv2:name \"MIDI In\"\n    ]";
+    for (uint32_t port : {lv2::kLeftPort, lv2::kRightPort}) {
+        const uint32_t n = port - lv2::kLeftPort + 1;
+        t << " , [\n        a lv2:OutputPort, lv2:AudioPort ;\n        lv2:index " << port
+          << " ;\n        lv2:symbol \"out_" << n << "\" ;\n        lv2:name \"Tamrik " << n
+          << "\"\n    ]";
+    }
+    t << " .\n\n" << uri(lv2::kUiUri) << "\n    a ui:X11UI ;\n"
+      << "    lv2:requiredFeature ui:idleInterface, ui:parent ;\n"
+      << "    lv2:optionalFeature ui:resize, ui:noUserResize ;\n"
+      << "    lv2:extensionData ui:idleInterface .\n";
+    return t.str();
+}
+
+std::string presets() {
+    std::ostringstream t;
+    t << kPrefixes;
+    for (const FactoryPreset& p : kFactoryPresets) {
+        t << uri(presetUri(p)) << "\n    a pset:Preset ;\n    lv2:appliesTo " << uri(lv2::kPluginUri)
+          << " ;\n    rdfs:label \"" << p.name << "\"";
+        for (int32_t i = 0; i < kNumParameters; ++i)
+            if (const auto& value = p.values[size_t(i)])
+                t << " ;\n    lv2:port [ lv2:symbol \"" << portSymbol(i) << "\" ; pset:value "
+                  << decimal(*value) << " ]";
+        t << " .\n\n";
+    }
+    return t.str();
+}
+
+void write(const std::string& path, const std::string& text) {
+    std::ofstream out(path, std::ios::binary);
+    out << text;
+    if (!out.flush()) {
+        std::fprintf(stderr, "tamrik-lv2-ttl: cannot write %s\n", path.c_str());
+        std::exit(1);
+    }
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+    int major = 0, minor = 0, micro = 0;
+    if (argc != 5 || std::sscanf(argv[4], "%d.%d.%d", &major, &minor, &micro) != 3) {
+        std::fprintf(stderr, "usage: tamrik-lv2-ttl OUTDIR DSP_BINARY UI_BINARY VERSION\n");
+        return 2;
+    }
+    const std::string dir = argv[1];
+    write(dir + "/manifest.ttl", manifest(argv[2], argv[3]));
+    write(dir + "/DrumTamrik.ttl", description(major, minor, micro));
+    write(dir + "/presets.ttl", presets());
+    return 0;
+}
