@@ -4,6 +4,9 @@ set -euo pipefail
 packages=(build-essential cmake pkg-config libgtest-dev libgmock-dev libbenchmark-dev
           libx11-dev libxext-dev libxtst-dev libpng-dev libsndfile1-dev
           libfreetype-dev libfontconfig-dev fonts-liberation xvfb xauth)
+# LV2: the format's headers, lilv for the test host, and the checkers
+# (sord_validate from sordi, lv2info from lilv-utils).
+packages+=(lv2-dev liblilv-dev lilv-utils sordi)
 missing=()
 for p in "${packages[@]}"; do
   dpkg -s "$p" >/dev/null 2>&1 || missing+=("$p")
