@@ -4,7 +4,7 @@
 #include <cstring>
 #include <new>
 
-#include "toolkit/X11Backend.h"
+#include "toolkit/PlatformBackend.h"
 
 namespace tamrik::lv2 {
 
@@ -23,7 +23,7 @@ Lv2Editor* Lv2Editor::create(LV2UI_Write_Function write, LV2UI_Controller contro
     const void* parent = feature(features, LV2_UI__parent);
     if (!parent || !widget) return nullptr;
     std::unique_ptr<Lv2Editor> editor(new Lv2Editor(write, controller));
-    auto form = std::make_unique<TForm1>(tk::CreateX11Backend(), static_cast<ParameterLink&>(*editor));
+    auto form = std::make_unique<TForm1>(tk::CreatePlatformBackend(), static_cast<ParameterLink&>(*editor));
     if (!form->CreateParented(reinterpret_cast<tk::NativeWindow>(parent))) return nullptr;
     form->ShowForm();
     editor->form_ = std::move(form);
