@@ -4,23 +4,14 @@
 #include <cstring>
 #include <new>
 
+#include "lv2/Lv2Features.h"
 #include "toolkit/PlatformBackend.h"
 
 namespace tamrik::lv2 {
 
-namespace {
-
-const void* feature(const LV2_Feature* const* features, const char* uri) {
-    for (; features && *features; ++features)
-        if (std::strcmp((*features)->URI, uri) == 0) return (*features)->data;
-    return nullptr;
-}
-
-}  // namespace
-
 Lv2Editor* Lv2Editor::create(LV2UI_Write_Function write, LV2UI_Controller controller,
                              LV2UI_Widget* widget, const LV2_Feature* const* features) {
-    const void* parent = feature(features, LV2_UI__parent);
+    const void* parent = findFeature(features, LV2_UI__parent);
     if (!parent || !widget) return nullptr;
     std::unique_ptr<Lv2Editor> editor(new Lv2Editor(write, controller));
     auto form = std::make_unique<TForm1>(tk::CreatePlatformBackend(), static_cast<ParameterLink&>(*editor));
@@ -28,7 +19,7 @@ Lv2Editor* Lv2Editor::create(LV2UI_Write_Function write, LV2UI_Controller contro
     form->ShowForm();
     editor->form_ = std::move(form);
     *widget = reinterpret_cast<LV2UI_Widget>(editor->form_->NativeHandle());
-    if (const auto* resize = static_cast<const LV2UI_Resize*>(feature(features, LV2_UI__resize)))
+    if (const auto* resize = static_cast<const LV2UI_Resize*>(findFeature(features, LV2_UI__resize)))
         if (resize->ui_resize) resize->ui_resize(resize->handle, TForm1::kWidth, TForm1::kHeight);
     return editor.release();
 }

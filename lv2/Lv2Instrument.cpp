@@ -16,15 +16,11 @@
 #include <lv2/midi/midi.h>
 #include <lv2/options/options.h>
 
+#include "lv2/Lv2Features.h"
+
 namespace tamrik::lv2 {
 
 namespace {
-
-const void* feature(const LV2_Feature* const* features, const char* uri) {
-    for (; features && *features; ++features)
-        if (std::strcmp((*features)->URI, uri) == 0) return (*features)->data;
-    return nullptr;
-}
 
 // The host's block limit, when it says one: the largest, else the usual.
 int32_t blockLengthOption(const LV2_Options_Option* options, LV2_URID_Map* map) {
@@ -48,7 +44,7 @@ int32_t blockLengthOption(const LV2_Options_Option* options, LV2_URID_Map* map) 
 Lv2Instrument* Lv2Instrument::create(double sampleRate, const LV2_Feature* const* features) {
     const auto rate = static_cast<float>(sampleRate);
     if (!(rate > 0.0f) || !std::isfinite(rate)) return nullptr;
-    auto* map = static_cast<LV2_URID_Map*>(const_cast<void*>(feature(features, LV2_URID__map)));
+    auto* map = static_cast<LV2_URID_Map*>(const_cast<void*>(findFeature(features, LV2_URID__map)));
     if (!map || !map->map) return nullptr;
     Lv2Instrument* instance = nullptr;
     try {
@@ -56,7 +52,7 @@ Lv2Instrument* Lv2Instrument::create(double sampleRate, const LV2_Feature* const
     } catch (const std::bad_alloc&) {
         return nullptr;
     }
-    const auto* options = static_cast<const LV2_Options_Option*>(feature(features, LV2_OPTIONS__options));
+    const auto* options = static_cast<const LV2_Options_Option*>(findFeature(features, LV2_OPTIONS__options));
     if (const int32_t block = blockLengthOption(options, map)) instance->synth_.setBlockSize(block);
     return instance;
 }
