@@ -8,13 +8,20 @@ function(tamrik_add_test name)
   add_executable(${name} ${T_SOURCES})
   target_link_libraries(${name} PRIVATE ${T_LIBS} GTest::gtest GTest::gtest_main)
   target_include_directories(${name} PRIVATE ${PROJECT_SOURCE_DIR} ${PROJECT_SOURCE_DIR}/tests)
-  # Tests that drive the shared X display's pointer must not overlap.
-  set(serial FALSE)
-  if("x11" IN_LIST T_LABELS)
-    set(serial TRUE)
+  # The property list is flattened on its way to the discovery script: an
+  # empty label list would vanish (making RUN_SERIAL a label) and several
+  # labels would split apart, so labels go in only when there are any, with
+  # their separators escaped.
+  set(properties)
+  if(T_LABELS)
+    string(REPLACE ";" "\\;" labels "${T_LABELS}")
+    list(APPEND properties LABELS "${labels}")
   endif()
-  gtest_discover_tests(${name} DISCOVERY_MODE PRE_TEST
-                       PROPERTIES LABELS "${T_LABELS}" RUN_SERIAL ${serial}
+  # Tests that drive the shared X display's pointer must not overlap.
+  if("x11" IN_LIST T_LABELS)
+    list(APPEND properties RUN_SERIAL TRUE)
+  endif()
+  gtest_discover_tests(${name} DISCOVERY_MODE PRE_TEST PROPERTIES ${properties}
                        DISCOVERY_TIMEOUT 60)
   if("threads" IN_LIST T_LABELS)
     add_dependencies(thread_tests ${name})
