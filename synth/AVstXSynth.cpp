@@ -60,8 +60,10 @@ void AVstXSynth::setSampleRate(float rate) {
 void AVstXSynth::setParameter(int32_t index, float value) {
     if (!isParameterIndex(index)) return;
     const FloatingPointGuard fp;
-    programs[curProgram]->setValue(index, value);
-    params.set(index, value, sampleRate);
+    // The program number is read once: while another thread switches
+    // programs, the value lands whole in the program that was current.
+    programs[curProgram.get()]->setValue(index, value);
+    params.set(index, value, sampleRate.get());
 }
 
 float AVstXSynth::getParameter(int32_t index) { return params.get(index); }
@@ -104,17 +106,21 @@ void AVstXSynth::receiveMidi(const uint8_t* bytes, size_t size, int32_t deltaFra
 
 void AVstXSynth::setProgram(int32_t program) {
     if (!isProgramNumber(program)) return;
-    curProgram = program;
+    const FloatingPointGuard fp;
+    curProgram.set(program);
+    // Loads from `program` itself, not from whatever is current by the time
+    // each value is read; the values need not be written back into it.
     const VstXSynthProgram& p = *programs[program];
-    for (int32_t index : kProgramLoadOrder) setParameter(index, p.value(index));
+    const float rate = sampleRate.get();
+    for (int32_t index : kProgramLoadOrder) params.set(index, p.value(index), rate);
 }
 
 void AVstXSynth::setProgramName(char* name) {
-    if (name) programs[curProgram]->setName(name);
+    if (name) programs[curProgram.get()]->setName(name);
 }
 
 void AVstXSynth::getProgramName(char* name) {
-    vst::copyString(name, programs[curProgram]->name(), vst::kVstMaxProgNameLen);
+    vst::copyString(name, programs[curProgram.get()]->name(), vst::kVstMaxProgNameLen);
 }
 
 void AVstXSynth::getParameterLabel(int32_t /*index*/, char* label) {
@@ -143,7 +149,7 @@ bool AVstXSynth::getProgramNameIndexed(int32_t /*category*/, int32_t index, char
 
 bool AVstXSynth::copyProgram(int32_t destination) {
     if (!isProgramNumber(destination)) return false;
-    programs[destination]->copyFrom(*programs[curProgram]);
+    programs[destination]->copyFrom(*programs[curProgram.get()]);
     return true;
 }
 

@@ -9,8 +9,9 @@
 // sample, which is harmless.
 #pragma once
 
-#include <atomic>
 #include <cstdint>
+
+#include "common/Shared.h"
 
 namespace tamrik {
 
@@ -32,13 +33,6 @@ extern const ParameterInfo kParameterTable[kNumParameters];
 inline bool isParameterIndex(int32_t index) { return index >= 0 && index < kNumParameters; }
 
 enum class Waveform : int32_t { Sine, Saw, Square, Triangle, Noise };
-
-template <typename T>
-struct Shared {  // a relaxed atomic, read and written as a plain value
-    std::atomic<T> v{};
-    T get() const { return v.load(std::memory_order_relaxed); }
-    void set(T x) { v.store(x, std::memory_order_relaxed); }
-};
 
 // What the renderer reads; all recomputed by updateParameter.
 struct DerivedValues {

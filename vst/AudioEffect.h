@@ -5,6 +5,7 @@
 // only what it serves.
 #pragma once
 
+#include "common/Shared.h"
 #include "vst/AEffect.h"
 #include "vst/AEffEditor.h"
 
@@ -23,8 +24,8 @@ public:
     AEffEditor* getEditor() const { return editor; }
 
     // Any thread; the instrument's versions say which thread they expect.
-    virtual void setSampleRate(float newSampleRate) { sampleRate = newSampleRate; }
-    virtual void setBlockSize(int32_t newBlockSize) { blockSize = newBlockSize; }
+    virtual void setSampleRate(float newSampleRate) { sampleRate.set(newSampleRate); }
+    virtual void setBlockSize(int32_t newBlockSize) { blockSize.set(newBlockSize); }
     virtual void setParameter(int32_t /*index*/, float /*value*/) {}
     virtual float getParameter(int32_t /*index*/) { return 0.0f; }
     // UI thread: sets the parameter, then tells the host (audioMasterAutomate).
@@ -36,8 +37,8 @@ public:
                                 float opt);
     virtual void open() {}
     virtual void close() {}
-    virtual int32_t getProgram() { return curProgram; }
-    virtual void setProgram(int32_t program) { curProgram = program; }
+    virtual int32_t getProgram() { return curProgram.get(); }
+    virtual void setProgram(int32_t program) { curProgram.set(program); }
     virtual void setProgramName(char* /*name*/) {}
     virtual void getProgramName(char* /*name*/) {}
     virtual void getParameterLabel(int32_t /*index*/, char* /*label*/) {}
@@ -65,8 +66,8 @@ public:
     virtual bool isInputConnected(int32_t input);
     virtual bool isOutputConnected(int32_t output);
 
-    float getSampleRate() const { return sampleRate; }
-    int32_t getBlockSize() const { return blockSize; }
+    float getSampleRate() const { return sampleRate.get(); }
+    int32_t getBlockSize() const { return blockSize.get(); }
 
 protected:
     void setFlag(int32_t bit, bool state);
@@ -75,12 +76,14 @@ protected:
                       float opt = 0.0f);
 
     AEffect cEffect;
-    float sampleRate;
+    // Hosts set these on one thread while another calls parameter or audio
+    // operations that read them; read each once per call.
+    tamrik::Shared<float> sampleRate;
     AEffEditor* editor;
     int32_t numPrograms;
     int32_t numParams;
-    int32_t curProgram;
-    int32_t blockSize;
+    tamrik::Shared<int32_t> curProgram;
+    tamrik::Shared<int32_t> blockSize;
     audioMasterCallback audioMaster;
 };
 

@@ -29,11 +29,11 @@ bool AudioEffectX::sizeWindow(int32_t width, int32_t height) {
 }
 double AudioEffectX::updateSampleRate() {
     callHost(audioMasterGetSampleRate);
-    return sampleRate;
+    return sampleRate.get();
 }
 int32_t AudioEffectX::updateBlockSize() {
     callHost(audioMasterGetBlockSize);
-    return blockSize;
+    return blockSize.get();
 }
 int32_t AudioEffectX::getInputLatency() {
     return static_cast<int32_t>(callHost(audioMasterGetInputLatency));

@@ -103,8 +103,8 @@ public:
         return false;
     }
     virtual void setBlockSizeAndSampleRate(int32_t newBlockSize, float newSampleRate) {
-        blockSize = newBlockSize;
-        sampleRate = newSampleRate;
+        blockSize.set(newBlockSize);
+        sampleRate.set(newSampleRate);
     }
     virtual bool setBypass(bool /*onOff*/) { return false; }
     virtual bool getEffectName(char* /*name*/) { return false; }

@@ -1,6 +1,7 @@
-// The UI thread and the audio thread at once: parameter writes, program
-// changes and the construction of another instance while one renders. Run
-// under ThreadSanitizer, these show that every shared value is race-free.
+// Host threads at once: parameter writes, program and sample-rate changes and
+// the construction of another instance while one renders, and automation on
+// one thread while another switches programs. Run under ThreadSanitizer,
+// these show that every shared value is race-free.
 #include <gtest/gtest.h>
 
 #include <atomic>
@@ -56,4 +57,36 @@ TEST(Threads, ParameterAndProgramChangesWhileRendering) {
     host.dispatch(effSetSampleRate, 0, 0, nullptr, 48000.0f);
     stop = true;
     audio.join();
+}
+
+TEST(Threads, SampleRateChangesWhileRendering) {
+    HostHarness host;
+    std::atomic<bool> stop{false};
+    int blocks = 0;
+    std::thread audio(renderUntil, std::ref(host), std::cref(stop), std::ref(blocks));
+    for (int round = 0; round < 200; ++round)
+        host.dispatch(effSetSampleRate, 0, 0, nullptr, round % 2 ? 48000.0f : 96000.0f);
+    stop = true;
+    audio.join();
+    EXPECT_GE(blocks, 50);
+}
+
+// Automation played back on one thread while the UI switches programs: each
+// value lands whole in one program, never outside the table.
+TEST(Threads, ParametersOnOneThreadWhileAnotherSwitchesPrograms) {
+    constexpr int32_t kCutOff = 4;
+    HostHarness host;
+    std::atomic<bool> stop{false};
+    std::thread automation([&] {
+        for (int i = 0; !stop.load() || i < 2000; ++i)
+            host.setParameter(kCutOff, static_cast<float>(i % 10) / 10.0f);
+    });
+    for (int round = 0; round < 2000; ++round) host.dispatch(effSetProgram, 0, round % 32);
+    stop = true;
+    automation.join();
+    for (int32_t program = 0; program < 32; ++program) {
+        host.dispatch(effSetProgram, 0, program);
+        const float v = host.getParameter(kCutOff);
+        EXPECT_EQ(v, static_cast<float>(static_cast<int>(v * 10.0f + 0.5f)) / 10.0f) << program;
+    }
 }
