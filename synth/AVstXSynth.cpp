@@ -5,6 +5,7 @@
 #include <cstring>
 
 #include "common/FloatingPointGuard.h"
+#include "common/StringCopy.h"
 #include "synth/MidiMessages.h"
 #include "vst/VstStrings.h"
 
@@ -120,30 +121,30 @@ void AVstXSynth::setProgramName(char* name) {
 }
 
 void AVstXSynth::getProgramName(char* name) {
-    vst::copyString(name, programs[curProgram.get()]->name(), vst::kVstMaxProgNameLen);
+    copyString(name, programs[curProgram.get()]->name(), vst::kVstMaxProgNameLen);
 }
 
 void AVstXSynth::getParameterLabel(int32_t /*index*/, char* label) {
-    vst::copyString(label, "/1", vst::kVstMaxParamStrLen);
+    copyString(label, "/1", vst::kVstMaxParamStrLen);
 }
 
 void AVstXSynth::getParameterDisplay(int32_t index, char* text) {
     if (isParameterIndex(index))
         vst::formatParameterValue(params.get(index), text, vst::kVstMaxParamStrLen);
     else
-        vst::copyString(text, "", vst::kVstMaxParamStrLen);
+        copyString(text, "", vst::kVstMaxParamStrLen);
 }
 
 void AVstXSynth::getParameterName(int32_t index, char* text) {
-    vst::copyString(text, isParameterIndex(index) ? kParameterTable[index].name : "",
-                    vst::kVstMaxParamStrLen);
+    copyString(text, isParameterIndex(index) ? kParameterTable[index].name : "",
+               vst::kVstMaxParamStrLen);
 }
 
 void AVstXSynth::resume() { wantEvents(1); }
 
 bool AVstXSynth::getProgramNameIndexed(int32_t /*category*/, int32_t index, char* text) {
     if (!isProgramNumber(index)) return false;
-    vst::copyString(text, programs[index]->name(), vst::kVstMaxProgNameLen);
+    copyString(text, programs[index]->name(), vst::kVstMaxProgNameLen);
     return true;
 }
 
@@ -162,17 +163,17 @@ bool AVstXSynth::getOutputProperties(int32_t index, vst::VstPinProperties* prope
 }
 
 bool AVstXSynth::getEffectName(char* name) {
-    vst::copyString(name, "DrumTamrik", vst::kVstMaxEffectNameLen);
+    copyString(name, "DrumTamrik", vst::kVstMaxEffectNameLen);
     return true;
 }
 
 bool AVstXSynth::getVendorString(char* text) {
-    vst::copyString(text, "Quenmar", vst::kVstMaxVendorStrLen);
+    copyString(text, "Quenmar", vst::kVstMaxVendorStrLen);
     return true;
 }
 
 bool AVstXSynth::getProductString(char* text) {
-    vst::copyString(text, "Drum Synth Tamrik", vst::kVstMaxProductStrLen);
+    copyString(text, "Drum Synth Tamrik", vst::kVstMaxProductStrLen);
     return true;
 }
 

@@ -9,6 +9,7 @@
 #include <cmath>
 
 #include "common/RoundEven.h"
+#include "common/WrapAround.h"
 #include "synth/WaveTables.h"
 
 #if defined(__SSE2__)
@@ -19,12 +20,8 @@ namespace tamrik {
 
 namespace {
 
-int32_t add(int32_t a, int32_t b) {
-    return static_cast<int32_t>(static_cast<uint32_t>(a) + static_cast<uint32_t>(b));
-}
-int32_t sub(int32_t a, int32_t b) {
-    return static_cast<int32_t>(static_cast<uint32_t>(a) - static_cast<uint32_t>(b));
-}
+constexpr auto add = wrapAdd;
+constexpr auto sub = wrapSub;
 int32_t product(int32_t state, float factor) {
     return roundEven(static_cast<double>(state) * static_cast<double>(factor));
 }

@@ -7,6 +7,7 @@
 #include <cmath>
 
 #include "common/RoundEven.h"
+#include "common/WrapAround.h"
 
 namespace tamrik {
 
@@ -24,15 +25,6 @@ namespace {
 constexpr double kSemitone = 1.059463094359;
 
 double squared(float x) { return static_cast<double>(x) * static_cast<double>(x); }
-
-// Lengths and mixes stay defined for any host value: 32-bit wrap-around
-// instead of signed overflow.
-int32_t wrapAdd(int32_t a, int32_t b) {
-    return static_cast<int32_t>(static_cast<uint32_t>(a) + static_cast<uint32_t>(b));
-}
-int32_t wrapSub(int32_t a, int32_t b) {
-    return static_cast<int32_t>(static_cast<uint32_t>(a) - static_cast<uint32_t>(b));
-}
 
 // Type and Weight index three-entry tables, whatever the host sends.
 int32_t limitToThree(int32_t k) { return k < 0 ? 0 : (k > 2 ? 2 : k); }

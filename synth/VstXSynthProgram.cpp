@@ -2,6 +2,8 @@
 
 #include <cstring>
 
+#include "common/StringCopy.h"
+
 namespace tamrik {
 
 VstXSynthProgram::VstXSynthProgram() : name_{} {
@@ -17,12 +19,7 @@ void VstXSynthProgram::setValue(int32_t index, float v) {
     values[kParameterTable[index].programSlot].store(v, std::memory_order_relaxed);
 }
 
-void VstXSynthProgram::setName(const char* text) {
-    size_t n = 0;
-    while (n + 1 < kNameSize && text[n] != '\0') ++n;
-    std::memcpy(name_, text, n);
-    name_[n] = '\0';
-}
+void VstXSynthProgram::setName(const char* text) { copyString(name_, text, kNameSize); }
 
 void VstXSynthProgram::copyFrom(const VstXSynthProgram& other) {
     for (int32_t i = 0; i < kNumParameters; ++i) setValue(i, other.value(i));

@@ -1,7 +1,5 @@
 #include "HostHarness.h"
 
-#include <dlfcn.h>
-
 #include <cstdio>
 #include <cstdlib>
 #include <algorithm>
@@ -17,20 +15,17 @@ thread_local HostHarness* constructing = nullptr;
 
 }  // namespace
 
-void* pluginLibrary() {
-    static void* handle = [] {
-        void* h = dlopen(TAMRIK_PLUGIN_PATH, RTLD_NOW | RTLD_LOCAL);
-        if (!h) {
-            std::fprintf(stderr, "cannot load %s: %s\n", TAMRIK_PLUGIN_PATH, dlerror());
+PluginEntry pluginEntry(const char* symbol) {
+    // Never unloaded: a test may still hold an instance while the process ends.
+    static const hosting::PluginLibrary* library = [] {
+        try {
+            return hosting::PluginLibrary::open(TAMRIK_PLUGIN_PATH).release();
+        } catch (const hosting::LoadError& e) {
+            std::fprintf(stderr, "%s\n", e.what());
             std::abort();
         }
-        return h;
     }();
-    return handle;
-}
-
-PluginEntry pluginEntry(const char* symbol) {
-    return reinterpret_cast<PluginEntry>(dlsym(pluginLibrary(), symbol));
+    return reinterpret_cast<PluginEntry>(library->symbol(symbol));
 }
 
 HostHarness::HostHarness(const char* entrySymbol, intptr_t versionAnswer)
@@ -101,31 +96,13 @@ void HostHarness::process(float* left, float* right, int32_t frames) {
     effect_->process(effect_, nullptr, outputs, frames);
 }
 
-vst::VstMidiEvent midiEvent(uint8_t status, uint8_t data1, uint8_t data2, int32_t deltaFrames) {
-    vst::VstMidiEvent e{};
-    e.type = vst::kVstMidiType;
-    e.byteSize = sizeof e;
-    e.deltaFrames = deltaFrames;
-    e.midiData[0] = static_cast<char>(status);
-    e.midiData[1] = static_cast<char>(data1);
-    e.midiData[2] = static_cast<char>(data2);
-    return e;
-}
-
 intptr_t HostHarness::sendMidi(uint8_t status, uint8_t data1, uint8_t data2, int32_t deltaFrames) {
     return sendEvents({midi(status, data1, data2, deltaFrames)});
 }
 
-EventBlock::EventBlock(std::vector<vst::VstMidiEvent> events)
-    : events_(std::move(events)), block_(2 + events_.size() + 1, 0) {
-    block_[0] = static_cast<intptr_t>(events_.size());
-    for (size_t i = 0; i < events_.size(); ++i)
-        block_[2 + i] = reinterpret_cast<intptr_t>(&events_[i]);
-}
-
 intptr_t HostHarness::sendEvents(const std::vector<vst::VstMidiEvent>& events) {
     EventBlock block(events);
-    return dispatch(vst::effProcessEvents, 0, 0, block.get());
+    return dispatch(vst::effProcessEvents, 0, 0, block.build());
 }
 
 std::vector<float> HostHarness::render(int32_t frames, int32_t block) {

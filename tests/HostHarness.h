@@ -1,5 +1,5 @@
-// A test host: loads the built DrumTamrik.so with dlopen exactly as a DAW
-// does, finds VSTPluginMain (else main), keeps the record, calls the five
+// A test host: loads the built DrumTamrik.so exactly as a DAW does (through
+// the tools' own loader), finds VSTPluginMain (else main), keeps the record, calls the five
 // entries through it and records every request the instrument makes of the
 // host. Tests of what a host sees go through this, not through C++ calls.
 #pragma once
@@ -9,6 +9,8 @@
 #include <mutex>
 #include <vector>
 
+#include "hosting/EventBlock.h"
+#include "hosting/PluginLibrary.h"
 #include "vst/AEffect.h"
 
 namespace tamrik::test {
@@ -22,23 +24,12 @@ struct HostRequest {
     float opt;
 };
 
-// A VstEvents block laid out as hosts lay it out, owning its events.
-class EventBlock {
-public:
-    explicit EventBlock(std::vector<vst::VstMidiEvent> events);
-    vst::VstEvents* get() { return reinterpret_cast<vst::VstEvents*>(block_.data()); }
+using hosting::EventBlock;
+using hosting::midiEvent;
+using hosting::PluginEntry;
 
-private:
-    std::vector<vst::VstMidiEvent> events_;
-    std::vector<intptr_t> block_;
-};
-
-vst::VstMidiEvent midiEvent(uint8_t status, uint8_t data1, uint8_t data2, int32_t deltaFrames = 0);
-
-using PluginEntry = vst::AEffect* (*)(vst::audioMasterCallback);
-
-// The library, loaded once per process; nil entry names are looked up by dlsym.
-void* pluginLibrary();
+// An entry of the built library, loaded once per process and kept until
+// exit; nil when the library exports no such name.
 PluginEntry pluginEntry(const char* symbol);
 
 class HostHarness {

@@ -1,18 +1,10 @@
 #include "vst/VstStrings.h"
 
 #include <charconv>
-#include <cstring>
+
+#include "common/StringCopy.h"
 
 namespace vst {
-
-void copyString(char* dest, const char* text, size_t size) {
-    if (!dest || size == 0) return;
-    size_t n = 0;
-    if (text)
-        while (n + 1 < size && text[n] != '\0') ++n;
-    std::memcpy(dest, text, n);
-    dest[n] = '\0';
-}
 
 void formatParameterValue(float value, char* text, size_t size) {
     // to_chars never consults the locale; a value too long for the buffer
@@ -21,7 +13,7 @@ void formatParameterValue(float value, char* text, size_t size) {
     const auto result =
         std::to_chars(buffer, buffer + sizeof buffer - 1, value, std::chars_format::fixed, 2);
     *(result.ec == std::errc() ? result.ptr : buffer) = '\0';
-    copyString(text, buffer, size);
+    tamrik::copyString(text, buffer, size);
 }
 
 }  // namespace vst

@@ -47,7 +47,7 @@ float EditorHost::getParameter(int32_t index) { return effect()->getParameter(ef
 
 void EditorHost::render(int32_t frames, uint8_t note) {
     EventBlock events({midiEvent(0x90, note, 100)});
-    dispatch(vst::effProcessEvents, 0, 0, events.get());
+    dispatch(vst::effProcessEvents, 0, 0, events.build());
     left_.assign(size_t(frames), 0.0f);
     right_.assign(size_t(frames), 0.0f);
     float* outputs[] = {left_.data(), right_.data()};

@@ -26,7 +26,7 @@ struct Engine : ::testing::Test {
 
     void send(std::vector<vst::VstMidiEvent> events) {
         EventBlock block(std::move(events));
-        synth.processEvents(block.get());
+        synth.processEvents(block.build());
     }
     void render(int32_t frames) {
         float* outputs[2] = {left.data(), right.data()};
@@ -161,7 +161,7 @@ TEST_F(Engine, SampleRateChangeKeepsPitchAndLengthsInHertzAndSeconds) {
     fast.setSampleRate(48000.0f);
     send({midiEvent(0x90, 69, 100)});
     EventBlock block({midiEvent(0x90, 69, 100)});
-    fast.processEvents(block.get());
+    fast.processEvents(block.build());
     const double hz44 = voice(1).baseInc1 * 44100.0 / 4096;
     const double hz48 = fast.voices().voice(1).baseInc1 * 48000.0 / 4096;
     EXPECT_NEAR(hz44, 55.0, 1e-4) << "default Octave: an eighth of the note's frequency";

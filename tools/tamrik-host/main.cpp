@@ -8,14 +8,14 @@
 #include <chrono>
 #include <cstdio>
 #include <cstdlib>
+#include <memory>
 #include <optional>
 #include <stdexcept>
 #include <string>
 #include <thread>
 
+#include "hosting/PluginLibrary.h"
 #include "HostWindow.h"
-#include "PluginLibrary.h"
-#include "ToolError.h"
 
 namespace {
 
@@ -56,7 +56,7 @@ Options parse(int argc, char** argv) {
         }
     }
     if (delayGiven && !options.screenshot) throw std::runtime_error("--delay: only with --screenshot");
-    if (options.plugin.empty()) options.plugin = render::PluginLibrary::findDefault();
+    if (options.plugin.empty()) options.plugin = hosting::PluginLibrary::findDefault();
     return options;
 }
 
@@ -69,8 +69,9 @@ intptr_t dispatch(vst::AEffect* effect, int32_t opcode, intptr_t value = 0, void
 }
 
 int run(const Options& options) {
-    const render::PluginLibrary library(options.plugin);
-    vst::AEffect* effect = library.instantiate(&hostCallback);
+    const std::unique_ptr<hosting::PluginLibrary> library =
+        hosting::PluginLibrary::open(options.plugin);
+    vst::AEffect* effect = library->instantiate(&hostCallback);
     dispatch(effect, vst::effOpen);
     vst::ERect* rect = nullptr;
     if (!(effect->flags & vst::effFlagsHasEditor) || !dispatch(effect, vst::effEditGetRect, 0, &rect) || !rect) {

@@ -6,6 +6,9 @@
 #include <algorithm>
 #include <cstring>
 
+#include "common/StringCopy.h"
+#include "ToolError.h"
+
 namespace tamrik::render {
 
 namespace {
@@ -14,19 +17,24 @@ constexpr intptr_t kHostVstVersion = 2400;
 constexpr intptr_t kProcessLevelOffline = 4;
 constexpr intptr_t kLanguageEnglish = 1;
 
-void copyString(void* destination, const char* text) {
-    if (destination == nullptr) return;
-    // Vendor and product buffers hold 64 bytes.
-    std::strncpy(static_cast<char*>(destination), text, vst::kVstMaxVendorStrLen - 1);
-    static_cast<char*>(destination)[vst::kVstMaxVendorStrLen - 1] = '\0';
+// Vendor and product buffers hold 64 bytes.
+void copyHostString(void* destination, const char* text) {
+    copyString(static_cast<char*>(destination), text, vst::kVstMaxVendorStrLen);
+}
+
+vst::AEffect* replacingInstance(const PluginLibrary& library, vst::audioMasterCallback host) {
+    vst::AEffect* effect = library.instantiate(host);
+    if (effect->processReplacing == nullptr) {
+        effect->dispatcher(effect, vst::effClose, 0, 0, nullptr, 0.0f);
+        throw ToolError(library.path() + ": expected a plug-in that can process replacing");
+    }
+    return effect;
 }
 
 }  // namespace
 
-PluginInstance::PluginInstance(const PluginLibrary& library, uint32_t rate, int frames,
-                               int program)
-    : effect(library.instantiate(&PluginInstance::hostCallback)),
-      sampleRate(rate),
+PluginInstance::PluginInstance(const PluginLibrary& library, uint32_t rate, int frames, int program)
+    : effect(replacingInstance(library, &PluginInstance::hostCallback)), sampleRate(rate),
       blockSize(frames) {
     effect->resvd1 = reinterpret_cast<intptr_t>(this);
     dispatch(vst::effOpen);
@@ -71,7 +79,7 @@ void PluginInstance::start() {
     started = true;
 }
 
-void PluginInstance::process(VstEventBlock& events, int frames) {
+void PluginInstance::process(EventBlock& events, int frames) {
     if (!events.empty()) dispatch(vst::effProcessEvents, 0, 0, events.build());
     effect->processReplacing(effect, nullptr, outputPointers.data(), frames);
 }
@@ -95,10 +103,10 @@ intptr_t PluginInstance::hostCallback(vst::AEffect* effect, int32_t opcode, int3
         case vst::audioMasterGetLanguage: return kLanguageEnglish;
         case vst::audioMasterGetVendorVersion: return 1;
         case vst::audioMasterGetVendorString:
-            copyString(ptr, "DrumTamrik");
+            copyHostString(ptr, "DrumTamrik");
             return 1;
         case vst::audioMasterGetProductString:
-            copyString(ptr, "tamrik-render");
+            copyHostString(ptr, "tamrik-render");
             return 1;
         case vst::audioMasterCanDo: {
             const char* what = static_cast<const char*>(ptr);

@@ -9,15 +9,19 @@
 #include <string>
 #include <vector>
 
-#include "PluginLibrary.h"
-#include "VstEventBlock.h"
+#include "hosting/EventBlock.h"
+#include "hosting/PluginLibrary.h"
 
 namespace tamrik::render {
+
+using hosting::EventBlock;
+using hosting::PluginLibrary;
 
 class PluginInstance {
 public:
     // Opens the instance at program `program` with every derived value
     // computed for `sampleRate`; it is not yet processing (see start).
+    // Throws ToolError for a plug-in that cannot process replacing.
     PluginInstance(const PluginLibrary& library, uint32_t sampleRate, int blockSize, int program);
     ~PluginInstance();
     PluginInstance(const PluginInstance&) = delete;
@@ -32,7 +36,7 @@ public:
     void start();
     // Sends the events (if any) and renders `frames` frames into the first two
     // outputs, which are valid until the next call.
-    void process(VstEventBlock& events, int frames);
+    void process(EventBlock& events, int frames);
     const float* output(int channel) const { return outputs[static_cast<size_t>(channel)].data(); }
 
     // The plug-in's calls to the host. audioMasterVersion answers 2400.

@@ -81,7 +81,7 @@ StereoBuffer Renderer::render(const MidiSong& song, const std::function<void(dou
     for (int64_t start = 0; start < renderLimit; start += block) {
         const bool songOver = start >= songEnd && next == song.messages.size();
         if (songOver && lastBlockSilent) break;
-        for (VstEventBlock& events : eventBlocks) events.clear();
+        for (EventBlock& events : eventBlocks) events.clear();
         for (; next < song.messages.size(); ++next) {
             const int64_t frame = clock.frameAt(song.messages[next].tick);
             if (frame >= start + block) break;

@@ -55,7 +55,7 @@ private:
     std::vector<SoundSetup> sounds;
     std::vector<std::pair<int32_t, float>> params;  // resolved to indices
     std::vector<std::unique_ptr<PluginInstance>> instances;
-    std::vector<VstEventBlock> eventBlocks;         // one per instance
+    std::vector<EventBlock> eventBlocks;  // one per instance
 };
 
 }  // namespace tamrik::render

@@ -18,12 +18,11 @@
 #include "DemoGroove.h"
 #include "MidiFileReader.h"
 #include "PendingFile.h"
-#include "PluginLibrary.h"
 #include "ProgressBar.h"
 #include "Renderer.h"
 #include "ToolError.h"
-#include "WavWriter.h"
 #include "WaveformPlot.h"
+#include "WavWriter.h"
 
 namespace tamrik::render {
 namespace {
@@ -73,8 +72,8 @@ std::string speed(double audioSeconds, Clock::duration took) {
 }
 
 void listParams(const Options& options, const std::string& pluginPath) {
-    const PluginLibrary library(pluginPath);
-    const PluginInstance instance(library, options.sampleRate, options.blockSize, 0);
+    const std::unique_ptr<PluginLibrary> library = PluginLibrary::open(pluginPath);
+    const PluginInstance instance(*library, options.sampleRate, options.blockSize, 0);
     const std::vector<std::string> names = instance.parameterNames();
     for (size_t i = 0; i < names.size(); ++i)
         std::printf("%2zu  %-8s default %.2f\n", i, names[i].c_str(),
@@ -90,7 +89,7 @@ void exportPresets(const Options& options, const std::string& pluginPath) {
     if (error || !fs::is_directory(options.exportDir))
         throw ToolError(options.exportDir + ": expected a folder to write one-shots into (" +
                         error.message() + ")");
-    const PluginLibrary library(pluginPath);
+    const std::unique_ptr<PluginLibrary> library = PluginLibrary::open(pluginPath);
     MidiSong note;
     note.messages.push_back({0, {0x90, options.pitch, options.velocity}, 3});
 
@@ -101,7 +100,7 @@ void exportPresets(const Options& options, const std::string& pluginPath) {
     for (const FactoryPreset& preset : kFactoryPresets) {
         files.push_back(std::make_unique<PendingFile>(
             (fs::path(options.exportDir) / (std::string(preset.name) + ".wav")).string()));
-        Renderer renderer(library, settingsOf(options), {SoundSetup{&preset, {}, {}}});
+        Renderer renderer(*library, settingsOf(options), {SoundSetup{&preset, {}, {}}});
         const StereoBuffer audio = renderer.render(note, [](double) {});
         WavWriter::write(files.back()->temporaryPath(), files.back()->path(), audio,
                          options.format);
@@ -139,8 +138,8 @@ void renderSong(const Options& options, const std::string& pluginPath) {
     std::unique_ptr<PendingFile> plot;
     if (!options.plotPath.empty()) plot = std::make_unique<PendingFile>(options.plotPath);
 
-    const PluginLibrary library(pluginPath);
-    Renderer renderer(library, settingsOf(options), soundsOf(options));
+    const std::unique_ptr<PluginLibrary> library = PluginLibrary::open(pluginPath);
+    Renderer renderer(*library, settingsOf(options), soundsOf(options));
     const Clock::time_point begin = Clock::now();
     StereoBuffer audio;
     {
