@@ -18,98 +18,20 @@
 #include "toolkit/FontFace.h"
 
 // Last: Xlib's macros (None, Bool, Status) would break the headers above.
-#include <X11/Xlib.h>
-#include <X11/Xutil.h>
-#include <X11/extensions/XTest.h>
+#include "X11HostWindow.h"
 
 namespace tamrik::test {
 namespace {
 
 using namespace vst;
 
-bool DisplayRequired() {
-    const char* v = std::getenv("TAMRIK_REQUIRE_X11");
-    return v && std::string(v) == "1";
-}
-
-#define OPEN_TEST_DISPLAY(name)                                                    \
-    HostDisplay name;                                                              \
-    if (!name.display) {                                                           \
-        if (DisplayRequired()) FAIL() << "TAMRIK_REQUIRE_X11=1 but no X display"; \
-        GTEST_SKIP() << "no X display ($DISPLAY)";                                 \
-    }
-
-int Sentinel(Display*, XErrorEvent*) { return 0; }
-
-// The server resets when its last client goes, as the previous test's did;
-// a connection made in that moment is refused, so it is tried again.
-Display* Connect() {
-    if (!std::getenv("DISPLAY")) return nullptr;
-    for (int attempt = 0; attempt < 50; ++attempt) {
-        if (Display* d = XOpenDisplay(nullptr)) return d;
-        usleep(20000);
-    }
-    return nullptr;
-}
-
-// The host's connection and its top-level window, placed away from the
-// screen's corner and raised, so the pointer lands on it.
-struct HostDisplay {
-    Display* display = Connect();
-    ::Window window = 0;
-    XErrorHandler before = nullptr;
-
-    HostDisplay() {
-        if (!display) return;
-        window = XCreateSimpleWindow(display, DefaultRootWindow(display), 300, 250, 505, 313, 0, 0,
-                                     BlackPixel(display, DefaultScreen(display)));
-        XMapRaised(display, window);
-        XSync(display, False);
-        before = XSetErrorHandler(&Sentinel);
-    }
-    ~HostDisplay() {
-        if (!display) return;
-        XSetErrorHandler(before);
-        XDestroyWindow(display, window);
-        XCloseDisplay(display);
-    }
-    void* handle() const { return reinterpret_cast<void*>(uintptr_t(window)); }
-    std::vector<::Window> Children() {
-        XSync(display, False);
-        ::Window root = 0, up = 0, *kids = nullptr;
-        unsigned n = 0;
-        XQueryTree(display, window, &root, &up, &kids, &n);
-        std::vector<::Window> children(kids, kids + n);
-        if (kids) XFree(kids);
-        return children;
-    }
-    // Screen position of a point of the panel (the window's client area).
-    std::pair<int, int> OnScreen(int x, int y) {
-        int sx = 0, sy = 0;
-        ::Window child = 0;
-        XTranslateCoordinates(display, window, DefaultRootWindow(display), x, y, &sx, &sy, &child);
-        return {sx, sy};
-    }
-    void Move(int x, int y) {
-        const auto [sx, sy] = OnScreen(x, y);
-        XTestFakeMotionEvent(display, -1, sx, sy, CurrentTime);
-        XFlush(display);
-    }
-    void Button(bool down) {
-        XTestFakeButtonEvent(display, 1, down ? True : False, CurrentTime);
-        XFlush(display);
-    }
-};
-
 // The host's idle calls, about 30 a second, for ms or until done().
 bool IdleFor(HostHarness& host, int ms, const std::function<bool()>& done = {}) {
-    const auto end = std::chrono::steady_clock::now() + std::chrono::milliseconds(ms);
-    while (std::chrono::steady_clock::now() < end) {
-        host.dispatch(effEditIdle);
-        if (done && done()) return true;
-        usleep(33000);
-    }
-    return false;
+    return IdleRounds([&] { host.dispatch(effEditIdle); }, ms, done);
+}
+
+void DragKnob(HostDisplay& x, HostHarness& host, int pixels) {
+    DragCutOffKnob(x, [&] { host.dispatch(effEditIdle); }, pixels);
 }
 
 std::vector<float> AutomatedValues(HostHarness& host, int32_t index) {
@@ -123,23 +45,6 @@ std::vector<int> Rect(HostHarness& host) {
     ERect* r = nullptr;
     if (host.dispatch(effEditGetRect, 0, 0, &r) != 1 || !r) return {};
     return {r->top, r->left, r->bottom, r->right};
-}
-
-// Tsumami3 (CutOff) on the panel: GroupBox3 at (8, 200), the knob at (144, 32).
-constexpr int kKnobX = 8 + 144 + 16, kKnobY = 200 + 32 + 16;
-
-// Presses on the knob's centre and drags right, 2 pixels per idle round.
-void DragKnob(HostDisplay& x, HostHarness& host, int pixels) {
-    x.Move(kKnobX, kKnobY);
-    IdleFor(host, 70);
-    x.Button(true);
-    IdleFor(host, 70);
-    for (int dx = 2; dx <= pixels; dx += 2) {
-        x.Move(kKnobX + dx, kKnobY);
-        IdleFor(host, 40);
-    }
-    x.Button(false);
-    IdleFor(host, 70);
 }
 
 TEST(X11Editor, AHostOpensItTurnsAKnobPicksAPresetAutomatesAndCloses) {

@@ -1,0 +1,128 @@
+// A host's side of an X11 editor test: its own display connection and a
+// top-level window to open the panel in, the user's pointer through XTest,
+// and the host's idle rounds. Include it after every other header: Xlib's
+// macros (None, Bool, Status) would break them.
+#pragma once
+
+#include <unistd.h>
+
+#include <chrono>
+#include <cstdint>
+#include <cstdlib>
+#include <functional>
+#include <string>
+#include <utility>
+#include <vector>
+
+#include <X11/Xlib.h>
+#include <X11/Xutil.h>
+#include <X11/extensions/XTest.h>
+
+namespace tamrik::test {
+
+inline bool DisplayRequired() {
+    const char* v = std::getenv("TAMRIK_REQUIRE_X11");
+    return v && std::string(v) == "1";
+}
+
+// Opens the host's display and window, or skips (fails where a display
+// is required).
+#define OPEN_TEST_DISPLAY(name)                                                \
+    ::tamrik::test::HostDisplay name;                                          \
+    if (!name.display) {                                                       \
+        if (::tamrik::test::DisplayRequired())                                 \
+            FAIL() << "TAMRIK_REQUIRE_X11=1 but no X display";                 \
+        GTEST_SKIP() << "no X display ($DISPLAY)";                             \
+    }
+
+inline int Sentinel(Display*, XErrorEvent*) { return 0; }
+
+// The server resets when its last client goes, as the previous test's did;
+// a connection made in that moment is refused, so it is tried again.
+inline Display* Connect() {
+    if (!std::getenv("DISPLAY")) return nullptr;
+    for (int attempt = 0; attempt < 50; ++attempt) {
+        if (Display* d = XOpenDisplay(nullptr)) return d;
+        usleep(20000);
+    }
+    return nullptr;
+}
+
+// The host's connection and its top-level window, placed away from the
+// screen's corner and raised, so the pointer lands on it.
+struct HostDisplay {
+    Display* display = Connect();
+    ::Window window = 0;
+    XErrorHandler before = nullptr;
+
+    HostDisplay() {
+        if (!display) return;
+        window = XCreateSimpleWindow(display, DefaultRootWindow(display), 300, 250, 505, 313, 0, 0,
+                                     BlackPixel(display, DefaultScreen(display)));
+        XMapRaised(display, window);
+        XSync(display, False);
+        before = XSetErrorHandler(&Sentinel);
+    }
+    ~HostDisplay() {
+        if (!display) return;
+        XSetErrorHandler(before);
+        XDestroyWindow(display, window);
+        XCloseDisplay(display);
+    }
+    void* handle() const { return reinterpret_cast<void*>(uintptr_t(window)); }
+    std::vector<::Window> Children() {
+        XSync(display, False);
+        ::Window root = 0, up = 0, *kids = nullptr;
+        unsigned n = 0;
+        XQueryTree(display, window, &root, &up, &kids, &n);
+        std::vector<::Window> children(kids, kids + n);
+        if (kids) XFree(kids);
+        return children;
+    }
+    // Screen position of a point of the panel (the window's client area).
+    std::pair<int, int> OnScreen(int x, int y) {
+        int sx = 0, sy = 0;
+        ::Window child = 0;
+        XTranslateCoordinates(display, window, DefaultRootWindow(display), x, y, &sx, &sy, &child);
+        return {sx, sy};
+    }
+    void Move(int x, int y) {
+        const auto [sx, sy] = OnScreen(x, y);
+        XTestFakeMotionEvent(display, -1, sx, sy, CurrentTime);
+        XFlush(display);
+    }
+    void Button(bool down) {
+        XTestFakeButtonEvent(display, 1, down ? True : False, CurrentTime);
+        XFlush(display);
+    }
+};
+
+// The host's idle call, about 30 a second, for ms or until done().
+inline bool IdleRounds(const std::function<void()>& idle, int ms, const std::function<bool()>& done = {}) {
+    const auto end = std::chrono::steady_clock::now() + std::chrono::milliseconds(ms);
+    while (std::chrono::steady_clock::now() < end) {
+        idle();
+        if (done && done()) return true;
+        usleep(33000);
+    }
+    return false;
+}
+
+// Tsumami3 (CutOff) on the panel: GroupBox3 at (8, 200), the knob at (144, 32).
+constexpr int kKnobX = 8 + 144 + 16, kKnobY = 200 + 32 + 16;
+
+// Presses on the knob's centre and drags right, 2 pixels per idle round.
+inline void DragCutOffKnob(HostDisplay& x, const std::function<void()>& idle, int pixels) {
+    x.Move(kKnobX, kKnobY);
+    IdleRounds(idle, 70);
+    x.Button(true);
+    IdleRounds(idle, 70);
+    for (int dx = 2; dx <= pixels; dx += 2) {
+        x.Move(kKnobX + dx, kKnobY);
+        IdleRounds(idle, 40);
+    }
+    x.Button(false);
+    IdleRounds(idle, 70);
+}
+
+}  // namespace tamrik::test

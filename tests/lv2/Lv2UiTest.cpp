@@ -1,0 +1,165 @@
+// The bundle's X11 UI in a small LV2 UI host of our own (no toolkit): the
+// host's window as ui:parent, ui:resize offered, ui:idleInterface called
+// about 30 times a second, the user's mouse through XTest. The panel must
+// sit at (0, 0) of its parent, send a dragged knob through write_function,
+// follow port_event within 100 ms without writing back, and leave nothing
+// behind after instantiate and cleanup cycles.
+#include <gtest/gtest.h>
+#include <dlfcn.h>
+
+#include <chrono>
+#include <cstring>
+#include <vector>
+
+#include <lv2/ui/ui.h>
+
+#include "OpenDescriptors.h"
+#include "lv2/Lv2Ports.h"
+
+#include "X11HostWindow.h"
+
+namespace tamrik::test {
+namespace {
+
+const LV2UI_Descriptor* uiDescriptor() {
+    static void* library = dlopen(TAMRIK_LV2_PATH "/DrumTamrik.lv2/DrumTamrik_ui.so", RTLD_NOW | RTLD_LOCAL);
+    if (!library) return nullptr;
+    auto entry = reinterpret_cast<LV2UI_DescriptorFunction>(dlsym(library, "lv2ui_descriptor"));
+    return entry ? entry(0) : nullptr;
+}
+
+struct Write {
+    uint32_t port, size, format;
+    float value;
+};
+
+// The host side of one UI instance.
+class UiHost {
+public:
+    explicit UiHost(HostDisplay& x, bool offerParent = true) {
+        resize_ = {this, [](LV2UI_Feature_Handle self, int w, int h) {
+                       static_cast<UiHost*>(self)->size = {w, h};
+                       return 0;
+                   }};
+        parentFeature_ = {LV2_UI__parent, x.handle()};
+        resizeFeature_ = {LV2_UI__resize, &resize_};
+        idleFeature_ = {LV2_UI__idleInterface, nullptr};
+        const LV2_Feature* features[] = {offerParent ? &parentFeature_ : &idleFeature_, &resizeFeature_,
+                                         &idleFeature_, nullptr};
+        const LV2UI_Descriptor* d = uiDescriptor();
+        if (!d) return;
+        descriptor_ = d;
+        handle_ = d->instantiate(d, lv2::kPluginUri, TAMRIK_LV2_PATH "/DrumTamrik.lv2/", &UiHost::write, this,
+                                 &widget, features);
+        if (handle_)
+            idle_ = static_cast<const LV2UI_Idle_Interface*>(d->extension_data(LV2_UI__idleInterface));
+    }
+    ~UiHost() {
+        if (handle_) descriptor_->cleanup(handle_);
+    }
+    UiHost(const UiHost&) = delete;
+    UiHost& operator=(const UiHost&) = delete;
+
+    bool ok() const { return handle_ && idle_; }
+    void idle() { idle_->idle(handle_); }
+    void portEvent(uint32_t port, float value) { descriptor_->port_event(handle_, port, sizeof value, 0, &value); }
+    std::vector<float> written(uint32_t port) const {
+        std::vector<float> values;
+        for (const Write& w : writes)
+            if (w.port == port) values.push_back(w.value);
+        return values;
+    }
+
+    LV2UI_Widget widget = nullptr;
+    std::pair<int, int> size{0, 0};
+    std::vector<Write> writes;
+
+private:
+    static void write(LV2UI_Controller self, uint32_t port, uint32_t size, uint32_t format, const void* buffer) {
+        float v = 0;
+        if (size == sizeof v) std::memcpy(&v, buffer, sizeof v);
+        static_cast<UiHost*>(self)->writes.push_back({port, size, format, v});
+    }
+
+    const LV2UI_Descriptor* descriptor_ = nullptr;
+    LV2UI_Handle handle_ = nullptr;
+    const LV2UI_Idle_Interface* idle_ = nullptr;
+    LV2UI_Resize resize_{};
+    LV2_Feature parentFeature_{}, resizeFeature_{}, idleFeature_{};
+};
+
+// The panel's pixels around the CutOff knob.
+std::vector<unsigned long> KnobPixels(HostDisplay& x) {
+    XSync(x.display, False);
+    XImage* image = XGetImage(x.display, x.window, kKnobX - 16, kKnobY - 16, 33, 33, AllPlanes, ZPixmap);
+    std::vector<unsigned long> pixels;
+    if (!image) return pixels;
+    for (int y = 0; y < 33; ++y)
+        for (int i = 0; i < 33; ++i) pixels.push_back(XGetPixel(image, i, y));
+    XDestroyImage(image);
+    return pixels;
+}
+
+TEST(Lv2Ui, ThePanelInTheHostsWindowSendsADragAndFollowsPortEvents) {
+    OPEN_TEST_DISPLAY(x);
+    UiHost ui(x);
+    ASSERT_TRUE(ui.ok());
+    EXPECT_EQ(ui.size, std::make_pair(505, 313)) << "reported through ui:resize";
+    const std::vector<::Window> children = x.Children();
+    ASSERT_EQ(children.size(), 1u);
+    EXPECT_EQ(uintptr_t(ui.widget), uintptr_t(children[0])) << "the widget is the panel's window";
+    XWindowAttributes a{};
+    ASSERT_TRUE(XGetWindowAttributes(x.display, children[0], &a));
+    EXPECT_EQ(a.map_state, IsViewable);
+    EXPECT_EQ(std::vector<int>({a.x, a.y, a.width, a.height}), std::vector<int>({0, 0, 505, 313}));
+    IdleRounds([&] { ui.idle(); }, 250);
+    EXPECT_TRUE(ui.writes.empty()) << "showing and refreshing write nothing";
+
+    DragCutOffKnob(x, [&] { ui.idle(); }, 20);
+    const std::vector<float> cutoff = ui.written(kCutOff);
+    ASSERT_FALSE(cutoff.empty());
+    for (size_t i = 0; i < cutoff.size(); ++i) EXPECT_EQ(cutoff[i], float(51 + int(i)) / 100.0f);
+    EXPECT_EQ(cutoff.back(), 0.6f);
+    EXPECT_EQ(ui.writes.size(), cutoff.size()) << "only port 4 was written";
+    for (const Write& w : ui.writes) EXPECT_TRUE(w.size == sizeof(float) && w.format == 0);
+
+    // The host reports a new CutOff: the knob is repainted within the 100 ms
+    // refresh, nothing is written back, and a drag goes on from there.
+    ui.writes.clear();
+    ui.portEvent(kCutOff, 0.6f);  // the host's echo of the drag changes nothing
+    const std::vector<unsigned long> before = KnobPixels(x);
+    ui.portEvent(kCutOff, 0.2f);
+    const auto start = std::chrono::steady_clock::now();
+    bool moved = false;
+    while (!moved && std::chrono::steady_clock::now() - start < std::chrono::milliseconds(500)) {
+        ui.idle();
+        moved = KnobPixels(x) != before;
+        if (!moved) usleep(5000);
+    }
+    const auto elapsed = std::chrono::duration_cast<std::chrono::milliseconds>(std::chrono::steady_clock::now() - start);
+    EXPECT_TRUE(moved);
+    EXPECT_LE(elapsed.count(), 110) << "ms until the knob showed the new value";
+    IdleRounds([&] { ui.idle(); }, 150);
+    EXPECT_TRUE(ui.writes.empty());
+    DragCutOffKnob(x, [&] { ui.idle(); }, 4);
+    EXPECT_EQ(ui.written(kCutOff), (std::vector<float>{0.21f, 0.22f}));
+}
+
+TEST(Lv2Ui, WithoutAParentItRefusesAndAHundredCyclesLeaveNothingBehind) {
+    OPEN_TEST_DISPLAY(x);
+    EXPECT_FALSE(UiHost(x, false).ok());
+    { UiHost warmUp(x); }  // fontconfig's caches
+    const int descriptors = OpenDescriptors();
+    for (int i = 0; i < 100; ++i) {
+        {
+            UiHost ui(x);
+            ASSERT_TRUE(ui.ok()) << "cycle " << i;
+            ui.idle();
+        }
+        ASSERT_TRUE(x.Children().empty()) << "cycle " << i;
+    }
+    EXPECT_EQ(OpenDescriptors(), descriptors) << "a display connection leaked";
+}
+
+}  // namespace
+}  // namespace tamrik::test
