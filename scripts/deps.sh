@@ -4,9 +4,10 @@ set -euo pipefail
 packages=(build-essential cmake pkg-config libgtest-dev libgmock-dev libbenchmark-dev
           libx11-dev libxext-dev libxtst-dev libpng-dev libsndfile1-dev
           libfreetype-dev libfontconfig-dev fonts-liberation xvfb xauth)
-# LV2: the format's headers, lilv for the test host, and the checkers
-# (sord_validate from sordi, lv2info from lilv-utils).
-packages+=(lv2-dev liblilv-dev lilv-utils sordi)
+# LV2: the format's headers, lilv for the test host, the checkers
+# (sord_validate from sordi, lv2info from lilv-utils) and a real host
+# (jalv on a dummy JACK server; jackd2 brings jack_midiseq and jack_rec).
+packages+=(lv2-dev liblilv-dev lilv-utils sordi jalv jackd2)
 missing=()
 for p in "${packages[@]}"; do
   dpkg -s "$p" >/dev/null 2>&1 || missing+=("$p")
