@@ -1,11 +1,15 @@
-// What the audio thread pays: per voice-sample with all 17 voices sounding
-// (heaviest and lightest filter), and an idle instance per 64-frame block.
+// What the audio thread pays: per voice-sample with 1, 4, 8 and all 17 voices
+// sounding (heaviest and lightest filter) on every instruction-set path the
+// CPU has, side by side in one run, and an idle instance per 64-frame block.
 #include <benchmark/benchmark.h>
 
 #include <algorithm>
+#include <cstdlib>
+#include <string>
 #include <vector>
 
 #include "common/FloatingPointGuard.h"
+#include "synth/AVstXSynth.h"
 #include "synth/DrumVoices.h"
 
 using namespace tamrik;
@@ -13,18 +17,24 @@ using namespace tamrik;
 namespace {
 
 // The engine as the instrument runs it: the outputs cleared, then rendered
-// under the floating-point guard.
+// under the floating-point guard. The path is picked per instance at
+// construction, from TAMRIK_ISA.
 struct Fixture {
     SynthParameters params;
     DrumVoices engine{params};
     std::vector<float> left = std::vector<float>(64), right = std::vector<float>(64);
 
-    Fixture() { engine.initEngine(); }
+    explicit Fixture(const char* isa) {
+        setenv("TAMRIK_ISA", isa, 1);
+        engine.initEngine();
+        unsetenv("TAMRIK_ISA");
+    }
 
     void setParameter(int32_t index, float value) { params.set(index, value, 44100.0f); }
 
-    void allVoices() {
-        for (int32_t i = 0; i < DrumVoices::kVoices; ++i) engine.playNote(36 + 3 * i, 100, 0);
+    void play(int32_t voices) {
+        engine.allSoundOff();
+        for (int32_t i = 0; i < voices; ++i) engine.playNote(36 + 3 * i, 100, 0);
     }
 
     void block() {
@@ -35,38 +45,53 @@ struct Fixture {
     }
 };
 
-void sounding(benchmark::State& state, float weight) {
-    Fixture f;
+// Long notes (A 0, H and R 1), FM and Ring, Clip 0.5 with Multi: every stage
+// of a voice does work.
+void sounding(benchmark::State& state, const char* isa, float weight, int32_t voices) {
+    Fixture f(isa);
     const std::pair<int32_t, float> settings[] = {
         {kA, 0.0f},  {kH, 1.0f},    {kR, 1.0f},      {kWeight, weight}, {kFM, 1.0f},
         {kRing, 1.0f}, {kClip, 0.5f}, {kMulti, 1.0f}, {kWave1, 0.25f},   {kWave2, 0.5f}};
     for (auto [i, v] : settings) f.setParameter(i, v);
     int64_t blocks = 0;
     for (auto _ : state) {
-        if (blocks++ % 512 == 0) f.allVoices();  // voices never run out
+        if (blocks++ % 512 == 0) f.play(voices);  // voices never run out
         f.block();
         benchmark::DoNotOptimize(f.left.data());
     }
     state.counters["ns_per_voice_sample"] = benchmark::Counter(
-        static_cast<double>(blocks) * 64 * DrumVoices::kVoices,
+        static_cast<double>(blocks) * 64 * voices,
         benchmark::Counter::kIsRate | benchmark::Counter::kInvert, benchmark::Counter::kIs1000);
     state.counters["realtime_x"] = benchmark::Counter(static_cast<double>(blocks) * 64 / 44100.0,
                                                       benchmark::Counter::kIsRate);
 }
 
-void SeventeenVoicesHeavy(benchmark::State& state) { sounding(state, 1.0f); }
-void SeventeenVoicesLight(benchmark::State& state) { sounding(state, 0.0f); }
-
-void IdleInstanceBlock(benchmark::State& state) {
-    Fixture f;
+// The instrument's own processReplacing with nothing sounding.
+void idleBlock(benchmark::State& state, const char* isa) {
+    setenv("TAMRIK_ISA", isa, 1);
+    AVstXSynth synth(nullptr);
+    unsetenv("TAMRIK_ISA");
+    std::vector<float> left(64), right(64);
+    float* outputs[2] = {left.data(), right.data()};
     for (auto _ : state) {
-        f.block();
-        benchmark::DoNotOptimize(f.left.data());
+        synth.processReplacing(nullptr, outputs, 64);
+        benchmark::DoNotOptimize(left.data());
     }
 }
 
-}  // namespace
+const bool registered = [] {
+    for (const char* isa : {"scalar", "sse2", "avx2", "avx512"}) {
+        const std::string tag = std::string("/") + isa;
+        for (int32_t voices : {17, 8, 4, 1})
+            benchmark::RegisterBenchmark(
+                ("Heavy/voices:" + std::to_string(voices) + tag).c_str(),
+                [=](benchmark::State& s) { sounding(s, isa, 1.0f, voices); });
+        benchmark::RegisterBenchmark(("Light/voices:17" + tag).c_str(),
+                                     [=](benchmark::State& s) { sounding(s, isa, 0.0f, 17); });
+        benchmark::RegisterBenchmark(("IdleBlock" + tag).c_str(),
+                                     [=](benchmark::State& s) { idleBlock(s, isa); });
+    }
+    return true;
+}();
 
-BENCHMARK(SeventeenVoicesHeavy);
-BENCHMARK(SeventeenVoicesLight);
-BENCHMARK(IdleInstanceBlock);
+}  // namespace

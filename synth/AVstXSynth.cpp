@@ -71,6 +71,7 @@ float AVstXSynth::getParameter(int32_t index) { return params.get(index); }
 
 void AVstXSynth::process(float** /*inputs*/, float** outputs, int32_t sampleFrames) {
     if (sampleFrames <= 0 || !outputs || !outputs[0] || !outputs[1]) return;
+    if (engine.silent()) return;  // nothing to add: no arithmetic, so no guard
     const FloatingPointGuard fp;
     engine.render(outputs[0], outputs[1], sampleFrames);
 }
@@ -79,6 +80,7 @@ void AVstXSynth::processReplacing(float** /*inputs*/, float** outputs, int32_t s
     if (sampleFrames <= 0 || !outputs || !outputs[0] || !outputs[1]) return;
     std::memset(outputs[0], 0, sizeof(float) * static_cast<size_t>(sampleFrames));
     std::memset(outputs[1], 0, sizeof(float) * static_cast<size_t>(sampleFrames));
+    if (engine.silent()) return;
     const FloatingPointGuard fp;
     engine.render(outputs[0], outputs[1], sampleFrames);
 }

@@ -7,14 +7,13 @@
 
 #include <algorithm>
 #include <cmath>
+#include <cstdlib>
+#include <cstring>
 
 #include "common/RoundEven.h"
 #include "common/WrapAround.h"
+#include "synth/LaneKernel.h"
 #include "synth/WaveTables.h"
-
-#if defined(__SSE2__)
-#include <emmintrin.h>
-#endif
 
 namespace tamrik {
 
@@ -29,11 +28,9 @@ int32_t select(int32_t type, int32_t low, int32_t band, int32_t high) {
     return type == 0 ? low : (type == 1 ? band : high);
 }
 
-// Section 1 feeds oscillator 1, section 2 oscillator 2; ring and FM read the
-// plain wave.
-constexpr int32_t kPlain = 0, kOsc1Section = 1, kOsc2Section = 2;
-
 }  // namespace
+
+float foldPhase(float phase) { return std::fmod(phase, 4096.0f); }
 
 namespace {
 
@@ -58,7 +55,7 @@ float increment(int32_t& sweepLeft, float sweepStep, float baseInc) {
 float advance(float phase, float inc, int32_t readIndex) {
     phase = static_cast<float>(static_cast<double>(phase) + inc);
     if (readIndex & 4096) phase -= 4096.0f;
-    if (phase >= 8192.0f) phase = std::fmod(phase, 4096.0f);
+    if (phase >= 8192.0f) phase = foldPhase(phase);
     return phase;
 }
 
@@ -104,10 +101,11 @@ inline FilterInput startSample(Voice& v, const BlockSettings& s) {
     const float inc2 = increment(v.sweep2Left, v.sweepStep2, v.baseInc2);
     const int32_t i1 = roundEven(v.phase1);
     const int32_t i2 = roundEven(v.phase2);
-    double s1 = WaveTables::at(s.osc1Wave, kOsc1Section, i1);
-    double s2 = WaveTables::at(s.osc2Wave, kOsc2Section, i2);
-    if (s.ringOn) s1 = s1 * WaveTables::at(s.osc2Wave, kPlain, i2);
-    if (s.fmOn) s2 = 0.5 * WaveTables::at(s.osc1Wave, kPlain, roundEven(i1 + 2046 * s2));
+    constexpr int32_t kMask = WaveTables::kLength - 1;
+    double s1 = s.osc1Row[i1 & kMask];
+    double s2 = s.osc2Row[i2 & kMask];
+    if (s.ringOn) s1 = s1 * s.plain2Row[i2 & kMask];
+    if (s.fmOn) s2 = 0.5 * s.plain1Row[roundEven(i1 + 2046 * s2) & kMask];
     const int32_t mixed = add(roundEven(s.mix1 * s1), roundEven(s.mix2 * s2));
     v.phase1 = advance(v.phase1, inc1, i1);
     v.phase2 = advance(v.phase2, inc2, i2);
@@ -178,80 +176,16 @@ inline float renderVoice(Voice& v, const BlockSettings& s) {
     return finishSample(v, y, in.env, s);
 }
 
-#if defined(__SSE2__)
-// Two voices' filter state side by side, lane 0 the first voice, lane 1 the
-// second. The lanes take exactly the operations of the one-voice routines:
-// cvtdq2pd is exact, mulpd rounds as mulsd does, cvtpd2dq rounds (and
-// answers INT32_MIN for NaN and overflow) as cvtsd2si does, and paddd and
-// psubd wrap around as the one-voice sums do.
-struct FilterPair {
-    __m128i low1, band1, high1, low2, band2, high2, smooth;
-
-    static __m128i lanes(int32_t a, int32_t b) { return _mm_setr_epi32(a, b, 0, 0); }
-    static int32_t lane0(__m128i x) { return _mm_cvtsi128_si32(x); }
-    static int32_t lane1(__m128i x) { return _mm_cvtsi128_si32(_mm_srli_si128(x, 4)); }
-
-    FilterPair(const Voice& a, const Voice& b)
-        : low1(lanes(a.low1, b.low1)), band1(lanes(a.band1, b.band1)),
-          high1(lanes(a.high1, b.high1)), low2(lanes(a.low2, b.low2)),
-          band2(lanes(a.band2, b.band2)), high2(lanes(a.high2, b.high2)),
-          smooth(lanes(a.smooth, b.smooth)) {}
-
-    void store(Voice& a, Voice& b) const {
-        a.low1 = lane0(low1), b.low1 = lane1(low1);
-        a.band1 = lane0(band1), b.band1 = lane1(band1);
-        a.high1 = lane0(high1), b.high1 = lane1(high1);
-        a.low2 = lane0(low2), b.low2 = lane1(low2);
-        a.band2 = lane0(band2), b.band2 = lane1(band2);
-        a.high2 = lane0(high2), b.high2 = lane1(high2);
-        a.smooth = lane0(smooth), b.smooth = lane1(smooth);
-    }
-};
-
-inline __m128i productPair(__m128i state, __m128d factor) {
-    return _mm_cvtpd_epi32(_mm_mul_pd(_mm_cvtepi32_pd(state), factor));
-}
-
-inline __m128i selectPair(int32_t type, __m128i low, __m128i band, __m128i high) {
-    return type == 0 ? low : (type == 1 ? band : high);
-}
-
-template <int32_t weight>
-inline __m128i filterPair(FilterPair& p, __m128i x, __m128d f, int32_t type, __m128d damping) {
-    p.high1 = _mm_sub_epi32(_mm_sub_epi32(x, productPair(p.band1, damping)), p.low1);
-    p.band1 = _mm_add_epi32(p.band1, productPair(p.high1, f));
-    p.low1 = _mm_add_epi32(p.low1, productPair(p.band1, f));
-    const __m128i y1 = selectPair(type, p.low1, p.band1, p.high1);
-    if constexpr (weight == 0) {
-        return y1;
-    } else if constexpr (weight == 1) {
-        p.high2 = _mm_sub_epi32(y1, p.smooth);
-        p.band2 = y1;
-        p.low2 = _mm_add_epi32(productPair(_mm_sub_epi32(y1, p.smooth), f), p.smooth);
-        const __m128i y = selectPair(type, p.low2, p.band2, p.high2);
-        p.smooth = p.low2;
-        return y;
-    } else {
-        p.high2 = _mm_sub_epi32(_mm_sub_epi32(y1, productPair(p.band2, damping)), p.low2);
-        p.band2 = _mm_add_epi32(p.band2, productPair(p.high2, f));
-        p.low2 = _mm_add_epi32(p.low2, productPair(p.band2, f));
-        return selectPair(type, p.low2, p.band2, p.high2);
-    }
-}
-#endif
-
-constexpr int32_t kChunk = DrumVoices::kChunk;
-
 // Counts a waiting voice up towards its start (or, from below, towards
 // stageIdle, where a counting voice stops). Returns the first sample at which
 // it sounds, or `frames` when it does not sound in this chunk.
-int32_t countDown(Voice& v, int32_t frames) {
-    if (v.stage > 0) return 0;
-    if (v.stage == DrumVoices::stageIdle) return frames;
-    const int64_t target = v.stage < DrumVoices::stageIdle ? DrumVoices::stageIdle : 1;
-    const int64_t steps = std::min<int64_t>(frames, target - v.stage);
-    v.stage = static_cast<int32_t>(v.stage + steps);
-    return v.stage > 0 ? static_cast<int32_t>(steps) : frames;
+int32_t countDown(int32_t& stage, int32_t frames) {
+    if (stage > 0) return 0;
+    if (stage == DrumVoices::stageIdle) return frames;
+    const int64_t target = stage < DrumVoices::stageIdle ? DrumVoices::stageIdle : 1;
+    const int64_t steps = std::min<int64_t>(frames, target - stage);
+    stage = static_cast<int32_t>(stage + steps);
+    return stage > 0 ? static_cast<int32_t>(steps) : frames;
 }
 
 // Renders samples [start, frames) of one voice into its scratch row, stopping
@@ -263,73 +197,97 @@ int32_t renderRun(Voice& v, float* out, int32_t start, int32_t frames, const Blo
     return n;
 }
 
-// Two voices that sound from the chunk's start, in lockstep: their filter
-// chains are independent, so they run side by side in one register.
-template <int32_t weight>
-void renderPair(Voice& a, float* outA, int32_t& endA, Voice& b, float* outB, int32_t& endB,
-                int32_t frames, const BlockSettings& s) {
-    int32_t n = 0;
-#if defined(__SSE2__)
-    FilterPair pair(a, b);
-    const __m128d damping = _mm_set1_pd(s.damping);
-    for (; n < frames && a.stage != DrumVoices::stageIdle && b.stage != DrumVoices::stageIdle;
-         ++n) {
-        const FilterInput inA = startSample(a, s);
-        const FilterInput inB = startSample(b, s);
-        const __m128i y = filterPair<weight>(pair, FilterPair::lanes(inA.mixed, inB.mixed),
-                                             _mm_setr_pd(inA.f, inB.f), s.filterType, damping);
-        outA[n] = finishSample(a, FilterPair::lane0(y), inA.env, s);
-        outB[n] = finishSample(b, FilterPair::lane1(y), inB.env, s);
-    }
-    pair.store(a, b);
-#else
-    for (; n < frames && a.stage != DrumVoices::stageIdle && b.stage != DrumVoices::stageIdle;
-         ++n) {
-        outA[n] = renderVoice<weight>(a, s);
-        outB[n] = renderVoice<weight>(b, s);
-    }
-#endif
-    endA = renderRun<weight>(a, outA, n, frames, s);
-    endB = renderRun<weight>(b, outB, n, frames, s);
+// The one-voice routines by Weight: Light, Middle, Heavy.
+using RunRenderer = int32_t (*)(Voice&, float*, int32_t, int32_t, const BlockSettings&);
+constexpr RunRenderer kRunRenderers[3] = {&renderRun<0>, &renderRun<1>, &renderRun<2>};
+
+DrumVoices::Isa isaNamed(const char* name, DrumVoices::Isa otherwise) {
+    using Isa = DrumVoices::Isa;
+    if (!name) return otherwise;
+    const std::pair<const char*, Isa> names[] = {
+        {"scalar", Isa::scalar}, {"sse2", Isa::sse2}, {"avx2", Isa::avx2}, {"avx512", Isa::avx512}};
+    for (auto [text, isa] : names)
+        if (std::strcmp(name, text) == 0) return isa;
+    return otherwise;
 }
 
-template <int32_t weight>
-void renderChunk(Voice* voices, float (*scratch)[kChunk], int32_t (*range)[2], int32_t frames,
-                 const BlockSettings& s) {
-    int32_t waiting = -1;  // a voice sounding from the start, still without a partner
-    for (int32_t v = 0; v < DrumVoices::kVoices; ++v) {
-        const int32_t start = countDown(voices[v], frames);
-        range[v][0] = range[v][1] = start;
-        if (start >= frames) continue;
-        if (start > 0) {
-            range[v][1] = renderRun<weight>(voices[v], scratch[v], start, frames, s);
-        } else if (waiting < 0) {
-            waiting = v;
-        } else {
-            renderPair<weight>(voices[waiting], scratch[waiting], range[waiting][1], voices[v],
-                               scratch[v], range[v][1], frames, s);
-            waiting = -1;
-        }
-    }
-    if (waiting >= 0)
-        range[waiting][1] = renderRun<weight>(voices[waiting], scratch[waiting], 0, frames, s);
+// Every voice field in one list, for moving a voice between its lanes and
+// the one-voice code.
+template <class Visit>
+void eachField(Visit visit) {
+    using V = DrumVoices::Voice;
+    using L = DrumVoices::VoiceLanes;
+    visit(&V::phase1, &L::phase1), visit(&V::phase2, &L::phase2);
+    visit(&V::note, &L::note), visit(&V::velocity, &L::velocity);
+    visit(&V::low1, &L::low1), visit(&V::band1, &L::band1), visit(&V::high1, &L::high1);
+    visit(&V::low2, &L::low2), visit(&V::band2, &L::band2), visit(&V::high2, &L::high2);
+    visit(&V::smooth, &L::smooth);
+    visit(&V::attackCount, &L::attackCount), visit(&V::holdCount, &L::holdCount);
+    visit(&V::releaseCount, &L::releaseCount);
+    visit(&V::sweep1Left, &L::sweep1Left), visit(&V::sweep2Left, &L::sweep2Left);
+    visit(&V::stage, &L::stage);
+    visit(&V::cutoffBase, &L::cutoffBase), visit(&V::baseInc1, &L::baseInc1);
+    visit(&V::baseInc2, &L::baseInc2), visit(&V::sweepStep1, &L::sweepStep1);
+    visit(&V::sweepStep2, &L::sweepStep2), visit(&V::voiceGain, &L::voiceGain);
 }
 
 }  // namespace
 
-DrumVoices::DrumVoices(const SynthParameters& parameters) : params(parameters) {}
+DrumVoices::Voice DrumVoices::VoiceLanes::get(int32_t v) const {
+    Voice voice;
+    eachField([&](auto field, auto lane) { voice.*field = (this->*lane)[v]; });
+    return voice;
+}
+
+void DrumVoices::VoiceLanes::set(int32_t v, const Voice& voice) {
+    eachField([&](auto field, auto lane) { (this->*lane)[v] = voice.*field; });
+}
+
+DrumVoices::Isa DrumVoices::bestIsa() {
+#if defined(__x86_64__) || defined(__i386__)
+    __builtin_cpu_init();
+    // These answers include the operating system's support for the wider
+    // registers (XGETBV), not just the CPU's.
+#if defined(TAMRIK_HAVE_AVX512)
+    if (__builtin_cpu_supports("avx512f")) return Isa::avx512;
+#endif
+#if defined(TAMRIK_HAVE_AVX2)
+    if (__builtin_cpu_supports("avx2")) return Isa::avx2;
+#endif
+#if defined(__SSE2__)
+    if (__builtin_cpu_supports("sse2")) return Isa::sse2;
+#endif
+#endif
+    return Isa::scalar;
+}
+
+DrumVoices::DrumVoices(const SynthParameters& parameters) : params(parameters) {
+    for (int32_t v = 0; v < kLanes; ++v) lanes.stage[v] = stageIdle;
+    for (int32_t v = kVoices; v < kLanes; ++v) start[v] = end[v] = kChunk;
+}
 
 void DrumVoices::initEngine() {
     WaveTables::build();
-    for (Voice& v : voices) {
-        v.stage = stageIdle;
-        v.attackCount = v.holdCount = v.releaseCount = 0;
-        v.phase1 = v.phase2 = 0.0f;
+    for (int32_t v = 0; v < kVoices; ++v) {
+        lanes.stage[v] = stageIdle;
+        lanes.attackCount[v] = lanes.holdCount[v] = lanes.releaseCount[v] = 0;
+        lanes.phase1[v] = lanes.phase2[v] = 0.0f;
     }
     nextVoice_ = 0;
-    chunkRenderers[0] = &renderChunk<0>;
-    chunkRenderers[1] = &renderChunk<1>;
-    chunkRenderers[2] = &renderChunk<2>;
+    const Isa best = bestIsa();
+    isa_ = std::min(isaNamed(std::getenv("TAMRIK_ISA"), best), best);
+    switch (isa_) {
+#if defined(TAMRIK_HAVE_AVX512)
+        case Isa::avx512: path = &kAvx512Lanes; break;
+#endif
+#if defined(TAMRIK_HAVE_AVX2)
+        case Isa::avx2: path = &kAvx2Lanes; break;
+#endif
+#if defined(__SSE2__)
+        case Isa::sse2: path = &kSse2Lanes; break;
+#endif
+        default: path = nullptr; break;
+    }
 }
 
 void DrumVoices::playNote(int32_t note, int32_t velocity, int32_t deltaFrames) {
@@ -339,12 +297,18 @@ void DrumVoices::playNote(int32_t note, int32_t velocity, int32_t deltaFrames) {
 }
 
 void DrumVoices::allSoundOff() {
-    for (Voice& v : voices) v.stage = stageIdle;
+    for (int32_t v = 0; v < kVoices; ++v) lanes.stage[v] = stageIdle;
+}
+
+bool DrumVoices::silent() const {
+    int32_t busy = 0;
+    for (int32_t v = 0; v < kVoices; ++v) busy |= lanes.stage[v] ^ stageIdle;
+    return busy == 0;
 }
 
 void DrumVoices::noteOn(int32_t note, int32_t velocity, int32_t deltaFrames, int32_t index) {
     const DerivedValues& d = params.derived();
-    Voice& v = voices[index];
+    Voice v = lanes.get(index);
     v.note = note;
     v.velocity = velocity;
     v.voiceGain = static_cast<float>(velocity * static_cast<double>(d.volumeGain.get()));
@@ -355,17 +319,19 @@ void DrumVoices::noteOn(int32_t note, int32_t velocity, int32_t deltaFrames, int
     v.low1 = v.band1 = v.high1 = v.smooth = v.low2 = v.band2 = v.high2 = 0;
     v.cutoffBase = static_cast<float>((velocity + 128) * static_cast<double>(d.cutoffFactor.get()) *
                                       note / 32768);
+    lanes.set(index, v);
     setVoicePitch(index);
 }
 
 void DrumVoices::setVoicePitch(int32_t index) {
     const DerivedValues& d = params.derived();
-    Voice& v = voices[index];
+    Voice v = lanes.get(index);
     v.baseInc1 = static_cast<float>(static_cast<double>(WaveTables::noteFrequency(v.note & 0x7F)) *
                                     d.octaveFactor.get());
     v.baseInc2 = v.baseInc1;
     v.sweepStep1 = static_cast<float>(static_cast<double>(v.baseInc1) * d.sweep1Rate.get());
     v.sweepStep2 = static_cast<float>(static_cast<double>(v.baseInc2) * d.sweep2Rate.get());
+    lanes.set(index, v);
 }
 
 DrumVoices::BlockSettings DrumVoices::takeSettings() const {
@@ -395,18 +361,45 @@ DrumVoices::BlockSettings DrumVoices::takeSettings() const {
     return s;
 }
 
+// Every voice that sounds in the chunk into its row: a lane group with two
+// or more sounding voices through the lanes, a lone voice (and every voice on
+// the scalar path) through the one-voice code.
+void DrumVoices::renderChunk(int32_t frames, const BlockSettings& s) {
+    for (int32_t v = 0; v < kVoices; ++v) end[v] = start[v] = countDown(lanes.stage[v], frames);
+    const int32_t width = path ? path->width : kVoices;
+    for (int32_t base = 0; base < kVoices; base += width) {
+        const int32_t last = std::min(base + width, kVoices);
+        int32_t sounding = 0;
+        for (int32_t v = base; v < last; ++v) sounding += start[v] < frames;
+        if (path && sounding > 1) {
+            path->byWeight[s.filterWeight](lanes, base, scratch + base, start, end, frames, s);
+            continue;
+        }
+        for (int32_t v = base; v < last; ++v) {
+            if (start[v] >= frames) continue;
+            Voice voice = lanes.get(v);
+            end[v] = kRunRenderers[s.filterWeight](voice, scratch[v], start[v], frames, s);
+            lanes.set(v, voice);
+        }
+    }
+}
+
 void DrumVoices::render(float* out1, float* out2, int32_t sampleFrames) {
-    if (sampleFrames <= 0) return;
-    const BlockSettings s = takeSettings();
-    const ChunkRenderer renderChunk = chunkRenderers[s.filterWeight];
+    if (sampleFrames <= 0 || silent()) return;
+    const WaveTables::Reader tables;
+    BlockSettings s = takeSettings();
+    s.osc1Row = tables.row(s.osc1Wave, 1);
+    s.osc2Row = tables.row(s.osc2Wave, 2);
+    s.plain1Row = tables.row(s.osc1Wave, 0);
+    s.plain2Row = tables.row(s.osc2Wave, 0);
     // Each voice renders into its own row first; the rows are then added to
     // the outputs voice by voice, so every output sample sums voices 0 to 16
     // in order, exactly as a loop over all voices per sample would.
     for (int32_t done = 0; done < sampleFrames; done += kChunk) {
         const int32_t frames = std::min(kChunk, sampleFrames - done);
-        renderChunk(voices, scratch, range, frames, s);
+        renderChunk(frames, s);
         for (int32_t v = 0; v < kVoices; ++v) {
-            for (int32_t n = range[v][0]; n < range[v][1]; ++n) {
+            for (int32_t n = start[v]; n < end[v]; ++n) {
                 out1[done + n] = out1[done + n] + scratch[v][n];
                 out2[done + n] = out2[done + n] + scratch[v][n];
             }

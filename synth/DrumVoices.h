@@ -7,8 +7,12 @@
 // Every output sample is the sum of the voices in order 0 to 16, each voice
 // advancing one sample at a time, so a voice starts and ends on its exact
 // sample. For speed the voices are rendered into rows of up to kChunk
-// samples first (two at a time where both sound throughout) and the rows are
-// then added voice by voice, which gives the same sums bit for bit.
+// samples first and the rows are then added voice by voice, which gives the
+// same sums bit for bit. The voice state is kept as one array per field, so
+// that the voices of a lane group (4, 8 or 16, by the instruction set the
+// CPU offers) render side by side in SIMD lanes (LaneKernel.h); a group with
+// a single sounding voice, and every voice on the scalar path, runs the
+// one-voice code, which is the reference the lanes reproduce bit for bit.
 #pragma once
 
 #include <cstdint>
@@ -17,12 +21,16 @@
 
 namespace tamrik {
 
+struct LanePath;
+
 class DrumVoices {
 public:
     static constexpr int32_t kVoices = 17;
     static constexpr int32_t lastVoice = kVoices - 1;
     static constexpr int32_t stageIdle = static_cast<int32_t>(0xF0000001u);
+    static constexpr int32_t kLanes = 32;  // 17 voices padded to two groups of the widest path
 
+    // One voice's state, as the one-voice code works on it.
     struct Voice {
         float phase1 = 0, phase2 = 0;  // never reset: a reused voice starts where it left off
         int32_t note = 0, velocity = 0;
@@ -36,9 +44,33 @@ public:
         float voiceGain = 0;
     };
 
+    // Every voice's state, one array per field; lanes past the last voice
+    // stay idle.
+    struct VoiceLanes {
+        alignas(64) float phase1[kLanes], phase2[kLanes];
+        alignas(64) int32_t note[kLanes], velocity[kLanes];
+        alignas(64) int32_t low1[kLanes], band1[kLanes], high1[kLanes], low2[kLanes],
+            band2[kLanes], high2[kLanes], smooth[kLanes];
+        alignas(64) int32_t attackCount[kLanes], holdCount[kLanes], releaseCount[kLanes];
+        alignas(64) int32_t sweep1Left[kLanes], sweep2Left[kLanes];
+        alignas(64) int32_t stage[kLanes];
+        alignas(64) float cutoffBase[kLanes], baseInc1[kLanes], baseInc2[kLanes],
+            sweepStep1[kLanes], sweepStep2[kLanes];
+        alignas(64) float voiceGain[kLanes];
+
+        Voice get(int32_t v) const;
+        void set(int32_t v, const Voice& voice);
+    };
+
+    // The instruction-set paths, narrowest first. TAMRIK_ISA (scalar, sse2,
+    // avx2, avx512) forces one; a path the CPU lacks gives the best it has.
+    enum class Isa { scalar, sse2, avx2, avx512 };
+    static Isa bestIsa();
+
     explicit DrumVoices(const SynthParameters& parameters);
 
-    // initEngine: builds the shared tables and puts every voice to rest.
+    // initEngine: builds the shared tables, puts every voice to rest and
+    // picks the instruction-set path.
     void initEngine();
 
     // A note-on as the host delivers it: the next voice in turn starts the
@@ -51,36 +83,39 @@ public:
     // The block loop: adds every voice's output to both channels, counting
     // waiting voices towards their start.
     void render(float* out1, float* out2, int32_t sampleFrames);
+    // True when no voice sounds or waits: a block would add nothing.
+    bool silent() const;
 
-    const Voice& voice(int32_t v) const { return voices[v]; }
+    Voice voice(int32_t v) const { return lanes.get(v); }
     int32_t nextVoice() const { return nextVoice_; }
+    Isa isa() const { return isa_; }
 
-    // What the renderer reads of the parameters, taken once per block: a
-    // change from the UI thread reaches sounding voices at the next block.
+    // What the renderer reads of the parameters and tables, taken once per
+    // block: a change from the UI thread reaches sounding voices at the next
+    // block.
     struct BlockSettings {
         int32_t attackLength, holdLength, releaseLength, curveMode, filterWeight, filterType;
         int32_t clipFloor, clipCeiling, mix1, mix2, osc1Wave, osc2Wave;
         float attackStep, releaseStep, damping, envDepth, clipMakeup;
         bool ringOn, fmOn, clipOn, multiOn;
+        // Oscillator 1 reads section 1 of its wave, oscillator 2 section 2;
+        // ring and FM read the plain waves (section 0).
+        const float *osc1Row, *osc2Row, *plain1Row, *plain2Row;
     };
 
     static constexpr int32_t kChunk = 64;
 
 private:
-    // Renders up to kChunk samples of every voice into its scratch row and
-    // notes the sounding range of each. One per filter routine (Light, Middle,
-    // Heavy), picked through a table by Weight.
-    using ChunkRenderer = void (*)(Voice* voices, float (*scratch)[kChunk], int32_t (*range)[2],
-                                   int32_t frames, const BlockSettings& s);
-
     BlockSettings takeSettings() const;
+    void renderChunk(int32_t frames, const BlockSettings& s);
 
     const SynthParameters& params;
-    Voice voices[kVoices];
+    VoiceLanes lanes{};
     int32_t nextVoice_ = 0;
-    ChunkRenderer chunkRenderers[3] = {};
-    float scratch[kVoices][kChunk] = {};
-    int32_t range[kVoices][2] = {};
+    Isa isa_ = Isa::scalar;
+    const LanePath* path = nullptr;  // nil on the scalar path
+    alignas(64) float scratch[kLanes][kChunk] = {};
+    alignas(64) int32_t start[kLanes] = {}, end[kLanes] = {};
 };
 
 }  // namespace tamrik

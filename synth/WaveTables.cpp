@@ -2,15 +2,19 @@
 
 #include <cmath>
 #include <mutex>
+#include <thread>
 
 namespace tamrik {
 
-std::atomic<float> WaveTables::entries[kWaves][kSections][kLength];
-std::atomic<float> WaveTables::noteFrequencies[128];
+alignas(64) float WaveTables::fixed[kWaves - 1][kSections][kLength];
+alignas(64) float WaveTables::noise[kSlots][kSections][kLength];
+float WaveTables::noteFrequencies[128];
+std::atomic<int32_t> WaveTables::currentSlot{0};
+std::atomic<int32_t> WaveTables::readers[kSlots];
 
 namespace {
 
-enum { kSine, kSaw, kSquare, kTriangle, kNoise };
+enum { kSine, kSaw, kSquare, kTriangle };
 
 // The runtime's linear congruential generator: state 0 at load, never seeded,
 // so the first instance of a process always gets the same noise.
@@ -26,17 +30,40 @@ private:
     uint32_t state = 0;
 };
 
-NoiseGenerator noise;
+NoiseGenerator noiseGenerator;
 std::mutex buildMutex;
-
-void store(std::atomic<float>& entry, float value) {
-    entry.store(value, std::memory_order_relaxed);
-}
+bool builtOnce = false;  // under buildMutex
 
 }  // namespace
 
+// Seq_cst throughout: a reader announces itself and then checks the slot is
+// still current, a build stops announcing a slot and then checks nobody
+// holds it, so one of the two always sees the other.
+WaveTables::Reader::Reader() {
+    for (;;) {
+        slot = currentSlot.load();
+        readers[slot].fetch_add(1);
+        if (currentSlot.load() == slot) return;
+        readers[slot].fetch_sub(1);
+    }
+}
+
+WaveTables::Reader::~Reader() { readers[slot].fetch_sub(1); }
+
+float WaveTables::at(int32_t wave, int32_t section, int32_t i) {
+    const Reader reader;
+    return reader.row(wave, section)[i & (kLength - 1)];
+}
+
 void WaveTables::build() {
     const std::lock_guard<std::mutex> lock(buildMutex);
+    int32_t slot = currentSlot.load();
+    while (slot == currentSlot.load() || readers[slot].load() != 0) {
+        slot = (slot + 1) % kSlots;
+        if (slot == currentSlot.load()) std::this_thread::yield();
+    }
+    float (*rows[kWaves])[kLength] = {fixed[kSine], fixed[kSaw], fixed[kSquare], fixed[kTriangle],
+                                      noise[slot]};
     float w[kWaves][kLength];
 
     for (int32_t i = 0; i < kLength; ++i) {
@@ -60,27 +87,29 @@ void WaveTables::build() {
     }
     // -1 and 0, not -1 and +1.
     for (int32_t i = 0; i < kLength; ++i)
-        w[kNoise][i] = static_cast<float>(static_cast<int32_t>(noise.draw(2)) - 1);
+        w[kNoise][i] = static_cast<float>(static_cast<int32_t>(noiseGenerator.draw(2)) - 1);
 
     // The blends are weighed in extended precision and summed left to right.
+    // Once built, the fixed waves would only get the same values again.
     for (int32_t i = 0; i < kLength; ++i) {
-        for (int32_t wave = 0; wave < kWaves; ++wave) {
+        for (int32_t wave = builtOnce ? kNoise : 0; wave < kWaves; ++wave) {
             const float* s = w[wave];
-            store(entries[wave][0][i], s[i]);
-            store(entries[wave][1][i],
-                  static_cast<float>(0.37L * s[i] + 0.33L * s[(i + 1024) % kLength] +
-                                     0.3L * s[(i + 1536) % kLength]));
-            store(entries[wave][2][i],
-                  static_cast<float>(0.37L * s[i] + 0.33L * s[(i + 1280) % kLength] +
-                                     0.3L * s[(i + 512) % kLength]));
+            rows[wave][0][i] = s[i];
+            rows[wave][1][i] = static_cast<float>(0.37L * s[i] + 0.33L * s[(i + 1024) % kLength] +
+                                                  0.3L * s[(i + 1536) % kLength]);
+            rows[wave][2][i] = static_cast<float>(0.37L * s[i] + 0.33L * s[(i + 1280) % kLength] +
+                                                  0.3L * s[(i + 512) % kLength]);
         }
     }
+    currentSlot.store(slot);
+    if (builtOnce) return;
+    builtOnce = true;
 
     const double r = 1.059463094359;
     double x = 6.875;
     for (int k = 0; k < 3; ++k) x = x * r;
     for (int32_t n = 0; n < 128; ++n) {
-        store(noteFrequencies[n], static_cast<float>(x));
+        noteFrequencies[n] = static_cast<float>(x);
         x = x * r;
     }
 }

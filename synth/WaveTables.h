@@ -2,11 +2,15 @@
 // square, triangle, noise), each as three 4096-entry sections (the plain
 // wave and two phase-shifted blends), and the frequency of each MIDI note.
 //
-// Every construction of an instance rebuilds them, which writes the same
-// values again except for the noise, whose generator runs on from where the
-// previous build left it. A build may run while another instance renders, so
-// each entry is a relaxed 32-bit atomic: a reader sees the old or the new
-// value, and on x86 the load is a plain move.
+// Every construction of an instance builds them again, which gives the same
+// values except for the noise, whose generator runs on from where the
+// previous build left it. A build may run while another instance renders,
+// and the renderers read rows with vector gathers, which plain memory allows
+// and atomics do not. So everything but the noise is written once, by the
+// first build, and never again; the noise lives in a few slots: a build
+// writes a slot no renderer holds and then publishes it, and a renderer
+// holds the current slot for one block (a Reader). Readers take no lock and
+// see the new noise from their next block on.
 #pragma once
 
 #include <atomic>
@@ -19,21 +23,41 @@ public:
     static constexpr int32_t kLength = 4096;
     static constexpr int32_t kWaves = 5;
     static constexpr int32_t kSections = 3;
+    static constexpr int32_t kNoise = 4;
 
-    // Builds every table; serialised against concurrent builds.
+    // Builds the tables (all of them the first time, then the noise); the
+    // builds are serialised, and one waits while every spare slot is held.
     static void build();
 
-    // Section `section` of waveform `wave` (0 sine .. 4 noise) at i & 4095.
-    static float at(int32_t wave, int32_t section, int32_t i) {
-        return entries[wave][section][i & (kLength - 1)].load(std::memory_order_relaxed);
-    }
-    static float noteFrequency(int32_t note) {
-        return noteFrequencies[note & 127].load(std::memory_order_relaxed);
-    }
+    // Holds the current noise slot until destroyed: lock-free, for the audio
+    // thread, one per block.
+    class Reader {
+    public:
+        Reader();
+        ~Reader();
+        Reader(const Reader&) = delete;
+        Reader& operator=(const Reader&) = delete;
+
+        // Section `section` of waveform `wave` (0 sine .. 4 noise), kLength entries.
+        const float* row(int32_t wave, int32_t section) const {
+            return wave == kNoise ? noise[slot][section] : fixed[wave][section];
+        }
+
+    private:
+        int32_t slot;
+    };
+
+    // Section `section` of waveform `wave` at i & 4095, through a Reader.
+    static float at(int32_t wave, int32_t section, int32_t i);
+    static float noteFrequency(int32_t note) { return noteFrequencies[note & 127]; }
 
 private:
-    static std::atomic<float> entries[kWaves][kSections][kLength];
-    static std::atomic<float> noteFrequencies[128];
+    static constexpr int32_t kSlots = 3;
+    alignas(64) static float fixed[kWaves - 1][kSections][kLength];
+    alignas(64) static float noise[kSlots][kSections][kLength];
+    static float noteFrequencies[128];
+    static std::atomic<int32_t> currentSlot;
+    static std::atomic<int32_t> readers[kSlots];
 };
 
 }  // namespace tamrik

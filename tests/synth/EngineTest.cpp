@@ -32,7 +32,7 @@ struct Engine : ::testing::Test {
         float* outputs[2] = {left.data(), right.data()};
         synth.processReplacing(nullptr, outputs, frames);
     }
-    const DrumVoices::Voice& voice(int32_t v) { return synth.voices().voice(v); }
+    DrumVoices::Voice voice(int32_t v) { return synth.voices().voice(v); }
     bool allIdle() {
         for (int32_t v = 0; v < DrumVoices::kVoices; ++v)
             if (voice(v).stage != DrumVoices::stageIdle) return false;

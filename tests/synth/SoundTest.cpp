@@ -1,7 +1,9 @@
 // The sound as a host hears it: start samples, silence rules, equivalences,
 // block-split independence, and golden hashes of the raw float output of
 // fixed scenarios, so that no later change alters a single bit unnoticed.
-// Run with TAMRIK_PRINT_GOLDEN=1 to print the hashes of a deliberate change.
+// Every check that plays runs on each instruction-set path (TAMRIK_ISA), since
+// all must give the same bits. Run with TAMRIK_PRINT_GOLDEN=1 to print the
+// hashes of a deliberate change.
 #include <gtest/gtest.h>
 
 #include <cstdint>
@@ -49,6 +51,16 @@ std::vector<float> play(const Scenario& s, int32_t block = 256, bool moveCutoff 
     return out;
 }
 
+// Instances constructed while one of these lives take the path named (or
+// the best the CPU has, when it lacks that one).
+const char* const kPaths[] = {"scalar", "sse2", "avx2", "avx512"};
+
+class ForcedPath {
+public:
+    explicit ForcedPath(const char* isa) { setenv("TAMRIK_ISA", isa, 1); }
+    ~ForcedPath() { unsetenv("TAMRIK_ISA"); }
+};
+
 bool silent(const std::vector<float>& v) {
     for (float x : v)
         if (x != 0.0f) return false;
@@ -61,22 +73,30 @@ TEST(Sound, GoldenHashesOfFixedScenarios) {
     const bool print = std::getenv("TAMRIK_PRINT_GOLDEN") != nullptr;
     std::vector<Scenario> all = kScenarios;
     all.push_back(kCutoffMoves);
-    for (size_t k = 0; k < all.size(); ++k) {
-        const Scenario& s = all[k];
-        const std::vector<float> out = play(s, 256, k + 1 == all.size());
-        EXPECT_FALSE(silent(out)) << s.name;
-        const uint64_t h = hashOf(out);
-        if (print)
-            std::printf("    %-16s 0x%016llxull\n", s.name, static_cast<unsigned long long>(h));
-        else
-            EXPECT_EQ(h, s.golden) << s.name;
+    for (const char* isa : kPaths) {
+        const ForcedPath path(isa);
+        for (size_t k = 0; k < all.size(); ++k) {
+            const Scenario& s = all[k];
+            const std::vector<float> out = play(s, 256, k + 1 == all.size());
+            EXPECT_FALSE(silent(out)) << s.name;
+            const uint64_t h = hashOf(out);
+            if (print)
+                std::printf("    %-16s 0x%016llxull %s\n", s.name, static_cast<unsigned long long>(h),
+                            isa);
+            else
+                EXPECT_EQ(h, s.golden) << s.name << " " << isa;
+        }
     }
 }
 
 TEST(Sound, BlockSplitsGiveIdenticalOutput) {
-    for (const Scenario& s : {kScenarios[2], kScenarios[4], kScenarios[8]}) {
-        const std::vector<float> reference = play(s, 64);
-        for (int32_t block : {1, 7, 1000}) EXPECT_EQ(play(s, block), reference) << s.name << block;
+    for (const char* isa : kPaths) {
+        const ForcedPath path(isa);
+        for (const Scenario& s : {kScenarios[2], kScenarios[4], kScenarios[8]}) {
+            const std::vector<float> reference = play(s, 64);
+            for (int32_t block : {1, 7, 1000})
+                EXPECT_EQ(play(s, block), reference) << s.name << block << " " << isa;
+        }
     }
 }
 

@@ -5,6 +5,7 @@
 #include <gtest/gtest.h>
 
 #include <atomic>
+#include <cstdlib>
 #include <thread>
 #include <vector>
 
@@ -41,6 +42,31 @@ TEST(Threads, ConstructingAnotherInstanceWhileOneRenders) {
     stop = true;
     audio.join();
     EXPECT_GE(blocks, 50);
+}
+
+TEST(Threads, NoiseRedrawnWhileScalarAndWidePathsRender) {
+    // The noise rows are the only table entries a construction rewrites; the
+    // scalar path reads them with plain loads (which the sanitizer checks),
+    // the wide paths with gathers.
+    HostHarness* renderers[2];
+    setenv("TAMRIK_ISA", "scalar", 1);
+    HostHarness scalar;
+    unsetenv("TAMRIK_ISA");
+    HostHarness wide;
+    renderers[0] = &scalar;
+    renderers[1] = &wide;
+    std::atomic<bool> stop{false};
+    int blocks[2] = {0, 0};
+    std::vector<std::thread> audio;
+    for (int k = 0; k < 2; ++k) {
+        for (int32_t wave : {8, 9}) renderers[k]->setParameter(wave, 1.0f);
+        audio.emplace_back(renderUntil, std::ref(*renderers[k]), std::cref(stop),
+                           std::ref(blocks[k]));
+    }
+    for (int i = 0; i < 20; ++i) HostHarness other;
+    stop = true;
+    for (std::thread& t : audio) t.join();
+    EXPECT_GE(blocks[0] + blocks[1], 100);
 }
 
 TEST(Threads, ParameterAndProgramChangesWhileRendering) {

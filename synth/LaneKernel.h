@@ -1,0 +1,253 @@
+// The voice rendered in SIMD lanes: one template for every lane width. Each
+// lane takes exactly the IEEE operations of the one-voice code in
+// DrumVoices.cpp, in the same order, and a lane whose voice is not sounding
+// at a sample keeps its state untouched, so every lane's output and state are
+// those of the one-voice code bit for bit. Per instruction set, a file
+// supplies the lane type V (its operations below) and instantiates the
+// template for the three filter weights.
+//
+// Why the lanes give the same bits: int32 to double and float to double are
+// exact; mulpd, addpd, cvtpd2ps and sqrtps round as their scalar forms do;
+// cvtps2dq and cvtpd2dq round to even and answer INT32_MIN for NaN and
+// overflow, as RoundEven does; paddd wraps as the one-voice sums do; a float
+// addition equals the double sum rounded to float (double has more than twice
+// float's precision); the clip stage's int64 values are integers below 2^32
+// in magnitude, which double holds exactly. min and max take their operands
+// in the order that gives std::min's and std::max's answer for NaN and -0.
+//
+// This header is compiled into each instruction set's own file with that
+// file's flags, so everything it defines has internal linkage: no inline
+// function compiled for AVX may be picked by the linker for the baseline.
+#pragma once
+
+#include <cstdint>
+
+#include "synth/DrumVoices.h"
+
+namespace tamrik {
+
+// The phase guard's fold, out of line in the baseline code.
+float foldPhase(float phase);
+
+using LaneKernel = void (*)(DrumVoices::VoiceLanes& lanes, int32_t base,
+                            float (*rows)[DrumVoices::kChunk], const int32_t* start, int32_t* end,
+                            int32_t frames, const DrumVoices::BlockSettings& s);
+
+// One instruction set's kernels, by filter weight.
+struct LanePath {
+    int32_t width;
+    LaneKernel byWeight[3];
+};
+
+extern const LanePath kSse2Lanes;
+extern const LanePath kAvx2Lanes;
+extern const LanePath kAvx512Lanes;
+
+namespace {
+
+// Renders samples [start, frames) of lanes [base, base + V::W) of `lanes`
+// into rows[0 .. V::W), stopping each lane after the sample on which it
+// falls idle; end[] gets the end of each lane's run. start[] and end[] are
+// indexed like `lanes`.
+template <class V, int32_t weight>
+void renderLanes(DrumVoices::VoiceLanes& L, int32_t base, float (*rows)[DrumVoices::kChunk],
+                 const int32_t* start, int32_t* end, int32_t frames,
+                 const DrumVoices::BlockSettings& s) {
+    using I = typename V::I;
+    using F = typename V::F;
+    using D = typename V::D;
+    using M = typename V::M;
+    constexpr int32_t W = V::W;
+
+    F phase1 = V::loadF(L.phase1 + base), phase2 = V::loadF(L.phase2 + base);
+    I sweep1Left = V::loadI(L.sweep1Left + base), sweep2Left = V::loadI(L.sweep2Left + base);
+    I stage = V::loadI(L.stage + base);
+    I attackCount = V::loadI(L.attackCount + base), holdCount = V::loadI(L.holdCount + base),
+      releaseCount = V::loadI(L.releaseCount + base);
+    I low1 = V::loadI(L.low1 + base), band1 = V::loadI(L.band1 + base),
+      high1 = V::loadI(L.high1 + base), low2 = V::loadI(L.low2 + base),
+      band2 = V::loadI(L.band2 + base), high2 = V::loadI(L.high2 + base),
+      smooth = V::loadI(L.smooth + base);
+
+    // Fixed at note-on: converted to double once.
+    const F baseInc1 = V::loadF(L.baseInc1 + base), baseInc2 = V::loadF(L.baseInc2 + base);
+    const D baseInc1D = V::toD(baseInc1), baseInc2D = V::toD(baseInc2);
+    const D sweepStep1 = V::toD(V::loadF(L.sweepStep1 + base));
+    const D sweepStep2 = V::toD(V::loadF(L.sweepStep2 + base));
+    const D cutoffBase = V::toD(V::loadF(L.cutoffBase + base));
+    const D voiceGain = V::toD(V::loadF(L.voiceGain + base));
+    const I startAt = V::loadI(start + base);
+
+    const I zero = V::setI(0), idle = V::setI(DrumVoices::stageIdle), one = V::setI(1),
+            two = V::setI(2), three = V::setI(3), indexMask = V::setI(4095),
+            wrapBit = V::setI(4096);
+    const I attackLength = V::setI(s.attackLength), holdLength = V::setI(s.holdLength),
+            releaseLength = V::setI(s.releaseLength);
+    const D releaseLengthD = V::setD(s.releaseLength), attackStep = V::setD(s.attackStep),
+            releaseStep = V::setD(s.releaseStep), envDepth = V::setD(s.envDepth),
+            damping = V::setD(s.damping), mix1 = V::setD(s.mix1), mix2 = V::setD(s.mix2),
+            fmDepth = V::setD(2046), half = V::setD(0.5), cap = V::setD(0.785),
+            clipFloor = V::setD(s.clipFloor), ceiling = V::setD(s.clipCeiling),
+            negCeiling = V::setD(-static_cast<double>(s.clipCeiling)),
+            makeup = V::setD(s.clipMakeup);
+    const F zeroF = V::setF(0.0f), oneF = V::setF(1.0f), wrap = V::setF(4096.0f),
+            guard = V::setF(8192.0f);
+
+    int32_t first = frames, lastStart = 0;
+    for (int32_t l = 0; l < W; ++l) {
+        const int32_t at = start[base + l];
+        if (at < first) first = at;
+        if (at < frames && at > lastStart) lastStart = at;
+    }
+    auto product = [](I state, D factor) { return V::roundD(V::mulD(V::toD(state), factor)); };
+    auto select = [&](I low, I band, I high) {
+        return s.filterType == 0 ? low : (s.filterType == 1 ? band : high);
+    };
+
+    I sounded = zero;
+    for (int32_t n = first; n < frames; ++n) {
+        const M active = V::andnotM(V::cmpeqI(stage, idle), V::cmpgtI(V::setI(n + 1), startAt));
+        if (V::bits(active) == 0) {
+            if (n >= lastStart) break;
+            continue;
+        }
+
+        // Oscillators.
+        const M sweeping1 = V::cmpgtI(sweep1Left, zero), sweeping2 = V::cmpgtI(sweep2Left, zero);
+        F inc1 = baseInc1, inc2 = baseInc2;
+        if (V::bits(V::orM(sweeping1, sweeping2)) != 0) {
+            inc1 = V::blendF(sweeping1,
+                             V::toF(V::addD(V::mulD(V::toD(sweep1Left), sweepStep1), baseInc1D)),
+                             baseInc1);
+            inc2 = V::blendF(sweeping2,
+                             V::toF(V::addD(V::mulD(V::toD(sweep2Left), sweepStep2), baseInc2D)),
+                             baseInc2);
+            sweep1Left = V::decrementWhere(V::andM(sweeping1, active), sweep1Left);
+            sweep2Left = V::decrementWhere(V::andM(sweeping2, active), sweep2Left);
+        }
+        const I i1 = V::roundF(phase1), i2 = V::roundF(phase2);
+        const I at1 = V::andI(i1, indexMask), at2 = V::andI(i2, indexMask);
+        D s1 = V::toD(V::gather(s.osc1Row, at1));
+        D s2 = V::toD(V::gather(s.osc2Row, at2));
+        if (s.ringOn) s1 = V::mulD(s1, V::toD(V::gather(s.plain2Row, at2)));
+        if (s.fmOn) {
+            const I at = V::andI(V::roundD(V::addD(V::toD(i1), V::mulD(fmDepth, s2))), indexMask);
+            s2 = V::mulD(half, V::toD(V::gather(s.plain1Row, at)));
+        }
+        const I mixed = V::addI(V::roundD(V::mulD(mix1, s1)), V::roundD(V::mulD(mix2, s2)));
+        F next1 = V::addF(phase1, inc1), next2 = V::addF(phase2, inc2);
+        next1 = V::blendF(V::cmpeqI(V::andI(i1, wrapBit), wrapBit), V::subF(next1, wrap), next1);
+        next2 = V::blendF(V::cmpeqI(V::andI(i2, wrapBit), wrapBit), V::subF(next2, wrap), next2);
+        const uint32_t runaway =
+            V::bits(V::andM(V::orM(V::cmpgeF(next1, guard), V::cmpgeF(next2, guard)), active));
+        if (runaway != 0) {
+            alignas(64) float p1[W], p2[W];
+            V::storeF(p1, next1);
+            V::storeF(p2, next2);
+            for (int32_t l = 0; l < W; ++l)
+                if (runaway & (1u << l)) {
+                    if (p1[l] >= 8192.0f) p1[l] = foldPhase(p1[l]);
+                    if (p2[l] >= 8192.0f) p2[l] = foldPhase(p2[l]);
+                }
+            next1 = V::loadF(p1);
+            next2 = V::loadF(p2);
+        }
+        phase1 = V::blendF(active, next1, phase1);
+        phase2 = V::blendF(active, next2, phase2);
+
+        // Envelope: every lane's stage formula, the test before the value.
+        const M attack = V::cmpeqI(stage, one), hold = V::cmpeqI(stage, two);
+        const M release = V::andnotM(V::orM(attack, hold), active);
+        I nextStage = stage;
+        F env = oneF;
+        if (V::bits(V::andM(attack, active)) != 0) {
+            env = V::blendF(attack, V::toF(V::mulD(V::toD(attackCount), attackStep)), env);
+            nextStage = V::blendI(V::andnotM(V::cmpgtI(attackLength, attackCount), attack), two,
+                                  nextStage);
+            attackCount = V::incrementWhere(V::andM(attack, active), attackCount);
+        }
+        nextStage = V::blendI(V::andnotM(V::cmpgtI(holdLength, holdCount), hold), three, nextStage);
+        holdCount = V::incrementWhere(V::andM(hold, active), holdCount);
+        if (V::bits(release) != 0) {
+            env = V::blendF(
+                release,
+                V::toF(V::mulD(V::subD(releaseLengthD, V::toD(releaseCount)), releaseStep)), env);
+            nextStage = V::blendI(V::andnotM(V::cmpgtI(releaseLength, releaseCount), release), idle,
+                                  nextStage);
+            releaseCount = V::incrementWhere(release, releaseCount);
+        }
+        stage = V::blendI(active, nextStage, stage);
+        env = V::minF(oneF, V::maxF(zeroF, env));
+        if (s.curveMode == 1)
+            env = V::mulF(env, env);
+        else if (s.curveMode == 2)
+            env = V::sqrtF(env);
+        const D envD = V::toD(env);
+        const D f = V::toD(V::toF(V::minD(cap, V::mulD(V::addD(envDepth, envD), cutoffBase))));
+
+        // Filter.
+        const I h1 = V::subI(V::subI(mixed, product(band1, damping)), low1);
+        const I b1 = V::addI(band1, product(h1, f));
+        const I l1 = V::addI(low1, product(b1, f));
+        high1 = V::blendI(active, h1, high1);
+        band1 = V::blendI(active, b1, band1);
+        low1 = V::blendI(active, l1, low1);
+        I y = select(l1, b1, h1);
+        if constexpr (weight == 1) {
+            const I h2 = V::subI(y, smooth);
+            const I l2 = V::addI(product(V::subI(y, smooth), f), smooth);
+            high2 = V::blendI(active, h2, high2);
+            band2 = V::blendI(active, y, band2);
+            low2 = V::blendI(active, l2, low2);
+            smooth = V::blendI(active, l2, smooth);
+            y = select(l2, y, h2);
+        } else if constexpr (weight == 2) {
+            const I h2 = V::subI(V::subI(y, product(band2, damping)), low2);
+            const I b2 = V::addI(band2, product(h2, f));
+            const I l2 = V::addI(low2, product(b2, f));
+            high2 = V::blendI(active, h2, high2);
+            band2 = V::blendI(active, b2, band2);
+            low2 = V::blendI(active, l2, low2);
+            y = select(l2, b2, h2);
+        }
+
+        // Clip, envelope and gain.
+        D yD = V::toD(y);
+        if (s.clipOn) {
+            D clipped = yD;
+            if (s.multiOn) clipped = V::signedMagnitude(yD, V::maxD(V::absD(yD), clipFloor));
+            clipped = V::minD(V::maxD(clipped, negCeiling), ceiling);
+            yD = V::toD(V::roundD(V::mulD(clipped, makeup)));
+        }
+        V::storeColumn(rows, n, V::toF(V::mulD(V::mulD(yD, envD), voiceGain)));
+        sounded = V::incrementWhere(active, sounded);
+    }
+
+    V::storeF(L.phase1 + base, phase1);
+    V::storeF(L.phase2 + base, phase2);
+    V::storeI(L.sweep1Left + base, sweep1Left);
+    V::storeI(L.sweep2Left + base, sweep2Left);
+    V::storeI(L.stage + base, stage);
+    V::storeI(L.attackCount + base, attackCount);
+    V::storeI(L.holdCount + base, holdCount);
+    V::storeI(L.releaseCount + base, releaseCount);
+    V::storeI(L.low1 + base, low1);
+    V::storeI(L.band1 + base, band1);
+    V::storeI(L.high1 + base, high1);
+    V::storeI(L.low2 + base, low2);
+    V::storeI(L.band2 + base, band2);
+    V::storeI(L.high2 + base, high2);
+    V::storeI(L.smooth + base, smooth);
+    alignas(64) int32_t count[W];
+    V::storeI(count, sounded);
+    for (int32_t l = 0; l < W; ++l) end[base + l] = start[base + l] + count[l];
+}
+
+template <class V>
+constexpr LanePath lanePath() {
+    return {V::W, {&renderLanes<V, 0>, &renderLanes<V, 1>, &renderLanes<V, 2>}};
+}
+
+}  // namespace
+
+}  // namespace tamrik

@@ -1,0 +1,95 @@
+// The voice kernel in eight AVX2 lanes, compiled with -mavx2 (and no FMA) for
+// the CPUs that have it; DrumVoices picks it at run time.
+#include "synth/LaneKernel.h"
+
+#if defined(__AVX2__)
+#include <immintrin.h>
+
+namespace tamrik {
+
+namespace {
+
+struct Avx2 {
+    static constexpr int32_t W = 8;
+    using I = __m256i;
+    using F = __m256;
+    using M = __m256i;  // all ones or all zeros per lane
+    struct D {
+        __m256d lo, hi;
+    };
+
+    static I loadI(const int32_t* p) { return _mm256_load_si256(reinterpret_cast<const I*>(p)); }
+    static void storeI(int32_t* p, I x) { _mm256_store_si256(reinterpret_cast<I*>(p), x); }
+    static I setI(int32_t x) { return _mm256_set1_epi32(x); }
+    static I addI(I a, I b) { return _mm256_add_epi32(a, b); }
+    static I subI(I a, I b) { return _mm256_sub_epi32(a, b); }
+    static I andI(I a, I b) { return _mm256_and_si256(a, b); }
+    static M cmpgtI(I a, I b) { return _mm256_cmpgt_epi32(a, b); }
+    static M cmpeqI(I a, I b) { return _mm256_cmpeq_epi32(a, b); }
+
+    static F loadF(const float* p) { return _mm256_load_ps(p); }
+    static void storeF(float* p, F x) { _mm256_store_ps(p, x); }
+    static F setF(float x) { return _mm256_set1_ps(x); }
+    static F addF(F a, F b) { return _mm256_add_ps(a, b); }
+    static F subF(F a, F b) { return _mm256_sub_ps(a, b); }
+    static F mulF(F a, F b) { return _mm256_mul_ps(a, b); }
+    static F minF(F a, F b) { return _mm256_min_ps(a, b); }
+    static F maxF(F a, F b) { return _mm256_max_ps(a, b); }
+    static F sqrtF(F a) { return _mm256_sqrt_ps(a); }
+    static M cmpgeF(F a, F b) { return _mm256_castps_si256(_mm256_cmp_ps(a, b, _CMP_GE_OQ)); }
+    static I roundF(F a) { return _mm256_cvtps_epi32(a); }
+    static F gather(const float* row, I at) { return _mm256_i32gather_ps(row, at, 4); }
+
+    static D toD(I a) {
+        return {_mm256_cvtepi32_pd(_mm256_castsi256_si128(a)),
+                _mm256_cvtepi32_pd(_mm256_extracti128_si256(a, 1))};
+    }
+    static D toD(F a) {
+        return {_mm256_cvtps_pd(_mm256_castps256_ps128(a)),
+                _mm256_cvtps_pd(_mm256_extractf128_ps(a, 1))};
+    }
+    static D setD(double x) { return {_mm256_set1_pd(x), _mm256_set1_pd(x)}; }
+    static D addD(D a, D b) { return {_mm256_add_pd(a.lo, b.lo), _mm256_add_pd(a.hi, b.hi)}; }
+    static D subD(D a, D b) { return {_mm256_sub_pd(a.lo, b.lo), _mm256_sub_pd(a.hi, b.hi)}; }
+    static D mulD(D a, D b) { return {_mm256_mul_pd(a.lo, b.lo), _mm256_mul_pd(a.hi, b.hi)}; }
+    static D minD(D a, D b) { return {_mm256_min_pd(a.lo, b.lo), _mm256_min_pd(a.hi, b.hi)}; }
+    static D maxD(D a, D b) { return {_mm256_max_pd(a.lo, b.lo), _mm256_max_pd(a.hi, b.hi)}; }
+    static D absD(D a) {
+        const __m256d sign = _mm256_set1_pd(-0.0);
+        return {_mm256_andnot_pd(sign, a.lo), _mm256_andnot_pd(sign, a.hi)};
+    }
+    // y's sign on a positive magnitude; 0 where y is 0.
+    static D signedMagnitude(D y, D magnitude) {
+        const __m256d sign = _mm256_set1_pd(-0.0), zero = _mm256_setzero_pd();
+        auto half = [&](__m256d v, __m256d m) {
+            return _mm256_and_pd(_mm256_cmp_pd(v, zero, _CMP_NEQ_UQ),
+                                 _mm256_or_pd(m, _mm256_and_pd(v, sign)));
+        };
+        return {half(y.lo, magnitude.lo), half(y.hi, magnitude.hi)};
+    }
+    static I roundD(D a) { return _mm256_set_m128i(_mm256_cvtpd_epi32(a.hi), _mm256_cvtpd_epi32(a.lo)); }
+    static F toF(D a) { return _mm256_set_m128(_mm256_cvtpd_ps(a.hi), _mm256_cvtpd_ps(a.lo)); }
+
+    static M andM(M a, M b) { return _mm256_and_si256(a, b); }
+    static M orM(M a, M b) { return _mm256_or_si256(a, b); }
+    static M andnotM(M a, M b) { return _mm256_andnot_si256(a, b); }
+    static uint32_t bits(M m) {
+        return static_cast<uint32_t>(_mm256_movemask_ps(_mm256_castsi256_ps(m)));
+    }
+    static I blendI(M m, I a, I b) { return _mm256_blendv_epi8(b, a, m); }
+    static F blendF(M m, F a, F b) { return _mm256_blendv_ps(b, a, _mm256_castsi256_ps(m)); }
+    static I incrementWhere(M m, I x) { return _mm256_sub_epi32(x, m); }
+    static I decrementWhere(M m, I x) { return _mm256_add_epi32(x, m); }
+    static void storeColumn(float (*rows)[DrumVoices::kChunk], int32_t n, F x) {
+        alignas(32) float v[W];
+        storeF(v, x);
+        for (int32_t l = 0; l < W; ++l) rows[l][n] = v[l];
+    }
+};
+
+}  // namespace
+
+const LanePath kAvx2Lanes = lanePath<Avx2>();
+
+}  // namespace tamrik
+#endif

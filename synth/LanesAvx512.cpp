@@ -1,0 +1,107 @@
+// The voice kernel in sixteen AVX-512 lanes (AVX-512F only), compiled with
+// -mavx512f (and no FMA) for the CPUs that have it; DrumVoices picks it at
+// run time. Masks live in mask registers, so a masked lane costs nothing.
+#include "synth/LaneKernel.h"
+
+#if defined(__AVX512F__)
+#include <immintrin.h>
+
+namespace tamrik {
+
+namespace {
+
+struct Avx512 {
+    static constexpr int32_t W = 16;
+    using I = __m512i;
+    using F = __m512;
+    using M = __mmask16;
+    struct D {
+        __m512d lo, hi;
+    };
+
+    static I loadI(const int32_t* p) { return _mm512_load_si512(p); }
+    static void storeI(int32_t* p, I x) { _mm512_store_si512(p, x); }
+    static I setI(int32_t x) { return _mm512_set1_epi32(x); }
+    static I addI(I a, I b) { return _mm512_add_epi32(a, b); }
+    static I subI(I a, I b) { return _mm512_sub_epi32(a, b); }
+    static I andI(I a, I b) { return _mm512_and_si512(a, b); }
+    static M cmpgtI(I a, I b) { return _mm512_cmpgt_epi32_mask(a, b); }
+    static M cmpeqI(I a, I b) { return _mm512_cmpeq_epi32_mask(a, b); }
+
+    static F loadF(const float* p) { return _mm512_load_ps(p); }
+    static void storeF(float* p, F x) { _mm512_store_ps(p, x); }
+    static F setF(float x) { return _mm512_set1_ps(x); }
+    static F addF(F a, F b) { return _mm512_add_ps(a, b); }
+    static F subF(F a, F b) { return _mm512_sub_ps(a, b); }
+    static F mulF(F a, F b) { return _mm512_mul_ps(a, b); }
+    static F minF(F a, F b) { return _mm512_min_ps(a, b); }
+    static F maxF(F a, F b) { return _mm512_max_ps(a, b); }
+    static F sqrtF(F a) { return _mm512_sqrt_ps(a); }
+    static M cmpgeF(F a, F b) { return _mm512_cmp_ps_mask(a, b, _CMP_GE_OQ); }
+    static I roundF(F a) { return _mm512_cvtps_epi32(a); }
+    static F gather(const float* row, I at) { return _mm512_i32gather_ps(at, row, 4); }
+
+    static D toD(I a) {
+        return {_mm512_cvtepi32_pd(_mm512_castsi512_si256(a)),
+                _mm512_cvtepi32_pd(_mm512_extracti64x4_epi64(a, 1))};
+    }
+    static D toD(F a) {
+        const __m256 upper = _mm256_castpd_ps(_mm512_extractf64x4_pd(_mm512_castps_pd(a), 1));
+        return {_mm512_cvtps_pd(_mm512_castps512_ps256(a)), _mm512_cvtps_pd(upper)};
+    }
+    static D setD(double x) { return {_mm512_set1_pd(x), _mm512_set1_pd(x)}; }
+    static D addD(D a, D b) { return {_mm512_add_pd(a.lo, b.lo), _mm512_add_pd(a.hi, b.hi)}; }
+    static D subD(D a, D b) { return {_mm512_sub_pd(a.lo, b.lo), _mm512_sub_pd(a.hi, b.hi)}; }
+    static D mulD(D a, D b) { return {_mm512_mul_pd(a.lo, b.lo), _mm512_mul_pd(a.hi, b.hi)}; }
+    static D minD(D a, D b) { return {_mm512_min_pd(a.lo, b.lo), _mm512_min_pd(a.hi, b.hi)}; }
+    static D maxD(D a, D b) { return {_mm512_max_pd(a.lo, b.lo), _mm512_max_pd(a.hi, b.hi)}; }
+    static __m512d bitsD(__m512i x) { return _mm512_castsi512_pd(x); }
+    static __m512i bitsI(__m512d x) { return _mm512_castpd_si512(x); }
+    static D absD(D a) {
+        const __m512i keep = _mm512_set1_epi64(0x7FFFFFFFFFFFFFFF);
+        return {bitsD(_mm512_and_epi64(bitsI(a.lo), keep)),
+                bitsD(_mm512_and_epi64(bitsI(a.hi), keep))};
+    }
+    // y's sign on a positive magnitude; 0 where y is 0.
+    static D signedMagnitude(D y, D magnitude) {
+        const __m512i sign = _mm512_set1_epi64(INT64_MIN);
+        const __m512d zero = _mm512_setzero_pd();
+        auto half = [&](__m512d v, __m512d m) {
+            const __m512d signedM =
+                bitsD(_mm512_or_epi64(bitsI(m), _mm512_and_epi64(bitsI(v), sign)));
+            return _mm512_maskz_mov_pd(_mm512_cmp_pd_mask(v, zero, _CMP_NEQ_UQ), signedM);
+        };
+        return {half(y.lo, magnitude.lo), half(y.hi, magnitude.hi)};
+    }
+    static I roundD(D a) {
+        return _mm512_inserti64x4(_mm512_castsi256_si512(_mm512_cvtpd_epi32(a.lo)),
+                                  _mm512_cvtpd_epi32(a.hi), 1);
+    }
+    static F toF(D a) {
+        const __m512d lower = _mm512_castps_pd(_mm512_castps256_ps512(_mm512_cvtpd_ps(a.lo)));
+        return _mm512_castpd_ps(
+            _mm512_insertf64x4(lower, _mm256_castps_pd(_mm512_cvtpd_ps(a.hi)), 1));
+    }
+
+    static M andM(M a, M b) { return static_cast<M>(a & b); }
+    static M orM(M a, M b) { return static_cast<M>(a | b); }
+    static M andnotM(M a, M b) { return static_cast<M>(~a & b); }
+    static uint32_t bits(M m) { return m; }
+    static I blendI(M m, I a, I b) { return _mm512_mask_blend_epi32(m, b, a); }
+    static F blendF(M m, F a, F b) { return _mm512_mask_blend_ps(m, b, a); }
+    static I incrementWhere(M m, I x) { return _mm512_mask_add_epi32(x, m, x, _mm512_set1_epi32(1)); }
+    static I decrementWhere(M m, I x) { return _mm512_mask_sub_epi32(x, m, x, _mm512_set1_epi32(1)); }
+    static void storeColumn(float (*rows)[DrumVoices::kChunk], int32_t n, F x) {
+        const __m512i rowStart = _mm512_mullo_epi32(
+            _mm512_setr_epi32(0, 1, 2, 3, 4, 5, 6, 7, 8, 9, 10, 11, 12, 13, 14, 15),
+            _mm512_set1_epi32(DrumVoices::kChunk));
+        _mm512_i32scatter_ps(&rows[0][n], rowStart, x, 4);
+    }
+};
+
+}  // namespace
+
+const LanePath kAvx512Lanes = lanePath<Avx512>();
+
+}  // namespace tamrik
+#endif

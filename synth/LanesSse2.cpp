@@ -1,0 +1,96 @@
+// The voice kernel in four SSE2 lanes: the baseline of every x86-64 CPU (and
+// of the 32-bit Windows build). SSE2 has no gather and no blend: four loads
+// and and/andnot/or stand in for them.
+#include "synth/LaneKernel.h"
+
+#if defined(__SSE2__)
+#include <emmintrin.h>
+
+namespace tamrik {
+
+namespace {
+
+struct Sse2 {
+    static constexpr int32_t W = 4;
+    using I = __m128i;
+    using F = __m128;
+    using M = __m128i;  // all ones or all zeros per lane
+    struct D {
+        __m128d lo, hi;
+    };
+
+    static I loadI(const int32_t* p) { return _mm_load_si128(reinterpret_cast<const I*>(p)); }
+    static void storeI(int32_t* p, I x) { _mm_store_si128(reinterpret_cast<I*>(p), x); }
+    static I setI(int32_t x) { return _mm_set1_epi32(x); }
+    static I addI(I a, I b) { return _mm_add_epi32(a, b); }
+    static I subI(I a, I b) { return _mm_sub_epi32(a, b); }
+    static I andI(I a, I b) { return _mm_and_si128(a, b); }
+    static M cmpgtI(I a, I b) { return _mm_cmpgt_epi32(a, b); }
+    static M cmpeqI(I a, I b) { return _mm_cmpeq_epi32(a, b); }
+
+    static F loadF(const float* p) { return _mm_load_ps(p); }
+    static void storeF(float* p, F x) { _mm_store_ps(p, x); }
+    static F setF(float x) { return _mm_set1_ps(x); }
+    static F addF(F a, F b) { return _mm_add_ps(a, b); }
+    static F subF(F a, F b) { return _mm_sub_ps(a, b); }
+    static F mulF(F a, F b) { return _mm_mul_ps(a, b); }
+    static F minF(F a, F b) { return _mm_min_ps(a, b); }
+    static F maxF(F a, F b) { return _mm_max_ps(a, b); }
+    static F sqrtF(F a) { return _mm_sqrt_ps(a); }
+    static M cmpgeF(F a, F b) { return _mm_castps_si128(_mm_cmpge_ps(a, b)); }
+    static I roundF(F a) { return _mm_cvtps_epi32(a); }
+    static F gather(const float* row, I at) {
+        alignas(16) int32_t i[4];
+        storeI(i, at);
+        return _mm_setr_ps(row[i[0]], row[i[1]], row[i[2]], row[i[3]]);
+    }
+
+    static D toD(I a) {
+        return {_mm_cvtepi32_pd(a), _mm_cvtepi32_pd(_mm_shuffle_epi32(a, _MM_SHUFFLE(1, 0, 3, 2)))};
+    }
+    static D toD(F a) { return {_mm_cvtps_pd(a), _mm_cvtps_pd(_mm_movehl_ps(a, a))}; }
+    static D setD(double x) { return {_mm_set1_pd(x), _mm_set1_pd(x)}; }
+    static D addD(D a, D b) { return {_mm_add_pd(a.lo, b.lo), _mm_add_pd(a.hi, b.hi)}; }
+    static D subD(D a, D b) { return {_mm_sub_pd(a.lo, b.lo), _mm_sub_pd(a.hi, b.hi)}; }
+    static D mulD(D a, D b) { return {_mm_mul_pd(a.lo, b.lo), _mm_mul_pd(a.hi, b.hi)}; }
+    static D minD(D a, D b) { return {_mm_min_pd(a.lo, b.lo), _mm_min_pd(a.hi, b.hi)}; }
+    static D maxD(D a, D b) { return {_mm_max_pd(a.lo, b.lo), _mm_max_pd(a.hi, b.hi)}; }
+    static D absD(D a) {
+        const __m128d sign = _mm_set1_pd(-0.0);
+        return {_mm_andnot_pd(sign, a.lo), _mm_andnot_pd(sign, a.hi)};
+    }
+    // y's sign on a positive magnitude; 0 where y is 0.
+    static D signedMagnitude(D y, D magnitude) {
+        const __m128d sign = _mm_set1_pd(-0.0), zero = _mm_setzero_pd();
+        auto half = [&](__m128d v, __m128d m) {
+            return _mm_and_pd(_mm_cmpneq_pd(v, zero), _mm_or_pd(m, _mm_and_pd(v, sign)));
+        };
+        return {half(y.lo, magnitude.lo), half(y.hi, magnitude.hi)};
+    }
+    static I roundD(D a) { return _mm_unpacklo_epi64(_mm_cvtpd_epi32(a.lo), _mm_cvtpd_epi32(a.hi)); }
+    static F toF(D a) { return _mm_movelh_ps(_mm_cvtpd_ps(a.lo), _mm_cvtpd_ps(a.hi)); }
+
+    static M andM(M a, M b) { return _mm_and_si128(a, b); }
+    static M orM(M a, M b) { return _mm_or_si128(a, b); }
+    static M andnotM(M a, M b) { return _mm_andnot_si128(a, b); }
+    static uint32_t bits(M m) { return static_cast<uint32_t>(_mm_movemask_ps(_mm_castsi128_ps(m))); }
+    static I blendI(M m, I a, I b) { return _mm_or_si128(_mm_and_si128(m, a), _mm_andnot_si128(m, b)); }
+    static F blendF(M m, F a, F b) {
+        const F mask = _mm_castsi128_ps(m);
+        return _mm_or_ps(_mm_and_ps(mask, a), _mm_andnot_ps(mask, b));
+    }
+    static I incrementWhere(M m, I x) { return _mm_sub_epi32(x, m); }
+    static I decrementWhere(M m, I x) { return _mm_add_epi32(x, m); }
+    static void storeColumn(float (*rows)[DrumVoices::kChunk], int32_t n, F x) {
+        alignas(16) float v[W];
+        storeF(v, x);
+        for (int32_t l = 0; l < W; ++l) rows[l][n] = v[l];
+    }
+};
+
+}  // namespace
+
+const LanePath kSse2Lanes = lanePath<Sse2>();
+
+}  // namespace tamrik
+#endif
