@@ -1,9 +1,10 @@
 // The library's entry point. A host finds VSTPluginMain (older hosts: main),
 // calls it once per instance with its callback and keeps the record it gets.
 //
-// Floating point: the library changes no floating-point state. Linux starts
-// every thread with all exceptions masked and rounding to nearest, which is
-// what the sound relies on; no arithmetic here may trap.
+// Floating point: hosts run their threads with whatever settings they like
+// (flush-to-zero on audio threads is common). Every entry of the instrument
+// that computes sound values does so under FloatingPointGuard, which sets the
+// settings the sound is defined with and gives the host's back on return.
 #include <new>
 
 #include "plugin/EditorFactory.h"
