@@ -8,7 +8,9 @@
 // A per-parameter cache pivots the two-way binding: a control's handler
 // sends only when its value differs from the cached copy, and the refresh
 // writes the cached copy before it moves a control, so nothing the refresh
-// moves is sent back.
+// moves is sent back. Which control shows which parameter, its captions,
+// its conversion and the paint order are columns of the parameter table
+// (synth/ParameterTable.h); the form only places the controls.
 //
 // UI thread only, like every toolkit form.
 #pragma once
@@ -20,7 +22,7 @@
 #include "controls/Tsumami.h"
 #include "controls/vTrackBar.h"
 #include "editor/ParameterLink.h"
-#include "synth/Parameters.h"
+#include "synth/ParameterTable.h"
 #include "toolkit/Toolkit.h"
 
 namespace tamrik {
@@ -100,30 +102,9 @@ public:
     void FormPaint(tk::TObject* sender);
     void Timer1Timer(tk::TObject* sender);
     void ComboBox6Change(tk::TObject* sender);
-    // The handlers of the parameter controls, named after control and event;
-    // all of them convert, compare with the cached copy and send alike.
-    void TrackBar3Change(tk::TObject*) { ParameterControlChange(kA); }
-    void TrackBar4Change(tk::TObject*) { ParameterControlChange(kH); }
-    void TrackBar6Change(tk::TObject*) { ParameterControlChange(kR); }
-    void ComboBox5Change(tk::TObject*) { ParameterControlChange(kCurve); }
-    void Tsumami3Change(tk::TObject*) { ParameterControlChange(kCutOff); }
-    void Tsumami4Change(tk::TObject*) { ParameterControlChange(kQ); }
-    void ComboBox3Change(tk::TObject*) { ParameterControlChange(kType); }
-    void Tsumami5Change(tk::TObject*) { ParameterControlChange(kEnv); }
-    void ComboBox1Change(tk::TObject*) { ParameterControlChange(kWave1); }
-    void ComboBox2Change(tk::TObject*) { ParameterControlChange(kWave2); }
-    void ComboBox4Change(tk::TObject*) { ParameterControlChange(kWeight); }
-    void Tsumami1Change(tk::TObject*) { ParameterControlChange(kW1Time); }
-    void Tsumami2Change(tk::TObject*) { ParameterControlChange(kW2Time); }
-    void Tsumami6Change(tk::TObject*) { ParameterControlChange(kW1Scale); }
-    void Tsumami7Change(tk::TObject*) { ParameterControlChange(kW2Scale); }
-    void TrackBar1Change(tk::TObject*) { ParameterControlChange(kOscMix); }
-    void CheckBox1Click(tk::TObject*) { ParameterControlChange(kRing); }
-    void CheckBox2Click(tk::TObject*) { ParameterControlChange(kFM); }
-    void TrackBar2Change(tk::TObject*) { ParameterControlChange(kVolume); }
-    void TrackBar5Change(tk::TObject*) { ParameterControlChange(kClip); }
-    void CheckBox3Click(tk::TObject*) { ParameterControlChange(kMulti); }
-    void ComboBox7Change(tk::TObject*) { ParameterControlChange(kOctave); }
+    // The OnChange / OnClick handler of every parameter control: converts
+    // the control's state, compares it with the cached copy and sends.
+    void ParameterControlChange(int index);
     // Reads one parameter and, when its control disagrees, rewrites the
     // cached copy; the control itself moves at the next paint.
     void SyncParameter(int index);
@@ -131,15 +112,8 @@ public:
     // title, the separator and anything outside the list do nothing.
     void LoadPreset(int position);
 
-    // How a control's state stands for a parameter value.
-    enum class Scale { InvertedSlider, Slider, Knob, ThreeItems, FiveItems, Switch };
-
 private:
     using Control = std::variant<TTsumami*, TvTrackBar*, tk::TComboBox*, tk::TCheckBox*>;
-    struct Binding {
-        Scale scale;
-        Control control;
-    };
 
     // Where an oscillator group's controls are to be stored.
     struct OscillatorControls {
@@ -151,16 +125,24 @@ private:
         tk::TLabel*& scaleLabel;
         tk::TCheckBox*& modulation;
     };
+    // The parameters an oscillator group's controls show.
+    struct OscillatorParameters {
+        ParameterIndex wave, time, scale, modulation;
+    };
 
     void BuildControls();
-    void BuildOscillator(tk::TWinControl* parent, int left, const char* caption, const char* switchCaption,
+    void BuildOscillator(tk::TWinControl* parent, int left, const char* caption, OscillatorParameters parameters,
                          OscillatorControls controls);
-    using Handler = void (TForm1::*)(tk::TObject*);
-    void Bind(int index, Scale scale, Control control, Handler handler);
-    // The OnChange / OnClick handler of every parameter control.
-    void ParameterControlChange(int index);
+    // A parameter's control, made as its row of the table says (kind, name,
+    // captions, the default's state) and bound to it.
+    TTsumami* Knob(tk::TWinControl* parent, ParameterIndex index, int left, int top);
+    TvTrackBar* Slider(tk::TWinControl* parent, ParameterIndex index, int left, int top);
+    tk::TComboBox* List(tk::TWinControl* parent, ParameterIndex index, int left, int top, int width);
+    tk::TCheckBox* Switch(tk::TWinControl* parent, ParameterIndex index, int left, int top, int width);
+    template <typename C>
+    C* Bind(ParameterIndex index, ControlKind kind, C* control);
 
-    std::array<Binding, kParameterCount> bindings_{};
+    std::array<Control, kParameterCount> bindings_{};
     std::array<float, kParameterCount> cache_{};
 };
 

@@ -11,14 +11,6 @@
 
 namespace tamrik {
 
-namespace {
-// CutOff before Env and the sweep times before their scales, so every shared
-// derived value ends computed from the new program's values.
-constexpr int32_t kProgramLoadOrder[kNumParameters] = {4,  5,  6,  7,  0,  1,  3,  2,
-                                                       8,  9,  11, 12, 13, 14, 15, 10,
-                                                       16, 17, 18, 19, 20, 21};
-}  // namespace
-
 AVstXSynth::AVstXSynth(vst::audioMasterCallback master, EditorFactory makeEditor)
     : AudioEffectX(master, kNumPrograms, kNumParameters) {
     const FloatingPointGuard fp;

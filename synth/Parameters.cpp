@@ -11,15 +11,6 @@
 
 namespace tamrik {
 
-const ParameterInfo kParameterTable[kNumParameters] = {
-    {"A", 0.1f, 3},       {"H", 0.1f, 4},       {"R", 0.5f, 5},      {"Curve", 0.0f, 17},
-    {"CutOff", 0.5f, 0},  {"Q", 0.0f, 1},       {"Type", 0.0f, 2},   {"Env", 0.5f, 6},
-    {"Wave1", 0.0f, 7},   {"Wave2", 0.0f, 8},   {"Weight", 0.0f, 14}, {"W1Time", 0.5f, 9},
-    {"W2Time", 0.5f, 10}, {"W1Scale", 0.5f, 11}, {"W2Scale", 0.5f, 12}, {"OscMix", 0.5f, 13},
-    {"Ring", 0.0f, 15},   {"FM", 0.0f, 16},     {"Volume", 0.5f, 18}, {"Clip", 1.0f, 19},
-    {"Multi", 0.0f, 20},  {"Octave", 1.0f, 21},
-};
-
 namespace {
 
 constexpr double kSemitone = 1.059463094359;
@@ -57,12 +48,12 @@ float SynthParameters::get(int32_t index) const {
 void SynthParameters::set(int32_t index, float v, float sampleRate) {
     if (!isParameterIndex(index)) return;
     values[index].set(v);
-    updateParameter(index, sampleRate);
+    update(kParameterTable[index].updates, sampleRate);
 }
 
 void SynthParameters::setSampleRate(float sampleRate) {
     phasePerHertz_.set(static_cast<float>(4096.0 / static_cast<double>(sampleRate)));
-    for (int32_t i = 0; i < kNumParameters; ++i) updateParameter(i, sampleRate);
+    for (const ParameterInfo& p : kParameterTable) update(p.updates, sampleRate);
 }
 
 void SynthParameters::updateCutoff(float sampleRate) {
@@ -71,87 +62,80 @@ void SynthParameters::updateCutoff(float sampleRate) {
                                           static_cast<double>(sampleRate)));
 }
 
-void SynthParameters::updateSweep1(float sampleRate) {
-    const int32_t length = sweepLength(value(kW1Time), sampleRate);
-    d.sweep1Length.set(length);
-    d.sweep1Rate.set(sweepRate(value(kW1Scale), length));
+void SynthParameters::updateSweep(Shared<int32_t>& length, Shared<float>& rate, ParameterIndex time,
+                                  ParameterIndex scale, float sampleRate) {
+    const int32_t samples = sweepLength(value(time), sampleRate);
+    length.set(samples);
+    rate.set(sweepRate(value(scale), samples));
 }
 
-void SynthParameters::updateSweep2(float sampleRate) {
-    const int32_t length = sweepLength(value(kW2Time), sampleRate);
-    d.sweep2Length.set(length);
-    d.sweep2Rate.set(sweepRate(value(kW2Scale), length));
-}
-
-void SynthParameters::updateParameter(int32_t index, float sampleRate) {
+void SynthParameters::update(DerivedGroup group, float sampleRate) {
     const double rate = sampleRate;
-    switch (index) {
-        case kA: {
+    switch (group) {
+        case DerivedGroup::Attack: {
             const int32_t length = wrapAdd(roundEven(squared(value(kA)) * rate * 0.5), 1);
             d.attackLength.set(length);
             d.attackStep.set(static_cast<float>(1.0 / length));
             break;
         }
-        case kH:
+        case DerivedGroup::Hold:
             d.holdLength.set(wrapAdd(roundEven(squared(value(kH)) * rate * 0.5), 1));
             break;
-        case kR: {
+        case DerivedGroup::Release: {
             const int32_t length = wrapAdd(roundEven(squared(value(kR)) * rate), 10);
             d.releaseLength.set(length);
             d.releaseStep.set(static_cast<float>(1.0 / length));
             break;
         }
-        case kCurve:
+        case DerivedGroup::Curve:
             d.curveMode.set(roundEven(static_cast<double>(value(kCurve)) * 2.0));
             break;
-        case kCutOff:
+        case DerivedGroup::Cutoff:
             updateCutoff(sampleRate);
             break;
-        case kQ:
+        case DerivedGroup::Damping:
             d.damping.set(static_cast<float>(1.2 - 1.17 * squared(value(kQ))));
             break;
-        case kType:
+        case DerivedGroup::FilterType:
             d.filterType.set(limitToThree(roundEven(static_cast<double>(value(kType)) * 2.0)));
             break;
-        case kEnv:
+        case DerivedGroup::CutoffAndEnvDepth:
             updateCutoff(sampleRate);
             d.envDepth.set(
                 static_cast<float>(1.1 / (static_cast<double>(value(kEnv)) + 0.01) - 1.0));
             break;
-        case kWave1:
+        case DerivedGroup::Osc1Wave:
             d.osc1Wave.set(waveformOf(value(kWave1)));
             break;
-        case kWave2:
+        case DerivedGroup::Osc2Wave:
             d.osc2Wave.set(waveformOf(value(kWave2)));
             break;
-        case kWeight:
+        case DerivedGroup::FilterWeight:
             d.filterWeight.set(limitToThree(roundEven(static_cast<double>(value(kWeight)) * 2.0)));
             break;
-        case kW1Time:
-        case kW1Scale:
-            updateSweep1(sampleRate);
+        case DerivedGroup::Sweep1:
+            updateSweep(d.sweep1Length, d.sweep1Rate, kW1Time, kW1Scale, sampleRate);
             break;
-        case kW2Time:
-        case kW2Scale:
-            updateSweep2(sampleRate);
+        case DerivedGroup::Sweep2:
+            updateSweep(d.sweep2Length, d.sweep2Rate, kW2Time, kW2Scale, sampleRate);
             break;
-        case kOscMix: {
+        case DerivedGroup::Mix: {
             const int32_t mix2 = roundEven(static_cast<double>(value(kOscMix)) * 100000.0);
             d.mix2.set(mix2);
             d.mix1.set(wrapSub(100000, mix2));
             break;
         }
-        case kRing:
+        case DerivedGroup::Ring:
             d.ringOn.set(roundEven(value(kRing)) == 1);
             break;
-        case kFM:
+        case DerivedGroup::FM:
             d.fmOn.set(roundEven(value(kFM)) == 1);
             break;
-        case kVolume:
+        case DerivedGroup::Volume:
             d.volumeGain.set(
                 static_cast<float>(squared(value(kVolume)) * (1.0 / 127) / 100000.0));
             break;
-        case kClip: {
+        case DerivedGroup::Clip: {
             const double clip = value(kClip);
             const float level = static_cast<float>(clip + 0.000001);
             d.clipLevel.set(level);
@@ -160,13 +144,13 @@ void SynthParameters::updateParameter(int32_t index, float sampleRate) {
             d.clipMakeup.set(static_cast<float>(1.0 / static_cast<double>(level)));
             break;
         }
-        case kOctave: {
+        case DerivedGroup::Octave: {
             const int32_t k = roundEven(static_cast<double>(value(kOctave)) * 2.0);
             const double factor = k == 0 ? 0.5 : (k == 1 ? 0.25 : 0.125);
             d.octaveFactor.set(static_cast<float>(factor * phasePerHertz_.get()));
             break;
         }
-        default:  // Multi: the renderer reads the value itself
+        case DerivedGroup::None:
             break;
     }
 }

@@ -1,6 +1,7 @@
-// The instrument's 22 parameters in one place: their table (index, name,
-// default, slot in a program record) and the derived values each one
-// recomputes when it is set. The renderer reads only the derived values.
+// The instrument's current parameter values and every derived value they
+// give, each recomputed when its parameter is set (which ones: the
+// `updates` column of synth/ParameterTable.h). The renderer reads only the
+// derived values.
 //
 // Threads: the UI thread (editor, host automation) writes while the audio
 // thread renders, so every value is its own relaxed 32-bit atomic: the
@@ -12,29 +13,13 @@
 #include <cstdint>
 
 #include "common/Shared.h"
+#include "synth/ParameterTable.h"
 
 namespace tamrik {
 
-enum ParameterIndex : int32_t {
-    kA, kH, kR, kCurve, kCutOff, kQ, kType, kEnv, kWave1, kWave2, kWeight, kW1Time,
-    kW2Time, kW1Scale, kW2Scale, kOscMix, kRing, kFM, kVolume, kClip, kMulti, kOctave,
-    kNumParameters
-};
-
-struct ParameterInfo {
-    const char* name;
-    float defaultValue;
-    int32_t programSlot;  // position in a program record (CutOff first, Octave last)
-};
-
-// Indexed by ParameterIndex.
-extern const ParameterInfo kParameterTable[kNumParameters];
-
-inline bool isParameterIndex(int32_t index) { return index >= 0 && index < kNumParameters; }
-
 enum class Waveform : int32_t { Sine, Saw, Square, Triangle, Noise };
 
-// What the renderer reads; all recomputed by updateParameter.
+// What the renderer reads; all recomputed by update.
 struct DerivedValues {
     Shared<int32_t> attackLength, holdLength, releaseLength, sweep1Length, sweep2Length;
     Shared<int32_t> curveMode, filterWeight, filterType, clipFloor, clipCeiling, mix1, mix2;
@@ -59,10 +44,10 @@ public:
     float phasePerHertz() const { return phasePerHertz_.get(); }
 
 private:
-    void updateParameter(int32_t index, float sampleRate);
+    void update(DerivedGroup group, float sampleRate);
     void updateCutoff(float sampleRate);
-    void updateSweep1(float sampleRate);
-    void updateSweep2(float sampleRate);
+    void updateSweep(Shared<int32_t>& length, Shared<float>& rate, ParameterIndex time,
+                     ParameterIndex scale, float sampleRate);
     float value(ParameterIndex index) const { return values[index].get(); }
 
     Shared<float> values[kNumParameters];

@@ -7,6 +7,7 @@
 
 #include <cmath>
 #include <limits>
+#include <string>
 #include <vector>
 
 #include "EditorHost.h"
@@ -16,14 +17,32 @@ namespace {
 
 using namespace tk;
 
-// What each parameter's control shows, by parameter index.
-std::vector<int> ControlStates(const TForm1& f) {
-    return {f.TrackBar3->Position(), f.TrackBar4->Position(), f.TrackBar6->Position(), f.ComboBox5->ItemIndex(),
-            f.Tsumami3->Position(),  f.Tsumami4->Position(),  f.ComboBox3->ItemIndex(), f.Tsumami5->Position(),
-            f.ComboBox1->ItemIndex(), f.ComboBox2->ItemIndex(), f.ComboBox4->ItemIndex(), f.Tsumami1->Position(),
-            f.Tsumami2->Position(),  f.Tsumami6->Position(),  f.Tsumami7->Position(),  f.TrackBar1->Position(),
-            f.CheckBox1->Checked(),  f.CheckBox2->Checked(),  f.TrackBar2->Position(), f.TrackBar5->Position(),
-            f.CheckBox3->Checked(),  f.ComboBox7->ItemIndex()};
+TWinControl* FindControl(TWinControl* parent, const std::string& name) {
+    for (TWinControl* c : parent->Controls()) {
+        if (c->Name == name) return c;
+        if (TWinControl* found = FindControl(c, name)) return found;
+    }
+    return nullptr;
+}
+
+// What each parameter's control shows, by parameter index: the control the
+// parameter table names, found by that name.
+std::vector<int> ControlStates(TForm1& f) {
+    std::vector<int> states;
+    for (const ParameterInfo& p : kParameterTable) {
+        TWinControl* c = FindControl(&f, p.control);
+        if (auto* knob = dynamic_cast<TTsumami*>(c))
+            states.push_back(knob->Position());
+        else if (auto* slider = dynamic_cast<TvTrackBar*>(c))
+            states.push_back(slider->Position());
+        else if (auto* list = dynamic_cast<TComboBox*>(c))
+            states.push_back(list->ItemIndex());
+        else if (auto* box = dynamic_cast<TCheckBox*>(c))
+            states.push_back(box->Checked());
+        else
+            ADD_FAILURE() << p.name << ": no control named " << p.control;
+    }
+    return states;
 }
 
 const std::vector<int> kDefaultStates = {45, 45, 25, 0, 50, 0, 0, 50, 0, 0, 0, 50, 50, 50, 50, 25, 0, 0, 25, 0, 0, 2};

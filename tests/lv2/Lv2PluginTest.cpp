@@ -41,7 +41,8 @@ std::vector<float> playLv2(const Scenario& s, int32_t block, bool moveCutoff = f
             if (g.frame >= start && g.frame < start + n) host.addMidi(g.frame - start, 0x90, g.note, g.velocity);
         if (moveCutoff) {
             const int32_t step = start / kCutoffStep * kCutoffStep;
-            host.control(CutOff) = step == 0 ? kParameterTable[CutOff].defaultValue : movingCutoff(step - kCutoffStep);
+            host.control(kCutOff) =
+                step == 0 ? kParameterTable[kCutOff].defaultValue : movingCutoff(step - kCutoffStep);
         }
         host.run(uint32_t(n), left.data(), right.data());
         EXPECT_EQ(left, right);

@@ -22,6 +22,7 @@
 using namespace vst;
 using tamrik::test::HostHarness;
 using namespace tamrik::test::sound;
+using namespace tamrik;
 
 namespace {
 
@@ -41,7 +42,7 @@ std::vector<float> play(const Scenario& s, int32_t block = 256, bool moveCutoff 
             if (g.frame >= start && g.frame < start + n)
                 events.push_back(HostHarness::midi(0x90, g.note, g.velocity, g.frame - start));
         host.sendEvents(events);
-        if (moveCutoff) host.setParameter(CutOff, movingCutoff(start));
+        if (moveCutoff) host.setParameter(kCutOff, movingCutoff(start));
         host.processReplacing(left.data(), right.data(), n);
         for (int32_t i = 0; i < n; ++i) {
             EXPECT_EQ(left[static_cast<size_t>(i)], right[static_cast<size_t>(i)]);
@@ -103,7 +104,7 @@ TEST(Sound, BlockSplitsGiveIdenticalOutput) {
 TEST(Sound, NotesStartOnTheirEventsSample) {
     for (int32_t delta : {0, 3, 5, 100}) {
         HostHarness host;
-        host.setParameter(A, 0.0f);
+        host.setParameter(kA, 0.0f);
         host.sendMidi(0x90, 60, 100, delta);
         const std::vector<float> out = host.render(256, 64);
         for (int32_t i = 0; i <= delta; ++i) ASSERT_EQ(out[static_cast<size_t>(i)], 0.0f) << delta;
@@ -119,14 +120,14 @@ TEST(Sound, SilenceRules) {
         return host.render(4096);
     };
     EXPECT_TRUE(silent(withNote({}, 0)));
-    EXPECT_TRUE(silent(withNote({{Volume, 0.0f}}, 100)));
-    EXPECT_TRUE(silent(withNote({{Clip, 0.0f}}, 100)));
-    EXPECT_FALSE(silent(withNote({{Clip, 0.01f}}, 100)));
-    EXPECT_EQ(withNote({{Multi, 1.0f}}, 100), withNote({}, 100)) << "Multi needs Clip below 1";
-    EXPECT_EQ(withNote({{Weight, 0.5f}, {Type, 0.5f}}, 90), withNote({{Type, 0.5f}}, 90))
+    EXPECT_TRUE(silent(withNote({{kVolume, 0.0f}}, 100)));
+    EXPECT_TRUE(silent(withNote({{kClip, 0.0f}}, 100)));
+    EXPECT_FALSE(silent(withNote({{kClip, 0.01f}}, 100)));
+    EXPECT_EQ(withNote({{kMulti, 1.0f}}, 100), withNote({}, 100)) << "Multi needs Clip below 1";
+    EXPECT_EQ(withNote({{kWeight, 0.5f}, {kType, 0.5f}}, 90), withNote({{kType, 0.5f}}, 90))
         << "Middle band-pass is the first stage's band output";
-    EXPECT_EQ(withNote({{OscMix, 1.0f}, {Ring, 1.0f}}, 90), withNote({{OscMix, 1.0f}}, 90));
-    EXPECT_EQ(withNote({{OscMix, 0.0f}, {FM, 1.0f}}, 90), withNote({{OscMix, 0.0f}}, 90));
+    EXPECT_EQ(withNote({{kOscMix, 1.0f}, {kRing, 1.0f}}, 90), withNote({{kOscMix, 1.0f}}, 90));
+    EXPECT_EQ(withNote({{kOscMix, 0.0f}, {kFM, 1.0f}}, 90), withNote({{kOscMix, 0.0f}}, 90));
 }
 
 TEST(Sound, ReplacingClearsAndProcessAdds) {
@@ -141,7 +142,7 @@ TEST(Sound, ReplacingClearsAndProcessAdds) {
 
 TEST(Sound, NotesEndByThemselves) {
     HostHarness host;
-    host.setParameter(R, 0.1f);
+    host.setParameter(kR, 0.1f);
     host.sendMidi(0x90, 60, 127);
     host.sendMidi(0x80, 60, 0);
     const std::vector<float> out = host.render(44100);
@@ -156,11 +157,11 @@ TEST(Sound, VoicesTogetherSumTheirSoloRendersInVoiceOrder) {
     for (float weight : {0.0f, 0.5f, 1.0f})
         for (float type : {0.0f, 0.5f, 1.0f}) {
             auto setup = [&](HostHarness& h) {
-                h.setParameter(Weight, weight);
-                h.setParameter(Type, type);
-                h.setParameter(Q, 0.7f);
-                h.setParameter(Clip, 0.6f);
-                h.setParameter(Multi, 1.0f);
+                h.setParameter(kWeight, weight);
+                h.setParameter(kType, type);
+                h.setParameter(kQ, 0.7f);
+                h.setParameter(kClip, 0.6f);
+                h.setParameter(kMulti, 1.0f);
             };
             HostHarness together;
             setup(together);

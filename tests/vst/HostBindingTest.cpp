@@ -12,6 +12,7 @@
 #include <string>
 
 #include "HostHarness.h"
+#include "synth/ParameterTable.h"
 
 using namespace vst;
 using tamrik::test::HostHarness;
@@ -161,15 +162,10 @@ TEST(Identity, DefaultAnswersOfTheExtendedLayer) {
 
 TEST(Parameters, NamesLabelsAndDisplays) {
     HostHarness host;
-    const char* names[22] = {"A",      "H",       "R",       "Curve",  "CutOff", "Q",
-                             "Type",   "Env",     "Wave1",   "Wave2",  "Weight", "W1Time",
-                             "W2Time", "W1Scale", "W2Scale", "OscMix", "Ring",   "FM",
-                             "Volume", "Clip",    "Multi",   "Octave"};
-    const float defaults[22] = {0.1f, 0.1f, 0.5f, 0.0f, 0.5f, 0.0f, 0.0f, 0.5f, 0.0f, 0.0f, 0.0f,
-                                0.5f, 0.5f, 0.5f, 0.5f, 0.5f, 0.0f, 0.0f, 0.5f, 1.0f, 0.0f, 1.0f};
-    for (int32_t i = 0; i < 22; ++i) {
-        EXPECT_EQ(text(host, effGetParamName, i), names[i]);
-        EXPECT_EQ(host.getParameter(i), defaults[i]) << names[i];
+    for (int32_t i = 0; i < tamrik::kNumParameters; ++i) {
+        const tamrik::ParameterInfo& p = tamrik::kParameterTable[i];
+        EXPECT_EQ(text(host, effGetParamName, i), p.name);
+        EXPECT_EQ(host.getParameter(i), p.defaultValue) << p.name;
         expectFits(host, effGetParamName, i, 8);
     }
     EXPECT_EQ(text(host, effGetParamLabel, 0), "/1");

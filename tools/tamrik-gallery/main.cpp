@@ -3,42 +3,15 @@
 // reviewed at a glance without a host or a display.
 #include <cstdio>
 #include <string>
-#include <vector>
 
-#include "controls/Tsumami.h"
-#include "controls/vTrackBar.h"
-#include "toolkit/Toolkit.h"
+#include "editor/ControlBuilders.h"
+#include "synth/ParameterTable.h"
 
 namespace {
 
 using namespace tamrik;
 using namespace tamrik::tk;
-
-TGroupBox* Group(TWinControl* parent, const char* caption, int left, int top, int width, int height) {
-    auto* box = new TGroupBox(parent);
-    box->SetBounds(left, top, width, height);
-    box->SetCaption(caption);
-    return box;
-}
-
-void Caption(TWinControl* parent, const char* text, int left, int top, int width) {
-    auto* label = new TLabel(parent);
-    label->SetBounds(left, top, width, 12);
-    label->SetCaption(text);
-}
-
-TvTrackBar* EditorTrackBar(TWinControl* parent, bool vertical, int left, int top, int position) {
-    auto* bar = new TvTrackBar(parent);
-    if (vertical) bar->SetOrientation(TvTrackBarOrientation::trVertical);
-    bar->SetBounds(left, top, vertical ? 33 : 201, vertical ? 113 : 33);
-    bar->SetMax(50);
-    bar->SetFrequency(5);
-    bar->SetThumbLength(15);
-    bar->SetTickMarks(TvTickMark::tmBoth);
-    if (vertical) bar->SetPageSize(1);
-    bar->SetPosition(position);
-    return bar;
-}
+using namespace tamrik::builders;
 
 void BuildSheet(TForm& form) {
     auto* sheet = Group(&form, "DrumTamrik controls", 0, 0, form.Width(), form.Height());
@@ -47,47 +20,29 @@ void BuildSheet(TForm& form) {
     auto* knobs = Group(sheet, "Knobs", 8, 16, 265, 81);
     const int positions[] = {0, 25, 50, 75, 100};
     for (int i = 0; i < 5; ++i) {
-        auto* knob = new TTsumami(knobs);
-        knob->SetBounds(16 + i * 48, 20, 33, 33);
-        knob->SetPosition(positions[i]);
-        Caption(knobs, std::to_string(positions[i]).c_str(), 24 + i * 48, 56, 25);
+        Knob(knobs, 16 + i * 48, 20, positions[i]);
+        Text(knobs, std::to_string(positions[i]).c_str(), 24 + i * 48, 56, 25);
     }
 
     auto* sliders = Group(sheet, "Sliders", 8, 104, 265, 185);
     const int vertical[] = {45, 45, 25, 25, 0};
     const char* names[] = {"A", "H", "R", "Vol", "Clip"};
     for (int i = 0; i < 5; ++i) {
-        EditorTrackBar(sliders, true, 8 + i * 40, 16, vertical[i]);
-        Caption(sliders, names[i], 16 + i * 40, 128, 24);
+        Slider(sliders, true, 8 + i * 40, 16, vertical[i]);
+        Text(sliders, names[i], 16 + i * 40, 128, 24);
     }
-    Caption(sliders, "Mix", 16, 152, 24);
-    EditorTrackBar(sliders, false, 56, 144, 25);
+    Text(sliders, "Mix", 16, 152, 24);
+    Slider(sliders, false, 56, 144, 25);
 
     auto* others = Group(sheet, "Lists and switches", 280, 16, 217, 273);
-    const std::vector<std::string> waves{"Sin", "Saw", "Sqr", "Tri", "Noise"};
-    auto* list = new TComboBox(others);
-    list->SetBounds(8, 16, 105, 20);
-    list->SetItems(waves);
-    list->SetItemIndex(1);
-    auto* open = new TComboBox(others);
-    open->SetBounds(8, 48, 105, 20);
-    open->SetItems({"LowPass", "BandPass", "HighPass"});
-    open->SetItemIndex(0);
-    auto* ring = new TCheckBox(others);
-    ring->SetBounds(8, 144, 97, 17);
-    ring->SetCaption("Ring Osc2");
-    ring->SetChecked(true);
-    auto* fm = new TCheckBox(others);
-    fm->SetBounds(8, 168, 97, 17);
-    fm->SetCaption("FM Osc1");
+    List(others, 8, 16, 105, kParameterTable[kWave1].captions)->SetItemIndex(1);
+    auto* open = List(others, 8, 48, 105, kParameterTable[kType].captions);
+    Switch(others, kParameterTable[kRing].captions[0], 8, 144, 97)->SetChecked(true);
+    Switch(others, kParameterTable[kFM].captions[0], 8, 168, 97);
     auto* nested = Group(others, "Osc1", 120, 16, 89, 113);
-    auto* knob = new TTsumami(nested);
-    knob->SetBounds(28, 24, 33, 33);
-    Caption(nested, "Time", 30, 60, 28);
-    auto* bottom = new TLabel(nested);
-    bottom->SetBounds(8, 76, 73, 28);
-    bottom->SetTextAtBottom(true);
-    bottom->SetCaption("text at bottom");
+    Knob(nested, 28, 24, 50);
+    Text(nested, "Time", 30, 60, 28);
+    Text(nested, "text at bottom", 8, 76, 73, true)->SetBounds(8, 76, 73, 28);
     open->SetDroppedDown(true);
 }
 
