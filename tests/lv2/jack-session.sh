@@ -1,0 +1,43 @@
+# Sourced by the real-host tests: a JACK server of its own on the dummy
+# driver (no sound card), a MIDI note every half second from jack_midiseq,
+# and a check that a port's recorded output is not silent. Every process
+# started here is ended, by its id and clients before the server, when the
+# test exits. JACK keeps a few server slots in shared memory and reuses a
+# dead server's slot only for the same name, so the name is fixed and the
+# tests using it run one at a time.
+set -euo pipefail
+lv2dir=$(realpath "$1")
+work=$(mktemp -d)
+export JACK_DEFAULT_SERVER=tamrik-lv2-test LV2_PATH="$lv2dir:/usr/lib/lv2"
+pids=()
+cleanup() {
+  for ((i = ${#pids[@]} - 1; i >= 0; i--)); do
+    kill "${pids[i]}" 2>/dev/null || true
+    wait "${pids[i]}" 2>/dev/null || true
+  done
+  rm -rf "$work"
+}
+trap cleanup EXIT
+
+jackd -n "$JACK_DEFAULT_SERVER" -d dummy -r 44100 -p 256 >"$work/jackd.log" 2>&1 &
+pids+=($!)
+jack_wait -w -t 10 >/dev/null || { cat "$work/jackd.log"; exit 1; }
+jack_midiseq seq 22050 0 60 2000 >/dev/null 2>&1 &
+pids+=($!)
+
+wait_for_port() {  # port name
+  for _ in $(seq 100); do
+    jack_lsp 2>/dev/null | grep -qxF "$1" && return 0
+    sleep 0.1
+  done
+  echo "no port $1"; return 1
+}
+
+# Records two seconds of a port; fails if fewer than 1000 sample bytes are non-zero.
+expect_sound() {  # port name
+  jack_rec -f "$work/out.wav" -d 2 "$1" >/dev/null 2>&1
+  local nonzero
+  nonzero=$(od -An -v -tx1 -j44 "$work/out.wav" | tr -s ' ' '\n' | grep -cv '^00$\|^$' || true)
+  echo "recorded $(stat -c %s "$work/out.wav") bytes from $1, $nonzero non-zero"
+  [ "$nonzero" -gt 1000 ]
+}
