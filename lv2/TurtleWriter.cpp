@@ -22,30 +22,13 @@ namespace {
 using namespace tamrik;
 using tamrik::lv2::portSymbol;
 
-// The choices a list or switch parameter selects, as the editor names
-// them; choice k of n is selected by the value k / (n - 1), which the
-// engine rounds to the nearest choice.
-struct Choices {
-    ParameterIndex parameter;
-    std::vector<const char*> captions;
-};
-
-const std::vector<Choices> kChoices = {
-    {kCurve, {"Linear", "sqr", "sqrt"}},
-    {kType, {"LowPass", "BandPass", "HighPass"}},
-    {kWave1, {"Sin", "Saw", "Sqr", "Tri", "Noise"}},
-    {kWave2, {"Sin", "Saw", "Sqr", "Tri", "Noise"}},
-    {kWeight, {"Light", "Middle", "Heavy"}},
-    {kRing, {"Off", "On"}},
-    {kFM, {"Off", "On"}},
-    {kMulti, {"Off", "On"}},
-    {kOctave, {"Oct +1", "Octave", "Oct -1"}},
-};
-
-const Choices* choicesOf(int32_t parameter) {
-    for (const Choices& c : kChoices)
-        if (c.parameter == parameter) return &c;
-    return nullptr;
+// The choices a list or switch parameter selects, named as the editor names
+// them: list item k of n stands for the value k / (n - 1), which the engine
+// rounds to the nearest choice; a switch is on at 1.
+std::vector<const char*> choicesOf(const ParameterInfo& p) {
+    if (p.kind == ControlKind::List) return {p.captions.begin(), p.captions.end()};
+    if (p.kind == ControlKind::CheckBox) return {"Off", "On"};
+    return {};
 }
 
 // The shortest decimal that reads back as the same float, so a host reading
@@ -102,11 +85,13 @@ std::string controlPort(int32_t index) {
       << " ;\n        lv2:symbol \"" << portSymbol(index) << "\" ;\n        lv2:name \"" << info.name
       << "\" ;\n        lv2:default " << decimal(info.defaultValue)
       << " ;\n        lv2:minimum 0.0 ;\n        lv2:maximum 1.0";
-    if (const Choices* c = choicesOf(index)) {
-        const size_t n = c->captions.size();
-        t << " ;\n        lv2:portProperty " << (n == 2 ? "lv2:toggled" : "lv2:enumeration");
+    const std::vector<const char*> choices = choicesOf(info);
+    if (!choices.empty()) {
+        const size_t n = choices.size();
+        t << " ;\n        lv2:portProperty "
+          << (info.kind == ControlKind::CheckBox ? "lv2:toggled" : "lv2:enumeration");
         for (size_t k = 0; k < n; ++k)
-            t << " ;\n        lv2:scalePoint [ rdfs:label \"" << c->captions[k] << "\" ; rdf:value "
+            t << " ;\n        lv2:scalePoint [ rdfs:label \"" << choices[k] << "\" ; rdf:value "
               << decimal(float(k) / float(n - 1)) << " ]";
     }
     t << "\n    ]";
