@@ -11,12 +11,17 @@ namespace {
 std::mutex registryMutex;
 std::map<vst::AEffect*, EditorHost*> registry;
 
-std::unique_ptr<tk::Backend> offscreen() { return std::make_unique<tk::OffscreenBackend>(tk::TPoint{0, 0}); }
+template <tk::OffscreenBackend::Faces faces>
+std::unique_ptr<tk::Backend> offscreen() {
+    return std::make_unique<tk::OffscreenBackend>(tk::TPoint{0, 0}, faces);
+}
 
 }  // namespace
 
-EditorHost::EditorHost() {
-    GrEditor::setBackendFactory(&offscreen);
+EditorHost::EditorHost(tk::OffscreenBackend::Faces faces) {
+    GrEditor::setBackendFactory(faces == tk::OffscreenBackend::Faces::BuiltIn
+                                    ? &offscreen<tk::OffscreenBackend::Faces::BuiltIn>
+                                    : &offscreen<tk::OffscreenBackend::Faces::System>);
     synth_ = std::make_unique<AVstXSynth>(&EditorHost::callback, &createGrEditor);
     const std::lock_guard<std::mutex> lock(registryMutex);
     registry[effect()] = this;

@@ -23,7 +23,9 @@ struct Automation {
 
 class EditorHost {
 public:
-    EditorHost();
+    // The forms' fonts: the system's, or the built-in face, which draws the
+    // same pixels on every machine.
+    explicit EditorHost(tk::OffscreenBackend::Faces faces = tk::OffscreenBackend::Faces::System);
     ~EditorHost();
     EditorHost(const EditorHost&) = delete;
     EditorHost& operator=(const EditorHost&) = delete;
