@@ -361,33 +361,38 @@ DrumVoices::BlockSettings DrumVoices::takeSettings() const {
     return s;
 }
 
-// Every voice that sounds in the chunk into its row: a lane group with two
-// or more sounding voices through the lanes, a lone voice (and every voice on
-// the scalar path) through the one-voice code.
+// Every voice that sounds in the chunk into its row: a lane group starts at
+// each sounding voice not yet rendered and takes the next `width` voices
+// (the lanes past the last voice are idle), so notes played in rotation fill
+// the lanes wherever they start. A group with two or more sounding voices
+// goes through the lanes, a lone voice (and every voice on the scalar path)
+// through the one-voice code.
 void DrumVoices::renderChunk(int32_t frames, const BlockSettings& s) {
     for (int32_t v = 0; v < kVoices; ++v) end[v] = start[v] = countDown(lanes.stage[v], frames);
-    const int32_t width = path ? path->width : kVoices;
-    for (int32_t base = 0; base < kVoices; base += width) {
-        const int32_t last = std::min(base + width, kVoices);
-        int32_t sounding = 0;
-        for (int32_t v = base; v < last; ++v) sounding += start[v] < frames;
-        if (path && sounding > 1) {
-            path->byWeight[s.filterWeight](lanes, base, scratch + base, start, end, frames, s);
+    const int32_t width = path ? path->width : 1;
+    for (int32_t v = 0; v < kVoices;) {
+        if (start[v] >= frames) {
+            ++v;
             continue;
         }
-        for (int32_t v = base; v < last; ++v) {
-            if (start[v] >= frames) continue;
+        int32_t sounding = 0;
+        for (int32_t k = v; k < std::min(v + width, kVoices); ++k) sounding += start[k] < frames;
+        if (sounding > 1) {
+            path->byWeight[s.filterWeight](lanes, v, scratch + v, start, end, frames, s);
+        } else {
             Voice voice = lanes.get(v);
             end[v] = kRunRenderers[s.filterWeight](voice, scratch[v], start[v], frames, s);
             lanes.set(v, voice);
         }
+        v += width;
     }
 }
 
 void DrumVoices::render(float* out1, float* out2, int32_t sampleFrames) {
     if (sampleFrames <= 0 || silent()) return;
-    const WaveTables::Reader tables;
     BlockSettings s = takeSettings();
+    const WaveTables::Reader tables(s.osc1Wave == WaveTables::kNoise ||
+                                    s.osc2Wave == WaveTables::kNoise);
     s.osc1Row = tables.row(s.osc1Wave, 1);
     s.osc2Row = tables.row(s.osc2Wave, 2);
     s.plain1Row = tables.row(s.osc1Wave, 0);

@@ -21,6 +21,7 @@
 #pragma once
 
 #include <cstdint>
+#include <type_traits>
 
 #include "synth/DrumVoices.h"
 
@@ -104,26 +105,39 @@ void renderLanes(DrumVoices::VoiceLanes& L, int32_t base, float (*rows)[DrumVoic
         return s.filterType == 0 ? low : (s.filterType == 1 ? band : high);
     };
 
+    // In hold, env is 1 under every curve, so f is fixed per lane.
+    const D envHold = V::setD(1.0);
+    const D fHold = V::toD(V::toF(V::minD(cap, V::mulD(V::addD(envDepth, envHold), cutoffBase))));
+
+    // One sample of every lane; with `masked`, lanes outside `active` keep
+    // their state (without, every lane is active).
     I sounded = zero;
-    for (int32_t n = first; n < frames; ++n) {
-        const M active = V::andnotM(V::cmpeqI(stage, idle), V::cmpgtI(V::setI(n + 1), startAt));
-        if (V::bits(active) == 0) {
-            if (n >= lastStart) break;
-            continue;
-        }
+    auto sample = [&](int32_t n, M active, auto masked) {
+        auto keep = [&](M m, auto now, auto before) {
+            if constexpr (decltype(masked)::value)
+                return V::blend(m, now, before);
+            else
+                return now;
+        };
+        auto live = [&](M m) {
+            if constexpr (decltype(masked)::value)
+                return V::andM(m, active);
+            else
+                return m;
+        };
 
         // Oscillators.
         const M sweeping1 = V::cmpgtI(sweep1Left, zero), sweeping2 = V::cmpgtI(sweep2Left, zero);
         F inc1 = baseInc1, inc2 = baseInc2;
         if (V::bits(V::orM(sweeping1, sweeping2)) != 0) {
-            inc1 = V::blendF(sweeping1,
-                             V::toF(V::addD(V::mulD(V::toD(sweep1Left), sweepStep1), baseInc1D)),
-                             baseInc1);
-            inc2 = V::blendF(sweeping2,
-                             V::toF(V::addD(V::mulD(V::toD(sweep2Left), sweepStep2), baseInc2D)),
-                             baseInc2);
-            sweep1Left = V::decrementWhere(V::andM(sweeping1, active), sweep1Left);
-            sweep2Left = V::decrementWhere(V::andM(sweeping2, active), sweep2Left);
+            inc1 = V::blend(sweeping1,
+                            V::toF(V::addD(V::mulD(V::toD(sweep1Left), sweepStep1), baseInc1D)),
+                            baseInc1);
+            inc2 = V::blend(sweeping2,
+                            V::toF(V::addD(V::mulD(V::toD(sweep2Left), sweepStep2), baseInc2D)),
+                            baseInc2);
+            sweep1Left = V::decrementWhere(live(sweeping1), sweep1Left);
+            sweep2Left = V::decrementWhere(live(sweeping2), sweep2Left);
         }
         const I i1 = V::roundF(phase1), i2 = V::roundF(phase2);
         const I at1 = V::andI(i1, indexMask), at2 = V::andI(i2, indexMask);
@@ -136,10 +150,10 @@ void renderLanes(DrumVoices::VoiceLanes& L, int32_t base, float (*rows)[DrumVoic
         }
         const I mixed = V::addI(V::roundD(V::mulD(mix1, s1)), V::roundD(V::mulD(mix2, s2)));
         F next1 = V::addF(phase1, inc1), next2 = V::addF(phase2, inc2);
-        next1 = V::blendF(V::cmpeqI(V::andI(i1, wrapBit), wrapBit), V::subF(next1, wrap), next1);
-        next2 = V::blendF(V::cmpeqI(V::andI(i2, wrapBit), wrapBit), V::subF(next2, wrap), next2);
+        next1 = V::blend(V::cmpeqI(V::andI(i1, wrapBit), wrapBit), V::subF(next1, wrap), next1);
+        next2 = V::blend(V::cmpeqI(V::andI(i2, wrapBit), wrapBit), V::subF(next2, wrap), next2);
         const uint32_t runaway =
-            V::bits(V::andM(V::orM(V::cmpgeF(next1, guard), V::cmpgeF(next2, guard)), active));
+            V::bits(live(V::orM(V::cmpgeF(next1, guard), V::cmpgeF(next2, guard))));
         if (runaway != 0) {
             alignas(64) float p1[W], p2[W];
             V::storeF(p1, next1);
@@ -152,62 +166,63 @@ void renderLanes(DrumVoices::VoiceLanes& L, int32_t base, float (*rows)[DrumVoic
             next1 = V::loadF(p1);
             next2 = V::loadF(p2);
         }
-        phase1 = V::blendF(active, next1, phase1);
-        phase2 = V::blendF(active, next2, phase2);
+        phase1 = keep(active, next1, phase1);
+        phase2 = keep(active, next2, phase2);
 
         // Envelope: every lane's stage formula, the test before the value.
         const M attack = V::cmpeqI(stage, one), hold = V::cmpeqI(stage, two);
-        const M release = V::andnotM(V::orM(attack, hold), active);
-        I nextStage = stage;
-        F env = oneF;
-        if (V::bits(V::andM(attack, active)) != 0) {
-            env = V::blendF(attack, V::toF(V::mulD(V::toD(attackCount), attackStep)), env);
-            nextStage = V::blendI(V::andnotM(V::cmpgtI(attackLength, attackCount), attack), two,
-                                  nextStage);
-            attackCount = V::incrementWhere(V::andM(attack, active), attackCount);
+        I nextStage = V::blend(V::andnotM(V::cmpgtI(holdLength, holdCount), hold), three, stage);
+        holdCount = V::incrementWhere(live(hold), holdCount);
+        D envD = envHold, f = fHold;
+        if (V::bits(V::andnotM(hold, active)) != 0) {  // some lane attacks or releases
+            const M release = V::andnotM(V::orM(attack, hold), active);
+            F env = oneF;
+            if (V::bits(live(attack)) != 0) {
+                env = V::blend(attack, V::toF(V::mulD(V::toD(attackCount), attackStep)), env);
+                nextStage = V::blend(V::andnotM(V::cmpgtI(attackLength, attackCount), attack), two,
+                                     nextStage);
+                attackCount = V::incrementWhere(live(attack), attackCount);
+            }
+            if (V::bits(release) != 0) {
+                const D left = V::subD(releaseLengthD, V::toD(releaseCount));
+                env = V::blend(release, V::toF(V::mulD(left, releaseStep)), env);
+                nextStage = V::blend(V::andnotM(V::cmpgtI(releaseLength, releaseCount), release),
+                                     idle, nextStage);
+                releaseCount = V::incrementWhere(release, releaseCount);
+            }
+            env = V::minF(oneF, V::maxF(zeroF, env));
+            if (s.curveMode == 1)
+                env = V::mulF(env, env);
+            else if (s.curveMode == 2)
+                env = V::sqrtF(env);
+            envD = V::toD(env);
+            f = V::toD(V::toF(V::minD(cap, V::mulD(V::addD(envDepth, envD), cutoffBase))));
         }
-        nextStage = V::blendI(V::andnotM(V::cmpgtI(holdLength, holdCount), hold), three, nextStage);
-        holdCount = V::incrementWhere(V::andM(hold, active), holdCount);
-        if (V::bits(release) != 0) {
-            env = V::blendF(
-                release,
-                V::toF(V::mulD(V::subD(releaseLengthD, V::toD(releaseCount)), releaseStep)), env);
-            nextStage = V::blendI(V::andnotM(V::cmpgtI(releaseLength, releaseCount), release), idle,
-                                  nextStage);
-            releaseCount = V::incrementWhere(release, releaseCount);
-        }
-        stage = V::blendI(active, nextStage, stage);
-        env = V::minF(oneF, V::maxF(zeroF, env));
-        if (s.curveMode == 1)
-            env = V::mulF(env, env);
-        else if (s.curveMode == 2)
-            env = V::sqrtF(env);
-        const D envD = V::toD(env);
-        const D f = V::toD(V::toF(V::minD(cap, V::mulD(V::addD(envDepth, envD), cutoffBase))));
+        stage = keep(active, nextStage, stage);
 
         // Filter.
         const I h1 = V::subI(V::subI(mixed, product(band1, damping)), low1);
         const I b1 = V::addI(band1, product(h1, f));
         const I l1 = V::addI(low1, product(b1, f));
-        high1 = V::blendI(active, h1, high1);
-        band1 = V::blendI(active, b1, band1);
-        low1 = V::blendI(active, l1, low1);
+        high1 = keep(active, h1, high1);
+        band1 = keep(active, b1, band1);
+        low1 = keep(active, l1, low1);
         I y = select(l1, b1, h1);
         if constexpr (weight == 1) {
             const I h2 = V::subI(y, smooth);
             const I l2 = V::addI(product(V::subI(y, smooth), f), smooth);
-            high2 = V::blendI(active, h2, high2);
-            band2 = V::blendI(active, y, band2);
-            low2 = V::blendI(active, l2, low2);
-            smooth = V::blendI(active, l2, smooth);
+            high2 = keep(active, h2, high2);
+            band2 = keep(active, y, band2);
+            low2 = keep(active, l2, low2);
+            smooth = keep(active, l2, smooth);
             y = select(l2, y, h2);
         } else if constexpr (weight == 2) {
             const I h2 = V::subI(V::subI(y, product(band2, damping)), low2);
             const I b2 = V::addI(band2, product(h2, f));
             const I l2 = V::addI(low2, product(b2, f));
-            high2 = V::blendI(active, h2, high2);
-            band2 = V::blendI(active, b2, band2);
-            low2 = V::blendI(active, l2, low2);
+            high2 = keep(active, h2, high2);
+            band2 = keep(active, b2, band2);
+            low2 = keep(active, l2, low2);
             y = select(l2, b2, h2);
         }
 
@@ -221,6 +236,18 @@ void renderLanes(DrumVoices::VoiceLanes& L, int32_t base, float (*rows)[DrumVoic
         }
         V::storeColumn(rows, n, V::toF(V::mulD(V::mulD(yD, envD), voiceGain)));
         sounded = V::incrementWhere(active, sounded);
+    };
+
+    constexpr uint32_t allLanes = (1u << W) - 1;
+    for (int32_t n = first; n < frames; ++n) {
+        const M active = V::andnotM(V::cmpeqI(stage, idle), V::cmpgtI(V::setI(n + 1), startAt));
+        const uint32_t lanesOn = V::bits(active);
+        if (lanesOn == allLanes)
+            sample(n, active, std::false_type{});
+        else if (lanesOn != 0)
+            sample(n, active, std::true_type{});
+        else if (n >= lastStart)
+            break;
     }
 
     V::storeF(L.phase1 + base, phase1);

@@ -18,8 +18,8 @@ struct Avx2 {
         __m256d lo, hi;
     };
 
-    static I loadI(const int32_t* p) { return _mm256_load_si256(reinterpret_cast<const I*>(p)); }
-    static void storeI(int32_t* p, I x) { _mm256_store_si256(reinterpret_cast<I*>(p), x); }
+    static I loadI(const int32_t* p) { return _mm256_loadu_si256(reinterpret_cast<const I*>(p)); }
+    static void storeI(int32_t* p, I x) { _mm256_storeu_si256(reinterpret_cast<I*>(p), x); }
     static I setI(int32_t x) { return _mm256_set1_epi32(x); }
     static I addI(I a, I b) { return _mm256_add_epi32(a, b); }
     static I subI(I a, I b) { return _mm256_sub_epi32(a, b); }
@@ -27,8 +27,8 @@ struct Avx2 {
     static M cmpgtI(I a, I b) { return _mm256_cmpgt_epi32(a, b); }
     static M cmpeqI(I a, I b) { return _mm256_cmpeq_epi32(a, b); }
 
-    static F loadF(const float* p) { return _mm256_load_ps(p); }
-    static void storeF(float* p, F x) { _mm256_store_ps(p, x); }
+    static F loadF(const float* p) { return _mm256_loadu_ps(p); }
+    static void storeF(float* p, F x) { _mm256_storeu_ps(p, x); }
     static F setF(float x) { return _mm256_set1_ps(x); }
     static F addF(F a, F b) { return _mm256_add_ps(a, b); }
     static F subF(F a, F b) { return _mm256_sub_ps(a, b); }
@@ -76,8 +76,8 @@ struct Avx2 {
     static uint32_t bits(M m) {
         return static_cast<uint32_t>(_mm256_movemask_ps(_mm256_castsi256_ps(m)));
     }
-    static I blendI(M m, I a, I b) { return _mm256_blendv_epi8(b, a, m); }
-    static F blendF(M m, F a, F b) { return _mm256_blendv_ps(b, a, _mm256_castsi256_ps(m)); }
+    static I blend(M m, I a, I b) { return _mm256_blendv_epi8(b, a, m); }
+    static F blend(M m, F a, F b) { return _mm256_blendv_ps(b, a, _mm256_castsi256_ps(m)); }
     static I incrementWhere(M m, I x) { return _mm256_sub_epi32(x, m); }
     static I decrementWhere(M m, I x) { return _mm256_add_epi32(x, m); }
     static void storeColumn(float (*rows)[DrumVoices::kChunk], int32_t n, F x) {

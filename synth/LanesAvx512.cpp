@@ -19,8 +19,8 @@ struct Avx512 {
         __m512d lo, hi;
     };
 
-    static I loadI(const int32_t* p) { return _mm512_load_si512(p); }
-    static void storeI(int32_t* p, I x) { _mm512_store_si512(p, x); }
+    static I loadI(const int32_t* p) { return _mm512_loadu_si512(p); }
+    static void storeI(int32_t* p, I x) { _mm512_storeu_si512(p, x); }
     static I setI(int32_t x) { return _mm512_set1_epi32(x); }
     static I addI(I a, I b) { return _mm512_add_epi32(a, b); }
     static I subI(I a, I b) { return _mm512_sub_epi32(a, b); }
@@ -28,8 +28,8 @@ struct Avx512 {
     static M cmpgtI(I a, I b) { return _mm512_cmpgt_epi32_mask(a, b); }
     static M cmpeqI(I a, I b) { return _mm512_cmpeq_epi32_mask(a, b); }
 
-    static F loadF(const float* p) { return _mm512_load_ps(p); }
-    static void storeF(float* p, F x) { _mm512_store_ps(p, x); }
+    static F loadF(const float* p) { return _mm512_loadu_ps(p); }
+    static void storeF(float* p, F x) { _mm512_storeu_ps(p, x); }
     static F setF(float x) { return _mm512_set1_ps(x); }
     static F addF(F a, F b) { return _mm512_add_ps(a, b); }
     static F subF(F a, F b) { return _mm512_sub_ps(a, b); }
@@ -87,8 +87,8 @@ struct Avx512 {
     static M orM(M a, M b) { return static_cast<M>(a | b); }
     static M andnotM(M a, M b) { return static_cast<M>(~a & b); }
     static uint32_t bits(M m) { return m; }
-    static I blendI(M m, I a, I b) { return _mm512_mask_blend_epi32(m, b, a); }
-    static F blendF(M m, F a, F b) { return _mm512_mask_blend_ps(m, b, a); }
+    static I blend(M m, I a, I b) { return _mm512_mask_blend_epi32(m, b, a); }
+    static F blend(M m, F a, F b) { return _mm512_mask_blend_ps(m, b, a); }
     static I incrementWhere(M m, I x) { return _mm512_mask_add_epi32(x, m, x, _mm512_set1_epi32(1)); }
     static I decrementWhere(M m, I x) { return _mm512_mask_sub_epi32(x, m, x, _mm512_set1_epi32(1)); }
     static void storeColumn(float (*rows)[DrumVoices::kChunk], int32_t n, F x) {

@@ -19,8 +19,8 @@ struct Sse2 {
         __m128d lo, hi;
     };
 
-    static I loadI(const int32_t* p) { return _mm_load_si128(reinterpret_cast<const I*>(p)); }
-    static void storeI(int32_t* p, I x) { _mm_store_si128(reinterpret_cast<I*>(p), x); }
+    static I loadI(const int32_t* p) { return _mm_loadu_si128(reinterpret_cast<const I*>(p)); }
+    static void storeI(int32_t* p, I x) { _mm_storeu_si128(reinterpret_cast<I*>(p), x); }
     static I setI(int32_t x) { return _mm_set1_epi32(x); }
     static I addI(I a, I b) { return _mm_add_epi32(a, b); }
     static I subI(I a, I b) { return _mm_sub_epi32(a, b); }
@@ -28,8 +28,8 @@ struct Sse2 {
     static M cmpgtI(I a, I b) { return _mm_cmpgt_epi32(a, b); }
     static M cmpeqI(I a, I b) { return _mm_cmpeq_epi32(a, b); }
 
-    static F loadF(const float* p) { return _mm_load_ps(p); }
-    static void storeF(float* p, F x) { _mm_store_ps(p, x); }
+    static F loadF(const float* p) { return _mm_loadu_ps(p); }
+    static void storeF(float* p, F x) { _mm_storeu_ps(p, x); }
     static F setF(float x) { return _mm_set1_ps(x); }
     static F addF(F a, F b) { return _mm_add_ps(a, b); }
     static F subF(F a, F b) { return _mm_sub_ps(a, b); }
@@ -74,8 +74,8 @@ struct Sse2 {
     static M orM(M a, M b) { return _mm_or_si128(a, b); }
     static M andnotM(M a, M b) { return _mm_andnot_si128(a, b); }
     static uint32_t bits(M m) { return static_cast<uint32_t>(_mm_movemask_ps(_mm_castsi128_ps(m))); }
-    static I blendI(M m, I a, I b) { return _mm_or_si128(_mm_and_si128(m, a), _mm_andnot_si128(m, b)); }
-    static F blendF(M m, F a, F b) {
+    static I blend(M m, I a, I b) { return _mm_or_si128(_mm_and_si128(m, a), _mm_andnot_si128(m, b)); }
+    static F blend(M m, F a, F b) {
         const F mask = _mm_castsi128_ps(m);
         return _mm_or_ps(_mm_and_ps(mask, a), _mm_andnot_ps(mask, b));
     }

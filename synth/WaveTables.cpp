@@ -39,8 +39,8 @@ bool builtOnce = false;  // under buildMutex
 // Seq_cst throughout: a reader announces itself and then checks the slot is
 // still current, a build stops announcing a slot and then checks nobody
 // holds it, so one of the two always sees the other.
-WaveTables::Reader::Reader() {
-    for (;;) {
+WaveTables::Reader::Reader(bool noise) {
+    while (noise) {
         slot = currentSlot.load();
         readers[slot].fetch_add(1);
         if (currentSlot.load() == slot) return;
@@ -48,7 +48,9 @@ WaveTables::Reader::Reader() {
     }
 }
 
-WaveTables::Reader::~Reader() { readers[slot].fetch_sub(1); }
+WaveTables::Reader::~Reader() {
+    if (slot >= 0) readers[slot].fetch_sub(1);
+}
 
 float WaveTables::at(int32_t wave, int32_t section, int32_t i) {
     const Reader reader;

@@ -30,10 +30,11 @@ public:
     static void build();
 
     // Holds the current noise slot until destroyed: lock-free, for the audio
-    // thread, one per block.
+    // thread, one per block. Without `noise` it holds nothing (the fixed
+    // waves never change) and must not be asked for the noise.
     class Reader {
     public:
-        Reader();
+        explicit Reader(bool noise = true);
         ~Reader();
         Reader(const Reader&) = delete;
         Reader& operator=(const Reader&) = delete;
@@ -44,7 +45,7 @@ public:
         }
 
     private:
-        int32_t slot;
+        int32_t slot = -1;
     };
 
     // Section `section` of waveform `wave` at i & 4095, through a Reader.
