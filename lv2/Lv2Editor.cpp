@@ -29,8 +29,7 @@ Lv2Editor::Lv2Editor(LV2UI_Write_Function write, LV2UI_Controller controller)
     for (int32_t i = 0; i < kNumParameters; ++i) values_[i] = kParameterTable[i].defaultValue;
 }
 
-// The form goes before the values it reads.
-Lv2Editor::~Lv2Editor() { form_.reset(); }
+Lv2Editor::~Lv2Editor() = default;
 
 void Lv2Editor::portEvent(uint32_t port, uint32_t bufferSize, uint32_t format, const void* buffer) {
     if (port >= uint32_t(kNumParameters) || format != 0 || bufferSize != sizeof(float) || !buffer) return;

@@ -43,7 +43,7 @@ private:
     LV2UI_Write_Function write_;
     LV2UI_Controller controller_;
     float values_[kNumParameters];
-    std::unique_ptr<TForm1> form_;
+    std::unique_ptr<TForm1> form_;  // last: it goes before the values it reads
 };
 
 }  // namespace tamrik::lv2

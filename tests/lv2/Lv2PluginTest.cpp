@@ -242,6 +242,26 @@ TEST(Lv2BadInput, TruncatedForeignAndOversizedEventsAreIgnored) {
         h.addEvent(3, midi, {0xF0, 0x7E, 0x7F, 0x09, 0x01, 0xF7});  // a SysEx
     });
     EXPECT_EQ(out, reference);
+
+    // An event claiming more bytes than its sequence holds ends the reading:
+    // the note before it plays, and nothing past the sequence is read (the
+    // buffer ends where the sequence does, for AddressSanitizer to see).
+    Lv2TestHost plain, bad;
+    plain.addMidi(5, 0x90, 60, 100);
+    const std::vector<float> note = plain.render(1000, 1000);
+    std::vector<uint64_t> buffer(8);
+    auto* seq = reinterpret_cast<LV2_Atom_Sequence*>(buffer.data());
+    seq->atom = {uint32_t(buffer.size() * 8 - sizeof(LV2_Atom)), bad.urids().map(LV2_ATOM__Sequence)};
+    auto* first = reinterpret_cast<LV2_Atom_Event*>(seq + 1);
+    first->time.frames = 5;
+    first->body = {3, bad.urids().map(LV2_MIDI__MidiEvent)};
+    std::memcpy(first + 1, "\x90\x3c\x64", 3);
+    auto* second = reinterpret_cast<LV2_Atom_Event*>(buffer.data() + 5);
+    second->time.frames = 6;
+    second->body = {4096, first->body.type};
+    bad.connect(lv2::kMidiPort, buffer.data());
+    EXPECT_FALSE(silent(note));
+    EXPECT_EQ(bad.render(1000, 1000), note);
 }
 
 TEST(Lv2BadInput, NotANumberOnAControlPortIsTreatedAsSetParameterTreatsIt) {
