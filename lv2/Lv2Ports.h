@@ -6,7 +6,7 @@
 #include <cstdint>
 #include <string>
 
-#include "synth/Parameters.h"
+#include "synth/ParameterTable.h"
 
 namespace tamrik::lv2 {
 

@@ -15,7 +15,7 @@
 
 #include "editor/FactoryPresets.h"
 #include "lv2/Lv2Ports.h"
-#include "synth/Parameters.h"
+#include "synth/ParameterTable.h"
 
 namespace {
 
