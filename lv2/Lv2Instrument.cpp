@@ -1,8 +1,8 @@
 // The plug-in's descriptor and the instance behind it. A control value is
 // applied only when its bits differ from the last ones applied, in
-// parameter order, before the block's MIDI and the block's sound; that is
-// the order a VST host's setParameter, processEvents and processReplacing
-// calls give, so a change sounds from the same sample in both builds.
+// parameter order, before the block's MIDI and the block's sound: the
+// calls a VST host makes when it sets parameters before it sends the
+// block's events, so both builds give the same samples for them.
 #include "lv2/Lv2Instrument.h"
 
 #include <bit>
@@ -53,6 +53,7 @@ Lv2Instrument* Lv2Instrument::create(double sampleRate, const LV2_Feature* const
         return nullptr;
     }
     const auto* options = static_cast<const LV2_Options_Option*>(findFeature(features, LV2_OPTIONS__options));
+    // What a VST host tells through effSetBlockSize.
     if (const int32_t block = blockLengthOption(options, map)) instance->synth_.setBlockSize(block);
     return instance;
 }
