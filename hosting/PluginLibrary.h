@@ -13,7 +13,7 @@
 
 namespace tamrik::hosting {
 
-using PluginEntry = vst::AEffect* (*)(vst::audioMasterCallback);
+using PluginEntry = vst::AEffect*(VST_CDECL*)(vst::audioMasterCallback);
 
 // What went wrong, as a sentence that names the file.
 class LoadError : public std::runtime_error {

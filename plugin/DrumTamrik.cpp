@@ -2,9 +2,10 @@
 // calls it once per instance with its callback and keeps the record it gets.
 //
 // Floating point: hosts run their threads with whatever settings they like
-// (flush-to-zero on audio threads is common). Every entry of the instrument
-// that computes sound values does so under FloatingPointGuard, which sets the
-// settings the sound is defined with and gives the host's back on return.
+// (flush-to-zero on audio threads is common; Windows starts threads with the
+// x87 at 53-bit precision). Every entry of the instrument that computes sound
+// values does so under FloatingPointGuard, which sets the settings the sound
+// is defined with and gives the host's back on return.
 #include <new>
 
 #include "plugin/EditorFactory.h"
@@ -21,6 +22,12 @@ vst::AEffect* createInstance(vst::audioMasterCallback audioMaster) {
 
 }  // namespace
 
+#if defined(_WIN32)
+// DrumTamrik.def exports this under both names.
+extern "C" vst::AEffect* VST_CDECL VSTPluginMain(vst::audioMasterCallback audioMaster) {
+    return createInstance(audioMaster);
+}
+#else
 extern "C" {
 
 __attribute__((visibility("default"))) vst::AEffect* VSTPluginMain(
@@ -38,3 +45,4 @@ vst::AEffect* legacyMain(vst::audioMasterCallback audioMaster) {
 }
 
 }  // extern "C"
+#endif

@@ -18,3 +18,6 @@ if [ ${#missing[@]} -gt 0 ]; then
   apt-get update -qq
   apt-get install -y -qq "${missing[@]}" >/dev/null
 fi
+
+# The Windows build and its wine tests have a script of their own.
+"$(dirname "$0")/deps-windows.sh"

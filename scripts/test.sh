@@ -30,3 +30,6 @@ echo "== ThreadSanitizer (threading tests)"
 cmake -S . -B build-tsan -DCMAKE_BUILD_TYPE=RelWithDebInfo -DTAMRIK_SANITIZE=thread >/dev/null
 cmake --build build-tsan -j"$jobs" --target thread_tests DrumTamrik
 TSAN_OPTIONS=halt_on_error=1 run_ctest build-tsan -L threads
+
+echo "== Windows DLLs under wine (both bitnesses)"
+scripts/test-windows.sh

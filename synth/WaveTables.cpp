@@ -4,6 +4,8 @@
 #include <mutex>
 #include <thread>
 
+#include "synth/Sine.h"
+
 namespace tamrik {
 
 alignas(64) float WaveTables::fixed[kWaves - 1][kSections][kLength];
@@ -75,9 +77,9 @@ void WaveTables::build() {
     // Quarter-wave symmetry makes both halves mirror each other exactly.
     const long double pi = 3.141592653589793238462643383279502884L;
     for (int32_t j = 0; j < 1024; ++j) {
-        w[kSine][j] = static_cast<float>(std::sin(static_cast<long double>(j) * pi / 2048.0L));
+        w[kSine][j] = static_cast<float>(tableSine(static_cast<long double>(j) * pi / 2048.0L));
         w[kSine][j + 3072] =
-            static_cast<float>(std::sin(static_cast<long double>(j - 1024) * pi / 2048.0L));
+            static_cast<float>(tableSine(static_cast<long double>(j - 1024) * pi / 2048.0L));
         w[kSine][j + 1024] = -w[kSine][j + 3072];
         w[kSine][j + 2048] = -w[kSine][j];
     }

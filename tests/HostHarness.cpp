@@ -54,8 +54,8 @@ intptr_t HostHarness::close() {
     return result;
 }
 
-intptr_t HostHarness::callback(vst::AEffect* effect, int32_t opcode, int32_t index,
-                               intptr_t value, void* ptr, float opt) {
+intptr_t VST_CDECL HostHarness::callback(vst::AEffect* effect, int32_t opcode, int32_t index,
+                                         intptr_t value, void* ptr, float opt) {
     HostHarness* host = constructing;
     if (effect) {
         const std::lock_guard<std::mutex> lock(registryMutex);

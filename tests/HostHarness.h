@@ -69,7 +69,7 @@ public:
     std::function<intptr_t(const HostRequest&)> answer;
 
 private:
-    static intptr_t callback(vst::AEffect* effect, int32_t opcode, int32_t index, intptr_t value,
+    static intptr_t VST_CDECL callback(vst::AEffect* effect, int32_t opcode, int32_t index, intptr_t value,
                              void* ptr, float opt);
     intptr_t onRequest(const HostRequest& request);
 

@@ -32,6 +32,9 @@ public:
     // A notification (TK_WM_HSCROLL, TK_WM_VSCROLL) that the native control
     // sender sent to the form's window.
     virtual void BackendControlNotify(uint32_t msg, uintptr_t wParam, NativeWindow sender) = 0;
+    // A tick of the platform's own timer, for backends whose host runs the
+    // message loop (Win32): due timers fire and pending painting is done.
+    virtual void BackendTimer() = 0;
 
 protected:
     ~BackendEvents() = default;

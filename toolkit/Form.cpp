@@ -255,6 +255,11 @@ void TForm::BackendExpose(const TRect& area) {
     Update();
 }
 
+void TForm::BackendTimer() {
+    RunDueTimers();
+    Update();
+}
+
 void TForm::BackendControlNotify(uint32_t msg, uintptr_t wParam, NativeWindow sender) {
     TWinControl* control = sender ? ControlWithHandle(*this, sender) : nullptr;
     if (!control || !control->Parent()) return;

@@ -85,6 +85,7 @@ private:
     void BackendKey(bool down, uint32_t virtualKey) override;
     void BackendExpose(const TRect& area) override;
     void BackendControlNotify(uint32_t msg, uintptr_t wParam, NativeWindow sender) override;
+    void BackendTimer() override;
 
     std::unique_ptr<Backend> backend_;
     std::unique_ptr<FontFace> font_;

@@ -11,16 +11,26 @@ namespace vst {
 
 struct AEffect;
 
-// The host callback. `value` and the answer are pointer-sized.
-using audioMasterCallback = intptr_t (*)(AEffect* effect, int32_t opcode, int32_t index,
-                                         intptr_t value, void* ptr, float opt);
+// Every function a host and the plug-in call across the boundary is cdecl.
+// That is the default of 32-bit compilers on Linux and Windows alike, but a
+// 32-bit Windows build may be compiled with another default, so it is spelt
+// out there; 64-bit targets have one convention and reject the attribute.
+#if defined(__i386__)
+#define VST_CDECL __attribute__((cdecl))
+#else
+#define VST_CDECL
+#endif
 
-using AEffectDispatcherProc = intptr_t (*)(AEffect* effect, int32_t opcode, int32_t index,
-                                           intptr_t value, void* ptr, float opt);
-using AEffectProcessProc = void (*)(AEffect* effect, float** inputs, float** outputs,
-                                    int32_t sampleFrames);
-using AEffectSetParameterProc = void (*)(AEffect* effect, int32_t index, float value);
-using AEffectGetParameterProc = float (*)(AEffect* effect, int32_t index);
+// The host callback. `value` and the answer are pointer-sized.
+using audioMasterCallback = intptr_t(VST_CDECL*)(AEffect* effect, int32_t opcode, int32_t index,
+                                                 intptr_t value, void* ptr, float opt);
+
+using AEffectDispatcherProc = intptr_t(VST_CDECL*)(AEffect* effect, int32_t opcode, int32_t index,
+                                                   intptr_t value, void* ptr, float opt);
+using AEffectProcessProc = void(VST_CDECL*)(AEffect* effect, float** inputs, float** outputs,
+                                            int32_t sampleFrames);
+using AEffectSetParameterProc = void(VST_CDECL*)(AEffect* effect, int32_t index, float value);
+using AEffectGetParameterProc = float(VST_CDECL*)(AEffect* effect, int32_t index);
 
 // Four 8-bit characters, the first in the most significant byte.
 constexpr int32_t CCONST(char a, char b, char c, char d) {

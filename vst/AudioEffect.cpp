@@ -13,8 +13,8 @@ AudioEffect* objectOf(AEffect* e) { return static_cast<AudioEffect*>(e->object);
 
 // The five entry functions of the record. Each forwards at once on the
 // caller's thread; the operations apply their own limits.
-intptr_t dispatchEntry(AEffect* e, int32_t opcode, int32_t index, intptr_t value, void* ptr,
-                       float opt) {
+intptr_t VST_CDECL dispatchEntry(AEffect* e, int32_t opcode, int32_t index, intptr_t value,
+                                 void* ptr, float opt) {
     AudioEffect* effect = objectOf(e);
     if (opcode == effClose) {
         effect->dispatcher(opcode, index, value, ptr, opt);
@@ -24,19 +24,19 @@ intptr_t dispatchEntry(AEffect* e, int32_t opcode, int32_t index, intptr_t value
     return effect->dispatcher(opcode, index, value, ptr, opt);
 }
 
-void processEntry(AEffect* e, float** inputs, float** outputs, int32_t sampleFrames) {
+void VST_CDECL processEntry(AEffect* e, float** inputs, float** outputs, int32_t sampleFrames) {
     objectOf(e)->process(inputs, outputs, sampleFrames);
 }
 
-void processReplacingEntry(AEffect* e, float** inputs, float** outputs, int32_t sampleFrames) {
+void VST_CDECL processReplacingEntry(AEffect* e, float** inputs, float** outputs, int32_t sampleFrames) {
     objectOf(e)->processReplacing(inputs, outputs, sampleFrames);
 }
 
-void setParameterEntry(AEffect* e, int32_t index, float value) {
+void VST_CDECL setParameterEntry(AEffect* e, int32_t index, float value) {
     objectOf(e)->setParameter(index, value);
 }
 
-float getParameterEntry(AEffect* e, int32_t index) { return objectOf(e)->getParameter(index); }
+float VST_CDECL getParameterEntry(AEffect* e, int32_t index) { return objectOf(e)->getParameter(index); }
 
 }  // namespace
 

@@ -12,12 +12,12 @@
 #include <cstring>
 #include <functional>
 #include <string>
+#include <thread>
 #include <vector>
-
-#include <xmmintrin.h>
 
 #include "HostHarness.h"
 #include "SoundScenarios.h"
+#include "common/FloatingPointRegisters.h"
 
 using namespace vst;
 using tamrik::test::HostHarness;
@@ -184,17 +184,25 @@ TEST(Sound, VoicesTogetherSumTheirSoloRendersInVoiceOrder) {
 }
 
 TEST(Sound, HostFloatingPointSettingsChangeNoBit) {
-    // Flush-to-zero, denormals-are-zero and rounding toward zero on the
-    // calling thread, as some hosts leave them: the sound stays the same and
-    // the thread gets its settings back.
-    const Scenario& s = kScenarios[4];
-    const std::vector<float> reference = play(s);
-    const unsigned saved = _mm_getcsr();
-    const unsigned hostile = (saved & ~0x6000u) | 0x6000u | 0x8040u;
-    _mm_setcsr(hostile);
-    const std::vector<float> underHost = play(s);
-    const unsigned after = _mm_getcsr();
-    _mm_setcsr(saved);
-    EXPECT_EQ(after & ~0x3Fu, hostile & ~0x3Fu);
+    // A host thread with flush-to-zero, denormals-are-zero and rounding
+    // toward zero, as some hosts leave them, and the x87 at 53-bit precision,
+    // as Windows starts its threads: instances made and played there sound
+    // the same, and the thread gets its settings back.
+    std::vector<std::vector<float>> reference, underHost;
+    for (const Scenario& s : kScenarios) reference.push_back(play(s));
+    uint32_t hostile = 0, csrAfter = 0;
+    uint16_t hostileWord = 0, wordAfter = 0;
+    std::thread host([&] {
+        hostile = (tamrik::readMxcsr() & ~0x6000u) | 0x6000u | 0x8040u;
+        hostileWord = uint16_t((tamrik::readX87ControlWord() & ~0x0300u) | 0x0200u);
+        tamrik::writeMxcsr(hostile);
+        tamrik::writeX87ControlWord(hostileWord);
+        for (const Scenario& s : kScenarios) underHost.push_back(play(s));
+        csrAfter = tamrik::readMxcsr();
+        wordAfter = tamrik::readX87ControlWord();
+    });
+    host.join();
+    EXPECT_EQ(csrAfter & ~0x3Fu, hostile & ~0x3Fu);
+    EXPECT_EQ(wordAfter, hostileWord);
     EXPECT_EQ(underHost, reference);
 }

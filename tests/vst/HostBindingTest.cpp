@@ -86,6 +86,9 @@ TEST(Entry, BothEntriesWorkAndVersionZeroGivesNil) {
     EXPECT_EQ(tamrik::test::pluginEntry("main")(nullptr), nullptr);
 }
 
+// The Windows build reads its DLL's exports with objdump on the build machine
+// (tests/windows/check-dll.sh); the locale test needs a POSIX locale set-up.
+#if !defined(_WIN32)
 TEST(Entry, ExportsOnlyTheTwoEntries) {
     const std::string command = std::string("nm -D --defined-only ") + TAMRIK_PLUGIN_PATH;
     FILE* pipe = popen(command.c_str(), "r");
@@ -99,6 +102,7 @@ TEST(Entry, ExportsOnlyTheTwoEntries) {
     ASSERT_EQ(pclose(pipe), 0);
     EXPECT_EQ(names, (std::set<std::string>{"VSTPluginMain", "main"}));
 }
+#endif
 
 TEST(Entry, CloseAnswersOneAndInstancesAreIndependent) {
     HostHarness a, b;
@@ -194,6 +198,7 @@ TEST(Parameters, DisplayOfHostileValuesFitsEightBytes) {
     EXPECT_EQ(text(host, effGetParamDisplay, 5), "0.12") << "two decimals, ties to even";
 }
 
+#if !defined(_WIN32)
 namespace {
 // A locale whose decimal separator is a comma: installed, or compiled from
 // the system's locale sources into a private folder.
@@ -220,6 +225,7 @@ TEST(Parameters, DisplayIgnoresTheLocale) {
     EXPECT_EQ(text(host, effGetParamDisplay, 0), "0.50");
     std::setlocale(LC_ALL, saved.c_str());
 }
+#endif
 
 TEST(Parameters, OutOfRangeIndicesChangeNothing) {
     HostHarness host;
@@ -258,8 +264,9 @@ TEST(Programs, NamesSelectionAndBounds) {
     }
     EXPECT_EQ(host.dispatch(effSetProgram, 0, 31), 0);
     EXPECT_EQ(host.dispatch(effGetProgram), 31);
-    for (intptr_t bad : {intptr_t{32}, intptr_t{-1}, intptr_t{INT32_MIN},
-                         intptr_t{-(intptr_t{1} << 40) + 5}, intptr_t{1} << 40}) {
+    // Beyond 32 bits where the value is 64 bits wide.
+    constexpr intptr_t kHuge = sizeof(intptr_t) == 8 ? intptr_t(int64_t{1} << 40) : INT32_MAX;
+    for (intptr_t bad : {intptr_t{32}, intptr_t{-1}, intptr_t{INT32_MIN}, -kHuge + 5, kHuge}) {
         EXPECT_EQ(host.dispatch(effSetProgram, 0, bad), 0);
         EXPECT_EQ(host.dispatch(effGetProgram), 31) << bad;
     }
