@@ -58,8 +58,14 @@ const char* const kPaths[] = {"scalar", "sse2", "avx2", "avx512"};
 
 class ForcedPath {
 public:
+#if defined(_WIN32)
+    // The DLL reads the same C runtime environment (msvcrt's) as this program.
+    explicit ForcedPath(const char* isa) { _putenv_s("TAMRIK_ISA", isa); }
+    ~ForcedPath() { _putenv_s("TAMRIK_ISA", ""); }
+#else
     explicit ForcedPath(const char* isa) { setenv("TAMRIK_ISA", isa, 1); }
     ~ForcedPath() { unsetenv("TAMRIK_ISA"); }
+#endif
 };
 
 bool silent(const std::vector<float>& v) {
