@@ -50,7 +50,7 @@ struct Fixture {
 void sounding(benchmark::State& state, const char* isa, float weight, int32_t voices) {
     Fixture f(isa);
     const std::pair<int32_t, float> settings[] = {
-        {kA, 0.0f},  {kH, 1.0f},    {kR, 1.0f},      {kWeight, weight}, {kFM, 1.0f},
+        {kA, 0.0f},    {kH, 1.0f},    {kR, 1.0f},     {kWeight, weight}, {kFM, 1.0f},
         {kRing, 1.0f}, {kClip, 0.5f}, {kMulti, 1.0f}, {kWave1, 0.25f},   {kWave2, 0.5f}};
     for (auto [i, v] : settings) f.setParameter(i, v);
     int64_t blocks = 0;
@@ -62,8 +62,8 @@ void sounding(benchmark::State& state, const char* isa, float weight, int32_t vo
     state.counters["ns_per_voice_sample"] = benchmark::Counter(
         static_cast<double>(blocks) * 64 * voices,
         benchmark::Counter::kIsRate | benchmark::Counter::kInvert, benchmark::Counter::kIs1000);
-    state.counters["realtime_x"] = benchmark::Counter(static_cast<double>(blocks) * 64 / 44100.0,
-                                                      benchmark::Counter::kIsRate);
+    state.counters["realtime_x"] =
+        benchmark::Counter(static_cast<double>(blocks) * 64 / 44100.0, benchmark::Counter::kIsRate);
 }
 
 // The instrument's own processReplacing with nothing sounding.

@@ -278,15 +278,23 @@ void DrumVoices::initEngine() {
     isa_ = std::min(isaNamed(std::getenv("TAMRIK_ISA"), best), best);
     switch (isa_) {
 #if defined(TAMRIK_HAVE_AVX512)
-        case Isa::avx512: path = &kAvx512Lanes; break;
+        case Isa::avx512:
+            path = &kAvx512Lanes;
+            break;
 #endif
 #if defined(TAMRIK_HAVE_AVX2)
-        case Isa::avx2: path = &kAvx2Lanes; break;
+        case Isa::avx2:
+            path = &kAvx2Lanes;
+            break;
 #endif
 #if defined(__SSE2__)
-        case Isa::sse2: path = &kSse2Lanes; break;
+        case Isa::sse2:
+            path = &kSse2Lanes;
+            break;
 #endif
-        default: path = nullptr; break;
+        default:
+            path = nullptr;
+            break;
     }
 }
 

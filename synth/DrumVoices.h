@@ -49,8 +49,8 @@ public:
     struct VoiceLanes {
         alignas(64) float phase1[kLanes], phase2[kLanes];
         alignas(64) int32_t note[kLanes], velocity[kLanes];
-        alignas(64) int32_t low1[kLanes], band1[kLanes], high1[kLanes], low2[kLanes],
-            band2[kLanes], high2[kLanes], smooth[kLanes];
+        alignas(64) int32_t low1[kLanes], band1[kLanes], high1[kLanes], low2[kLanes], band2[kLanes],
+            high2[kLanes], smooth[kLanes];
         alignas(64) int32_t attackCount[kLanes], holdCount[kLanes], releaseCount[kLanes];
         alignas(64) int32_t sweep1Left[kLanes], sweep2Left[kLanes];
         alignas(64) int32_t stage[kLanes];

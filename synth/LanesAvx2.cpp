@@ -67,7 +67,9 @@ struct Avx2 {
         };
         return {half(y.lo, magnitude.lo), half(y.hi, magnitude.hi)};
     }
-    static I roundD(D a) { return _mm256_set_m128i(_mm256_cvtpd_epi32(a.hi), _mm256_cvtpd_epi32(a.lo)); }
+    static I roundD(D a) {
+        return _mm256_set_m128i(_mm256_cvtpd_epi32(a.hi), _mm256_cvtpd_epi32(a.lo));
+    }
     static F toF(D a) { return _mm256_set_m128(_mm256_cvtpd_ps(a.hi), _mm256_cvtpd_ps(a.lo)); }
 
     static M andM(M a, M b) { return _mm256_and_si256(a, b); }

@@ -89,8 +89,12 @@ struct Avx512 {
     static uint32_t bits(M m) { return m; }
     static I blend(M m, I a, I b) { return _mm512_mask_blend_epi32(m, b, a); }
     static F blend(M m, F a, F b) { return _mm512_mask_blend_ps(m, b, a); }
-    static I incrementWhere(M m, I x) { return _mm512_mask_add_epi32(x, m, x, _mm512_set1_epi32(1)); }
-    static I decrementWhere(M m, I x) { return _mm512_mask_sub_epi32(x, m, x, _mm512_set1_epi32(1)); }
+    static I incrementWhere(M m, I x) {
+        return _mm512_mask_add_epi32(x, m, x, _mm512_set1_epi32(1));
+    }
+    static I decrementWhere(M m, I x) {
+        return _mm512_mask_sub_epi32(x, m, x, _mm512_set1_epi32(1));
+    }
     static void storeColumn(float (*rows)[DrumVoices::kChunk], int32_t n, F x) {
         const __m512i rowStart = _mm512_mullo_epi32(
             _mm512_setr_epi32(0, 1, 2, 3, 4, 5, 6, 7, 8, 9, 10, 11, 12, 13, 14, 15),

@@ -67,14 +67,20 @@ struct Sse2 {
         };
         return {half(y.lo, magnitude.lo), half(y.hi, magnitude.hi)};
     }
-    static I roundD(D a) { return _mm_unpacklo_epi64(_mm_cvtpd_epi32(a.lo), _mm_cvtpd_epi32(a.hi)); }
+    static I roundD(D a) {
+        return _mm_unpacklo_epi64(_mm_cvtpd_epi32(a.lo), _mm_cvtpd_epi32(a.hi));
+    }
     static F toF(D a) { return _mm_movelh_ps(_mm_cvtpd_ps(a.lo), _mm_cvtpd_ps(a.hi)); }
 
     static M andM(M a, M b) { return _mm_and_si128(a, b); }
     static M orM(M a, M b) { return _mm_or_si128(a, b); }
     static M andnotM(M a, M b) { return _mm_andnot_si128(a, b); }
-    static uint32_t bits(M m) { return static_cast<uint32_t>(_mm_movemask_ps(_mm_castsi128_ps(m))); }
-    static I blend(M m, I a, I b) { return _mm_or_si128(_mm_and_si128(m, a), _mm_andnot_si128(m, b)); }
+    static uint32_t bits(M m) {
+        return static_cast<uint32_t>(_mm_movemask_ps(_mm_castsi128_ps(m)));
+    }
+    static I blend(M m, I a, I b) {
+        return _mm_or_si128(_mm_and_si128(m, a), _mm_andnot_si128(m, b));
+    }
     static F blend(M m, F a, F b) {
         const F mask = _mm_castsi128_ps(m);
         return _mm_or_ps(_mm_and_ps(mask, a), _mm_andnot_ps(mask, b));

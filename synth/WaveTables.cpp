@@ -66,8 +66,8 @@ void WaveTables::build() {
         slot = (slot + 1) % kSlots;
         if (slot == currentSlot.load()) std::this_thread::yield();
     }
-    float (*rows[kWaves])[kLength] = {fixed[kSine], fixed[kSaw], fixed[kSquare], fixed[kTriangle],
-                                      noise[slot]};
+    float(*rows[kWaves])[kLength] = {fixed[kSine], fixed[kSaw], fixed[kSquare], fixed[kTriangle],
+                                     noise[slot]};
     float w[kWaves][kLength];
 
     for (int32_t i = 0; i < kLength; ++i) {

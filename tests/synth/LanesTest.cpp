@@ -1,7 +1,7 @@
 // The SIMD lane paths against the one-voice code: random but reproducible
 // note streams and parameter sets, every switch combination, rendered by the
 // scalar path and by each wider path the CPU has, must give the same output
-// bits and leave every voice in the same state.
+// bits and leave every voice in the same state (SameBits.h).
 #include <gtest/gtest.h>
 
 #include <cmath>
@@ -13,9 +13,11 @@
 
 #include "common/FloatingPointGuard.h"
 #include "synth/DrumVoices.h"
+#include "tests/synth/SameBits.h"
 
 using namespace tamrik;
 using Isa = DrumVoices::Isa;
+using tamrik::test::sameBits;
 
 namespace {
 
@@ -95,38 +97,6 @@ void apply(Engine& e, const Step& step) {
         e.voices.allSoundOff();
 }
 
-// Bit for bit, except that every NaN counts as one value: which of two NaN
-// operands an addition passes on depends on the compiler's operand order (it
-// may swap them), so not even one path at two optimisation levels agrees on
-// a NaN's sign.
-bool same(float a, float b) {
-    return std::memcmp(&a, &b, sizeof a) == 0 || (std::isnan(a) && std::isnan(b));
-}
-
-bool same(const std::vector<float>& a, const std::vector<float>& b) {
-    for (size_t n = 0; n < a.size(); ++n)
-        if (!same(a[n], b[n])) return false;
-    return true;
-}
-
-bool same(const DrumVoices::Voice& a, const DrumVoices::Voice& b) {
-    const float floats[][2] = {{a.phase1, b.phase1},         {a.phase2, b.phase2},
-                               {a.cutoffBase, b.cutoffBase}, {a.baseInc1, b.baseInc1},
-                               {a.baseInc2, b.baseInc2},     {a.sweepStep1, b.sweepStep1},
-                               {a.sweepStep2, b.sweepStep2}, {a.voiceGain, b.voiceGain}};
-    for (auto [x, y] : floats)
-        if (!same(x, y)) return false;
-    const int32_t ints[][2] = {
-        {a.note, b.note},           {a.velocity, b.velocity},         {a.low1, b.low1},
-        {a.band1, b.band1},         {a.high1, b.high1},               {a.low2, b.low2},
-        {a.band2, b.band2},         {a.high2, b.high2},               {a.smooth, b.smooth},
-        {a.attackCount, b.attackCount}, {a.holdCount, b.holdCount},   {a.releaseCount, b.releaseCount},
-        {a.sweep1Left, b.sweep1Left}, {a.sweep2Left, b.sweep2Left},   {a.stage, b.stage}};
-    for (auto [x, y] : ints)
-        if (x != y) return false;
-    return true;
-}
-
 // Plays one case's random stream on the scalar path and on every wider one,
 // comparing output bits and voice states after every block. The engines live
 // on from case to case (building one rebuilds the shared noise), in the same
@@ -137,8 +107,8 @@ void compare(std::vector<Engine*> engines, const Case& c, uint32_t seed) {
     std::mt19937 rng(seed);
     std::vector<std::vector<float>> out(2 * engines.size());
     for (int32_t block = 0; block < 6; ++block) {
-        const int32_t frames = rng() % 3 == 0 ? 1 + static_cast<int32_t>(rng() % 7)
-                                              : 1 + static_cast<int32_t>(rng() % 200);
+        const int32_t frames =
+            rng() % 3 == 0 ? 1 + static_cast<int32_t>(rng() % 7) : 1 + static_cast<int32_t>(rng() % 200);
         std::vector<Step> steps;
         const int32_t count = rng() % 4 == 0 ? 18 + static_cast<int32_t>(rng() % 8)  // retriggers
                                              : static_cast<int32_t>(rng() % 6);
@@ -147,10 +117,10 @@ void compare(std::vector<Engine*> engines, const Case& c, uint32_t seed) {
                 steps.push_back({Step::soundOff, 0, 0, 0});
                 continue;
             }
-            const int32_t delta = rng() % 8 == 0 ? static_cast<int32_t>(rng() % 300)
-                                                 : static_cast<int32_t>(rng() % frames);
-            steps.push_back({Step::noteOn, static_cast<int32_t>(rng() % 128),
-                             static_cast<int32_t>(rng() % 128), delta});
+            const int32_t delta =
+                rng() % 8 == 0 ? static_cast<int32_t>(rng() % 300) : static_cast<int32_t>(rng() % frames);
+            steps.push_back(
+                {Step::noteOn, static_cast<int32_t>(rng() % 128), static_cast<int32_t>(rng() % 128), delta});
         }
         if (block == 3) {  // settings change between blocks
             const int32_t p = static_cast<int32_t>(rng() % kNumParameters);
@@ -169,10 +139,10 @@ void compare(std::vector<Engine*> engines, const Case& c, uint32_t seed) {
         for (size_t e = 1; e < engines.size(); ++e) {
             const char* isa = kPaths[static_cast<int32_t>(engines[e]->voices.isa())];
             for (size_t channel = 0; channel < 2; ++channel)
-                ASSERT_TRUE(same(out[channel], out[2 * e + channel]))
+                ASSERT_TRUE(sameBits(out[channel].data(), out[2 * e + channel].data(), out[channel].size()))
                     << isa << " seed " << seed << " block " << block << " channel " << channel;
             for (int32_t v = 0; v < DrumVoices::kVoices; ++v)
-                ASSERT_TRUE(same(engines[0]->voices.voice(v), engines[e]->voices.voice(v)))
+                ASSERT_TRUE(sameBits(engines[0]->voices.voice(v), engines[e]->voices.voice(v)))
                     << isa << " seed " << seed << " block " << block << " voice " << v;
         }
     }
