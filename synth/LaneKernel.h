@@ -100,7 +100,9 @@ void renderLanes(DrumVoices::VoiceLanes& L, int32_t base, float (*rows)[DrumVoic
         if (at < first) first = at;
         if (at < frames && at > lastStart) lastStart = at;
     }
-    auto product = [](I state, D factor) { return V::roundD(V::mulD(V::toD(state), factor)); };
+    auto product = [](I state, const D& factor) {
+        return V::roundD(V::mulD(V::toD(state), factor));
+    };
     auto select = [&](I low, I band, I high) {
         return s.filterType == 0 ? low : (s.filterType == 1 ? band : high);
     };

@@ -1,5 +1,5 @@
 // The voice kernel in sixteen AVX-512 lanes (AVX-512F only), compiled with
-// -mavx512f (and no FMA) for the CPUs that have it; DrumVoices picks it at
+// -mavx512f for the CPUs that have it; DrumVoices picks it at
 // run time. Masks live in mask registers, so a masked lane costs nothing.
 #include "synth/LaneKernel.h"
 

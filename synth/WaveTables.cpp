@@ -41,8 +41,8 @@ bool builtOnce = false;  // under buildMutex
 // Seq_cst throughout: a reader announces itself and then checks the slot is
 // still current, a build stops announcing a slot and then checks nobody
 // holds it, so one of the two always sees the other.
-WaveTables::Reader::Reader(bool noise) {
-    while (noise) {
+WaveTables::Reader::Reader(bool readsNoise) {
+    while (readsNoise) {
         slot = currentSlot.load();
         readers[slot].fetch_add(1);
         if (currentSlot.load() == slot) return;

@@ -30,11 +30,11 @@ public:
     static void build();
 
     // Holds the current noise slot until destroyed: lock-free, for the audio
-    // thread, one per block. Without `noise` it holds nothing (the fixed
+    // thread, one per block. Without `readsNoise` it holds nothing (the fixed
     // waves never change) and must not be asked for the noise.
     class Reader {
     public:
-        explicit Reader(bool noise = true);
+        explicit Reader(bool readsNoise = true);
         ~Reader();
         Reader(const Reader&) = delete;
         Reader& operator=(const Reader&) = delete;
