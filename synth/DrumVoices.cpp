@@ -276,26 +276,23 @@ void DrumVoices::initEngine() {
     nextVoice_ = 0;
     const Isa best = bestIsa();
     isa_ = std::min(isaNamed(std::getenv("TAMRIK_ISA"), best), best);
-    switch (isa_) {
+    // Every lane path up to the chosen one, widest first: a group whose
+    // sounding voices sit close together takes the narrowest that holds them.
+    const std::pair<Isa, const LanePath*> built[] = {
 #if defined(TAMRIK_HAVE_AVX512)
-        case Isa::avx512:
-            path = &kAvx512Lanes;
-            break;
+        {Isa::avx512, &kAvx512Lanes},
 #endif
 #if defined(TAMRIK_HAVE_AVX2)
-        case Isa::avx2:
-            path = &kAvx2Lanes;
-            break;
+        {Isa::avx2, &kAvx2Lanes},
 #endif
 #if defined(__SSE2__)
-        case Isa::sse2:
-            path = &kSse2Lanes;
-            break;
+        {Isa::sse2, &kSse2Lanes},
 #endif
-        default:
-            path = nullptr;
-            break;
-    }
+        {Isa::scalar, nullptr}
+    };
+    pathCount = 0;
+    for (auto [isa, lanePath] : built)
+        if (lanePath && isa <= isa_) paths[pathCount++] = lanePath;
 }
 
 void DrumVoices::playNote(int32_t note, int32_t velocity, int32_t deltaFrames) {
@@ -370,29 +367,33 @@ DrumVoices::BlockSettings DrumVoices::takeSettings() const {
 }
 
 // Every voice that sounds in the chunk into its row: a lane group starts at
-// each sounding voice not yet rendered and takes the next `width` voices
-// (the lanes past the last voice are idle), so notes played in rotation fill
-// the lanes wherever they start. A group with two or more sounding voices
-// goes through the lanes, a lone voice (and every voice on the scalar path)
-// through the one-voice code.
+// each sounding voice not yet rendered and takes the voices that follow (the
+// lanes past the last voice are idle), so notes played in rotation fill the
+// lanes wherever they start. A group with two or more sounding voices goes
+// through the narrowest lane path that reaches them all, a lone voice (and
+// every voice on the scalar path) through the one-voice code.
 void DrumVoices::renderChunk(int32_t frames, const BlockSettings& s) {
     for (int32_t v = 0; v < kVoices; ++v) end[v] = start[v] = countDown(lanes.stage[v], frames);
-    const int32_t width = path ? path->width : 1;
+    const int32_t widest = pathCount > 0 ? paths[0]->width : 1;
     for (int32_t v = 0; v < kVoices;) {
         if (start[v] >= frames) {
             ++v;
             continue;
         }
-        int32_t sounding = 0;
-        for (int32_t k = v; k < std::min(v + width, kVoices); ++k) sounding += start[k] < frames;
+        int32_t sounding = 0, reach = 0;
+        for (int32_t k = v; k < std::min(v + widest, kVoices); ++k)
+            if (start[k] < frames) ++sounding, reach = k - v + 1;
         if (sounding > 1) {
-            path->byWeight[s.filterWeight](lanes, v, scratch + v, start, end, frames, s);
-        } else {
-            Voice voice = lanes.get(v);
-            end[v] = kRunRenderers[s.filterWeight](voice, scratch[v], start[v], frames, s);
-            lanes.set(v, voice);
+            int32_t p = 0;
+            while (p + 1 < pathCount && paths[p + 1]->width >= reach) ++p;
+            paths[p]->byWeight[s.filterWeight](lanes, v, scratch + v, start, end, frames, s);
+            v += paths[p]->width;
+            continue;
         }
-        v += width;
+        Voice voice = lanes.get(v);
+        end[v] = kRunRenderers[s.filterWeight](voice, scratch[v], start[v], frames, s);
+        lanes.set(v, voice);
+        ++v;
     }
 }
 

@@ -113,7 +113,8 @@ private:
     VoiceLanes lanes{};
     int32_t nextVoice_ = 0;
     Isa isa_ = Isa::scalar;
-    const LanePath* path = nullptr;  // nil on the scalar path
+    const LanePath* paths[3] = {};  // the lane paths up to isa_, widest first
+    int32_t pathCount = 0;
     alignas(64) float scratch[kLanes][kChunk] = {};
     alignas(64) int32_t start[kLanes] = {}, end[kLanes] = {};
 };
