@@ -1,5 +1,6 @@
 #include "synth/AVstXSynth.h"
 
+#include <cmath>
 #include <cstddef>
 #include <cstdio>
 #include <cstring>
@@ -51,7 +52,9 @@ void AVstXSynth::setSampleRate(float rate) {
 }
 
 void AVstXSynth::setParameter(int32_t index, float value) {
-    if (!isParameterIndex(index)) return;
+    // A non-finite value would make every later sample NaN or infinite and
+    // poison the host's mix; finite values outside 0..1 are kept as given.
+    if (!isParameterIndex(index) || !std::isfinite(value)) return;
     const FloatingPointGuard fp;
     // The program number is read once: while another thread switches
     // programs, the value lands whole in the program that was current.

@@ -41,7 +41,8 @@ public:
     // meaning processEvents gives a VST MIDI event.
     void receiveMidi(const uint8_t* bytes, size_t size, int32_t deltaFrames);
 
-    // Any thread, also while another thread renders or calls these.
+    // Any thread, also while another thread renders or calls these. Values
+    // are stored as given, except NaN and infinities, which change nothing.
     void setParameter(int32_t index, float value) override;
     float getParameter(int32_t index) override;
     void setProgram(int32_t program) override;

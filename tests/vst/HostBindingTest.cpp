@@ -2,6 +2,7 @@
 // after the entry, identity, parameters, programs and the opcode answers.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <array>
 #include <clocale>
 #include <cmath>
@@ -236,16 +237,43 @@ TEST(Parameters, OutOfRangeIndicesChangeNothing) {
     for (int32_t i = 0; i < 22; ++i) EXPECT_NE(host.getParameter(i), 0.3f);
 }
 
-TEST(Parameters, HostValuesAreStoredAsGiven) {
+TEST(Parameters, FiniteHostValuesAreStoredAsGiven) {
     HostHarness host;
-    const float values[] = {-3.0f, 7.5f, 1e30f, -1.0f / 0.0f};
+    const float values[] = {-3.0f, 7.5f, 1e30f, -3.4e38f, 1e-45f};
     for (int32_t i = 0; i < 22; ++i)
         for (float v : values) {
             host.setParameter(i, v);
             EXPECT_EQ(host.getParameter(i), v);
         }
-    host.setParameter(6, std::nanf(""));
-    EXPECT_TRUE(std::isnan(host.getParameter(6)));
+}
+
+// NaN or an infinity once made every later sample NaN. Refused, it leaves the
+// value, the program and the sound exactly as they were.
+TEST(Parameters, NonFiniteValuesChangeNothing) {
+    const float refused[] = {std::nanf(""), -std::nanf(""), INFINITY, -INFINITY};
+    HostHarness host, reference;
+    for (HostHarness* h : {&host, &reference}) {
+        h->dispatch(effSetProgram, 0, 7);
+        for (int32_t i = 0; i < 22; ++i) h->setParameter(i, 0.3f + 0.02f * float(i));
+        h->setParameter(19, 0.7f);  // a clip level that shapes the sound
+    }
+    for (int32_t i = 0; i < 22; ++i)
+        for (float v : refused) {
+            host.setParameter(i, v);
+            EXPECT_EQ(host.getParameter(i), reference.getParameter(i)) << i;
+        }
+    host.dispatch(effSetProgram, 0, 0);
+    host.dispatch(effSetProgram, 0, 7);
+    EXPECT_EQ(host.dispatch(effCopyProgram, 8), 1);
+    host.dispatch(effSetProgram, 0, 8);
+    for (int32_t i = 0; i < 22; ++i) EXPECT_EQ(host.getParameter(i), reference.getParameter(i)) << i;
+
+    host.sendMidi(0x90, 48, 127);
+    reference.sendMidi(0x90, 48, 127);
+    const std::vector<float> sound = host.render(8000);
+    EXPECT_EQ(sound, reference.render(8000));
+    for (float s : sound) ASSERT_TRUE(std::isfinite(s));
+    EXPECT_NE(*std::max_element(sound.begin(), sound.end()), 0.0f);
 }
 
 TEST(Programs, NamesSelectionAndBounds) {
