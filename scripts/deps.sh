@@ -8,6 +8,8 @@ packages=(build-essential cmake pkg-config libgtest-dev libgmock-dev libbenchmar
 # (sord_validate from sordi, lv2info from lilv-utils) and a real host
 # (jalv on a dummy JACK server; jackd2 brings jack_midiseq and jack_rec).
 packages+=(lv2-dev liblilv-dev lilv-utils sordi jalv jackd2)
+# Fuzzing (scripts/fuzz.sh): clang with its libFuzzer and sanitizer runtimes.
+packages+=(clang libclang-rt-14-dev)
 missing=()
 for p in "${packages[@]}"; do
   dpkg -s "$p" >/dev/null 2>&1 || missing+=("$p")

@@ -33,3 +33,7 @@ TSAN_OPTIONS=halt_on_error=1 run_ctest build-tsan -L threads
 
 echo "== Windows DLLs under wine (both bitnesses)"
 scripts/test-windows.sh
+
+echo "== soak (20 s) and every fuzz target (20 s each, on its corpus)"
+build/tests/soak/tamrik-soak 20
+scripts/fuzz.sh 20

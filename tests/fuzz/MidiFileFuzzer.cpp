@@ -7,8 +7,8 @@
 #include <cstdlib>
 #include <span>
 
-#include "MidiFileReader.h"
-#include "SongClock.h"
+#include "tools/tamrik-render/MidiFileReader.h"
+#include "tools/tamrik-render/SongClock.h"
 
 using tamrik::render::MidiError;
 using tamrik::render::MidiFileReader;

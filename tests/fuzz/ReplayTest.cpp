@@ -17,7 +17,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size);
 
 namespace fs = std::filesystem;
 
-TEST(FuzzCases, EveryCheckedInCaseRunsClean) {
+// Named after the target: host_calls.CheckedInCasesRunClean, ...
+TEST(TAMRIK_FUZZ_TARGET, CheckedInCasesRunClean) {
     std::vector<fs::path> cases;
     for (const char* folder : {"corpus", "regressions"}) {
         const fs::path dir = fs::path(TAMRIK_FUZZ_CASES) / folder;
