@@ -193,6 +193,7 @@ TEST(RealTime, AudioAndParameterEntriesNeverAllocateOrLock) {
     std::vector<float> left(4096), right(4096);
     float* outputs[2] = {left.data(), right.data()};
     float sink = 0.0f;
+    EventBlock eventBlock;
     resetCounts();
     for (int block = 0; block < 700; ++block) {
         const int32_t frames = block < 14 ? sizes[block] : (block % 3 ? uniform(1, 4096) : sizes[block % 14]);
@@ -205,14 +206,16 @@ TEST(RealTime, AudioAndParameterEntriesNeverAllocateOrLock) {
         events.push_back(midiEvent(0x99, 36, 127, 0));
         events.push_back(midiEvent(0x99, 36, 90, frames / 2));
         if (block % 9 == 0) events.push_back(midiEvent(0xB0, 126, 0, uniform(0, frames - 1)));
-        EventBlock eventBlock(events);
+        eventBlock.clear();
+        for (const auto& event : events) eventBlock.add(event);
+        vst::VstEvents* block = eventBlock.build();
         if (block % 11 == 0) host.dispatch(vst::effSetProgram, 0, uniform(0, 31));
         {
             AudioCall marked;
             for (int i = 0; i < 4; ++i)
                 e->setParameter(e, uniform(0, 21), static_cast<float>(uniform(0, 1000)) / 1000.0f);
             sink += e->getParameter(e, uniform(0, 21));
-            e->dispatcher(e, vst::effProcessEvents, 0, 0, eventBlock.get(), 0.0f);
+            e->dispatcher(e, vst::effProcessEvents, 0, 0, block, 0.0f);
             if (block % 2)
                 e->processReplacing(e, nullptr, outputs, frames);
             else
