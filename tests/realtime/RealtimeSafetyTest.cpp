@@ -208,14 +208,14 @@ TEST(RealTime, AudioAndParameterEntriesNeverAllocateOrLock) {
         if (block % 9 == 0) events.push_back(midiEvent(0xB0, 126, 0, uniform(0, frames - 1)));
         eventBlock.clear();
         for (const auto& event : events) eventBlock.add(event);
-        vst::VstEvents* block = eventBlock.build();
+        vst::VstEvents* list = eventBlock.build();
         if (block % 11 == 0) host.dispatch(vst::effSetProgram, 0, uniform(0, 31));
         {
             AudioCall marked;
             for (int i = 0; i < 4; ++i)
                 e->setParameter(e, uniform(0, 21), static_cast<float>(uniform(0, 1000)) / 1000.0f);
             sink += e->getParameter(e, uniform(0, 21));
-            e->dispatcher(e, vst::effProcessEvents, 0, 0, block, 0.0f);
+            e->dispatcher(e, vst::effProcessEvents, 0, 0, list, 0.0f);
             if (block % 2)
                 e->processReplacing(e, nullptr, outputs, frames);
             else

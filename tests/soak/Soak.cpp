@@ -5,9 +5,6 @@
 // Every output sample must be finite, and resident memory and open
 // descriptors must hold still once the first minute (or quarter of the run)
 // has settled them. Prints every figure; exits 1 on any failure.
-#include <malloc.h>
-#include <unistd.h>
-
 #include <algorithm>
 #include <atomic>
 #include <chrono>
@@ -20,9 +17,11 @@
 
 #include "HostHarness.h"
 #include "OpenDescriptors.h"
+#include "ResidentMemory.h"
 #include "editor/FactoryPresets.h"
 
 using tamrik::test::HostHarness;
+using tamrik::test::ResidentKiB;
 using Clock = std::chrono::steady_clock;
 
 namespace {
@@ -30,16 +29,6 @@ namespace {
 constexpr float kRate = 44100.0f;
 constexpr int32_t kMaxBlock = 2048;
 constexpr long kMemorySlackKiB = 512;
-
-long residentKiB() {
-    malloc_trim(0);  // this host's own freed event blocks are not the plug-in's memory
-    long pages = 0, resident = 0;
-    if (FILE* f = std::fopen("/proc/self/statm", "r")) {
-        if (std::fscanf(f, "%ld %ld", &pages, &resident) != 2) resident = 0;
-        std::fclose(f);
-    }
-    return resident * (sysconf(_SC_PAGESIZE) / 1024);
-}
 
 double secondsSince(Clock::time_point start) {
     return std::chrono::duration<double>(Clock::now() - start).count();
@@ -126,10 +115,10 @@ int main(int argc, char** argv) {
             nextSample = now + std::chrono::seconds(1);
             if (!settled && secondsSince(start) >= settleAt) {
                 settled = true;
-                memorySettled = memoryHighest = residentKiB();
+                memorySettled = memoryHighest = ResidentKiB();
                 descriptorsSettled = tamrik::test::OpenDescriptors();
             } else if (settled) {
-                memoryHighest = std::max(memoryHighest, residentKiB());
+                memoryHighest = std::max(memoryHighest, ResidentKiB());
                 if (tamrik::test::OpenDescriptors() != descriptorsSettled) {
                     std::fprintf(stderr, "FAIL: %d descriptors open, %d when settled\n",
                                  tamrik::test::OpenDescriptors(), descriptorsSettled);
@@ -140,7 +129,7 @@ int main(int argc, char** argv) {
     }
     stop = true;
     automation.join();
-    const long memoryEnd = residentKiB();
+    const long memoryEnd = ResidentKiB();
     const int descriptorsEnd = tamrik::test::OpenDescriptors();
     memoryHighest = std::max(memoryHighest, memoryEnd);
 
