@@ -265,13 +265,24 @@ TEST(Lv2BadInput, TruncatedForeignAndOversizedEventsAreIgnored) {
 }
 
 TEST(Lv2BadInput, NotANumberOnAControlPortIsTreatedAsSetParameterTreatsIt) {
-    for (int32_t index : {int32_t(kCutOff), int32_t(kVolume), int32_t(kOscMix)}) {
-        const float nan = std::numeric_limits<float>::quiet_NaN();
-        const std::vector<float> vst = vstGroove([&](HostHarness& h) { h.setParameter(index, nan); });
-        const std::vector<float> lv2 = lv2Groove([&](Lv2TestHost& h) { h.control(uint32_t(index)) = nan; });
-        ASSERT_EQ(lv2.size(), vst.size());
-        EXPECT_EQ(std::memcmp(lv2.data(), vst.data(), lv2.size() * sizeof(float)), 0) << index;
-    }
+    const std::vector<float> defaults = lv2Groove([](Lv2TestHost&) {});
+    for (float bad : {std::numeric_limits<float>::quiet_NaN(), std::numeric_limits<float>::infinity()})
+        for (int32_t index : {int32_t(kCutOff), int32_t(kVolume), int32_t(kOscMix)}) {
+            const std::vector<float> vst = vstGroove([&](HostHarness& h) { h.setParameter(index, bad); });
+            const std::vector<float> lv2 = lv2Groove([&](Lv2TestHost& h) { h.control(uint32_t(index)) = bad; });
+            ASSERT_EQ(lv2.size(), vst.size());
+            EXPECT_EQ(std::memcmp(lv2.data(), vst.data(), lv2.size() * sizeof(float)), 0) << index;
+            EXPECT_EQ(lv2, defaults) << index << ": refused, as in VST";
+        }
+    // A finite value after a refused one is applied.
+    const std::vector<float> loud = lv2Groove([](Lv2TestHost& h) { h.control(kVolume) = 0.9f; });
+    EXPECT_EQ(lv2Groove([](Lv2TestHost& h) {
+                  h.control(kVolume) = std::numeric_limits<float>::quiet_NaN();
+                  h.run(0, nullptr, nullptr);
+                  h.control(kVolume) = 0.9f;
+              }),
+              loud);
+    EXPECT_NE(loud, defaults);
 }
 
 }  // namespace
