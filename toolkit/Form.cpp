@@ -110,6 +110,7 @@ void TForm::Forget(TWinControl& control) {
     if (popup_ == &control) {
         popup_ = nullptr;
         dismissPopup_ = nullptr;
+        PlaceNativeControls();
     }
 }
 
@@ -131,6 +132,13 @@ void TForm::SetFocusedControl(TWinControl* control) {
 void TForm::SetPopup(TWinControl* popup, std::function<void()> dismiss) {
     popup_ = popup;
     dismissPopup_ = popup ? std::move(dismiss) : nullptr;
+    PlaceNativeControls();
+}
+
+TRect TForm::PopupArea() const {
+    if (!popup_) return {};
+    const TPoint o = popup_->FormOrigin();
+    return {o.x, o.y, o.x + popup_->Width(), o.y + popup_->Height()};
 }
 
 void TForm::InvalidateArea(const TRect& formArea, bool formItself) {

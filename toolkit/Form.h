@@ -53,8 +53,12 @@ public:
     void SetCaptureControl(TWinControl* control);
     void SetFocusedControl(TWinControl* control);
     // A control that takes every press while it is up (a dropped-down list);
-    // a press outside it calls dismiss instead of reaching anything.
+    // a press outside it calls dismiss instead of reaching anything. Native
+    // controls it overlaps are hidden meanwhile: they are windows above the
+    // form's surface and would cover it.
     void SetPopup(TWinControl* popup, std::function<void()> dismiss);
+    // Where the popup lies in the form; empty without one.
+    TRect PopupArea() const;
 
     void InvalidateArea(const TRect& formArea, bool formItself);
     void Update();

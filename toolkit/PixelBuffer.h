@@ -31,6 +31,8 @@ public:
     // Writes an 8-bit RGB PNG; false (and no file left half-written) on
     // failure. Only where libpng is built (not for Windows).
     bool SavePng(const std::string& path) const;
+    // Writes a 24-bit BMP, on every platform; false on failure.
+    bool SaveBmp(const std::string& path) const;
 
 private:
     int width_ = 0;

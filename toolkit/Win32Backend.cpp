@@ -130,12 +130,12 @@ public:
     std::unique_ptr<NativeControl> CreateNativeControl(const std::string& className, uint32_t style,
                                                        const TRect& formArea) override;
 
-    LRESULT Handle(UINT msg, WPARAM wParam, LPARAM lParam);
+    LRESULT Handle(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam);
 
 private:
     bool MakeSurface(int width, int height);
     void FreeSurface();
-    void Paint();
+    void Paint(HWND hwnd);
 
     HWND hwnd_ = nullptr;
     bool classHeld_ = false;
@@ -157,7 +157,7 @@ LRESULT CALLBACK FormProcedure(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam
     auto* backend = reinterpret_cast<Win32Backend*>(GetWindowLongPtrA(hwnd, GWLP_USERDATA));
     if (msg == WM_NCDESTROY) SetWindowLongPtrA(hwnd, GWLP_USERDATA, 0);
     if (!backend) return DefWindowProcA(hwnd, msg, wParam, lParam);
-    return backend->Handle(msg, wParam, lParam);
+    return backend->Handle(hwnd, msg, wParam, lParam);
 }
 
 bool Win32Backend::Open(NativeWindow parent, int width, int height, BackendEvents& events) {
@@ -247,14 +247,14 @@ void Win32Backend::Present(const PixelBuffer& surface, const TRect& area) {
     InvalidateRect(hwnd_, &dirty, FALSE);
 }
 
-void Win32Backend::Paint() {
+void Win32Backend::Paint(HWND hwnd) {
     PAINTSTRUCT ps;
-    const HDC dc = BeginPaint(hwnd_, &ps);
+    const HDC dc = BeginPaint(hwnd, &ps);
     if (dc && memoryDc_) {
         const RECT& r = ps.rcPaint;
         BitBlt(dc, r.left, r.top, r.right - r.left, r.bottom - r.top, memoryDc_, r.left, r.top, SRCCOPY);
     }
-    EndPaint(hwnd_, &ps);
+    EndPaint(hwnd, &ps);
 }
 
 TPoint Win32Backend::ClientOrigin() const {
@@ -286,12 +286,13 @@ std::unique_ptr<NativeControl> Win32Backend::CreateNativeControl(const std::stri
     return std::make_unique<Win32Control>(control);
 }
 
-LRESULT Win32Backend::Handle(UINT msg, WPARAM wParam, LPARAM lParam) {
-    const HWND hwnd = hwnd_;
+// hwnd rather than hwnd_: messages arrive while CreateWindowEx is still
+// running, before hwnd_ is set.
+LRESULT Win32Backend::Handle(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) {
     const TPoint at{GET_X_LPARAM(lParam), GET_Y_LPARAM(lParam)};
     switch (msg) {
         case WM_PAINT:
-            Paint();
+            Paint(hwnd);
             return 0;
         case WM_ERASEBKGND:
             return 1;  // every pixel comes from the surface

@@ -105,7 +105,10 @@ void TWinControl::SetVisible(bool visible) {
 void TWinControl::PlaceNativeControls() {
     if (native_) {
         const TPoint o = FormOrigin();
-        native_->Place({o.x, o.y, o.x + Width(), o.y + Height()}, Showing());
+        const TRect area{o.x, o.y, o.x + Width(), o.y + Height()};
+        const TForm* form = Form();
+        const bool underPopup = form && !form->PopupArea().Intersect(area).IsEmpty();
+        native_->Place(area, Showing() && !underPopup);
     }
     for (TWinControl* child : children_) child->PlaceNativeControls();
 }

@@ -15,8 +15,9 @@ struct AEffect;
 // That is the default of 32-bit compilers on Linux and Windows alike, but a
 // 32-bit Windows build may be compiled with another default, so it is spelt
 // out there; 64-bit targets have one convention and reject the attribute.
+// The reserved spelling: <windows.h> defines cdecl as a macro.
 #if defined(__i386__)
-#define VST_CDECL __attribute__((cdecl))
+#define VST_CDECL __attribute__((__cdecl__))
 #else
 #define VST_CDECL
 #endif

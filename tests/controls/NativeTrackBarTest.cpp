@@ -126,6 +126,21 @@ TEST(NativeTrackBar, IsMadeByTheBackendWhenTheFormIsParentedWithEverySetting) {
     EXPECT_FALSE(f.Native().visible);
 }
 
+TEST(NativeTrackBar, HidesWhileAPopupOfTheFormOverlapsIt) {
+    NativeForm f;
+    ASSERT_TRUE(f.form.CreateParented(99));
+    f.form.ShowForm();
+    auto* list = new TWinControl(&f.form);
+    list->SetBounds(200, 0, 50, 50);
+    f.form.SetPopup(list, [] {});
+    EXPECT_TRUE(f.Native().visible) << "not overlapped";
+    list->SetBounds(30, 100, 50, 50);
+    f.form.SetPopup(list, [] {});
+    EXPECT_FALSE(f.Native().visible) << "it would cover the list drawn on the form";
+    delete list;
+    EXPECT_TRUE(f.Native().visible) << "back when the popup goes";
+}
+
 TEST(NativeTrackBar, NotificationsReachTheSenderByHandle) {
     NativeForm f;
     ASSERT_TRUE(f.form.CreateParented(99));

@@ -75,7 +75,7 @@ bool HostWindow::saveScreenshot(const std::string& path) {
                                      uint8_t(Channel(p, image->blue_mask))));
         }
     XDestroyImage(image);
-    return pixels.SavePng(path);
+    return saveImage(pixels, path);
 }
 
 }  // namespace tamrik::host

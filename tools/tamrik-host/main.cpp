@@ -1,8 +1,8 @@
-// tamrik-host [--plugin PATH] [--screenshot FILE.png [--delay MS]]: a small
-// standalone host for the plug-in's editor. It loads the library as a Linux
-// host does, opens a window sized from effEditGetRect, opens the editor in
-// it and calls effEditIdle about 30 times a second until the window is
-// closed; with --screenshot it saves what the window shows after the delay
+// tamrik-host [--plugin PATH] [--screenshot FILE.png|bmp [--delay MS]]: a
+// small standalone host for the plug-in's editor (tamrik-host.exe on Windows,
+// where screenshots are BMP files). It loads the library as a host does,
+// opens a window sized from effEditGetRect, opens the editor in it and
+// calls effEditIdle about 30 times a second until the window is closed; with --screenshot it saves what the window shows after the delay
 // (500 ms unless given) and exits. For looking at the editor and for
 // documentation pictures.
 #include <chrono>
@@ -27,7 +27,7 @@ struct Options {
     int delayMs = 500;
 };
 
-const char* const kUsage = "usage: tamrik-host [--plugin PATH] [--screenshot FILE.png [--delay MS]]\n";
+const char* const kUsage = "usage: tamrik-host [--plugin PATH] [--screenshot FILE.png|bmp [--delay MS]]\n";
 
 Options parse(int argc, char** argv) {
     Options options;
@@ -60,7 +60,7 @@ Options parse(int argc, char** argv) {
     return options;
 }
 
-intptr_t hostCallback(vst::AEffect*, int32_t opcode, int32_t, intptr_t, void*, float) {
+intptr_t VST_CDECL hostCallback(vst::AEffect*, int32_t opcode, int32_t, intptr_t, void*, float) {
     return opcode == vst::audioMasterVersion ? 2400 : 0;
 }
 

@@ -1,0 +1,399 @@
+// The real DLL's editor in real Win32 windows (wine under Xvfb in CI),
+// driven as a Windows host drives it: a top-level window of the host's,
+// effEditOpen into it, the host's message loop dispatching, and the user's
+// mouse through SendInput. Also: parents that are not windows, hosts that
+// destroy their window first, a hundred open/close cycles leaving no window
+// or GDI object behind, and two instances and two copies of the DLL.
+#include <gtest/gtest.h>
+#include <windows.h>
+#include <commctrl.h>
+
+#include <chrono>
+#include <filesystem>
+#include <functional>
+#include <string>
+#include <thread>
+#include <vector>
+
+#include "HostHarness.h"
+
+namespace tamrik::test {
+namespace {
+
+using namespace vst;
+namespace fs = std::filesystem;
+
+// Runs the host's message loop for ms, or until done() holds.
+bool Pump(int ms, const std::function<bool()>& done = {}) {
+    const auto until = std::chrono::steady_clock::now() + std::chrono::milliseconds(ms);
+    do {
+        MSG msg;
+        while (PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE)) {
+            TranslateMessage(&msg);
+            DispatchMessageA(&msg);
+        }
+        if (done && done()) return true;
+        std::this_thread::sleep_for(std::chrono::milliseconds(5));
+    } while (std::chrono::steady_clock::now() < until);
+    return false;
+}
+
+HWND MakeWindow(HWND parent, int x, int y) {
+    static const char* const kClass = [] {
+        WNDCLASSEXA wc{};
+        wc.cbSize = sizeof wc;
+        wc.lpfnWndProc = &DefWindowProcA;
+        wc.hInstance = GetModuleHandleA(nullptr);
+        wc.hbrBackground = reinterpret_cast<HBRUSH>(COLOR_BTNFACE + 1);
+        wc.lpszClassName = "TamrikTestHost";
+        RegisterClassExA(&wc);
+        return "TamrikTestHost";
+    }();
+    const DWORD style = parent ? WS_CHILD | WS_VISIBLE | WS_CLIPCHILDREN
+                               : WS_OVERLAPPED | WS_CAPTION | WS_VISIBLE | WS_CLIPCHILDREN;
+    return CreateWindowExA(0, kClass, "DrumTamrik test host", style, x, y, 600, 400, parent, nullptr,
+                           GetModuleHandleA(nullptr), nullptr);
+}
+
+// Top-level windows take seconds to destroy under wine: the process keeps
+// two for all its tests. A test program that cannot make them ends at once.
+HWND HostWindow(int which = 0) {
+    static HWND windows[2] = {};
+    if (!windows[which]) {
+        windows[which] = MakeWindow(nullptr, 10 + 620 * which, 10);
+        if (!windows[which]) {
+            std::fprintf(stderr, "cannot create a window (error %lu): no display?\n", GetLastError());
+            std::exit(1);
+        }
+        Pump(200);
+    }
+    return windows[which];
+}
+
+std::vector<HWND> Children(HWND parent) {
+    std::vector<HWND> found;
+    for (HWND child = GetWindow(parent, GW_CHILD); child; child = GetWindow(child, GW_HWNDNEXT))
+        found.push_back(child);
+    return found;
+}
+
+BOOL CALLBACK CountChild(HWND, LPARAM counter) {
+    ++*reinterpret_cast<int*>(counter);
+    return TRUE;
+}
+
+BOOL CALLBACK CountTopLevel(HWND hwnd, LPARAM counter) {
+    ++*reinterpret_cast<int*>(counter);
+    EnumChildWindows(hwnd, &CountChild, counter);
+    return TRUE;
+}
+
+// Every window of this thread, children included.
+int CountWindows() {
+    int count = 0;
+    EnumThreadWindows(GetCurrentThreadId(), &CountTopLevel, reinterpret_cast<LPARAM>(&count));
+    return count;
+}
+
+// GetGuiResources answers 0 under wine: every live GDI object is found by
+// trying each handle value (wine takes a handle with a zero upper half for
+// any generation of its slot).
+int CountGdiObjects() {
+    int count = 0;
+    for (uintptr_t h = 1; h < 0x10000; ++h)
+        if (GetObjectType(reinterpret_cast<HGDIOBJ>(h)) != 0) ++count;
+    return count;
+}
+
+std::string ClassOf(HWND hwnd) {
+    char name[256] = {};
+    GetClassNameA(hwnd, name, sizeof name);
+    return name;
+}
+
+// The mouse, through the system's input queue, at screen coordinates.
+void MouseTo(POINT p) {
+    INPUT in{};
+    in.type = INPUT_MOUSE;
+    const int w = GetSystemMetrics(SM_CXSCREEN), h = GetSystemMetrics(SM_CYSCREEN);
+    // Rounded up, so that scaling back (rounding or truncating) lands on p.
+    in.mi.dx = LONG((p.x * 65536LL + w - 1) / w);
+    in.mi.dy = LONG((p.y * 65536LL + h - 1) / h);
+    in.mi.dwFlags = MOUSEEVENTF_MOVE | MOUSEEVENTF_ABSOLUTE;
+    SendInput(1, &in, sizeof in);
+}
+
+void Button(bool down) {
+    INPUT in{};
+    in.type = INPUT_MOUSE;
+    in.mi.dwFlags = down ? MOUSEEVENTF_LEFTDOWN : MOUSEEVENTF_LEFTUP;
+    SendInput(1, &in, sizeof in);
+}
+
+POINT OnScreen(HWND window, int x, int y) {
+    POINT p{x, y};
+    ClientToScreen(window, &p);
+    return p;
+}
+
+// Presses at from, moves by (dx, dy) in 2-pixel steps, releases.
+void Drag(HWND window, POINT from, int dx, int dy) {
+    MouseTo(OnScreen(window, from.x, from.y));
+    Pump(60);
+    Button(true);
+    Pump(60);
+    const int steps = std::max(std::abs(dx), std::abs(dy)) / 2;
+    for (int i = 1; i <= steps; ++i) {
+        MouseTo(OnScreen(window, from.x + dx * i / steps, from.y + dy * i / steps));
+        Pump(30);
+    }
+    Button(false);
+    Pump(80);
+}
+
+void Click(HWND window, int x, int y) {
+    MouseTo(OnScreen(window, x, y));
+    Pump(60);
+    Button(true);
+    Button(false);
+    Pump(120);
+}
+
+std::vector<float> Automated(HostHarness& host, int32_t index) {
+    std::vector<float> values;
+    for (const HostRequest& r : host.requests(audioMasterAutomate))
+        if (r.index == index) values.push_back(r.opt);
+    return values;
+}
+
+// The scroll notification codes the form's window gets from its trackbars.
+std::vector<unsigned> scrollCodes;
+HWND watchedForm = nullptr;
+
+LRESULT CALLBACK WatchScrolls(int code, WPARAM wParam, LPARAM lParam) {
+    const auto* m = reinterpret_cast<const CWPSTRUCT*>(lParam);
+    if (code == HC_ACTION && m->hwnd == watchedForm && m->message == WM_VSCROLL)
+        scrollCodes.push_back(LOWORD(m->wParam));
+    return CallNextHookEx(nullptr, code, wParam, lParam);
+}
+
+std::vector<uint32_t> Pixels(HWND window, RECT r) {
+    const HDC screen = GetDC(nullptr);
+    std::vector<uint32_t> pixels;
+    for (int y = r.top; y < r.bottom; ++y)
+        for (int x = r.left; x < r.right; ++x) {
+            const POINT p = OnScreen(window, x, y);
+            pixels.push_back(GetPixel(screen, p.x, p.y));
+        }
+    ReleaseDC(nullptr, screen);
+    return pixels;
+}
+
+// The row height of the form's list font: GDI's line height of the face.
+int ListRowHeight() {
+    const HDC dc = CreateCompatibleDC(nullptr);
+    const HFONT font = CreateFontA(-12, 0, 0, 0, FW_NORMAL, 0, 0, 0, ANSI_CHARSET, OUT_TT_PRECIS, CLIP_DEFAULT_PRECIS,
+                                   ANTIALIASED_QUALITY, DEFAULT_PITCH | FF_ROMAN, "Times New Roman");
+    const HGDIOBJ old = SelectObject(dc, font);
+    TEXTMETRICA m{};
+    GetTextMetricsA(dc, &m);
+    SelectObject(dc, old);
+    DeleteObject(font);
+    DeleteDC(dc);
+    return int(m.tmHeight) + 2;
+}
+
+constexpr POINT kCutOffKnob{8 + 144 + 16, 200 + 32 + 16};
+constexpr POINT kTrackBar3{280 + 8, 16 + 16};  // the A slider's top-left in the form
+
+TEST(Win32Editor, OpensAsAChildAndTheUserDrivesKnobSliderAndPresets) {
+    const HWND window = HostWindow();
+    HostHarness host;
+    ASSERT_EQ(host.dispatch(effEditOpen, 0, 0, window), 1);
+    const std::vector<HWND> children = Children(window);
+    ASSERT_EQ(children.size(), 1u) << "the panel is a direct child of the host's window";
+    const HWND form = children[0];
+    RECT r{};
+    GetWindowRect(form, &r);
+    MapWindowPoints(nullptr, window, reinterpret_cast<POINT*>(&r), 2);
+    EXPECT_EQ(std::vector<LONG>({r.left, r.top, r.right - r.left, r.bottom - r.top}),
+              std::vector<LONG>({0, 0, 505, 313}));
+    EXPECT_TRUE(IsWindowVisible(form));
+    EXPECT_TRUE(GetWindowLongA(form, GWL_STYLE) & WS_CHILD);
+    Pump(300);
+    EXPECT_TRUE(host.requests(audioMasterAutomate).empty()) << "opening and refreshing send nothing";
+
+    Drag(form, kCutOffKnob, 20, 0);
+    const std::vector<float> cutoff = Automated(host, 4);
+    ASSERT_FALSE(cutoff.empty());
+    for (size_t i = 0; i < cutoff.size(); ++i)
+        EXPECT_EQ(cutoff[i], float(51 + int(i)) / 100.0f) << "one report per new value, in steps of 0.01";
+    EXPECT_EQ(cutoff.back(), 0.6f);
+
+    // The A slider: a native trackbar, its position inverted into the value.
+    host.clearRequests();
+    HWND bar = nullptr;
+    for (HWND child : Children(form)) {
+        GetWindowRect(child, &r);
+        MapWindowPoints(nullptr, form, reinterpret_cast<POINT*>(&r), 2);
+        if (ClassOf(child) == TRACKBAR_CLASSA && r.left == kTrackBar3.x && r.top == kTrackBar3.y) bar = child;
+    }
+    ASSERT_NE(bar, nullptr) << "TrackBar3 is the platform's trackbar";
+    EXPECT_EQ(SendMessageA(bar, TBM_GETPOS, 0, 0), 45);
+    RECT thumb{};
+    SendMessageA(bar, TBM_GETTHUMBRECT, 0, reinterpret_cast<LPARAM>(&thumb));
+    watchedForm = form;
+    const HHOOK hook = SetWindowsHookExA(WH_CALLWNDPROC, &WatchScrolls, nullptr, GetCurrentThreadId());
+    Drag(bar, {(thumb.left + thumb.right) / 2, (thumb.top + thumb.bottom) / 2}, 0, -30);
+    UnhookWindowsHookEx(hook);
+    const LRESULT position = SendMessageA(bar, TBM_GETPOS, 0, 0);
+    EXPECT_LT(position, 45) << "the thumb moved up";
+    const std::vector<float> attack = Automated(host, 0);
+    ASSERT_FALSE(attack.empty());
+    EXPECT_EQ(attack.back(), float(50 - position) / 50.0f);
+    EXPECT_EQ(host.getParameter(0), float(50 - position) / 50.0f);
+    ASSERT_FALSE(scrollCodes.empty());
+    EXPECT_EQ(scrollCodes.back(), unsigned(TB_ENDTRACK)) << "the last code is the end of the drag";
+    EXPECT_EQ(host.requests(audioMasterAutomate).size(), attack.size()) << "only A was touched";
+
+    // The host sets CutOff: the knob follows within the refresh period,
+    // without a report.
+    host.clearRequests();
+    const RECT knob{kCutOffKnob.x - 16, kCutOffKnob.y - 16, kCutOffKnob.x + 17, kCutOffKnob.y + 17};
+    const std::vector<uint32_t> before = Pixels(form, knob);
+    host.setParameter(4, 0.2f);
+    EXPECT_TRUE(Pump(150, [&] { return Pixels(form, knob) != before; })) << "the knob did not follow";
+    EXPECT_TRUE(host.requests(audioMasterAutomate).empty());
+    Drag(form, kCutOffKnob, 4, 0);
+    EXPECT_EQ(Automated(host, 4), (std::vector<float>{0.21f, 0.22f})) << "a drag starts where it went";
+
+    // A preset from ComboBox6: the list opens upwards from (400, 200).
+    host.clearRequests();
+    Click(form, 440, 210);
+    const int row = ListRowHeight();
+    const int rows = std::min((200 - 2) / row, 18);
+    Click(form, 440, 200 - rows * row - 2 + 1 + 5 * row + row / 2);  // "Slash"
+    EXPECT_TRUE(Pump(1000, [&] { return host.requests(audioMasterAutomate).size() >= 21; }));
+    Pump(200);
+    EXPECT_EQ(host.requests(audioMasterAutomate).size(), 21u) << "the preset, and nothing sent back";
+    EXPECT_EQ(host.getParameter(8), 1.0f) << "Slash: noise on Osc1";
+
+    host.dispatch(effEditClose);
+    EXPECT_TRUE(Children(window).empty()) << "destroyed when effEditClose returns";
+}
+
+TEST(Win32Editor, ParentsThatAreNotWindowsAreAnsweredZeroAndRepeatsAreHarmless) {
+    const HWND window = HostWindow();
+    const HWND gone = MakeWindow(window, 0, 0);
+    DestroyWindow(gone);
+    HostHarness host;
+    host.dispatch(effEditIdle);
+    host.dispatch(effEditClose);
+    const int windows = CountWindows();
+    for (uintptr_t bad : {uintptr_t(gone), uintptr_t(0x7FFF1234), uintptr_t(0)}) {
+        EXPECT_EQ(host.dispatch(effEditOpen, 0, 0, reinterpret_cast<void*>(bad)), 0) << bad;
+        host.dispatch(effEditIdle);
+        EXPECT_EQ(CountWindows(), windows) << "nothing created for " << bad;
+    }
+    ASSERT_EQ(host.dispatch(effEditOpen, 0, 0, window), 1) << "nothing was left counted";
+    host.dispatch(effEditClose);
+    host.dispatch(effEditClose);
+    host.dispatch(effEditIdle);
+    EXPECT_TRUE(Children(window).empty());
+}
+
+TEST(Win32Editor, AHostThatDestroysItsWindowBeforeClosingLeavesTheEditorUsable) {
+    const HWND window = HostWindow();
+    HostHarness host;
+    const HWND parent = MakeWindow(window, 0, 0);
+    ASSERT_EQ(host.dispatch(effEditOpen, 0, 0, parent), 1);
+    Pump(100);
+    DestroyWindow(parent);
+    Pump(150);
+    host.dispatch(effEditIdle);
+    host.dispatch(effEditClose);
+    ASSERT_EQ(host.dispatch(effEditOpen, 0, 0, window), 1);
+    Pump(100);
+    host.dispatch(effEditClose);
+    EXPECT_TRUE(Children(window).empty());
+}
+
+TEST(Win32Editor, AHundredOpenAndCloseCyclesLeaveNoWindowAndNoGdiObject) {
+    const HWND window = HostWindow();
+    HostHarness host;
+    ASSERT_EQ(host.dispatch(effEditOpen, 0, 0, window), 1);  // warm-up: the logo, drawn once
+    Pump(50);
+    host.dispatch(effEditClose);
+    const int windows = CountWindows(), objects = CountGdiObjects();
+    const HBRUSH probe = CreateSolidBrush(RGB(1, 2, 3));
+    ASSERT_EQ(CountGdiObjects(), objects + 1) << "the GDI count sees a new object";
+    DeleteObject(probe);
+    for (int i = 0; i < 100; ++i) {
+        ASSERT_EQ(host.dispatch(effEditOpen, 0, 0, window), 1);
+        Pump(i % 10 == 0 ? 30 : 0);
+        host.dispatch(effEditClose);
+    }
+    EXPECT_EQ(CountWindows(), windows);
+    EXPECT_EQ(CountGdiObjects(), objects);
+}
+
+HMODULE ModuleOf(AEffect* effect) {
+    HMODULE module = nullptr;
+    GetModuleHandleExA(GET_MODULE_HANDLE_EX_FLAG_FROM_ADDRESS | GET_MODULE_HANDLE_EX_FLAG_UNCHANGED_REFCOUNT,
+                       reinterpret_cast<LPCSTR>(effect->dispatcher), &module);
+    return module;
+}
+
+intptr_t VST_CDECL SilentHost(AEffect*, int32_t opcode, int32_t, intptr_t, void*, float) {
+    return opcode == audioMasterVersion ? 2400 : 0;
+}
+
+TEST(Win32Editor, TwoInstancesAndTwoCopiesOfTheLibraryEachKeepTheirEditor) {
+    const HWND first = HostWindow(0), second = HostWindow(1);
+    {
+        HostHarness a, b;
+        for (bool aFirst : {true, false}) {
+            ASSERT_EQ(a.dispatch(effEditOpen, 0, 0, first), 1);
+            ASSERT_EQ(b.dispatch(effEditOpen, 0, 0, second), 1);
+            Pump(100);
+            (aFirst ? a : b).dispatch(effEditClose);
+            Pump(50);
+            EXPECT_EQ(Children(aFirst ? second : first).size(), 1u) << "the other editor stays";
+            (aFirst ? b : a).dispatch(effEditClose);
+            EXPECT_TRUE(Children(first).empty() && Children(second).empty());
+        }
+    }
+
+    // A second copy of the DLL, at another path, in the same process.
+    const fs::path copy = fs::temp_directory_path() / "DrumTamrikCopy.dll";
+    fs::copy_file(TAMRIK_PLUGIN_PATH, copy, fs::copy_options::overwrite_existing);
+    {
+        const auto library = hosting::PluginLibrary::open(copy.string());
+        AEffect* other = library->instantiate(&SilentHost);
+        HostHarness host;
+        ASSERT_EQ(host.dispatch(effEditOpen, 0, 0, first), 1);
+        ASSERT_EQ(other->dispatcher(other, effEditOpen, 0, 0, second, 0.0f), 1);
+        Pump(150);
+        ASSERT_EQ(Children(first).size(), 1u);
+        ASSERT_EQ(Children(second).size(), 1u);
+        const std::string classes[2] = {ClassOf(Children(first)[0]), ClassOf(Children(second)[0])};
+        EXPECT_NE(classes[0], classes[1]) << "one window class per copy";
+        const HMODULE modules[2] = {ModuleOf(host.effect()), ModuleOf(other)};
+        EXPECT_NE(modules[0], modules[1]);
+        host.dispatch(effEditClose);
+        EXPECT_EQ(Children(second).size(), 1u) << "the copy's editor outlives the first's class";
+        other->dispatcher(other, effEditClose, 0, 0, nullptr, 0.0f);
+        for (int i = 0; i < 2; ++i) {
+            WNDCLASSEXA info{};
+            info.cbSize = sizeof info;
+            EXPECT_FALSE(GetClassInfoExA(modules[i], classes[i].c_str(), &info))
+                << classes[i] << " unregistered with its last form";
+        }
+        other->dispatcher(other, effClose, 0, 0, nullptr, 0.0f);
+    }
+    std::error_code ignored;
+    fs::remove(copy, ignored);
+}
+
+}  // namespace
+}  // namespace tamrik::test
