@@ -1,9 +1,12 @@
 #!/usr/bin/env bash
 # The bundle as the LV2 tools see it: its Turtle valid against the schemas
 # Debian's lv2-dev installs, lv2info listing the plug-in with its 16 presets
-# and its UI, and a DSP library that links no windowing or font code.
+# and its UI, a DSP library that links no windowing or font code, and
+# `cmake --install` of the build putting a bundle where lv2ls finds it.
+#   check-bundle.sh BUNDLE_DIR BUILD_DIR
 set -euo pipefail
 bundle=$(realpath "$1")
+build=$(realpath "$2")
 
 report=$(sord_validate $(find /usr/lib/lv2 -name '*.ttl' | sort) "$bundle"/*.ttl 2>&1)
 echo "$report"
@@ -19,4 +22,8 @@ presets=$(sed -n '/Presets:/,/^$/p' <<<"$info" | grep -cE '^\s+[A-Za-z0-9_]+\s*$
 if readelf -d "$bundle/DrumTamrik.so" | grep NEEDED | grep -Ei 'x11|xcb|freetype|fontconfig|png'; then
   echo "the DSP library links windowing code"; exit 1
 fi
-echo "bundle ok: $(du -sk "$bundle" | cut -f1) KiB"
+prefix=$(mktemp -d)
+trap 'rm -rf "$prefix"' EXIT
+cmake --install "$build" --prefix "$prefix" >/dev/null
+[ "$(LV2_PATH="$prefix/lib/lv2" lv2ls)" = "urn:quenmar:drum-tamrik" ]
+echo "bundle ok: $(du -sk "$prefix/lib/lv2/DrumTamrik.lv2" | cut -f1) KiB installed"
