@@ -1,14 +1,14 @@
 # Sourced by the real-host tests: a JACK server of its own on the dummy
 # driver (no sound card), a MIDI note every half second from jack_midiseq,
-# and a check that a port's recorded output is not silent. Every process
-# started here is ended, by its id and clients before the server, when the
-# test exits. JACK keeps a few server slots in shared memory and reuses a
-# dead server's slot only for the same name, so the name is fixed and the
-# tests using it run one at a time.
+# and a check that a port's recorded output is not silent. The server has
+# a name of its own, so runs side by side do not meet. Every process started
+# here is ended, by its id, when the test exits: clients first, then the
+# server, each waited for, since JACK keeps only a few server slots in shared
+# memory and a server ended before its clients leaves its slot taken.
 set -euo pipefail
 lv2dir=$(realpath "$1")
 work=$(mktemp -d)
-export JACK_DEFAULT_SERVER=tamrik-lv2-test LV2_PATH="$lv2dir:/usr/lib/lv2"
+export JACK_DEFAULT_SERVER=tamrik-lv2-$$ LV2_PATH="$lv2dir:/usr/lib/lv2"
 pids=()
 cleanup() {
   for ((i = ${#pids[@]} - 1; i >= 0; i--)); do
