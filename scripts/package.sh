@@ -1,0 +1,46 @@
+#!/usr/bin/env bash
+# Builds the release archives into dist/:
+#   DrumTamrik-<version>-linux-x86_64.tar.gz  the .so, the tools, the README
+#   DrumTamrik-<version>-windows.zip          32-bit/ and 64-bit/DrumTamrik.dll, INSTALL.txt
+set -euo pipefail
+cd "$(dirname "$0")/.."
+scripts/deps.sh
+jobs=$(nproc)
+version=$(sed -n 's/^project(DrumTamrik VERSION \([0-9.]*\).*/\1/p' CMakeLists.txt)
+stage=$(mktemp -d)
+trap 'rm -rf "$stage"' EXIT
+mkdir -p dist
+
+cmake -S . -B build-release -DCMAKE_BUILD_TYPE=Release >/dev/null
+cmake --build build-release -j"$jobs" --target DrumTamrik tamrik-render tamrik-host tamrik-gallery
+linux=DrumTamrik-$version-linux-x86_64
+mkdir -p "$stage/$linux"
+cp build-release/plugin/DrumTamrik.so build-release/tools/tamrik-render/tamrik-render \
+   build-release/tools/tamrik-host/tamrik-host build-release/tools/tamrik-gallery/tamrik-gallery \
+   README.md "$stage/$linux/"
+strip "$stage/$linux"/DrumTamrik.so "$stage/$linux"/tamrik-*
+tar -C "$stage" -czf "dist/$linux.tar.gz" "$linux"
+
+windows=DrumTamrik-$version-windows
+for arch in i686 x86_64; do
+  cmake -S . -B build-win-$arch -DCMAKE_TOOLCHAIN_FILE=cmake/toolchains/mingw-$arch.cmake \
+    -DCMAKE_BUILD_TYPE=Release >/dev/null
+  cmake --build build-win-$arch -j"$jobs" --target DrumTamrik
+  bits=$([ $arch = i686 ] && echo 32 || echo 64)
+  mkdir -p "$stage/$windows/$bits-bit"
+  $arch-w64-mingw32-strip -o "$stage/$windows/$bits-bit/DrumTamrik.dll" build-win-$arch/plugin/DrumTamrik.dll
+done
+cat > "$stage/$windows/INSTALL.txt" <<TEXT
+DrumTamrik $version for Windows: a VST 2 drum synthesizer instrument.
+
+Copy the DrumTamrik.dll that matches your host into the folder it scans for
+VST 2 plug-ins (for example C:\\Program Files\\VSTPlugins):
+  64-bit\\DrumTamrik.dll  for 64-bit hosts (most hosts today)
+  32-bit\\DrumTamrik.dll  for 32-bit hosts, or a 32-bit plug-in bridge
+Each DLL is self-contained: it needs nothing but Windows itself.
+Then let the host rescan its plug-ins; the instrument shows up as "DrumTamrik".
+TEXT
+sed -i 's/$/\r/' "$stage/$windows/INSTALL.txt"
+rm -f "dist/$windows.zip"
+(cd "$stage" && cmake -E tar cf "$OLDPWD/dist/$windows.zip" --format=zip "$windows")
+ls -l dist/"$linux".tar.gz dist/"$windows".zip
