@@ -28,7 +28,7 @@ namespace {
 
 constexpr float kRate = 44100.0f;
 constexpr int32_t kMaxBlock = 2048;
-constexpr long kMemorySlackKiB = 512;
+constexpr long kMemorySlackKiB = 256;
 
 double secondsSince(Clock::time_point start) {
     return std::chrono::duration<double>(Clock::now() - start).count();
@@ -127,10 +127,12 @@ int main(int argc, char** argv) {
             }
         }
     }
-    stop = true;
-    automation.join();
+    // Taken while the automation thread still runs: its exit moves the
+    // figures by itself.
     const long memoryEnd = ResidentKiB();
     const int descriptorsEnd = tamrik::test::OpenDescriptors();
+    stop = true;
+    automation.join();
     memoryHighest = std::max(memoryHighest, memoryEnd);
 
     std::printf("soak: %.0f s, %ld blocks, %.0f frames (%.1f min of audio at 44.1 kHz)\n",
