@@ -1,6 +1,6 @@
 // Loading on Linux: dlopen and dlsym, and where a tool looks for the library
-// by default (beside its executable, found through /proc/self/exe). A Windows
-// build puts LoadLibrary in a file of its own beside this one.
+// by default (beside its executable, found through /proc/self/exe). Windows
+// has WindowsLibrary.cpp beside this one.
 #include <dlfcn.h>
 
 #include <filesystem>

@@ -1,7 +1,7 @@
 // A plug-in library loaded the way a host loads one, and the instances its
 // entry makes. The loading itself is the platform's (one file per platform:
-// DlopenLibrary.cpp here); finding the entry ("VSTPluginMain", else "main")
-// and checking what it answers is shared. The library stays loaded until this
+// DlopenLibrary.cpp, WindowsLibrary.cpp); finding the entry ("VSTPluginMain",
+// else "main") and checking what it answers is shared. The library stays loaded until this
 // object goes, which must be after every instance it made has been closed.
 #pragma once
 
