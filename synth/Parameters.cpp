@@ -8,12 +8,11 @@
 
 #include "common/RoundEven.h"
 #include "common/WrapAround.h"
+#include "synth/SemitonePower.h"
 
 namespace tamrik {
 
 namespace {
-
-constexpr double kSemitone = 1.059463094359;
 
 double squared(float x) { return static_cast<double>(x) * static_cast<double>(x); }
 
@@ -30,7 +29,7 @@ int32_t sweepLength(float time, double rate) {
 }
 
 float sweepRate(float scale, int32_t length) {
-    return static_cast<float>((std::pow(kSemitone, static_cast<double>(scale) * 80.0) - 1.0) /
+    return static_cast<float>((semitonePower(static_cast<double>(scale) * 80.0) - 1.0) /
                               length);
 }
 
