@@ -102,9 +102,11 @@ public:
                                        VstSpeakerArrangement* /*pluginOutput*/) {
         return false;
     }
+    // The two announcements in one: whatever an effect does for each of them
+    // (recomputing rate-dependent values) must happen here too.
     virtual void setBlockSizeAndSampleRate(int32_t newBlockSize, float newSampleRate) {
-        blockSize.set(newBlockSize);
-        sampleRate.set(newSampleRate);
+        setSampleRate(newSampleRate);
+        setBlockSize(newBlockSize);
     }
     virtual bool setBypass(bool /*onOff*/) { return false; }
     virtual bool getEffectName(char* /*name*/) { return false; }

@@ -369,6 +369,29 @@ TEST(Audio, BlockSizeAndSampleRateTogether) {
     EXPECT_EQ(host.dispatch(effSetBlockSize, 0, 256), 0);
 }
 
+// A host that announces the rate only through the combined opcode must hear
+// every note exactly as one that sends the two opcodes apart.
+TEST(Audio, RateFromTheCombinedOpcodeSoundsLikeTheSeparateOnes) {
+    const auto play = [](bool combined, float rate) {
+        HostHarness host;
+        if (combined) {
+            host.dispatch(effSetBlockSizeAndSampleRate, 0, 512, nullptr, rate);
+        } else {
+            host.dispatch(effSetSampleRate, 0, 0, nullptr, rate);
+            host.dispatch(effSetBlockSize, 0, 512);
+        }
+        host.dispatch(effMainsChanged, 0, 1);
+        host.sendMidi(0x90, 60, 100);
+        return host.render(4096, 512);
+    };
+    for (float rate : {48000.0f, 96000.0f}) {
+        const std::vector<float> separate = play(false, rate);
+        const std::vector<float> combined = play(true, rate);
+        EXPECT_TRUE(combined == separate) << "at " << rate << " Hz";
+        EXPECT_FALSE(separate == play(false, 44100.0f)) << "the rate must change the sound";
+    }
+}
+
 TEST(Editor, OpcodesAHostMayCallBeforeOpening) {
     HostHarness host;
     ERect* rect = nullptr;
