@@ -30,7 +30,7 @@ struct Fixture {
         unsetenv("TAMRIK_ISA");
     }
 
-    void setParameter(int32_t index, float value) { params.set(index, value, 44100.0f); }
+    void setParameter(int32_t index, float value) { params.set(index, value); }
 
     void play(int32_t voices) {
         engine.allSoundOff();

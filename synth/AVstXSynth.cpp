@@ -59,7 +59,7 @@ void AVstXSynth::setParameter(int32_t index, float value) {
     // The program number is read once: while another thread switches
     // programs, the value lands whole in the program that was current.
     programs[curProgram.get()]->setValue(index, value);
-    params.set(index, value, sampleRate.get());
+    params.set(index, value);
 }
 
 float AVstXSynth::getParameter(int32_t index) { return params.get(index); }
@@ -109,8 +109,7 @@ void AVstXSynth::setProgram(int32_t program) {
     // Loads from `program` itself, not from whatever is current by the time
     // each value is read; the values need not be written back into it.
     const VstXSynthProgram& p = *programs[program];
-    const float rate = sampleRate.get();
-    for (int32_t index : kProgramLoadOrder) params.set(index, p.value(index), rate);
+    for (int32_t index : kProgramLoadOrder) params.set(index, p.value(index));
 }
 
 void AVstXSynth::setProgramName(char* name) {

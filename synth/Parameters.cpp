@@ -4,6 +4,7 @@
 // reordering changes the last bit.
 #include "synth/Parameters.h"
 
+#include <atomic>
 #include <cmath>
 
 #include "common/RoundEven.h"
@@ -35,6 +36,33 @@ float sweepRate(float scale, int32_t length) {
 
 }  // namespace
 
+namespace {
+
+// The parameters a group's derived values are formed from (besides the
+// sample rate); kNumParameters where there is no second one.
+struct GroupInputs {
+    int32_t first, second;
+};
+
+GroupInputs inputsOf(DerivedGroup group) {
+    switch (group) {
+        case DerivedGroup::Cutoff:
+        case DerivedGroup::CutoffAndEnvDepth:
+            return {kCutOff, kEnv};
+        case DerivedGroup::Sweep1:
+            return {kW1Time, kW1Scale};
+        case DerivedGroup::Sweep2:
+            return {kW2Time, kW2Scale};
+        default:
+            break;
+    }
+    for (int32_t i = 0; i < kNumParameters; ++i)
+        if (kParameterTable[i].updates == group) return {i, kNumParameters};
+    return {kNumParameters, kNumParameters};
+}
+
+}  // namespace
+
 SynthParameters::SynthParameters() {
     for (int32_t i = 0; i < kNumParameters; ++i) values[i].set(kParameterTable[i].defaultValue);
     setSampleRate(44100.0f);
@@ -44,15 +72,43 @@ float SynthParameters::get(int32_t index) const {
     return isParameterIndex(index) ? values[index].get() : 0.0f;
 }
 
-void SynthParameters::set(int32_t index, float v, float sampleRate) {
+void SynthParameters::set(int32_t index, float v) {
     if (!isParameterIndex(index)) return;
     values[index].set(v);
-    update(kParameterTable[index].updates, sampleRate);
+    changes[index].fetch_add(1, std::memory_order_seq_cst);
+    update(kParameterTable[index].updates);
 }
 
 void SynthParameters::setSampleRate(float sampleRate) {
-    phasePerHertz_.set(static_cast<float>(4096.0 / static_cast<double>(sampleRate)));
-    for (const ParameterInfo& p : kParameterTable) update(p.updates, sampleRate);
+    sampleRate_.set(sampleRate);
+    rateChanges.fetch_add(1, std::memory_order_seq_cst);
+    for (const ParameterInfo& p : kParameterTable) update(p.updates);
+}
+
+uint32_t SynthParameters::changesOf(DerivedGroup group) const {
+    // A sum of counters that only grow: equal twice means none moved between.
+    const GroupInputs in = inputsOf(group);
+    uint32_t sum = rateChanges.load(std::memory_order_seq_cst);
+    for (int32_t index : {in.first, in.second})
+        if (index < kNumParameters) sum += changes[index].load(std::memory_order_seq_cst);
+    return sum;
+}
+
+void SynthParameters::update(DerivedGroup group) {
+    // Another writer may store an input while we compute and then finish
+    // before us, leaving our stale results last; so we go again for as long
+    // as an input changed meanwhile. The two read-modify-writes on one word
+    // (fences, which ThreadSanitizer cannot follow) keep a writer's counted
+    // input ahead of its stores, and our stores ahead of the second count.
+    order.fetch_add(1, std::memory_order_seq_cst);
+    uint32_t seen = changesOf(group);
+    for (;;) {
+        compute(group);
+        order.fetch_add(1, std::memory_order_seq_cst);
+        const uint32_t now = changesOf(group);
+        if (now == seen) return;
+        seen = now;
+    }
 }
 
 void SynthParameters::updateCutoff(float sampleRate) {
@@ -68,7 +124,8 @@ void SynthParameters::updateSweep(Shared<int32_t>& length, Shared<float>& rate, 
     rate.set(sweepRate(value(scale), samples));
 }
 
-void SynthParameters::update(DerivedGroup group, float sampleRate) {
+void SynthParameters::compute(DerivedGroup group) {
+    const float sampleRate = sampleRate_.get();
     const double rate = sampleRate;
     switch (group) {
         case DerivedGroup::Attack: {
@@ -144,9 +201,12 @@ void SynthParameters::update(DerivedGroup group, float sampleRate) {
             break;
         }
         case DerivedGroup::Octave: {
+            // The rate's own derived value lives here, so it is retried with the rest.
+            const float phasePerHertz = static_cast<float>(4096.0 / rate);
+            phasePerHertz_.set(phasePerHertz);
             const int32_t k = roundEven(static_cast<double>(value(kOctave)) * 2.0);
             const double factor = k == 0 ? 0.5 : (k == 1 ? 0.25 : 0.125);
-            d.octaveFactor.set(static_cast<float>(factor * phasePerHertz_.get()));
+            d.octaveFactor.set(static_cast<float>(factor * phasePerHertz));
             break;
         }
         case DerivedGroup::None:

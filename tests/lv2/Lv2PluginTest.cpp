@@ -96,7 +96,7 @@ TEST(Lv2Bundle, PortsInOrderWithTheTablesRangesDefaultsAndChoices) {
     const float pph = engine.phasePerHertz();
     // The engine's reading of a value: which choice it selects.
     auto selected = [&](int32_t index, float v) -> float {
-        engine.set(index, v, 44100.0f);
+        engine.set(index, v);
         const DerivedValues& d = engine.derived();
         switch (index) {
             case kCurve: return float(d.curveMode.get());

@@ -103,7 +103,7 @@ void apply(Engine& e, const Step& step) {
 // state as long as the paths agree.
 void compare(std::vector<Engine*> engines, const Case& c, uint32_t seed) {
     for (Engine* e : engines)
-        for (int32_t i = 0; i < kNumParameters; ++i) e->params.set(i, c.values[i], 44100.0f);
+        for (int32_t i = 0; i < kNumParameters; ++i) e->params.set(i, c.values[i]);
     std::mt19937 rng(seed);
     std::vector<std::vector<float>> out(2 * engines.size());
     for (int32_t block = 0; block < 6; ++block) {
@@ -125,7 +125,7 @@ void compare(std::vector<Engine*> engines, const Case& c, uint32_t seed) {
         if (block == 3) {  // settings change between blocks
             const int32_t p = static_cast<int32_t>(rng() % kNumParameters);
             const float v = anyValue(rng);
-            for (Engine* e : engines) e->params.set(p, v, 44100.0f);
+            for (Engine* e : engines) e->params.set(p, v);
         }
         // The outputs start with what a host left there, -0 included.
         std::vector<float> start(static_cast<size_t>(frames));

@@ -12,7 +12,7 @@ namespace {
 struct Params : ::testing::Test {
     SynthParameters p;
     const DerivedValues& d = p.derived();
-    void set(ParameterIndex i, float v, float rate = 44100.0f) { p.set(i, v, rate); }
+    void set(ParameterIndex i, float v) { p.set(i, v); }
 };
 }  // namespace
 
@@ -44,8 +44,8 @@ TEST_F(Params, SweepsMixAndGains) {
     EXPECT_NEAR(d.sweep2Rate.get() * 88201.0 + 1.0, 101.59, 0.01);
     // The sweep pair gives the same result whichever was set last.
     SynthParameters q;
-    q.set(kW2Scale, 1.0f, 44100.0f);
-    q.set(kW2Time, 1.0f, 44100.0f);
+    q.set(kW2Scale, 1.0f);
+    q.set(kW2Time, 1.0f);
     EXPECT_EQ(q.derived().sweep2Rate.get(), d.sweep2Rate.get());
 
     set(kOscMix, 0.5f);
@@ -129,7 +129,7 @@ TEST_F(Params, OutOfRangeIndicesAreIgnored) {
 
 TEST_F(Params, RecomputeFollowsTheSampleRate) {
     p.setSampleRate(48000.0f);
-    set(kA, 0.5f, 48000.0f);
+    set(kA, 0.5f);
     EXPECT_EQ(d.attackLength.get(), 6001);
     EXPECT_EQ(d.releaseLength.get(), 12010);
     EXPECT_EQ(d.octaveFactor.get(), static_cast<float>(0.125 * (4096.0f / 48000.0f)));

@@ -5,11 +5,16 @@
 #include <gtest/gtest.h>
 
 #include <atomic>
+#include <bit>
+#include <cstdint>
+#include <functional>
+#include <utility>
 #include <cstdlib>
 #include <thread>
 #include <vector>
 
 #include "HostHarness.h"
+#include "synth/Parameters.h"
 
 using namespace vst;
 using tamrik::test::HostHarness;
@@ -115,4 +120,76 @@ TEST(Threads, ParametersOnOneThreadWhileAnotherSwitchesPrograms) {
         const float v = host.getParameter(kCutOff);
         EXPECT_EQ(v, static_cast<float>(static_cast<int>(v * 10.0f + 0.5f)) / 10.0f) << program;
     }
+}
+
+namespace {
+
+// Every derived value as bits, in one list, so that two sets compare whole.
+std::vector<uint32_t> derivedBits(const tamrik::SynthParameters& p) {
+    const tamrik::DerivedValues& d = p.derived();
+    std::vector<uint32_t> bits;
+    for (const auto* v : {&d.attackLength, &d.holdLength, &d.releaseLength, &d.sweep1Length,
+                          &d.sweep2Length, &d.curveMode, &d.filterWeight, &d.filterType,
+                          &d.clipFloor, &d.clipCeiling, &d.mix1, &d.mix2, &d.osc1Wave,
+                          &d.osc2Wave})
+        bits.push_back(static_cast<uint32_t>(v->get()));
+    for (const auto* v : {&d.attackStep, &d.releaseStep, &d.cutoffFactor, &d.damping,
+                          &d.envDepth, &d.sweep1Rate, &d.sweep2Rate, &d.volumeGain, &d.clipLevel,
+                          &d.clipMakeup, &d.octaveFactor})
+        bits.push_back(std::bit_cast<uint32_t>(v->get()));
+    bits.push_back(d.ringOn.get());
+    bits.push_back(d.fmOn.get());
+    bits.push_back(std::bit_cast<uint32_t>(p.phasePerHertz()));
+    return bits;
+}
+
+// What a fresh instance derives from the values `p` holds now.
+std::vector<uint32_t> recomputed(const tamrik::SynthParameters& p) {
+    tamrik::SynthParameters fresh;
+    fresh.setSampleRate(p.sampleRate());
+    for (int32_t i = 0; i < tamrik::kNumParameters; ++i) fresh.set(i, p.get(i));
+    return derivedBits(fresh);
+}
+
+// Runs each writer on a thread of its own, all released at once.
+void together(std::vector<std::function<void()>> writers) {
+    std::atomic<int> ready{0};
+    std::vector<std::thread> threads;
+    for (auto& w : writers)
+        threads.emplace_back([&ready, &w, n = static_cast<int>(writers.size())] {
+            ready.fetch_add(1);
+            while (ready.load() < n) {
+            }
+            w();
+        });
+    for (std::thread& t : threads) t.join();
+}
+
+}  // namespace
+
+// Two writers on one group at once (automation on one thread, the editor on
+// another; or a new sample rate): once they stop, every derived value is
+// what the stored values give, not a mix of old and new inputs.
+TEST(Threads, DerivedValuesEndAsAFreshRecomputeAfterConcurrentWriters) {
+    using namespace tamrik;
+    const auto writes = [](SynthParameters& p, int32_t index, int round, int salt) {
+        return [&p, index, round, salt] {
+            for (int i = 0; i < 20; ++i)
+                p.set(index, static_cast<float>((round * 13 + i * 7 + salt) % 17) / 16.0f);
+        };
+    };
+    const std::pair<ParameterIndex, ParameterIndex> pairs[] = {
+        {kW1Time, kW1Scale}, {kW2Time, kW2Scale}, {kCutOff, kEnv}, {kClip, kClip}, {kA, kA}};
+    int stale = 0;
+    for (int round = 0; round < 300; ++round) {
+        SynthParameters p;
+        for (const auto& [first, second] : pairs)
+            together({writes(p, first, round, 0), writes(p, second, round, 5)});
+        together({writes(p, kOctave, round, 0), writes(p, kR, round, 3), [&p, round] {
+                      for (int i = 0; i < 4; ++i)
+                          p.setSampleRate((round + i) % 2 ? 48000.0f : 96000.0f);
+                  }});
+        if (derivedBits(p) != recomputed(p)) ++stale;
+    }
+    EXPECT_EQ(stale, 0) << "rounds that left derived values from stale inputs";
 }
