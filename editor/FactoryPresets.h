@@ -9,9 +9,12 @@
 #include <optional>
 #include <string_view>
 
+#include "synth/ParameterTable.h"
+
 namespace tamrik {
 
 constexpr int kPresetParameterCount = 22;
+static_assert(kPresetParameterCount == kNumParameters, "a preset holds every parameter");
 constexpr int kFactoryPresetCount = 16;
 // The list shows a title and a separator line before the presets.
 constexpr int kPresetListCount = kFactoryPresetCount + 2;
