@@ -97,7 +97,8 @@ struct HostDisplay {
     }
 };
 
-// The host's idle call, about 30 a second, for ms or until done().
+// The host's idle call, about 30 a second, for ms or until done(). Without
+// done() it only lets time pass, for checks that something does NOT happen.
 inline bool IdleRounds(const std::function<void()>& idle, int ms, const std::function<bool()>& done = {}) {
     const auto end = std::chrono::steady_clock::now() + std::chrono::milliseconds(ms);
     while (std::chrono::steady_clock::now() < end) {
@@ -108,21 +109,57 @@ inline bool IdleRounds(const std::function<void()>& idle, int ms, const std::fun
     return false;
 }
 
+// Idle rounds until done(): the deadline only catches a hang, however slow
+// the machine (a sanitizer build on a busy one).
+constexpr int kHangMs = 20000;
+inline bool IdleUntil(const std::function<void()>& idle, const std::function<bool()>& done) {
+    const auto end = std::chrono::steady_clock::now() + std::chrono::milliseconds(kHangMs);
+    for (;;) {
+        idle();
+        if (done()) return true;
+        if (std::chrono::steady_clock::now() > end) return false;
+        usleep(5000);
+    }
+}
+
+// Screen pixels of a rectangle of the host's window, whatever window shows
+// there (a popup list included).
+inline std::vector<unsigned long> ScreenPixels(HostDisplay& x, int left, int top, int width, int height) {
+    XSync(x.display, False);
+    const auto [sx, sy] = x.OnScreen(left, top);
+    XImage* image = XGetImage(x.display, DefaultRootWindow(x.display), sx, sy, unsigned(width),
+                              unsigned(height), AllPlanes, ZPixmap);
+    std::vector<unsigned long> pixels;
+    if (!image) return pixels;
+    for (int y = 0; y < height; ++y)
+        for (int i = 0; i < width; ++i) pixels.push_back(XGetPixel(image, i, y));
+    XDestroyImage(image);
+    return pixels;
+}
+
 // Tsumami3 (CutOff) on the panel: GroupBox3 at (8, 200), the knob at (144, 32).
 constexpr int kKnobX = 8 + 144 + 16, kKnobY = 200 + 32 + 16;
 
-// Presses on the knob's centre and drags right, 2 pixels per idle round.
-inline void DragCutOffKnob(HostDisplay& x, const std::function<void()>& idle, int pixels) {
+// Presses on the knob's centre and drags right, 2 pixels a step; each step
+// waits until the panel has reported its new value (reports() counts them).
+// The fake input is in the server's order on the host's connection, so the
+// panel reads press, moves and release in that order whenever it idles.
+inline bool DragCutOffKnob(HostDisplay& x, const std::function<void()>& idle, int pixels,
+                           const std::function<size_t()>& reports) {
     x.Move(kKnobX, kKnobY);
-    IdleRounds(idle, 70);
     x.Button(true);
-    IdleRounds(idle, 70);
+    XSync(x.display, False);
+    bool all = true;
     for (int dx = 2; dx <= pixels; dx += 2) {
+        const size_t before = reports();
         x.Move(kKnobX + dx, kKnobY);
-        IdleRounds(idle, 40);
+        XSync(x.display, False);
+        all = IdleUntil(idle, [&] { return reports() > before; }) && all;
     }
     x.Button(false);
-    IdleRounds(idle, 70);
+    XSync(x.display, False);
+    idle();
+    return all;
 }
 
 }  // namespace tamrik::test

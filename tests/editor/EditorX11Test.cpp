@@ -30,8 +30,8 @@ bool IdleFor(HostHarness& host, int ms, const std::function<bool()>& done = {}) 
     return IdleRounds([&] { host.dispatch(effEditIdle); }, ms, done);
 }
 
-void DragKnob(HostDisplay& x, HostHarness& host, int pixels) {
-    DragCutOffKnob(x, [&] { host.dispatch(effEditIdle); }, pixels);
+bool WaitFor(HostHarness& host, const std::function<bool()>& done) {
+    return IdleUntil([&] { host.dispatch(effEditIdle); }, done);
 }
 
 std::vector<float> AutomatedValues(HostHarness& host, int32_t index) {
@@ -39,6 +39,16 @@ std::vector<float> AutomatedValues(HostHarness& host, int32_t index) {
     for (const HostRequest& r : host.requests(audioMasterAutomate))
         if (r.index == index) values.push_back(r.opt);
     return values;
+}
+
+void DragKnob(HostDisplay& x, HostHarness& host, int pixels) {
+    EXPECT_TRUE(DragCutOffKnob(x, [&] { host.dispatch(effEditIdle); }, pixels,
+                               [&] { return AutomatedValues(host, 4).size(); }))
+        << "a step of the drag reported nothing";
+}
+
+std::vector<unsigned long> KnobPixels(HostDisplay& x) {
+    return ScreenPixels(x, kKnobX - 16, kKnobY - 16, 33, 33);
 }
 
 std::vector<int> Rect(HostHarness& host) {
@@ -76,18 +86,19 @@ TEST(X11Editor, AHostOpensItTurnsAKnobPicksAPresetAutomatesAndCloses) {
 
     // A preset from ComboBox6: it opens upwards from (400, 200), title first.
     host.clearRequests();
-    x.Move(440, 210);
-    IdleFor(host, 70);
-    x.Button(true);
-    x.Button(false);
-    IdleFor(host, 150);
     const int row = tk::OpenSystemFontFace("Times New Roman", 12)->LineHeight() + 2;
     const int rows = std::min((200 - 2) / row, 18);
-    x.Move(440, 200 - rows * row - 2 + 1 + 5 * row + row / 2);  // "Slash"
-    IdleFor(host, 70);
+    const int slash = 200 - rows * row - 2 + 1 + 5 * row + row / 2;
+    const std::vector<unsigned long> closed = ScreenPixels(x, 410, slash - row / 2, 60, row);
+    x.Move(440, 210);
     x.Button(true);
     x.Button(false);
-    EXPECT_TRUE(IdleFor(host, 1000, [&] { return host.requests(audioMasterAutomate).size() >= 21; }));
+    EXPECT_TRUE(WaitFor(host, [&] { return ScreenPixels(x, 410, slash - row / 2, 60, row) != closed; }))
+        << "the list did not open";
+    x.Move(440, slash);
+    x.Button(true);
+    x.Button(false);
+    EXPECT_TRUE(WaitFor(host, [&] { return host.requests(audioMasterAutomate).size() >= 21; }));
     IdleFor(host, 250);
     EXPECT_EQ(host.requests(audioMasterAutomate).size(), 21u) << "the preset, and nothing sent back";
     EXPECT_EQ(host.getParameter(8), 1.0f) << "Slash: noise on Osc1";
@@ -95,8 +106,9 @@ TEST(X11Editor, AHostOpensItTurnsAKnobPicksAPresetAutomatesAndCloses) {
     // The host automates CutOff; the knob follows without a report, and a
     // drag then starts from where it went.
     host.clearRequests();
+    const std::vector<unsigned long> knob = KnobPixels(x);
     host.setParameter(4, 0.2f);
-    IdleFor(host, 250);
+    EXPECT_TRUE(WaitFor(host, [&] { return KnobPixels(x) != knob; })) << "the knob did not follow";
     EXPECT_TRUE(host.requests(audioMasterAutomate).empty());
     DragKnob(x, host, 4);
     EXPECT_EQ(AutomatedValues(host, 4), (std::vector<float>{0.21f, 0.22f}));
