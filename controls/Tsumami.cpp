@@ -39,32 +39,35 @@ void TTsumami::SetPosition(int position) {
     if (OnChange) OnChange(this);
 }
 
-TTsumami::Geometry TTsumami::PaintGeometry() const {
-    const int w = Width(), h = Height();
+TTsumami::Geometry TTsumami::PaintGeometry(tk::Scale scale) const {
+    const int w = scale.Dev(Width()), h = scale.Dev(Height());
+    // The construction's fixed insets, at the scale (k(n) = n at 100 %).
+    auto k = [&](int n) { return scale.Dev(n); };
     const size_t p = size_t(std::clamp(position_, 0, kSteps - 1));
     const double px = pointerX_[p], py = pointerY_[p];
     const int cx = roundEven(w / 2.0), cy = roundEven(h / 2.0);
     Geometry g;
-    g.body = {2, 2, w - 4, h - 4};
-    g.arcBox = {4, 4, w - 6, h - 6};
+    g.body = {k(2), k(2), w - k(4), h - k(4)};
+    g.arcBox = {k(4), k(4), w - k(6), h - k(6)};
     g.litFrom = {4 * (w / 5), h / 5};
     g.litTo = {w / 5, 4 * (h / 5)};
-    const TPoint reach{roundEven((w - 2) * px / 2), roundEven((h - 2) * py / 2)};
+    const TPoint reach{roundEven((w - k(2)) * px / 2), roundEven((h - k(2)) * py / 2)};
     g.shadow = {{cx, cy}, {cx + reach.x, cy + reach.y}};
-    g.highlight = {{cx - 2, cy - 2}, {cx - 2 + reach.x, cy - 2 + reach.y}};
-    g.pointer = {{cx - 1, cy - 1},
-                 {cx - 1 + roundEven((w - 4) * px / 2), cy - 1 + roundEven((h - 4) * py / 2)}};
+    g.highlight = {{cx - k(2), cy - k(2)}, {cx - k(2) + reach.x, cy - k(2) + reach.y}};
+    g.pointer = {{cx - k(1), cy - k(1)},
+                 {cx - k(1) + roundEven((w - k(4)) * px / 2), cy - k(1) + roundEven((h - k(4)) * py / 2)}};
     const size_t marks[3] = {100, 50, 0};
     for (size_t i = 0; i < 3; ++i) {
         const double kx = pointerX_[marks[i]], ky = pointerY_[marks[i]];
-        g.ticks[i] = {{roundEven((w - 6) * kx / 2 + w / 2.0) - 1, roundEven((h - 6) * ky / 2 + h / 2.0) - 1},
+        g.ticks[i] = {{roundEven((w - k(6)) * kx / 2 + w / 2.0) - k(1), roundEven((h - k(6)) * ky / 2 + h / 2.0) - k(1)},
                       {roundEven(w * kx / 2 + w / 2.0), roundEven(h * ky / 2 + h / 2.0)}};
     }
     return g;
 }
 
-void TTsumami::Paint(tk::TCanvas& canvas) {
-    const Geometry g = PaintGeometry();
+void TTsumami::Paint(tk::TCanvas& logical) {
+    const Geometry g = PaintGeometry(logical.GetScale());
+    tk::TCanvas canvas = logical.DevicePixels();
     const tk::TColor black = tk::RgbColor(0, 0, 0);
     const tk::TColor lit = tk::GetSysColor(tk::TK_COLOR_BTNHIGHLIGHT);
     const tk::TColor shade = tk::GetSysColor(tk::TK_COLOR_BTNSHADOW);

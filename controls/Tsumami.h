@@ -40,8 +40,10 @@ public:
         Line pointer;
         std::array<Line, 3> ticks;  // at positions 100, 50 and 0
     };
-    // For positions outside 0 to 100 the pointer shows the nearest end.
-    Geometry PaintGeometry() const;
+    // For positions outside 0 to 100 the pointer shows the nearest end. At
+    // another scale than 100 % the same construction is made on the scaled
+    // size, in device pixels, so the knob is drawn sharp rather than enlarged.
+    Geometry PaintGeometry(tk::Scale scale = tk::Scale()) const;
 
 protected:
     void Paint(tk::TCanvas& canvas) override;

@@ -5,6 +5,8 @@
 #include "editor/Logo.h"
 
 #include <algorithm>
+#include <map>
+#include <mutex>
 #include <string_view>
 
 #include "toolkit/Canvas.h"
@@ -24,18 +26,18 @@ TColor Mix(TColor a, TColor b, double t) {
     return channel(16) | channel(8) | channel(0);
 }
 
-void CenteredText(TCanvas& canvas, const FontFace& font, int centreX, int top, std::string_view text) {
-    canvas.TextAt(centreX - font.TextWidth(text) / 2, top, text);
+void CenteredText(TCanvas& canvas, int centreX, int top, std::string_view text) {
+    canvas.TextAt(centreX - canvas.TextWidth(text) / 2, top, text);
 }
 
-PixelBuffer Draw(const Backend& fonts) {
+PixelBuffer Draw(const Backend& fonts, Scale scale) {
     const TColor top = RgbColor(0x1E, 0x2A, 0x3A), bottom = RgbColor(0x06, 0x0A, 0x12);
-    PixelBuffer logo(kLogoWidth, kLogoHeight);
-    for (int y = 0; y < kLogoHeight; ++y)
-        for (int x = 0; x < kLogoWidth; ++x) logo.Set(x, y, Mix(top, bottom, double(y) / (kLogoHeight - 1)));
+    PixelBuffer logo(scale.Dev(kLogoWidth), scale.Dev(kLogoHeight));
+    for (int y = 0; y < logo.Height(); ++y)
+        for (int x = 0; x < logo.Width(); ++x) logo.Set(x, y, Mix(top, bottom, double(y) / (logo.Height() - 1)));
 
-    const auto small = fonts.OpenFont("Times New Roman", 12);
-    TCanvas canvas(logo, {0, 0}, logo.Bounds(), *small);
+    const auto small = fonts.OpenFont("Times New Roman", 12, scale);
+    TCanvas canvas(logo, {0, 0}, logo.Bounds(), *small, scale);
     // The shell: a red band between the bottom rim and the head.
     canvas.Pen.Color = RgbColor(0xC8, 0x9B, 0x3C);
     canvas.Brush.Color = RgbColor(0x8A, 0x2E, 0x22);
@@ -65,25 +67,30 @@ PixelBuffer Draw(const Backend& fonts) {
         canvas.LineTo(30 - d, 28);
     }
 
-    const auto large = fonts.OpenFont("Times New Roman", 26);
+    const auto large = fonts.OpenFont("Times New Roman", 26, scale);
     const int textCentre = 70 + (kLogoWidth - 70) / 2;
-    const int lineTop = (kLogoHeight - large->LineHeight() * 2 - small->LineHeight()) / 2;
-    TCanvas big(logo, {0, 0}, logo.Bounds(), *large);
+    TCanvas big(logo, {0, 0}, logo.Bounds(), *large, scale);
+    const int lineTop = (kLogoHeight - big.TextHeight() * 2 - canvas.TextHeight()) / 2;
     big.FontColor = RgbColor(0xF2, 0xD4, 0x8A);
-    CenteredText(big, *large, textCentre, lineTop, "Drum");
-    CenteredText(big, *large, textCentre, lineTop + large->LineHeight(), "Tamrik");
+    CenteredText(big, textCentre, lineTop, "Drum");
+    CenteredText(big, textCentre, lineTop + big.TextHeight(), "Tamrik");
     canvas.FontColor = RgbColor(0x9A, 0xA8, 0xBC);
-    CenteredText(canvas, *small, textCentre, lineTop + large->LineHeight() * 2, "drum synthesizer");
+    CenteredText(canvas, textCentre, lineTop + big.TextHeight() * 2, "drum synthesizer");
     return logo;
 }
 
 }  // namespace
 
-// Drawn once per process: the font lookups are what an open of the editor
-// would otherwise spend most of its time on.
-PixelBuffer DrawLogo(const Backend& fonts) {
-    static const PixelBuffer logo = Draw(fonts);
-    return logo;
+// Drawn once per process and scale: the font lookups are what an open of
+// the editor would otherwise spend most of its time on. Editors of several
+// instances may open on different host threads.
+PixelBuffer DrawLogo(const Backend& fonts, Scale scale) {
+    static std::mutex mutex;
+    static std::map<int, PixelBuffer> drawn;
+    const std::lock_guard<std::mutex> lock(mutex);
+    auto it = drawn.find(scale.Percent());
+    if (it == drawn.end()) it = drawn.emplace(scale.Percent(), Draw(fonts, scale)).first;
+    return it->second;
 }
 
 }  // namespace tamrik

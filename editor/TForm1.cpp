@@ -129,7 +129,7 @@ void TForm1::BuildControls() {
     ComboBox6->SetDropDownCount(20);
     Image1 = new TImage(GroupBox1);
     Image1->SetBounds(280, 232, 217, 73);
-    Image1->SetPicture(DrawLogo(GetBackend()));
+    Image1->SetPictureSource([this](Scale scale) { return DrawLogo(GetBackend(), scale); });
 }
 
 // The two oscillator groups share one layout.

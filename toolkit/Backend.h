@@ -13,6 +13,7 @@
 #include "toolkit/FontFace.h"
 #include "toolkit/Geometry.h"
 #include "toolkit/PixelBuffer.h"
+#include "toolkit/Scale.h"
 
 namespace tamrik::tk {
 
@@ -20,7 +21,8 @@ namespace tamrik::tk {
 using NativeWindow = uintptr_t;
 
 // What a backend reports; the form implements it. Positions are in the
-// form's client coordinates.
+// form's client coordinates, in device pixels (the form maps them back to
+// its logical ones).
 class BackendEvents {
 public:
     virtual void BackendMouseMove(TPoint client) = 0;
@@ -42,13 +44,14 @@ protected:
 
 // A child window of a platform window class inside the form's window. It
 // draws itself and takes its own input; the toolkit only sends it messages
-// and keeps its rectangle and visibility in step with the control's.
+// and keeps its rectangle and visibility in step with the control's. It
+// lives in device pixels: the backend scales the lengths its messages carry.
 class NativeControl {
 public:
     virtual ~NativeControl() = default;
     virtual NativeWindow Handle() const = 0;
     virtual intptr_t Send(uint32_t msg, uintptr_t wParam, intptr_t lParam) = 0;
-    // formArea in the form's client coordinates.
+    // formArea in the form's client coordinates, device pixels.
     virtual void Place(const TRect& formArea, bool visible) = 0;
 };
 
@@ -56,7 +59,8 @@ class Backend {
 public:
     virtual ~Backend() = default;
 
-    // Creates the form's native window as a child of parent at (0, 0).
+    // Creates the form's native window as a child of parent at (0, 0);
+    // sizes here and in Resize and Present are device pixels.
     // False, with nothing left behind, if parent is not a usable window.
     virtual bool Open(NativeWindow parent, int width, int height, BackendEvents& events) = 0;
     // Destroys the native window and frees every resource; safe to repeat.
@@ -80,15 +84,18 @@ public:
     // Delivers every pending native event to the form; never blocks.
     virtual void Pump() = 0;
 
-    // A face of family at pixelHeight (the em size); never null: the
-    // built-in face stands in when the system has nothing usable.
-    virtual std::unique_ptr<FontFace> OpenFont(const std::string& family, int pixelHeight) const {
-        return OpenSystemFontFace(family, pixelHeight);
+    // A face of family at pixelHeight (the em size at 100 %) drawn at
+    // scale; never null: the built-in face stands in when the system has
+    // nothing usable.
+    virtual std::unique_ptr<FontFace> OpenFont(const std::string& family, int pixelHeight, Scale scale) const {
+        return OpenSystemFontFace(family, scale.Dev(pixelHeight));
     }
-    // The platform's own control of className, or null when the toolkit is
-    // to draw its stand-in. Only called while the backend is open.
+    // The platform's own control of className at the form's scale, or null
+    // when the toolkit is to draw its stand-in. Only called while the
+    // backend is open.
     virtual std::unique_ptr<NativeControl> CreateNativeControl(const std::string& /*className*/,
-                                                               uint32_t /*style*/, const TRect& /*formArea*/) {
+                                                               uint32_t /*style*/, const TRect& /*formArea*/,
+                                                               Scale /*scale*/) {
         return nullptr;
     }
 };

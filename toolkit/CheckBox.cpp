@@ -2,6 +2,9 @@
 // press dragged away is a way to change one's mind.
 #include "toolkit/CheckBox.h"
 
+#include <algorithm>
+#include <cmath>
+
 namespace tamrik::tk {
 namespace {
 constexpr int kBox = 13;
@@ -52,11 +55,18 @@ void TCheckBox::Paint(TCanvas& canvas) {
     canvas.FillRect(box);
     canvas.FieldFrame(box, Ctl3D());
     if (checked_) {
-        // The classic tick: a 7-pixel check mark three pixels thick.
-        const TColor ink = GetSysColor(TK_COLOR_WINDOWTEXT);
-        for (int i = 0; i < 7; ++i) {
-            const int y = top + (i < 3 ? 5 + i : 9 - (i - 2));
-            for (int t = 0; t < 3; ++t) canvas.SetPixel(3 + i, y + t, ink);
+        // The classic tick: a 7-pixel check mark three pixels thick, its
+        // upper edge falling to the fourth column and rising again. Drawn
+        // column by device column, so that it stays a clean V at any scale.
+        const Scale s = canvas.GetScale();
+        TCanvas device = canvas.DevicePixels();
+        device.Brush.Color = GetSysColor(TK_COLOR_WINDOWTEXT);
+        const int thickness = s.Dev(3);
+        for (int x = s.Dev(3); x < s.Dev(10); ++x) {
+            const double column = (x + 0.5) * 100.0 / s.Percent() - 3.5;
+            const double upper = top + 5 + std::min(column, 6 - column);
+            const int y = int(std::floor(upper * s.Percent() / 100.0 + 0.5));
+            device.FillRect({x, y, x + 1, y + thickness});
         }
     }
     canvas.TextAt(kBox + 4, (Height() - canvas.TextHeight()) / 2, caption_);

@@ -127,7 +127,7 @@ void TComboBox::SetDroppedDown(bool dropped) {
         return;
     }
     if (!form || items_.empty()) return;
-    const int itemHeight = form->Font().LineHeight() + 2;
+    const int itemHeight = form->TextHeight() + 2;
     const TPoint o = FormOrigin();
     const int below = form->Height() - (o.y + Height()) - 2, above = o.y - 2;
     const int wanted = std::min(int(items_.size()), dropDownCount_);
@@ -165,10 +165,14 @@ void TComboBox::Paint(TCanvas& canvas) {
     canvas.Brush.Color = GetSysColor(TK_COLOR_BTNFACE);
     canvas.FillRect(button);
     canvas.Edge(button, false, true);
-    // The down arrow: a 7-pixel-wide triangle.
-    const int ax = button.Left + (buttonWidth - 7) / 2, ay = button.Top + (button.Height() - 4) / 2;
-    for (int row = 0; row < 4; ++row)
-        for (int x = ax + row; x < ax + 7 - row; ++x) canvas.SetPixel(x, ay + row, GetSysColor(TK_COLOR_BTNTEXT));
+    // The down arrow: a 7-pixel-wide triangle of four rows, drawn at the
+    // scaled size.
+    const Scale s = canvas.GetScale();
+    TCanvas device = canvas.DevicePixels();
+    device.Brush.Color = GetSysColor(TK_COLOR_BTNTEXT);
+    const int ax = s.Dev(button.Left + (buttonWidth - 7) / 2), ay = s.Dev(button.Top + (button.Height() - 4) / 2);
+    const int rows = s.Dev(4);
+    for (int row = 0; row < rows; ++row) device.FillRect({ax + row, ay + row, ax + 2 * rows - 1 - row, ay + row + 1});
     const TRect text{inset + 1, inset + 1, button.Left - 1, Height() - inset - 1};
     if (Focused()) {
         canvas.Brush.Color = GetSysColor(TK_COLOR_HIGHLIGHT);

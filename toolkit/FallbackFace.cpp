@@ -3,13 +3,12 @@
 // ASCII draw as a hollow box.
 #include "toolkit/FallbackFace.h"
 
+#include <algorithm>
 #include <array>
 
 namespace tamrik::tk {
 namespace {
 
-constexpr int kScale = 2;
-constexpr int kAdvance = 4 * kScale;
 
 constexpr std::array<const char*, 95> kGlyphs = {
     "00000", "22202", "55000", "57575", "36363", "51245", "25257", "22000", "24442", "42224",
@@ -27,9 +26,9 @@ constexpr const char* kBox = "75557";
 
 }  // namespace
 
-int FallbackFace::TextWidth(std::string_view text) const { return int(text.size()) * kAdvance; }
+int FallbackFace::TextWidth(std::string_view text) const { return int(text.size()) * 4 * size_; }
 
-int FallbackFace::LineHeight() const { return 6 * kScale; }
+int FallbackFace::LineHeight() const { return 6 * size_; }
 
 void FallbackFace::Draw(PixelBuffer& target, const TRect& clip, int x, int y,
                         std::string_view text, TColor color) const {
@@ -40,14 +39,14 @@ void FallbackFace::Draw(PixelBuffer& target, const TRect& clip, int x, int y,
             const int bits = rows[row] - '0';
             for (int col = 0; col < 3; ++col) {
                 if (!(bits & (4 >> col))) continue;
-                for (int sy = 0; sy < kScale; ++sy)
-                    for (int sx = 0; sx < kScale; ++sx) {
-                        const TPoint p{x + col * kScale + sx, y + 1 + row * kScale + sy};
+                for (int sy = 0; sy < size_; ++sy)
+                    for (int sx = 0; sx < size_; ++sx) {
+                        const TPoint p{x + col * size_ + sx, y + size_ / 2 + row * size_ + sy};
                         if (area.Contains(p)) target.Set(p.x, p.y, color);
                     }
             }
         }
-        x += kAdvance;
+        x += 4 * size_;
     }
 }
 
@@ -55,6 +54,8 @@ void FallbackFace::Draw(PixelBuffer& target, const TRect& clip, int x, int y,
 
 namespace tamrik::tk {
 
-std::unique_ptr<FontFace> OpenBuiltInFontFace() { return std::make_unique<FallbackFace>(); }
+std::unique_ptr<FontFace> OpenBuiltInFontFace(Scale scale) {
+    return std::make_unique<FallbackFace>(std::max(1, 2 * scale.Percent() / 100));
+}
 
 }  // namespace tamrik::tk

@@ -9,7 +9,7 @@ namespace tamrik::tk {
 
 std::unique_ptr<FontFace> OpenSystemFontFace(const std::string& family, int pixelHeight) {
     if (auto face = FreeTypeFace::Open(family, pixelHeight)) return face;
-    return OpenBuiltInFontFace();
+    return OpenBuiltInFontFace(Scale(pixelHeight * 100 / 12));
 }
 
 }  // namespace tamrik::tk

@@ -9,6 +9,7 @@
 #include <string_view>
 
 #include "toolkit/PixelBuffer.h"
+#include "toolkit/Scale.h"
 
 namespace tamrik::tk {
 
@@ -25,8 +26,9 @@ public:
 };
 
 // family as the system's font lookup understands it; pixelHeight is the
-// character height (the em size, internal leading excluded).
+// character height (the em size, internal leading excluded) in device pixels.
 std::unique_ptr<FontFace> OpenSystemFontFace(const std::string& family, int pixelHeight);
-std::unique_ptr<FontFace> OpenBuiltInFontFace();
+// The built-in face for a display scale: its glyphs grow in whole pixels.
+std::unique_ptr<FontFace> OpenBuiltInFontFace(Scale scale = Scale());
 
 }  // namespace tamrik::tk

@@ -20,7 +20,7 @@ constexpr int kFontPixelHeight = 12;
 
 TForm::TForm(std::unique_ptr<Backend> backend, int width, int height)
     : backend_(std::move(backend)),
-      font_(backend_->OpenFont(kFontFamily, kFontPixelHeight)),
+      font_(backend_->OpenFont(kFontFamily, kFontPixelHeight, scale_)),
       surface_(width, height, GetSysColor(TK_COLOR_BTNFACE)) {
     SetVisible(false);
     SetBounds(0, 0, width, height);
@@ -36,7 +36,7 @@ TForm::~TForm() {
 bool TForm::CreateParented(NativeWindow parent) {
     ReleaseClassWindows(*this);
     backend_->Close();
-    const bool opened = backend_->Open(parent, Width(), Height(), *this);
+    const bool opened = backend_->Open(parent, DeviceWidth(), DeviceHeight(), *this);
     MakeClassWindows(*this);
     if (!opened) return false;
     backend_->SetVisible(Visible());
@@ -96,10 +96,25 @@ void TForm::RemoveTimer(TTimer& timer) {
 }
 
 void TForm::BoundsChanged() {
-    PixelBuffer grown(Width(), Height(), GetSysColor(TK_COLOR_BTNFACE));
+    PixelBuffer grown(DeviceWidth(), DeviceHeight(), GetSysColor(TK_COLOR_BTNFACE));
     grown.Blit(surface_, 0, 0);
     surface_ = std::move(grown);
-    if (backend_->IsOpen()) backend_->Resize(Width(), Height());
+    if (backend_->IsOpen()) backend_->Resize(DeviceWidth(), DeviceHeight());
+    InvalidateArea(ClientRect(), true);
+}
+
+void TForm::SetScale(Scale scale) {
+    if (scale == scale_) return;
+    scale_ = scale;
+    font_ = backend_->OpenFont(kFontFamily, kFontPixelHeight, scale_);
+    surface_ = PixelBuffer(DeviceWidth(), DeviceHeight(), GetSysColor(TK_COLOR_BTNFACE));
+    if (backend_->IsOpen()) {
+        backend_->Resize(DeviceWidth(), DeviceHeight());
+        // The platform's controls are made again at the new size.
+        ReleaseClassWindows(*this);
+        MakeClassWindows(*this);
+    }
+    PlaceNativeControls();
     InvalidateArea(ClientRect(), true);
 }
 
@@ -142,7 +157,7 @@ TRect TForm::PopupArea() const {
 }
 
 void TForm::InvalidateArea(const TRect& formArea, bool formItself) {
-    const TRect area = formArea.Intersect(ClientRect());
+    const TRect area = scale_.Dev(formArea).Intersect(surface_.Bounds());
     if (area.IsEmpty()) return;
     dirty_ = dirty_.Union(area);
     formDirty_ = formDirty_ || formItself;
@@ -162,9 +177,10 @@ void TForm::Update() {
 
 void TForm::PaintControl(TWinControl& control, TPoint origin, const TRect& clip) {
     if (!control.Visible()) return;
-    const TRect area = TRect{origin.x, origin.y, origin.x + control.Width(), origin.y + control.Height()}.Intersect(clip);
+    const TRect area =
+        scale_.Dev(TRect{origin.x, origin.y, origin.x + control.Width(), origin.y + control.Height()}).Intersect(clip);
     if (area.IsEmpty()) return;
-    TCanvas canvas(surface_, origin, area, *font_);
+    TCanvas canvas(surface_, origin, area, *font_, scale_);
     canvas.Brush.Color = control.Color();
     canvas.FillRect(control.ClientRect());
     canvas.FontColor = GetSysColor(TK_COLOR_WINDOWTEXT);
@@ -176,7 +192,7 @@ void TForm::PaintControl(TWinControl& control, TPoint origin, const TRect& clip)
 PixelBuffer TForm::Snapshot(const TWinControl& control) {
     Update();
     const TPoint o = control.FormOrigin();
-    return surface_.Crop({o.x, o.y, o.x + control.Width(), o.y + control.Height()});
+    return surface_.Crop(scale_.Dev(TRect{o.x, o.y, o.x + control.Width(), o.y + control.Height()}));
 }
 
 TWinControl* TForm::ControlAt(TPoint formPoint) {
@@ -205,13 +221,15 @@ void TForm::SendMouse(TWinControl& target, uint32_t msg, TPoint formPoint) {
                    MakeLParam(formPoint.x - origin.x, formPoint.y - origin.y));
 }
 
-void TForm::BackendMouseMove(TPoint client) {
+void TForm::BackendMouseMove(TPoint device) {
+    const TPoint client = ToLogical(device);
     TWinControl* target = capture_ ? capture_ : ControlAt(client);
     if (target) SendMouse(*target, TK_WM_MOUSEMOVE, client);
     Update();
 }
 
-void TForm::BackendLeftButton(bool down, TPoint client) {
+void TForm::BackendLeftButton(bool down, TPoint device) {
+    const TPoint client = ToLogical(device);
     if (!down) {
         buttonDown_ = false;
         if (TWinControl* target = capture_ ? capture_ : ControlAt(client))
@@ -246,7 +264,8 @@ void TForm::BackendLeftButton(bool down, TPoint client) {
     Update();
 }
 
-void TForm::BackendWheel(TPoint client, int delta) {
+void TForm::BackendWheel(TPoint device, int delta) {
+    const TPoint client = ToLogical(device);
     TWinControl* target = popup_ ? popup_ : (capture_ ? capture_ : ControlAt(client));
     if (target) target->Perform(TK_WM_MOUSEWHEEL, uintptr_t(delta * 120) << 16, MakeLParam(client.x, client.y));
     Update();
@@ -259,7 +278,11 @@ void TForm::BackendKey(bool down, uint32_t virtualKey) {
 }
 
 void TForm::BackendExpose(const TRect& area) {
-    InvalidateArea(area, true);
+    const TRect device = area.Intersect(surface_.Bounds());
+    if (!device.IsEmpty()) {
+        dirty_ = dirty_.Union(device);
+        formDirty_ = true;
+    }
     Update();
 }
 

@@ -3,6 +3,10 @@
 // controls (capture, focus, double-clicks), runs its timers and repaints
 // what was invalidated. The host drives it: Idle() does one round of work
 // and returns; nothing here starts a thread.
+//
+// The form has a display scale. Its controls, their bounds and every input
+// position they see are in logical pixels; the surface, the native window
+// and the backend's input are in device pixels, scale times as many.
 #pragma once
 
 #include <memory>
@@ -41,13 +45,26 @@ public:
     // Called whenever the form itself is painted, before its controls.
     TNotifyEvent OnPaint;
 
+    const Scale& GetScale() const { return scale_; }
+    // Re-renders the whole form at scale and resizes its native window.
+    void SetScale(Scale scale);
+    // The logical form area in device pixels, and the form's device size.
+    TRect DeviceRect(const TRect& formArea) const { return scale_.Dev(formArea); }
+    int DeviceWidth() const { return scale_.Dev(Width()); }
+    int DeviceHeight() const { return scale_.Dev(Height()); }
+
+    // The face at the form's scale, and its line height in logical pixels.
     const FontFace& Font() const { return *font_; }
+    int TextHeight() const { return scale_.LogicalCeil(font_->LineHeight()); }
     const PixelBuffer& Surface() const { return surface_; }
-    // The pixels of one control (or of the form), painted up to date.
+    // The pixels of one control (or of the form), painted up to date, at
+    // the form's scale.
     PixelBuffer Snapshot(const TWinControl& control);
 
-    TPoint ScreenOrigin() const { return backend_->ClientOrigin(); }
-    TPoint CursorPos() const { return backend_->CursorPos(); }
+    // Screen positions in logical pixels: what the backend reports, divided
+    // by the scale, so that a drag means the same at every scale.
+    TPoint ScreenOrigin() const { return ToLogical(backend_->ClientOrigin()); }
+    TPoint CursorPos() const { return ToLogical(backend_->CursorPos()); }
     TWinControl* CaptureControl() const { return capture_; }
     TWinControl* FocusedControl() const { return focus_; }
     void SetCaptureControl(TWinControl* control);
@@ -72,9 +89,11 @@ protected:
 private:
     friend class TWinControl;
 
+    TPoint ToLogical(TPoint device) const { return {scale_.Logical(device.x), scale_.Logical(device.y)}; }
     void Forget(TWinControl& control);
     TWinControl* ControlAt(TPoint formPoint);
     void SendMouse(TWinControl& target, uint32_t msg, TPoint formPoint);
+    // origin in logical form pixels, clip in device pixels.
     void PaintControl(TWinControl& control, TPoint origin, const TRect& clip);
     void RunDueTimers();
     // Windows of a platform class are made by the backend once it is open:
@@ -92,9 +111,10 @@ private:
     void BackendTimer() override;
 
     std::unique_ptr<Backend> backend_;
+    Scale scale_;
     std::unique_ptr<FontFace> font_;
     PixelBuffer surface_;
-    TRect dirty_;
+    TRect dirty_;  // device pixels
     bool formDirty_ = false;
     bool buttonDown_ = false;
     TWinControl* capture_ = nullptr;

@@ -100,7 +100,7 @@ std::unique_ptr<GdiFace> GdiFace::Open(const std::string& family, int pixelHeigh
 
 std::unique_ptr<FontFace> OpenSystemFontFace(const std::string& family, int pixelHeight) {
     if (auto face = GdiFace::Open(family, pixelHeight)) return face;
-    return OpenBuiltInFontFace();
+    return OpenBuiltInFontFace(Scale(pixelHeight * 100 / 12));
 }
 
 }  // namespace tamrik::tk

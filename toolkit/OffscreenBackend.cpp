@@ -13,8 +13,8 @@ void OffscreenBackend::Close() {
     captured_ = false;
 }
 
-std::unique_ptr<FontFace> OffscreenBackend::OpenFont(const std::string& family, int pixelHeight) const {
-    return faces_ == Faces::BuiltIn ? OpenBuiltInFontFace() : OpenSystemFontFace(family, pixelHeight);
+std::unique_ptr<FontFace> OffscreenBackend::OpenFont(const std::string& family, int pixelHeight, Scale scale) const {
+    return faces_ == Faces::BuiltIn ? OpenBuiltInFontFace(scale) : OpenSystemFontFace(family, scale.Dev(pixelHeight));
 }
 
 void OffscreenBackend::MoveMouse(int screenX, int screenY) {

@@ -28,7 +28,7 @@ public:
     void CaptureMouse(bool capture) override { captured_ = capture; }
     uint64_t NowMs() const override { return now_; }
     void Pump() override {}
-    std::unique_ptr<FontFace> OpenFont(const std::string& family, int pixelHeight) const override;
+    std::unique_ptr<FontFace> OpenFont(const std::string& family, int pixelHeight, Scale scale) const override;
 
     // Input at screen coordinates, delivered at once.
     void MoveMouse(int screenX, int screenY);

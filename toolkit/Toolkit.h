@@ -29,6 +29,10 @@
 // Repaint() paints at once. SetCapture/ReleaseCapture/GetCursorPos (screen
 // coordinates) are members of every control.
 //
+// Scale: form->SetScale(tk::Scale(200)) draws everything afresh at 200 %
+// and makes the native window twice as large; bounds, positions in messages
+// and GetCursorPos stay in the panel's logical pixels.
+//
 // Tests and pictures use tk::OffscreenBackend: keep a pointer to it before
 // handing it to the form, then MoveMouse(screenX, screenY), PressLeft(),
 // ReleaseLeft(), Key(vk, down), Advance(ms) followed by form.Idle(); the
@@ -55,6 +59,7 @@
 #include "toolkit/Messages.h"
 #include "toolkit/OffscreenBackend.h"
 #include "toolkit/PlatformBackend.h"
+#include "toolkit/Scale.h"
 #include "toolkit/SystemColors.h"
 #include "toolkit/Timer.h"
 #include "toolkit/WinControl.h"

@@ -1,6 +1,8 @@
 // Geometry: the thumb is centred across the bar with ticks outside it on the
 // chosen sides; along the bar its centre runs between two margins, the
-// minimum at the left or top end.
+// minimum at the left or top end. It is worked out in logical pixels for
+// the mouse and in device pixels for painting, so that a scaled bar is drawn
+// at its own size rather than enlarged.
 #include "toolkit/TrackBarWindow.h"
 
 #include <algorithm>
@@ -27,40 +29,39 @@ void InitCommonControls() {}
 
 TrackBarWindow::TrackBarWindow(TWinControl& window, uint32_t style) : window_(window), style_(style) {}
 
-int TrackBarWindow::AlongStart() const { return ThumbBreadth(thumbLength_) / 2 + kMargin; }
+int TrackBarWindow::AlongStart(Scale s) const { return s.Dev(ThumbBreadth(thumbLength_)) / 2 + s.Dev(kMargin); }
 
-int TrackBarWindow::AlongEnd() const {
-    const int length = Vertical() ? window_.Height() : window_.Width();
-    return std::max(AlongStart(), length - 1 - AlongStart());
+int TrackBarWindow::AlongEnd(Scale s) const {
+    return std::max(AlongStart(s), Length(s) - s.Dev(1) - AlongStart(s));
 }
 
-int TrackBarWindow::CentreOf(int position) const {
-    if (max_ <= min_) return AlongStart();
+int TrackBarWindow::CentreOf(int position, Scale s) const {
+    if (max_ <= min_) return AlongStart(s);
     const int p = std::clamp(position, min_, max_) - min_;
-    return AlongStart() + MulDivRounded(p, AlongEnd() - AlongStart(), max_ - min_);
+    return AlongStart(s) + MulDivRounded(p, AlongEnd(s) - AlongStart(s), max_ - min_);
 }
 
 int TrackBarWindow::PositionAt(int along) const {
-    const int span = AlongEnd() - AlongStart();
+    const Scale logical;
+    const int span = AlongEnd(logical) - AlongStart(logical);
     if (span <= 0) return min_;
-    const int offset = std::clamp(along - AlongStart(), 0, span);
+    const int offset = std::clamp(along - AlongStart(logical), 0, span);
     return min_ + MulDivRounded(offset, max_ - min_, span);
 }
 
-TRect TrackBarWindow::ThumbRect() const {
-    const int across = Vertical() ? window_.Width() : window_.Height();
-    const int a0 = (across - thumbLength_) / 2;
-    const int breadth = ThumbBreadth(thumbLength_);
-    const int b0 = CentreOf(pos_) - breadth / 2;
-    return Vertical() ? TRect{a0, b0, a0 + thumbLength_, b0 + breadth}
-                      : TRect{b0, a0, b0 + breadth, a0 + thumbLength_};
+TRect TrackBarWindow::ThumbRect(Scale s) const {
+    const int thumbLength = s.Dev(thumbLength_);
+    const int a0 = (Across(s) - thumbLength) / 2;
+    const int breadth = s.Dev(ThumbBreadth(thumbLength_));
+    const int b0 = CentreOf(pos_, s) - breadth / 2;
+    return Vertical() ? TRect{a0, b0, a0 + thumbLength, b0 + breadth}
+                      : TRect{b0, a0, b0 + breadth, a0 + thumbLength};
 }
 
-TRect TrackBarWindow::ChannelRect() const {
-    const int across = Vertical() ? window_.Width() : window_.Height();
-    const int a0 = across / 2 - 2;
-    const int b0 = AlongStart() - 2, b1 = AlongEnd() + 3;
-    return Vertical() ? TRect{a0, b0, a0 + 4, b1} : TRect{b0, a0, b1, a0 + 4};
+TRect TrackBarWindow::ChannelRect(Scale s) const {
+    const int a0 = Across(s) / 2 - s.Dev(2);
+    const int b0 = AlongStart(s) - s.Dev(2), b1 = AlongEnd(s) + s.Dev(3);
+    return Vertical() ? TRect{a0, b0, a0 + s.Dev(4), b1} : TRect{b0, a0, b1, a0 + s.Dev(4)};
 }
 
 void TrackBarWindow::SetPos(int position) {
@@ -198,16 +199,18 @@ bool TrackBarWindow::Handle(TMessage& m) {
     }
 }
 
-void TrackBarWindow::PaintTicks(TCanvas& canvas) const {
+void TrackBarWindow::PaintTicks(TCanvas& canvas, Scale s) const {
     if (style_ & TK_TBS_NOTICKS) return;
-    const int across = Vertical() ? window_.Width() : window_.Height();
-    const int a0 = (across - thumbLength_) / 2;
+    const int thumbLength = s.Dev(thumbLength_);
+    const int a0 = (Across(s) - thumbLength) / 2;
+    const int gap = s.Dev(kTickGap);
     const bool both = style_ & TK_TBS_BOTH;
     const bool before = both || (style_ & TK_TBS_TOP);
     const bool after = both || !(style_ & TK_TBS_TOP);
     canvas.Pen.Color = GetSysColor(TK_COLOR_WINDOWTEXT);
     auto tick = [&](int value, int extra) {
-        const int c = CentreOf(value);
+        const int c = CentreOf(value, s);
+        const int length = s.Dev(kTickLength + extra);
         auto line = [&](int from, int to) {
             if (Vertical()) {
                 canvas.MoveTo(from, c);
@@ -217,8 +220,8 @@ void TrackBarWindow::PaintTicks(TCanvas& canvas) const {
                 canvas.LineTo(c, to);
             }
         };
-        if (before) line(a0 - kTickGap - kTickLength - extra, a0 - kTickGap);
-        if (after) line(a0 + thumbLength_ + kTickGap, a0 + thumbLength_ + kTickGap + kTickLength + extra);
+        if (before) line(a0 - gap - length, a0 - gap);
+        if (after) line(a0 + thumbLength + gap, a0 + thumbLength + gap + length);
     };
     // The ends get longer ticks, as the platform control draws them.
     tick(min_, 1);
@@ -227,18 +230,21 @@ void TrackBarWindow::PaintTicks(TCanvas& canvas) const {
         for (int v = min_ + ticFrequency_; v < max_; v += ticFrequency_) tick(v, 0);
 }
 
-void TrackBarWindow::Paint(TCanvas& canvas) {
-    const TRect channel = ChannelRect();
+void TrackBarWindow::Paint(TCanvas& logical) {
+    const Scale s = logical.GetScale();
+    TCanvas canvas = logical.DevicePixels();
+    const TRect channel = ChannelRect(s);
     canvas.Edge(channel, true, true);
     if ((style_ & TK_TBS_ENABLESELRANGE) && selEnd_ > selStart_) {
         canvas.Brush.Color = GetSysColor(TK_COLOR_HIGHLIGHT);
-        const int s0 = CentreOf(selStart_), s1 = CentreOf(selEnd_) + 1;
-        canvas.FillRect(Vertical() ? TRect{channel.Left + 2, s0, channel.Right - 2, s1}
-                                   : TRect{s0, channel.Top + 2, s1, channel.Bottom - 2});
+        const int s0 = CentreOf(selStart_, s), s1 = CentreOf(selEnd_, s) + s.Dev(1);
+        const int inset = s.Dev(2);
+        canvas.FillRect(Vertical() ? TRect{channel.Left + inset, s0, channel.Right - inset, s1}
+                                   : TRect{s0, channel.Top + inset, s1, channel.Bottom - inset});
     }
-    PaintTicks(canvas);
+    PaintTicks(canvas, s);
     if (style_ & TK_TBS_NOTHUMB) return;
-    const TRect thumb = ThumbRect();
+    const TRect thumb = ThumbRect(s);
     canvas.Brush.Color = GetSysColor(TK_COLOR_BTNFACE);
     canvas.FillRect(thumb);
     canvas.Edge(thumb, false, true);

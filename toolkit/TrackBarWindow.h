@@ -25,15 +25,18 @@ public:
     bool Handle(TMessage& message) override;
     void Paint(TCanvas& canvas) override;
 
-    // Thumb and channel in client coordinates, for hit tests and tests.
-    TRect ThumbRect() const;
-    TRect ChannelRect() const;
+    // Thumb and channel in client coordinates at a scale: logical ones (the
+    // default) for hit tests, device ones for painting.
+    TRect ThumbRect(Scale scale = Scale()) const;
+    TRect ChannelRect(Scale scale = Scale()) const;
 
 private:
     bool Vertical() const { return style_ & TK_TBS_VERT; }
-    int AlongStart() const;
-    int AlongEnd() const;
-    int CentreOf(int position) const;
+    int Length(Scale scale) const { return scale.Dev(Vertical() ? window_.Height() : window_.Width()); }
+    int Across(Scale scale) const { return scale.Dev(Vertical() ? window_.Width() : window_.Height()); }
+    int AlongStart(Scale scale) const;
+    int AlongEnd(Scale scale) const;
+    int CentreOf(int position, Scale scale = Scale()) const;
     int PositionAt(int along) const;
     void SetPos(int position);
     void Notify(uint32_t code);
@@ -41,7 +44,7 @@ private:
     void OnPress(TPoint at);
     void OnMove(TPoint at);
     void FinishTracking();
-    void PaintTicks(TCanvas& canvas) const;
+    void PaintTicks(TCanvas& device, Scale scale) const;
 
     TWinControl& window_;
     uint32_t style_;

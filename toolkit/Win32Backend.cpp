@@ -83,17 +83,21 @@ bool IsToolkitKey(WPARAM vk) {
     }
 }
 
-// A common control (the trackbar) as a child of the form's window.
+// A common control (the trackbar) as a child of the form's window. The
+// platform draws it at whatever size it has; the one length its messages
+// carry in pixels, the thumb's, is scaled here.
 class Win32Control final : public NativeControl {
 public:
-    explicit Win32Control(HWND hwnd) : hwnd_(hwnd) {}
+    Win32Control(HWND hwnd, Scale scale) : hwnd_(hwnd), scale_(scale) {}
     ~Win32Control() override {
         // Gone already when the host destroyed its window first.
         if (IsWindow(hwnd_)) DestroyWindow(hwnd_);
     }
     NativeWindow Handle() const override { return reinterpret_cast<NativeWindow>(hwnd_); }
     intptr_t Send(uint32_t msg, uintptr_t wParam, intptr_t lParam) override {
-        return SendMessageA(hwnd_, msg, wParam, lParam);
+        if (msg == TK_TBM_SETTHUMBLENGTH) wParam = uintptr_t(scale_.Dev(int(wParam)));
+        const intptr_t result = SendMessageA(hwnd_, msg, wParam, lParam);
+        return msg == TK_TBM_GETTHUMBLENGTH ? intptr_t(scale_.LogicalCeil(int(result))) : result;
     }
     void Place(const TRect& area, bool visible) override {
         SetWindowPos(hwnd_, nullptr, area.Left, area.Top, area.Width(), area.Height(),
@@ -102,6 +106,7 @@ public:
 
 private:
     HWND hwnd_;
+    Scale scale_;
 };
 
 class Win32Backend final : public Backend {
@@ -128,7 +133,7 @@ public:
     // The host's message loop delivers everything.
     void Pump() override {}
     std::unique_ptr<NativeControl> CreateNativeControl(const std::string& className, uint32_t style,
-                                                       const TRect& formArea) override;
+                                                       const TRect& formArea, Scale scale) override;
 
     LRESULT Handle(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam);
 
@@ -272,7 +277,7 @@ void Win32Backend::CaptureMouse(bool capture) {
 }
 
 std::unique_ptr<NativeControl> Win32Backend::CreateNativeControl(const std::string& className, uint32_t style,
-                                                                 const TRect& formArea) {
+                                                                 const TRect& formArea, Scale scale) {
     if (!hwnd_) return nullptr;
     if (className == TK_TRACKBAR_CLASS) {
         INITCOMMONCONTROLSEX init{sizeof(INITCOMMONCONTROLSEX), ICC_BAR_CLASSES};
@@ -283,7 +288,7 @@ std::unique_ptr<NativeControl> Win32Backend::CreateNativeControl(const std::stri
                                          formArea.Left, formArea.Top, formArea.Width(), formArea.Height(),
                                          hwnd_, nullptr, OwnModule(), nullptr);
     if (!control) return nullptr;
-    return std::make_unique<Win32Control>(control);
+    return std::make_unique<Win32Control>(control, scale);
 }
 
 // hwnd rather than hwnd_: messages arrive while CreateWindowEx is still

@@ -108,7 +108,7 @@ void TWinControl::PlaceNativeControls() {
         const TRect area{o.x, o.y, o.x + Width(), o.y + Height()};
         const TForm* form = Form();
         const bool underPopup = form && !form->PopupArea().Intersect(area).IsEmpty();
-        native_->Place(area, Showing() && !underPopup);
+        native_->Place(form ? form->DeviceRect(area) : area, Showing() && !underPopup);
     }
     for (TWinControl* child : children_) child->PlaceNativeControls();
 }
@@ -168,8 +168,8 @@ void TWinControl::CreateWnd() {
     TForm* form = Form();
     if (!className_.empty() && form && form != this && form->GetBackend().IsOpen()) {
         const TPoint o = FormOrigin();
-        native_ = form->GetBackend().CreateNativeControl(className_, style_,
-                                                         {o.x, o.y, o.x + Width(), o.y + Height()});
+        native_ = form->GetBackend().CreateNativeControl(
+            className_, style_, form->DeviceRect({o.x, o.y, o.x + Width(), o.y + Height()}), form->GetScale());
     }
     if (native_) {
         handle_ = native_->Handle();

@@ -71,9 +71,9 @@ public:
     void CaptureMouse(bool) override {}
     uint64_t NowMs() const override { return 0; }
     void Pump() override {}
-    std::unique_ptr<FontFace> OpenFont(const std::string&, int) const override { return OpenBuiltInFontFace(); }
+    std::unique_ptr<FontFace> OpenFont(const std::string&, int, Scale) const override { return OpenBuiltInFontFace(); }
     std::unique_ptr<NativeControl> CreateNativeControl(const std::string& className, uint32_t style,
-                                                       const TRect& formArea) override {
+                                                       const TRect& formArea, Scale) override {
         ++log_.made;
         log_.className = className;
         log_.style = style;

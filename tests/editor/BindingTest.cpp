@@ -138,6 +138,34 @@ TEST_F(Controls, AKnobDraggedWithTheMouseSendsEachNewValueOnce) {
     EXPECT_GT(f->Tsumami3->Position(), 50);
 }
 
+// The same gesture on a scaled panel, at the scaled positions, sends the
+// same values: input maps back to the panel's own pixels.
+TEST(ScaledInput, DragsChangeParametersAsAtOneHundredPercent) {
+    struct Gesture {
+        TPoint from;
+        std::vector<TPoint> path;
+    };
+    auto play = [](int percent, const Gesture& g) {
+        EditorHost host;
+        EXPECT_EQ(host.openEditor(), 1);
+        host.form().SetScale(Scale(percent));
+        const Scale s(percent);
+        auto move = [&](TPoint p) { host.screen().MoveMouse(s.Dev(p.x), s.Dev(p.y)); };
+        move(g.from);
+        host.screen().PressLeft();
+        for (TPoint step : g.path) move({g.from.x + step.x, g.from.y + step.y});
+        host.screen().ReleaseLeft();
+        return host.automations();
+    };
+    const Gesture knob{{168, 248}, {{3, 0}, {10, -4}, {30, -9}, {61, -20}, {-20, 7}}};  // Tsumami3
+    const Gesture slider{{304, 126}, {{0, -5}, {0, -17}, {2, -40}, {0, -61}, {0, 9}}};  // TrackBar3's thumb
+    for (const Gesture& g : {knob, slider}) {
+        const std::vector<Automation> reference = play(100, g);
+        ASSERT_GE(reference.size(), 3u);
+        for (int percent : {150, 200, 300}) EXPECT_EQ(play(percent, g), reference) << percent << " %";
+    }
+}
+
 TEST_F(Controls, CheckBoxesSendOnlyZeroOrOne) {
     const TPoint box{8 + 8 + 8 + 6, 16 + 16 + 88 + 8};  // CheckBox1's square
     for (int click = 0; click < 4; ++click) host.click(box.x, box.y);

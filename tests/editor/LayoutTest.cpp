@@ -2,8 +2,10 @@
 // with the built-in face, locked by a hash of its pixels (any change of
 // layout, caption, initial state or look shows), the size and place a host
 // gives it, and the rectangle and open/close protocol of the dispatcher.
-// After a deliberate change of look, TAMRIK_PRINT_GOLDEN=1 prints the new
-// hash and TAMRIK_GOLDEN_PNG=FILE.png saves the picture to look at first.
+// The same at 150 % and 200 %, where every control is drawn afresh at the
+// scaled size. After a deliberate change of look, TAMRIK_PRINT_GOLDEN=1
+// prints the new hashes and TAMRIK_GOLDEN_PNG=PREFIX saves the pictures
+// (PREFIX-100.png, ...) to look at first.
 //
 // Every form in this program uses the built-in face, so that the logo,
 // drawn once per process, is drawn with it too.
@@ -12,6 +14,7 @@
 #include <cstdint>
 #include <cstdio>
 #include <cstdlib>
+#include <string>
 #include <vector>
 
 #include "EditorHost.h"
@@ -22,6 +25,8 @@ namespace {
 using namespace tk;
 
 constexpr uint64_t kPanelGolden = 0xdd10e499fbf1cd56ull;
+constexpr uint64_t kPanelGolden150 = 0x2c6a3c4d15809217ull;
+constexpr uint64_t kPanelGolden200 = 0x895573f7ea776058ull;
 
 uint64_t HashOf(const PixelBuffer& picture) {
     uint64_t h = 1469598103934665603ull;
@@ -38,19 +43,73 @@ struct Panel : EditorHost {
     Panel() : EditorHost(OffscreenBackend::Faces::BuiltIn) {}
 };
 
-TEST(Layout, ThePanelDrawsAsItAlwaysHas) {
+// The whole panel after the first refresh, at a scale.
+PixelBuffer PanelAt(int percent) {
     Panel host;
-    ASSERT_EQ(host.openEditor(), 1);
+    EXPECT_EQ(host.openEditor(), 1);
+    host.form().SetScale(Scale(percent));
     host.tick();
     TForm1& f = host.form();
-    const PixelBuffer picture = f.Snapshot(f);
+    PixelBuffer picture = f.Snapshot(f);
+    if (const char* prefix = std::getenv("TAMRIK_GOLDEN_PNG"))
+        picture.SavePng(std::string(prefix) + "-" + std::to_string(percent) + ".png");
+    EXPECT_TRUE(host.automations().empty()) << "opening and the first refresh send nothing";
+    return picture;
+}
+
+void ExpectGolden(const PixelBuffer& picture, int percent, uint64_t golden) {
+    const uint64_t hash = HashOf(picture);
+    if (std::getenv("TAMRIK_PRINT_GOLDEN"))
+        std::printf("panel %d %% 0x%016llxull\n", percent, static_cast<unsigned long long>(hash));
+    EXPECT_EQ(hash, golden) << percent << " %";
+}
+
+TEST(Layout, ThePanelDrawsAsItAlwaysHas) {
+    const PixelBuffer picture = PanelAt(100);
     ASSERT_EQ(picture.Width(), 505);
     ASSERT_EQ(picture.Height(), 313);
-    const uint64_t hash = HashOf(picture);
-    if (const char* png = std::getenv("TAMRIK_GOLDEN_PNG")) picture.SavePng(png);
-    if (std::getenv("TAMRIK_PRINT_GOLDEN")) std::printf("panel 0x%016llxull\n", static_cast<unsigned long long>(hash));
-    EXPECT_EQ(hash, kPanelGolden);
-    EXPECT_TRUE(host.automations().empty()) << "opening and the first refresh send nothing";
+    ExpectGolden(picture, 100, kPanelGolden);
+}
+
+TEST(Layout, ScaledPanelsAreLockedToo) {
+    const PixelBuffer at150 = PanelAt(150), at200 = PanelAt(200);
+    EXPECT_EQ(at150.Width(), 758);
+    EXPECT_EQ(at150.Height(), 470);
+    EXPECT_EQ(at200.Width(), 1010);
+    EXPECT_EQ(at200.Height(), 626);
+    ExpectGolden(at150, 150, kPanelGolden150);
+    ExpectGolden(at200, 200, kPanelGolden200);
+}
+
+// Drawn afresh, not enlarged: a knob's body is a circle of the doubled
+// diameter rasterised anew, its pointer and ticks are placed on the doubled
+// geometry, so the picture differs from every pixel doubled.
+TEST(Layout, TwoHundredPercentIsNotAPixelDoubledHundred) {
+    const PixelBuffer small = PanelAt(100), large = PanelAt(200);
+    ASSERT_EQ(large.Width(), 2 * small.Width());
+    ASSERT_EQ(large.Height(), 2 * small.Height());
+    auto differing = [&](const TRect& area) {
+        int count = 0;
+        for (int y = area.Top; y < area.Bottom; ++y)
+            for (int x = area.Left; x < area.Right; ++x) count += large.At(x, y) != small.At(x / 2, y / 2);
+        return count;
+    };
+    EXPECT_GT(differing(large.Bounds()), 1000);
+    // A knob on its own: Tsumami3 (CutOff) lies at (152, 232) in the form.
+    EXPECT_GT(differing({2 * 152, 2 * 232, 2 * 185, 2 * 265}), 40);
+}
+
+TEST(Layout, EveryScaleStepGivesThePanelItsScaledSize) {
+    Panel host;
+    ASSERT_EQ(host.openEditor(), 1);
+    TForm1& f = host.form();
+    for (int percent : kScaleSteps) {
+        f.SetScale(Scale(percent));
+        const PixelBuffer picture = f.Snapshot(f);
+        EXPECT_EQ(picture.Width(), (505 * percent + 50) / 100) << percent;
+        EXPECT_EQ(picture.Height(), (313 * percent + 50) / 100) << percent;
+        EXPECT_EQ(f.BoundsRect(), (TRect{0, 0, 505, 313})) << "the layout stays in logical pixels";
+    }
 }
 
 TEST(Layout, AHostSeesA505By313PanelAtItsWindowsOrigin) {
