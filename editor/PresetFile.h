@@ -1,0 +1,60 @@
+// A user preset on disk: a small text file a person can read and edit, one
+// "Name = value" line per parameter under a versioned first line:
+//
+//     DrumTamrik preset 1
+//     name = Deep Kick
+//     A = 0.1
+//     ...
+//
+// Values are written in the shortest form that reads back to the very same
+// float. Reading is strict: a file that is not exactly such a preset (an
+// unknown or repeated key, a missing parameter, a value outside 0..1 or not
+// a number, a newer version, anything too long) is refused with a line
+// saying what is wrong, and nothing of it is used.
+#pragma once
+
+#include <array>
+#include <filesystem>
+#include <optional>
+#include <string>
+#include <string_view>
+
+#include "synth/ParameterTable.h"
+
+namespace tamrik {
+
+struct PresetValues {
+    std::string name;
+    std::array<float, kNumParameters> values{};
+    bool operator==(const PresetValues&) const = default;
+};
+
+// The preset, or why the text is not one.
+struct PresetReading {
+    std::optional<PresetValues> preset;
+    std::string error;
+};
+
+inline constexpr int kPresetFileVersion = 1;
+inline constexpr size_t kPresetNameMax = 63;
+// Preset files are a few hundred bytes; anything much larger is not one.
+inline constexpr size_t kPresetFileMax = 16 * 1024;
+inline constexpr const char* kPresetExtension = ".dtpreset";
+
+PresetReading parsePreset(std::string_view text);
+// The file text of a preset whose name is printable and short enough.
+std::string formatPreset(const PresetValues& preset);
+
+PresetReading readPresetFile(const std::filesystem::path& path);
+// Writes through a temporary file renamed into place, so a failed save
+// leaves any earlier file whole. The error, or empty on success.
+std::string writePresetFile(const std::filesystem::path& path, const PresetValues& preset);
+
+// Where user presets live: $XDG_DATA_HOME/DrumTamrik/Presets (by default
+// ~/.local/share/...), %APPDATA%\DrumTamrik\Presets on Windows. Empty when
+// the environment names no home at all.
+std::filesystem::path userPresetDirectory();
+// A file name for a preset name: letters, digits, spaces, '-' and '_' kept.
+std::string presetFileName(std::string_view name);
+
+}  // namespace tamrik
