@@ -9,7 +9,8 @@
 #include <vector>
 
 #include "common/FloatingPointGuard.h"
-#include "synth/AVstXSynth.h"
+#include "synth/DrumTamrikInstrument.h"
+#include "vst/AVstXSynth.h"
 #include "synth/DrumVoices.h"
 
 using namespace tamrik;
@@ -69,7 +70,7 @@ void sounding(benchmark::State& state, const char* isa, float weight, int32_t vo
 // The instrument's own processReplacing with nothing sounding.
 void idleBlock(benchmark::State& state, const char* isa) {
     setenv("TAMRIK_ISA", isa, 1);
-    AVstXSynth synth(nullptr);
+    AVstXSynth synth(nullptr, std::make_unique<DrumTamrikInstrument>());
     unsetenv("TAMRIK_ISA");
     std::vector<float> left(64), right(64);
     float* outputs[2] = {left.data(), right.data()};

@@ -21,7 +21,7 @@ std::unique_ptr<tk::Backend> makeBackend() {
 
 }  // namespace
 
-GrEditor::GrEditor(AVstXSynth* synth) : AEffEditor(synth) {}
+GrEditor::GrEditor(vst::AudioEffect* owner) : AEffEditor(owner) {}
 
 GrEditor::~GrEditor() {
     if (openCount > 0) {
@@ -80,6 +80,6 @@ void GrEditor::setParameterAutomated(int32_t index, float value) {
 
 float GrEditor::getParameter(int32_t index) { return effect->getParameter(index); }
 
-vst::AEffEditor* createGrEditor(AVstXSynth* synth) { return new GrEditor(synth); }
+vst::AEffEditor* createGrEditor(vst::AudioEffect* owner) { return new GrEditor(owner); }
 
 }  // namespace tamrik

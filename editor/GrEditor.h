@@ -12,14 +12,14 @@
 
 #include "editor/ParameterLink.h"
 #include "editor/TForm1.h"
-#include "synth/AVstXSynth.h"
 #include "vst/AEffEditor.h"
+#include "vst/AudioEffect.h"
 
 namespace tamrik {
 
 class GrEditor : public vst::AEffEditor, private ParameterLink {
 public:
-    explicit GrEditor(AVstXSynth* synth);
+    explicit GrEditor(vst::AudioEffect* owner);
     ~GrEditor() override;
 
     // UI thread, all of them.
@@ -54,6 +54,6 @@ private:
 };
 
 // The factory the instrument is constructed with.
-vst::AEffEditor* createGrEditor(AVstXSynth* synth);
+vst::AEffEditor* createGrEditor(vst::AudioEffect* effect);
 
 }  // namespace tamrik

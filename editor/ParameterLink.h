@@ -1,8 +1,8 @@
 // What the editor form needs of the instrument, and nothing more: send a
 // value the user set (so that the host hears of it too) and read a value
-// back. The VST editor hands the form the instrument itself through this;
-// a binding whose instrument lives elsewhere (a separate UI process or
-// library) hands it an adapter over that binding's own messages.
+// back. Each format binding implements it: the VST editor forwards to the
+// effect (which tells the host), the LV2 UI answers over the port protocol;
+// the form never sees the instrument or the format.
 //
 // UI thread: the form calls both from its handlers and its refresh timer.
 #pragma once

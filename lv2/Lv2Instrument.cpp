@@ -12,34 +12,11 @@
 
 #include <lv2/atom/atom.h>
 #include <lv2/atom/util.h>
-#include <lv2/buf-size/buf-size.h>
 #include <lv2/midi/midi.h>
-#include <lv2/options/options.h>
 
 #include "lv2/Lv2Features.h"
 
 namespace tamrik::lv2 {
-
-namespace {
-
-// The host's block limit, when it says one: the largest, else the usual.
-int32_t blockLengthOption(const LV2_Options_Option* options, LV2_URID_Map* map) {
-    if (!options) return 0;
-    const LV2_URID intType = map->map(map->handle, LV2_ATOM__Int);
-    const LV2_URID maxLength = map->map(map->handle, LV2_BUF_SIZE__maxBlockLength);
-    const LV2_URID nominalLength = map->map(map->handle, LV2_BUF_SIZE__nominalBlockLength);
-    int32_t nominal = 0;
-    for (const LV2_Options_Option* o = options; o->key != 0; ++o) {
-        if (o->type != intType || o->size != sizeof(int32_t) || !o->value) continue;
-        const int32_t value = *static_cast<const int32_t*>(o->value);
-        if (value <= 0) continue;
-        if (o->key == maxLength) return value;
-        if (o->key == nominalLength) nominal = value;
-    }
-    return nominal;
-}
-
-}  // namespace
 
 Lv2Instrument* Lv2Instrument::create(double sampleRate, const LV2_Feature* const* features) {
     const auto rate = static_cast<float>(sampleRate);
@@ -52,17 +29,14 @@ Lv2Instrument* Lv2Instrument::create(double sampleRate, const LV2_Feature* const
     } catch (const std::bad_alloc&) {
         return nullptr;
     }
-    const auto* options = static_cast<const LV2_Options_Option*>(findFeature(features, LV2_OPTIONS__options));
-    // What a VST host tells through effSetBlockSize.
-    if (const int32_t block = blockLengthOption(options, map)) instance->synth_.setBlockSize(block);
     return instance;
 }
 
 Lv2Instrument::Lv2Instrument(float sampleRate, LV2_URID midiEventType)
     : midiEventType_(midiEventType) {
-    synth_.setSampleRate(sampleRate);
+    instrument_.setSampleRate(sampleRate);
     for (int32_t i = 0; i < kNumParameters; ++i)
-        appliedBits_[i] = std::bit_cast<uint32_t>(synth_.parameters().get(i));
+        appliedBits_[i] = std::bit_cast<uint32_t>(instrument_.parameters().get(i));
 }
 
 void Lv2Instrument::connect(uint32_t port, void* data) {
@@ -77,7 +51,7 @@ void Lv2Instrument::connect(uint32_t port, void* data) {
 void Lv2Instrument::activate() {
     // A new run of the host's transport: nothing sounds on from before.
     static constexpr uint8_t kAllSoundOff[3] = {0xB0, 126, 0};
-    synth_.receiveMidi(kAllSoundOff, sizeof kAllSoundOff, 0);
+    instrument_.receiveMidi(kAllSoundOff, sizeof kAllSoundOff, 0);
 }
 
 void Lv2Instrument::run(uint32_t frames) {
@@ -93,7 +67,7 @@ void Lv2Instrument::applyControls() {
         const auto bits = std::bit_cast<uint32_t>(value);
         if (bits == appliedBits_[i]) continue;
         appliedBits_[i] = bits;
-        synth_.setParameter(i, value);
+        instrument_.setParameter(i, value);
     }
 }
 
@@ -113,22 +87,22 @@ void Lv2Instrument::handMidi(uint32_t frames) {
             // gets them at its edges.
             const int64_t time = event->time.frames;
             const int64_t delta = time < 0 ? 0 : (time > int64_t(frames) ? int64_t(frames) : time);
-            synth_.receiveMidi(reinterpret_cast<const uint8_t*>(event + 1), size, int32_t(delta));
+            instrument_.receiveMidi(reinterpret_cast<const uint8_t*>(event + 1), size, int32_t(delta));
         }
         at += sizeof(LV2_Atom_Event) + lv2_atom_pad_size(size);
     }
 }
 
 void Lv2Instrument::render(uint32_t frames) {
-    float* left = outputs_[0];
-    float* right = outputs_[1] != left ? outputs_[1] : nullptr;
-    const bool whole = left && right;
-    uint32_t done = 0;
-    while (done < frames) {
-        const uint32_t limit = whole ? uint32_t(INT32_MAX) : kScratchFrames;
-        const uint32_t n = frames - done < limit ? frames - done : limit;
-        float* out[2] = {left ? left + done : scratch_[0], right ? right + done : scratch_[1]};
-        synth_.processReplacing(nullptr, out, int32_t(n));
+    // A missing output, or the second of two that share a buffer, is left
+    // to the instrument's scratch memory.
+    float* out[2] = {outputs_[0], outputs_[1] != outputs_[0] ? outputs_[1] : nullptr};
+    for (uint32_t done = 0; done < frames;) {
+        const uint32_t n = frames - done < uint32_t(INT32_MAX) ? frames - done : uint32_t(INT32_MAX);
+        float* piece[2] = {out[0] ? out[0] + done : nullptr, out[1] ? out[1] + done : nullptr};
+        for (float* channel : piece)
+            if (channel) std::memset(channel, 0, sizeof(float) * n);
+        instrument_.render(piece, int32_t(n));
         done += n;
     }
 }

@@ -6,18 +6,25 @@
 // x87 at 53-bit precision). Every entry of the instrument that computes sound
 // values does so under FloatingPointGuard, which sets the settings the sound
 // is defined with and gives the host's back on return.
+#include <memory>
 #include <new>
 
 #include "plugin/EditorFactory.h"
-#include "synth/AVstXSynth.h"
+#include "synth/DrumTamrikInstrument.h"
+#include "vst/AVstXSynth.h"
 
 namespace {
 
 vst::AEffect* createInstance(vst::audioMasterCallback audioMaster) {
     if (!audioMaster) return nullptr;
     if (audioMaster(nullptr, vst::audioMasterVersion, 0, 0, nullptr, 0.0f) == 0) return nullptr;
-    auto* synth = new (std::nothrow) tamrik::AVstXSynth(audioMaster, tamrik::editorFactory());
-    return synth ? synth->getAeffect() : nullptr;
+    try {
+        auto* synth = new tamrik::AVstXSynth(
+            audioMaster, std::make_unique<tamrik::DrumTamrikInstrument>(), tamrik::editorFactory());
+        return synth->getAeffect();
+    } catch (const std::bad_alloc&) {
+        return nullptr;
+    }
 }
 
 }  // namespace

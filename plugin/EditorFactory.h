@@ -2,7 +2,7 @@
 // engine does not know about it.
 #pragma once
 
-#include "synth/AVstXSynth.h"
+#include "vst/AVstXSynth.h"
 
 namespace tamrik {
 

@@ -124,6 +124,15 @@ enum : int32_t {
 enum : int32_t { kPlugCategUnknown = 0, kPlugCategSynth = 2 };
 enum : int32_t { kVstMidiType = 1, kVstSysExType = 6 };
 enum : int32_t { kVstPinIsActive = 1, kVstPinIsStereo = 2 };
+enum : int32_t {
+    kVstParameterIsSwitch = 1,
+    kVstParameterUsesIntegerMinMax = 2,
+    kVstParameterUsesFloatStep = 4,
+    kVstParameterUsesIntStep = 8,
+    kVstParameterSupportsDisplayIndex = 16,
+    kVstParameterSupportsDisplayCategory = 32,
+    kVstParameterCanRamp = 64,
+};
 
 // Sizes of the host buffers, terminator included.
 constexpr size_t kVstMaxProgNameLen = 24;
@@ -133,6 +142,7 @@ constexpr size_t kVstMaxVendorStrLen = 64;
 constexpr size_t kVstMaxProductStrLen = 64;
 constexpr size_t kVstMaxLabelLen = 64;
 constexpr size_t kVstMaxShortLabelLen = 8;
+constexpr size_t kVstMaxCategLabelLen = 24;
 
 struct VstEvent {
     int32_t type;
@@ -168,6 +178,25 @@ struct VstPinProperties {
     int32_t arrangementType;
     char shortLabel[kVstMaxShortLabelLen];
     char future[48];
+};
+
+struct VstParameterProperties {
+    float stepFloat;
+    float smallStepFloat;
+    float largeStepFloat;
+    char label[kVstMaxLabelLen];  // the long name
+    int32_t flags;
+    int32_t minInteger;
+    int32_t maxInteger;
+    int32_t stepInteger;
+    int32_t largeStepInteger;
+    char shortLabel[kVstMaxShortLabelLen];
+    int16_t displayIndex;
+    int16_t category;  // 1-based; 0 for none
+    int16_t numParametersInCategory;
+    int16_t reserved;
+    char categoryLabel[kVstMaxCategLabelLen];
+    char future[16];
 };
 
 struct ERect {
@@ -235,6 +264,14 @@ TAMRIK_ASSERT_OFFSET(VstPinProperties, arrangementType, 68, 68);
 TAMRIK_ASSERT_OFFSET(VstPinProperties, shortLabel, 72, 72);
 TAMRIK_ASSERT_OFFSET(VstPinProperties, future, 80, 80);
 static_assert(sizeof(VstPinProperties) == 128, "VstPinProperties size");
+TAMRIK_ASSERT_OFFSET(VstParameterProperties, label, 12, 12);
+TAMRIK_ASSERT_OFFSET(VstParameterProperties, flags, 76, 76);
+TAMRIK_ASSERT_OFFSET(VstParameterProperties, shortLabel, 96, 96);
+TAMRIK_ASSERT_OFFSET(VstParameterProperties, displayIndex, 104, 104);
+TAMRIK_ASSERT_OFFSET(VstParameterProperties, category, 106, 106);
+TAMRIK_ASSERT_OFFSET(VstParameterProperties, categoryLabel, 112, 112);
+TAMRIK_ASSERT_OFFSET(VstParameterProperties, future, 136, 136);
+static_assert(sizeof(VstParameterProperties) == 152, "VstParameterProperties size");
 static_assert(sizeof(ERect) == 8, "ERect size");
 
 #undef TAMRIK_ASSERT_OFFSET

@@ -3,6 +3,7 @@
 #include <map>
 
 #include "HostHarness.h"
+#include "synth/DrumTamrikInstrument.h"
 
 namespace tamrik::test {
 
@@ -22,7 +23,8 @@ EditorHost::EditorHost(tk::OffscreenBackend::Faces faces) {
     GrEditor::setBackendFactory(faces == tk::OffscreenBackend::Faces::BuiltIn
                                     ? &offscreen<tk::OffscreenBackend::Faces::BuiltIn>
                                     : &offscreen<tk::OffscreenBackend::Faces::System>);
-    synth_ = std::make_unique<AVstXSynth>(&EditorHost::callback, &createGrEditor);
+    synth_ = std::make_unique<AVstXSynth>(&EditorHost::callback,
+                                          std::make_unique<DrumTamrikInstrument>(), &createGrEditor);
     const std::lock_guard<std::mutex> lock(registryMutex);
     registry[effect()] = this;
 }

@@ -12,6 +12,7 @@
 
 #include "editor/GrEditor.h"
 #include "toolkit/OffscreenBackend.h"
+#include "vst/AVstXSynth.h"
 
 namespace tamrik::test {
 

@@ -12,10 +12,12 @@
 
 #include "FuzzInput.h"
 #include "hosting/EventBlock.h"
-#include "synth/AVstXSynth.h"
+#include "synth/DrumTamrikInstrument.h"
+#include "vst/AVstXSynth.h"
 #include "tests/synth/SameBits.h"
 
 using tamrik::AVstXSynth;
+using tamrik::DrumTamrikInstrument;
 using tamrik::DrumVoices;
 using tamrik::fuzz::FuzzInput;
 using tamrik::test::sameBits;
@@ -35,13 +37,17 @@ intptr_t hostCallback(vst::AEffect*, int32_t opcode, int32_t, intptr_t, void*, f
     return opcode == vst::audioMasterVersion ? 2400 : 0;
 }
 
+const tamrik::DrumVoices& voices(AVstXSynth& synth) {
+    return static_cast<const DrumTamrikInstrument&>(synth.instrument()).voices();
+}
+
 // An instance on the path named, or on the best one for nil.
 std::unique_ptr<AVstXSynth> instance(const char* isa) {
     if (isa)
         setenv("TAMRIK_ISA", isa, 1);
     else
         unsetenv("TAMRIK_ISA");
-    auto synth = std::make_unique<AVstXSynth>(hostCallback);
+    auto synth = std::make_unique<AVstXSynth>(hostCallback, std::make_unique<DrumTamrikInstrument>());
     unsetenv("TAMRIK_ISA");
     return synth;
 }
@@ -114,7 +120,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
                     if (!sameBits(out[0][c].data(), out[1][c].data(), out[0][c].size()))
                         fail("the paths' outputs differ", step);
                 for (int32_t v = 0; v < DrumVoices::kVoices; ++v)
-                    if (!sameBits(synths[0]->voices().voice(v), synths[1]->voices().voice(v)))
+                    if (!sameBits(voices(*synths[0]).voice(v), voices(*synths[1]).voice(v)))
                         fail("the paths' voices differ", step);
                 break;
             }

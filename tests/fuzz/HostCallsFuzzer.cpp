@@ -19,7 +19,8 @@
 #include "FuzzInput.h"
 #include "GuardedBuffer.h"
 #include "editor/GrEditor.h"
-#include "synth/AVstXSynth.h"
+#include "synth/DrumTamrikInstrument.h"
+#include "vst/AVstXSynth.h"
 #include "toolkit/OffscreenBackend.h"
 
 using namespace vst;
@@ -118,7 +119,8 @@ int32_t smallOrAny(FuzzInput& in, int32_t below) {
 class Session {
 public:
     explicit Session(FuzzInput& in) : in_(in) {
-        auto* synth = new tamrik::AVstXSynth(hostCallback, tamrik::createGrEditor);
+        auto* synth = new tamrik::AVstXSynth(
+            hostCallback, std::make_unique<tamrik::DrumTamrikInstrument>(), tamrik::createGrEditor);
         effect_ = synth->getAeffect();
     }
     ~Session() { effect_->dispatcher(effect_, effClose, 0, 0, nullptr, 0.0f); }

@@ -7,7 +7,8 @@
 #include <vector>
 
 #include "HostHarness.h"
-#include "synth/AVstXSynth.h"
+#include "synth/DrumTamrikInstrument.h"
+#include "vst/AVstXSynth.h"
 #include "synth/WaveTables.h"
 
 using namespace tamrik;
@@ -20,8 +21,18 @@ intptr_t quietHost(vst::AEffect*, int32_t opcode, int32_t, intptr_t, void*, floa
     return opcode == vst::audioMasterVersion ? 2400 : 0;
 }
 
+// The VST binding around DrumTamrik, with the engine in reach.
+struct Synth : AVstXSynth {
+    Synth() : AVstXSynth(quietHost, std::make_unique<DrumTamrikInstrument>()) {}
+    const DrumTamrikInstrument& drum() const {
+        return static_cast<const DrumTamrikInstrument&>(instrument());
+    }
+    const DrumVoices& voices() const { return drum().voices(); }
+    const SynthParameters& parameters() const { return drum().parameters(); }
+};
+
 struct Engine : ::testing::Test {
-    AVstXSynth synth{quietHost};
+    Synth synth;
     std::vector<float> left = std::vector<float>(4096), right = std::vector<float>(4096);
 
     void send(std::vector<vst::VstMidiEvent> events) {
@@ -43,7 +54,7 @@ struct Engine : ::testing::Test {
 }  // namespace
 
 TEST(WaveTablesFacts, EntriesOfThePlainWaves) {
-    AVstXSynth synth{quietHost};
+    DrumTamrikInstrument synth;
     EXPECT_EQ(WaveTables::at(0, 0, 0), 0.0f);
     EXPECT_EQ(WaveTables::at(0, 0, 1024), 1.0f);
     EXPECT_EQ(WaveTables::at(0, 0, 3072), -1.0f);
@@ -73,7 +84,7 @@ TEST(WaveTablesFacts, EntriesOfThePlainWaves) {
 }
 
 TEST(WaveTablesFacts, NoteFrequencies) {
-    AVstXSynth synth{quietHost};
+    DrumTamrikInstrument synth;
     EXPECT_EQ(WaveTables::noteFrequency(69), 440.0f);
     EXPECT_NEAR(WaveTables::noteFrequency(0), 8.1758, 1e-4);
     EXPECT_NEAR(WaveTables::noteFrequency(127), 12543.85, 0.01);
@@ -157,7 +168,7 @@ TEST_F(Engine, WaitingVoiceCountsOnlyInNonEmptyBlocks) {
 }
 
 TEST_F(Engine, SampleRateChangeKeepsPitchAndLengthsInHertzAndSeconds) {
-    AVstXSynth fast{quietHost};
+    Synth fast;
     fast.setSampleRate(48000.0f);
     send({midiEvent(0x90, 69, 100)});
     EventBlock block({midiEvent(0x90, 69, 100)});

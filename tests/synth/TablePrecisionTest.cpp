@@ -7,7 +7,7 @@
 #include <vector>
 
 #include "common/FloatingPointRegisters.h"
-#include "synth/AVstXSynth.h"
+#include "synth/DrumTamrikInstrument.h"
 #include "synth/WaveTables.h"
 
 namespace tamrik {
@@ -24,14 +24,14 @@ std::vector<float> tonalTables() {
 
 #if defined(TAMRIK_HAS_X87)
 TEST(TablePrecision, AnInstanceMadeAt53BitX87PrecisionBuildsTheSameTables) {
-    { AVstXSynth reference(nullptr); }
+    { DrumTamrikInstrument reference; }
     const std::vector<float> expected = tonalTables();
     std::vector<float> built;
     uint16_t hostWord = 0, wordAfter = 0;
     std::thread host([&] {
         hostWord = uint16_t((readX87ControlWord() & ~0x0300u) | 0x0200u);
         writeX87ControlWord(hostWord);
-        { AVstXSynth instance(nullptr); }
+        { DrumTamrikInstrument instance; }
         built = tonalTables();
         wordAfter = readX87ControlWord();
     });

@@ -1,10 +1,10 @@
-#include "vst/VstStrings.h"
+#include "synth/ParameterText.h"
 
 #include <charconv>
 
 #include "common/StringCopy.h"
 
-namespace vst {
+namespace tamrik {
 
 void formatParameterValue(float value, char* text, size_t size) {
     // to_chars never consults the locale; a value too long for the buffer
@@ -13,7 +13,7 @@ void formatParameterValue(float value, char* text, size_t size) {
     const auto result =
         std::to_chars(buffer, buffer + sizeof buffer - 1, value, std::chars_format::fixed, 2);
     *(result.ec == std::errc() ? result.ptr : buffer) = '\0';
-    tamrik::copyString(text, buffer, size);
+    copyString(text, buffer, size);
 }
 
-}  // namespace vst
+}  // namespace tamrik
