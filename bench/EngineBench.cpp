@@ -8,57 +8,22 @@
 #include <string>
 #include <vector>
 
-#include "common/FloatingPointGuard.h"
+#include "bench/EngineWorkload.h"
 #include "synth/DrumTamrikInstrument.h"
 #include "vst/AVstXSynth.h"
-#include "synth/DrumVoices.h"
 
 using namespace tamrik;
 
 namespace {
 
-// The engine as the instrument runs it: the outputs cleared, then rendered
-// under the floating-point guard. The path is picked per instance at
-// construction, from TAMRIK_ISA.
-struct Fixture {
-    SynthParameters params;
-    DrumVoices engine{params};
-    std::vector<float> left = std::vector<float>(64), right = std::vector<float>(64);
-
-    explicit Fixture(const char* isa) {
-        setenv("TAMRIK_ISA", isa, 1);
-        engine.initEngine();
-        unsetenv("TAMRIK_ISA");
-    }
-
-    void setParameter(int32_t index, float value) { params.set(index, value); }
-
-    void play(int32_t voices) {
-        engine.allSoundOff();
-        for (int32_t i = 0; i < voices; ++i) engine.playNote(36 + 3 * i, 100, 0);
-    }
-
-    void block() {
-        std::fill(left.begin(), left.end(), 0.0f);
-        std::fill(right.begin(), right.end(), 0.0f);
-        const FloatingPointGuard fp;
-        engine.render(left.data(), right.data(), 64);
-    }
-};
-
-// Long notes (A 0, H and R 1), FM and Ring, Clip 0.5 with Multi: every stage
-// of a voice does work.
+// Every path of the shared workload, 17, 8, 4 or 1 notes held.
 void sounding(benchmark::State& state, const char* isa, float weight, int32_t voices) {
-    Fixture f(isa);
-    const std::pair<int32_t, float> settings[] = {
-        {kA, 0.0f},    {kH, 1.0f},    {kR, 1.0f},     {kWeight, weight}, {kFM, 1.0f},
-        {kRing, 1.0f}, {kClip, 0.5f}, {kMulti, 1.0f}, {kWave1, 0.25f},   {kWave2, 0.5f}};
-    for (auto [i, v] : settings) f.setParameter(i, v);
+    bench::Workload w(isa, weight);
     int64_t blocks = 0;
     for (auto _ : state) {
-        if (blocks++ % 512 == 0) f.play(voices);  // voices never run out
-        f.block();
-        benchmark::DoNotOptimize(f.left.data());
+        if (blocks++ % bench::kReplayBlocks == 0) w.play(voices);
+        w.block();
+        benchmark::DoNotOptimize(w.left.data());
     }
     state.counters["ns_per_voice_sample"] = benchmark::Counter(
         static_cast<double>(blocks) * 64 * voices,

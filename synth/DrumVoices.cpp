@@ -21,8 +21,9 @@ namespace {
 
 constexpr auto add = wrapAdd;
 constexpr auto sub = wrapSub;
-int32_t product(int32_t state, float factor) {
-    return roundEven(static_cast<double>(state) * static_cast<double>(factor));
+// The factor comes as the double of a single: converted once, not per product.
+int32_t product(int32_t state, double factor) {
+    return roundEven(static_cast<double>(state) * factor);
 }
 int32_t select(int32_t type, int32_t low, int32_t band, int32_t high) {
     return type == 0 ? low : (type == 1 ? band : high);
@@ -39,9 +40,9 @@ using BlockSettings = DrumVoices::BlockSettings;
 
 // One oscillator's increment for this sample: the sweep adds a share that
 // falls linearly to zero over the sweep's length.
-float increment(int32_t& sweepLeft, float sweepStep, float baseInc) {
+float increment(int32_t& sweepLeft, double sweepStep, double baseIncD, float baseInc) {
     if (sweepLeft > 0) {
-        const float inc = static_cast<float>(sweepLeft * static_cast<double>(sweepStep) + baseInc);
+        const float inc = static_cast<float>(sweepLeft * sweepStep + baseIncD);
         --sweepLeft;
         return inc;
     }
@@ -60,7 +61,7 @@ float advance(float phase, float inc, int32_t readIndex) {
 }
 
 // A state-variable stage in integers.
-int32_t filterLight(Voice& v, int32_t x, float f, int32_t type, float damping) {
+int32_t filterLight(Voice& v, int32_t x, double f, int32_t type, double damping) {
     v.high1 = sub(sub(x, product(v.band1, damping)), v.low1);
     v.band1 = add(v.band1, product(v.high1, f));
     v.low1 = add(v.low1, product(v.band1, f));
@@ -68,7 +69,7 @@ int32_t filterLight(Voice& v, int32_t x, float f, int32_t type, float damping) {
 }
 
 // The first stage, then a one-pole stage.
-int32_t filterMiddle(Voice& v, int32_t x, float f, int32_t type, float damping) {
+int32_t filterMiddle(Voice& v, int32_t x, double f, int32_t type, double damping) {
     const int32_t y1 = filterLight(v, x, f, type, damping);
     v.high2 = sub(y1, v.smooth);
     v.band2 = y1;
@@ -79,12 +80,18 @@ int32_t filterMiddle(Voice& v, int32_t x, float f, int32_t type, float damping) 
 }
 
 // Two equal state-variable stages in series.
-int32_t filterHeavy(Voice& v, int32_t x, float f, int32_t type, float damping) {
+int32_t filterHeavy(Voice& v, int32_t x, double f, int32_t type, double damping) {
     const int32_t y1 = filterLight(v, x, f, type, damping);
     v.high2 = sub(sub(y1, product(v.band2, damping)), v.low2);
     v.band2 = add(v.band2, product(v.high2, f));
     v.low2 = add(v.low2, product(v.band2, f));
     return select(type, v.low2, v.band2, v.high2);
+}
+
+// The coefficient follows the envelope, the note and the velocity.
+inline float coefficient(const Voice& v, const BlockSettings& s, float env) {
+    return static_cast<float>(
+        std::min((static_cast<double>(s.envDepth) + env) * v.cutoffBase, 0.785));
 }
 
 // The first half of a sample: oscillators, envelope with its curve, and the
@@ -95,10 +102,18 @@ struct FilterInput {
     float env;
 };
 
-inline FilterInput startSample(Voice& v, const BlockSettings& s) {
+// What stays fixed over a run of samples of one voice, the singles already
+// widened to double. fFull is f at env 1 (hold, and the top of the curve), so
+// the common case skips the chain that forms f.
+struct RunConstants {
+    double sweepStep1, sweepStep2, baseInc1, baseInc2, damping, makeup, gain;
+    float fFull;
+};
+
+inline FilterInput startSample(Voice& v, const BlockSettings& s, const RunConstants& k) {
     // Oscillators.
-    const float inc1 = increment(v.sweep1Left, v.sweepStep1, v.baseInc1);
-    const float inc2 = increment(v.sweep2Left, v.sweepStep2, v.baseInc2);
+    const float inc1 = increment(v.sweep1Left, k.sweepStep1, k.baseInc1, v.baseInc1);
+    const float inc2 = increment(v.sweep2Left, k.sweepStep2, k.baseInc2, v.baseInc2);
     const int32_t i1 = roundEven(v.phase1);
     const int32_t i2 = roundEven(v.phase2);
     constexpr int32_t kMask = WaveTables::kLength - 1;
@@ -138,14 +153,11 @@ inline FilterInput startSample(Voice& v, const BlockSettings& s) {
     else if (s.curveMode == 2)
         env = std::sqrt(env);
 
-    // The coefficient follows the envelope, the note and the velocity.
-    const float f =
-        static_cast<float>(std::min((static_cast<double>(s.envDepth) + env) * v.cutoffBase, 0.785));
-    return {mixed, f, env};
+    return {mixed, env == 1.0f ? k.fFull : coefficient(v, s, env), env};
 }
 
 // The second half: clip, scale back up to full scale, envelope and gain.
-inline float finishSample(const Voice& v, int32_t y, float env, const BlockSettings& s) {
+inline float finishSample(int32_t y, float env, const BlockSettings& s, const RunConstants& k) {
     if (s.clipOn) {
         int64_t clipped = y;
         if (s.multiOn) {
@@ -155,14 +167,14 @@ inline float finishSample(const Voice& v, int32_t y, float env, const BlockSetti
         }
         const int64_t ceiling = s.clipCeiling;
         clipped = std::min(std::max(clipped, -ceiling), ceiling);
-        y = roundEven(static_cast<double>(clipped) * s.clipMakeup);
+        y = roundEven(static_cast<double>(clipped) * k.makeup);
     }
-    return static_cast<float>(static_cast<double>(y) * env * v.voiceGain);
+    return static_cast<float>(static_cast<double>(y) * env * k.gain);
 }
 
 // The three filter routines by Weight: Light, Middle, Heavy.
 template <int32_t weight>
-inline int32_t filterOf(Voice& v, int32_t x, float f, int32_t type, float damping) {
+inline int32_t filterOf(Voice& v, int32_t x, double f, int32_t type, double damping) {
     if constexpr (weight == 0) return filterLight(v, x, f, type, damping);
     if constexpr (weight == 1) return filterMiddle(v, x, f, type, damping);
     return filterHeavy(v, x, f, type, damping);
@@ -170,10 +182,10 @@ inline int32_t filterOf(Voice& v, int32_t x, float f, int32_t type, float dampin
 
 // One sample of one sounding voice: what it adds to both outputs.
 template <int32_t weight>
-inline float renderVoice(Voice& v, const BlockSettings& s) {
-    const FilterInput in = startSample(v, s);
-    const int32_t y = filterOf<weight>(v, in.mixed, in.f, s.filterType, s.damping);
-    return finishSample(v, y, in.env, s);
+inline float renderVoice(Voice& v, const BlockSettings& s, const RunConstants& k) {
+    const FilterInput in = startSample(v, s, k);
+    const int32_t y = filterOf<weight>(v, in.mixed, in.f, s.filterType, k.damping);
+    return finishSample(y, in.env, s, k);
 }
 
 // Counts a waiting voice up towards its start (or, from below, towards
@@ -191,9 +203,17 @@ int32_t countDown(int32_t& stage, int32_t frames) {
 // Renders samples [start, frames) of one voice into its scratch row, stopping
 // after the sample on which it falls idle; returns the end.
 template <int32_t weight>
-int32_t renderRun(Voice& v, float* out, int32_t start, int32_t frames, const BlockSettings& s) {
+int32_t renderRun(Voice& voice, float* out, int32_t start, int32_t frames,
+                  const BlockSettings& settings) {
+    // Local copies: out[] cannot alias them, so they stay in registers.
+    const BlockSettings s = settings;
+    Voice v = voice;
+    const RunConstants k{v.sweepStep1, v.sweepStep2, v.baseInc1,        v.baseInc2,
+                         s.damping,    s.clipMakeup, v.voiceGain, coefficient(v, s, 1.0f)};
     int32_t n = start;
-    for (; n < frames && v.stage != DrumVoices::stageIdle; ++n) out[n] = renderVoice<weight>(v, s);
+    for (; n < frames && v.stage != DrumVoices::stageIdle; ++n)
+        out[n] = renderVoice<weight>(v, s, k);
+    voice = v;
     return n;
 }
 
