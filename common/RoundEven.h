@@ -27,6 +27,16 @@ inline int32_t roundEven(double x) {
 #endif
 }
 
+// A single converts to double exactly, so rounding it directly (cvtss2si)
+// gives the same integer without the widening.
+inline int32_t roundEven(float x) {
+#if defined(__SSE2__)
+    return _mm_cvtss_si32(_mm_set_ss(x));
+#else
+    return roundEven(static_cast<double>(x));
+#endif
+}
+
 // The 64-bit form; NaN and values outside the int64 range give INT64_MIN.
 inline int64_t roundEven64(double x) {
     const double r = std::nearbyint(x);

@@ -106,7 +106,7 @@ struct FilterInput {
 // widened to double. fFull is f at env 1 (hold, and the top of the curve), so
 // the common case skips the chain that forms f.
 struct RunConstants {
-    double sweepStep1, sweepStep2, baseInc1, baseInc2, damping, makeup, gain;
+    double sweepStep1, sweepStep2, baseInc1, baseInc2, damping, makeup, gain, mix1, mix2;
     float fFull;
 };
 
@@ -120,8 +120,10 @@ inline FilterInput startSample(Voice& v, const BlockSettings& s, const RunConsta
     double s1 = s.osc1Row[i1 & kMask];
     double s2 = s.osc2Row[i2 & kMask];
     if (s.ringOn) s1 = s1 * s.plain2Row[i2 & kMask];
-    if (s.fmOn) s2 = 0.5 * s.plain1Row[roundEven(i1 + 2046 * s2) & kMask];
-    const int32_t mixed = add(roundEven(s.mix1 * s1), roundEven(s.mix2 * s2));
+    // With FM the halving moves into the mix weight: mix2 x (0.5 x p) and
+    // (0.5 x mix2) x p are the same real number, so they round alike.
+    if (s.fmOn) s2 = s.plain1Row[roundEven(i1 + 2046 * s2) & kMask];
+    const int32_t mixed = add(roundEven(k.mix1 * s1), roundEven(k.mix2 * s2));
     v.phase1 = advance(v.phase1, inc1, i1);
     v.phase2 = advance(v.phase2, inc2, i2);
 
@@ -208,8 +210,10 @@ int32_t renderRun(Voice& voice, float* out, int32_t start, int32_t frames,
     // Local copies: out[] cannot alias them, so they stay in registers.
     const BlockSettings s = settings;
     Voice v = voice;
-    const RunConstants k{v.sweepStep1, v.sweepStep2, v.baseInc1,        v.baseInc2,
-                         s.damping,    s.clipMakeup, v.voiceGain, coefficient(v, s, 1.0f)};
+    const double mix2 = s.fmOn ? 0.5 * s.mix2 : s.mix2;
+    const RunConstants k{v.sweepStep1, v.sweepStep2, v.baseInc1, v.baseInc2, s.damping,
+                         s.clipMakeup, v.voiceGain,  static_cast<double>(s.mix1), mix2,
+                         coefficient(v, s, 1.0f)};
     int32_t n = start;
     for (; n < frames && v.stage != DrumVoices::stageIdle; ++n)
         out[n] = renderVoice<weight>(v, s, k);
