@@ -11,8 +11,8 @@
 // cvtps2dq and cvtpd2dq round to even and answer INT32_MIN for NaN and
 // overflow, as RoundEven does; paddd wraps as the one-voice sums do; a float
 // addition equals the double sum rounded to float (double has more than twice
-// float's precision); the clip stage's int64 values are integers below 2^32
-// in magnitude, which double holds exactly. min and max take their operands
+// float's precision); the clip stage's int64 magnitudes fit unsigned int32
+// once clamped (the ceiling is an int32). min and max take their operands
 // in the order that gives std::min's and std::max's answer for NaN and -0.
 //
 // This header is compiled into each instruction set's own file with that
@@ -86,11 +86,10 @@ void renderLanes(DrumVoices::VoiceLanes& L, int32_t base, float (*rows)[DrumVoic
             releaseLength = V::setI(s.releaseLength);
     const D releaseLengthD = V::setD(s.releaseLength), attackStep = V::setD(s.attackStep),
             releaseStep = V::setD(s.releaseStep), envDepth = V::setD(s.envDepth),
-            damping = V::setD(s.damping), mix1 = V::setD(s.mix1), mix2 = V::setD(s.mix2),
-            fmDepth = V::setD(2046), half = V::setD(0.5), cap = V::setD(0.785),
-            clipFloor = V::setD(s.clipFloor), ceiling = V::setD(s.clipCeiling),
-            negCeiling = V::setD(-static_cast<double>(s.clipCeiling)),
-            makeup = V::setD(s.clipMakeup);
+            damping = V::setD(s.damping), mix1 = V::setD(s.mix1),
+            mix2 = V::setD(s.fmOn ? 0.5 * s.mix2 : s.mix2), fmDepth = V::setD(2046),
+            cap = V::setD(0.785), makeup = V::setD(s.clipMakeup);
+    const I clipFloor = V::setI(s.clipFloor), ceiling = V::setI(s.clipCeiling);
     const F zeroF = V::setF(0.0f), oneF = V::setF(1.0f), wrap = V::setF(4096.0f),
             guard = V::setF(8192.0f);
 
@@ -110,6 +109,9 @@ void renderLanes(DrumVoices::VoiceLanes& L, int32_t base, float (*rows)[DrumVoic
     // In hold, env is 1 under every curve, so f is fixed per lane.
     const D envHold = V::setD(1.0);
     const D fHold = V::toD(V::toF(V::minD(cap, V::mulD(V::addD(envDepth, envHold), cutoffBase))));
+
+    // Each sample's output of every lane, transposed into the rows at the end.
+    alignas(64) float tile[DrumVoices::kChunk][W];
 
     // One sample of every lane; with `masked`, lanes outside `active` keep
     // their state (without, every lane is active).
@@ -146,9 +148,9 @@ void renderLanes(DrumVoices::VoiceLanes& L, int32_t base, float (*rows)[DrumVoic
         D s1 = V::toD(V::gather(s.osc1Row, at1));
         D s2 = V::toD(V::gather(s.osc2Row, at2));
         if (s.ringOn) s1 = V::mulD(s1, V::toD(V::gather(s.plain2Row, at2)));
-        if (s.fmOn) {
+        if (s.fmOn) {  // its halving is in mix2 (the same real product)
             const I at = V::andI(V::roundD(V::addD(V::toD(i1), V::mulD(fmDepth, s2))), indexMask);
-            s2 = V::mulD(half, V::toD(V::gather(s.plain1Row, at)));
+            s2 = V::toD(V::gather(s.plain1Row, at));
         }
         const I mixed = V::addI(V::roundD(V::mulD(mix1, s1)), V::roundD(V::mulD(mix2, s2)));
         F next1 = V::addF(phase1, inc1), next2 = V::addF(phase2, inc2);
@@ -176,7 +178,8 @@ void renderLanes(DrumVoices::VoiceLanes& L, int32_t base, float (*rows)[DrumVoic
         I nextStage = V::blend(V::andnotM(V::cmpgtI(holdLength, holdCount), hold), three, stage);
         holdCount = V::incrementWhere(live(hold), holdCount);
         D envD = envHold, f = fHold;
-        if (V::bits(V::andnotM(hold, active)) != 0) {  // some lane attacks or releases
+        const bool envVaries = V::bits(V::andnotM(hold, active)) != 0;
+        if (envVaries) {  // some lane attacks or releases
             const M release = V::andnotM(V::orM(attack, hold), active);
             F env = oneF;
             if (V::bits(live(attack)) != 0) {
@@ -228,29 +231,47 @@ void renderLanes(DrumVoices::VoiceLanes& L, int32_t base, float (*rows)[DrumVoic
             y = select(l2, b2, h2);
         }
 
-        // Clip, envelope and gain.
-        D yD = V::toD(y);
+        // Clip, envelope and gain. The clip works on magnitudes in unsigned
+        // int32 (|INT32_MIN| is 2^31 there), which gives the int64 answer:
+        // below a ceiling of 0 or more every magnitude is min(max(|y|,
+        // floor), ceiling) with y's sign; a negative ceiling wins outright.
+        D yD;
         if (s.clipOn) {
-            D clipped = yD;
-            if (s.multiOn) clipped = V::signedMagnitude(yD, V::maxD(V::absD(yD), clipFloor));
-            clipped = V::minD(V::maxD(clipped, negCeiling), ceiling);
-            yD = V::toD(V::roundD(V::mulD(clipped, makeup)));
+            I clipped = ceiling;
+            if (s.clipCeiling >= 0) {
+                I magnitude = V::absU(y);
+                if (s.multiOn && s.clipFloor > 0) magnitude = V::maxU(magnitude, clipFloor);
+                clipped = V::signOf(V::minU(magnitude, ceiling), y);
+            }
+            yD = V::roundWholeD(V::mulD(V::toD(clipped), makeup));
+        } else {
+            yD = V::toD(y);
         }
-        V::storeColumn(rows, n, V::toF(V::mulD(V::mulD(yD, envD), voiceGain)));
+        if (envVaries) yD = V::mulD(yD, envD);  // else env is 1 in every lane: y x 1 is y
+        V::storeF(tile[n], V::toF(V::mulD(yD, voiceGain)));
         sounded = V::incrementWhere(active, sounded);
     };
 
     constexpr uint32_t allLanes = (1u << W) - 1;
-    for (int32_t n = first; n < frames; ++n) {
+    int32_t stop = first;
+    for (; stop < frames; ++stop) {
+        const int32_t n = stop;
         const M active = V::andnotM(V::cmpeqI(stage, idle), V::cmpgtI(V::setI(n + 1), startAt));
         const uint32_t lanesOn = V::bits(active);
-        if (lanesOn == allLanes)
+        if (lanesOn == allLanes) {
             sample(n, active, std::false_type{});
-        else if (lanesOn != 0)
+        } else if (lanesOn != 0) {
             sample(n, active, std::true_type{});
-        else if (n >= lastStart)
-            break;
+        } else {
+            if (n >= lastStart) break;
+            V::storeF(tile[n], zeroF);
+        }
     }
+    // A lane's samples outside its run are not read from the rows.
+    int32_t n = first;
+    for (; n + W <= stop; n += W) V::transposeTile(tile + n, rows, n);
+    for (; n < stop; ++n)
+        for (int32_t l = 0; l < W; ++l) rows[l][n] = tile[n][l];
 
     V::storeF(L.phase1 + base, phase1);
     V::storeF(L.phase2 + base, phase2);

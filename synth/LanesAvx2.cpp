@@ -53,20 +53,6 @@ struct Avx2 {
     static D subD(D a, D b) { return {_mm256_sub_pd(a.lo, b.lo), _mm256_sub_pd(a.hi, b.hi)}; }
     static D mulD(D a, D b) { return {_mm256_mul_pd(a.lo, b.lo), _mm256_mul_pd(a.hi, b.hi)}; }
     static D minD(D a, D b) { return {_mm256_min_pd(a.lo, b.lo), _mm256_min_pd(a.hi, b.hi)}; }
-    static D maxD(D a, D b) { return {_mm256_max_pd(a.lo, b.lo), _mm256_max_pd(a.hi, b.hi)}; }
-    static D absD(D a) {
-        const __m256d sign = _mm256_set1_pd(-0.0);
-        return {_mm256_andnot_pd(sign, a.lo), _mm256_andnot_pd(sign, a.hi)};
-    }
-    // y's sign on a positive magnitude; 0 where y is 0.
-    static D signedMagnitude(D y, D magnitude) {
-        const __m256d sign = _mm256_set1_pd(-0.0), zero = _mm256_setzero_pd();
-        auto half = [&](__m256d v, __m256d m) {
-            return _mm256_and_pd(_mm256_cmp_pd(v, zero, _CMP_NEQ_UQ),
-                                 _mm256_or_pd(m, _mm256_and_pd(v, sign)));
-        };
-        return {half(y.lo, magnitude.lo), half(y.hi, magnitude.hi)};
-    }
     static I roundD(D a) {
         return _mm256_set_m128i(_mm256_cvtpd_epi32(a.hi), _mm256_cvtpd_epi32(a.lo));
     }
@@ -82,10 +68,35 @@ struct Avx2 {
     static F blend(M m, F a, F b) { return _mm256_blendv_ps(b, a, _mm256_castsi256_ps(m)); }
     static I incrementWhere(M m, I x) { return _mm256_sub_epi32(x, m); }
     static I decrementWhere(M m, I x) { return _mm256_add_epi32(x, m); }
-    static void storeColumn(float (*rows)[DrumVoices::kChunk], int32_t n, F x) {
-        alignas(32) float v[W];
-        storeF(v, x);
-        for (int32_t l = 0; l < W; ++l) rows[l][n] = v[l];
+    // Samples n .. n + 7 of the eight lanes, from sample-major to the rows.
+    static void transposeTile(const float (*tile)[W], float (*rows)[DrumVoices::kChunk], int32_t n) {
+        F r[8], t[8], u[8];
+        for (int32_t k = 0; k < 8; ++k) r[k] = loadF(tile[k]);
+        for (int32_t k = 0; k < 8; k += 2) {
+            t[k] = _mm256_unpacklo_ps(r[k], r[k + 1]);
+            t[k + 1] = _mm256_unpackhi_ps(r[k], r[k + 1]);
+        }
+        for (int32_t k = 0; k < 8; k += 4) {  // lanes 0 to 3 (and 4 to 7 above) of 4 samples
+            u[k] = _mm256_shuffle_ps(t[k], t[k + 2], _MM_SHUFFLE(1, 0, 1, 0));
+            u[k + 1] = _mm256_shuffle_ps(t[k], t[k + 2], _MM_SHUFFLE(3, 2, 3, 2));
+            u[k + 2] = _mm256_shuffle_ps(t[k + 1], t[k + 3], _MM_SHUFFLE(1, 0, 1, 0));
+            u[k + 3] = _mm256_shuffle_ps(t[k + 1], t[k + 3], _MM_SHUFFLE(3, 2, 3, 2));
+        }
+        for (int32_t l = 0; l < 4; ++l) {
+            storeF(rows[l] + n, _mm256_permute2f128_ps(u[l], u[l + 4], 0x20));
+            storeF(rows[l + 4] + n, _mm256_permute2f128_ps(u[l], u[l + 4], 0x31));
+        }
+    }
+
+    // Integer clip steps: |a| as unsigned, unsigned max and min, a's sign.
+    static I absU(I a) { return _mm256_abs_epi32(a); }
+    static I maxU(I a, I b) { return _mm256_max_epu32(a, b); }
+    static I minU(I a, I b) { return _mm256_min_epu32(a, b); }
+    // magnitude with y's sign, 0 where y is 0.
+    static I signOf(I magnitude, I y) { return _mm256_sign_epi32(magnitude, y); }
+    static D roundWholeD(D a) {
+        return {_mm256_cvtepi32_pd(_mm256_cvtpd_epi32(a.lo)),
+                _mm256_cvtepi32_pd(_mm256_cvtpd_epi32(a.hi))};
     }
 };
 

@@ -54,25 +54,6 @@ struct Avx512 {
     static D subD(D a, D b) { return {_mm512_sub_pd(a.lo, b.lo), _mm512_sub_pd(a.hi, b.hi)}; }
     static D mulD(D a, D b) { return {_mm512_mul_pd(a.lo, b.lo), _mm512_mul_pd(a.hi, b.hi)}; }
     static D minD(D a, D b) { return {_mm512_min_pd(a.lo, b.lo), _mm512_min_pd(a.hi, b.hi)}; }
-    static D maxD(D a, D b) { return {_mm512_max_pd(a.lo, b.lo), _mm512_max_pd(a.hi, b.hi)}; }
-    static __m512d bitsD(__m512i x) { return _mm512_castsi512_pd(x); }
-    static __m512i bitsI(__m512d x) { return _mm512_castpd_si512(x); }
-    static D absD(D a) {
-        const __m512i keep = _mm512_set1_epi64(0x7FFFFFFFFFFFFFFF);
-        return {bitsD(_mm512_and_epi64(bitsI(a.lo), keep)),
-                bitsD(_mm512_and_epi64(bitsI(a.hi), keep))};
-    }
-    // y's sign on a positive magnitude; 0 where y is 0.
-    static D signedMagnitude(D y, D magnitude) {
-        const __m512i sign = _mm512_set1_epi64(INT64_MIN);
-        const __m512d zero = _mm512_setzero_pd();
-        auto half = [&](__m512d v, __m512d m) {
-            const __m512d signedM =
-                bitsD(_mm512_or_epi64(bitsI(m), _mm512_and_epi64(bitsI(v), sign)));
-            return _mm512_maskz_mov_pd(_mm512_cmp_pd_mask(v, zero, _CMP_NEQ_UQ), signedM);
-        };
-        return {half(y.lo, magnitude.lo), half(y.hi, magnitude.hi)};
-    }
     static I roundD(D a) {
         return _mm512_inserti64x4(_mm512_castsi256_si512(_mm512_cvtpd_epi32(a.lo)),
                                   _mm512_cvtpd_epi32(a.hi), 1);
@@ -95,11 +76,29 @@ struct Avx512 {
     static I decrementWhere(M m, I x) {
         return _mm512_mask_sub_epi32(x, m, x, _mm512_set1_epi32(1));
     }
-    static void storeColumn(float (*rows)[DrumVoices::kChunk], int32_t n, F x) {
+    // Samples n .. n + 15 of the sixteen lanes into the rows, one scatter a
+    // sample.
+    static void transposeTile(const float (*tile)[W], float (*rows)[DrumVoices::kChunk], int32_t n) {
         const __m512i rowStart = _mm512_mullo_epi32(
             _mm512_setr_epi32(0, 1, 2, 3, 4, 5, 6, 7, 8, 9, 10, 11, 12, 13, 14, 15),
             _mm512_set1_epi32(DrumVoices::kChunk));
-        _mm512_i32scatter_ps(&rows[0][n], rowStart, x, 4);
+        for (int32_t k = 0; k < W; ++k) _mm512_i32scatter_ps(&rows[0][n + k], rowStart, loadF(tile[k]), 4);
+    }
+
+    // Integer clip steps: |a| as unsigned, unsigned max and min, a's sign.
+    static I absU(I a) { return _mm512_abs_epi32(a); }
+    static I maxU(I a, I b) { return _mm512_max_epu32(a, b); }
+    static I minU(I a, I b) { return _mm512_min_epu32(a, b); }
+    // magnitude with y's sign, 0 where y is 0.
+    static I signOf(I magnitude, I y) {
+        const I zeroI = _mm512_setzero_si512();
+        const I signedM =
+            _mm512_mask_sub_epi32(magnitude, _mm512_cmplt_epi32_mask(y, zeroI), zeroI, magnitude);
+        return _mm512_maskz_mov_epi32(_mm512_cmpneq_epi32_mask(y, zeroI), signedM);
+    }
+    static D roundWholeD(D a) {
+        return {_mm512_cvtepi32_pd(_mm512_cvtpd_epi32(a.lo)),
+                _mm512_cvtepi32_pd(_mm512_cvtpd_epi32(a.hi))};
     }
 };
 

@@ -54,19 +54,6 @@ struct Sse2 {
     static D subD(D a, D b) { return {_mm_sub_pd(a.lo, b.lo), _mm_sub_pd(a.hi, b.hi)}; }
     static D mulD(D a, D b) { return {_mm_mul_pd(a.lo, b.lo), _mm_mul_pd(a.hi, b.hi)}; }
     static D minD(D a, D b) { return {_mm_min_pd(a.lo, b.lo), _mm_min_pd(a.hi, b.hi)}; }
-    static D maxD(D a, D b) { return {_mm_max_pd(a.lo, b.lo), _mm_max_pd(a.hi, b.hi)}; }
-    static D absD(D a) {
-        const __m128d sign = _mm_set1_pd(-0.0);
-        return {_mm_andnot_pd(sign, a.lo), _mm_andnot_pd(sign, a.hi)};
-    }
-    // y's sign on a positive magnitude; 0 where y is 0.
-    static D signedMagnitude(D y, D magnitude) {
-        const __m128d sign = _mm_set1_pd(-0.0), zero = _mm_setzero_pd();
-        auto half = [&](__m128d v, __m128d m) {
-            return _mm_and_pd(_mm_cmpneq_pd(v, zero), _mm_or_pd(m, _mm_and_pd(v, sign)));
-        };
-        return {half(y.lo, magnitude.lo), half(y.hi, magnitude.hi)};
-    }
     static I roundD(D a) {
         return _mm_unpacklo_epi64(_mm_cvtpd_epi32(a.lo), _mm_cvtpd_epi32(a.hi));
     }
@@ -87,10 +74,36 @@ struct Sse2 {
     }
     static I incrementWhere(M m, I x) { return _mm_sub_epi32(x, m); }
     static I decrementWhere(M m, I x) { return _mm_add_epi32(x, m); }
-    static void storeColumn(float (*rows)[DrumVoices::kChunk], int32_t n, F x) {
-        alignas(16) float v[W];
-        storeF(v, x);
-        for (int32_t l = 0; l < W; ++l) rows[l][n] = v[l];
+    // Samples n .. n + 3 of the four lanes, from sample-major to the rows.
+    static void transposeTile(const float (*tile)[W], float (*rows)[DrumVoices::kChunk], int32_t n) {
+        F r0 = loadF(tile[0]), r1 = loadF(tile[1]), r2 = loadF(tile[2]), r3 = loadF(tile[3]);
+        _MM_TRANSPOSE4_PS(r0, r1, r2, r3);
+        storeF(rows[0] + n, r0);
+        storeF(rows[1] + n, r1);
+        storeF(rows[2] + n, r2);
+        storeF(rows[3] + n, r3);
+    }
+
+    // Integer clip steps: |a| as unsigned, unsigned max and min, a's sign.
+    static I absU(I a) {
+        const I sign = _mm_srai_epi32(a, 31);
+        return _mm_sub_epi32(_mm_xor_si128(a, sign), sign);
+    }
+    static I maxU(I a, I b) { return blend(cmpgtU(a, b), a, b); }
+    static I minU(I a, I b) { return blend(cmpgtU(a, b), b, a); }
+    static M cmpgtU(I a, I b) {
+        const I flip = _mm_set1_epi32(INT32_MIN);
+        return _mm_cmpgt_epi32(_mm_xor_si128(a, flip), _mm_xor_si128(b, flip));
+    }
+    // magnitude with y's sign, 0 where y is 0.
+    static I signOf(I magnitude, I y) {
+        const I zeroI = _mm_setzero_si128();
+        const I negated = _mm_sub_epi32(zeroI, magnitude);
+        return _mm_or_si128(_mm_and_si128(_mm_cmpgt_epi32(y, zeroI), magnitude),
+                            _mm_and_si128(_mm_cmpgt_epi32(zeroI, y), negated));
+    }
+    static D roundWholeD(D a) {
+        return {_mm_cvtepi32_pd(_mm_cvtpd_epi32(a.lo)), _mm_cvtepi32_pd(_mm_cvtpd_epi32(a.hi))};
     }
 };
 

@@ -170,6 +170,30 @@ TEST(Lanes, EveryPathRendersTheOneVoiceCodesBits) {
     }
 }
 
+// The clip stage works on unsigned magnitudes in the lanes: negative and
+// zero ceilings, floors above or below zero, and filters that blow up to
+// INT32_MIN (a negative damping) against the one-voice code's int64 form.
+TEST(Lanes, ClipExtremesAndRunawayFiltersMatch) {
+    std::vector<std::unique_ptr<Engine>> owned;
+    std::vector<Engine*> engines;
+    for (int32_t isa = 0; isa <= static_cast<int32_t>(DrumVoices::bestIsa()); ++isa)
+        engines.push_back(owned.emplace_back(std::make_unique<Engine>(kPaths[isa])).get());
+    const float clips[] = {-1e30f, -7.0f, -0.3f, -1e-6f, 0.0f, 1e-7f, 0.2f, 0.5f, 0.999f};
+    uint32_t k = 0;
+    for (float clip : clips)
+        for (float multi : {0.0f, 1.0f})
+            for (float q : {0.5f, 40.0f}) {
+                std::mt19937 rng(++k);
+                Case c = makeCase(rng() % 1000, rng);
+                c.values[kClip] = clip;
+                c.values[kMulti] = multi;
+                c.values[kQ] = q;
+                c.values[kCutOff] = 1.0f;
+                compare(engines, c, k * 104729u);
+                if (HasFatalFailure()) return;
+            }
+}
+
 TEST(Lanes, ForcedPathsFallBackToWhatTheCpuHas) {
     const Isa best = DrumVoices::bestIsa();
     for (int32_t isa = 0; isa < 4; ++isa) {
