@@ -10,6 +10,10 @@
 #include <cstdlib>
 #include <cstring>
 
+#if defined(__SSE2__)
+#include <emmintrin.h>
+#endif
+
 #include "common/RoundEven.h"
 #include "common/WrapAround.h"
 #include "synth/LaneKernel.h"
@@ -431,16 +435,61 @@ void DrumVoices::render(float* out1, float* out2, int32_t sampleFrames) {
     s.plain1Row = tables.row(s.osc1Wave, 0);
     s.plain2Row = tables.row(s.osc2Wave, 0);
     // Each voice renders into its own row first; the rows are then added to
-    // the outputs voice by voice, so every output sample sums voices 0 to 16
-    // in order, exactly as a loop over all voices per sample would.
+    // the outputs so that every output sample sums voices 0 to 16 in order,
+    // exactly as a loop over all voices per sample would.
     for (int32_t done = 0; done < sampleFrames; done += kChunk) {
         const int32_t frames = std::min(kChunk, sampleFrames - done);
         renderChunk(frames, s);
-        for (int32_t v = 0; v < kVoices; ++v) {
-            for (int32_t n = start[v]; n < end[v]; ++n) {
-                out1[done + n] = out1[done + n] + scratch[v][n];
-                out2[done + n] = out2[done + n] + scratch[v][n];
+        addRows(out1 + done, out2 + done, frames);
+    }
+}
+
+void DrumVoices::addRows(float* out1, float* out2, int32_t frames) const {
+    // When every voice that sounds in the chunk sounds all of it and the two
+    // outputs do not overlap, each group of samples takes the rows one after
+    // the other in registers, loaded and stored once.
+    int32_t whole[kVoices], count = 0;
+    const auto at = [](const float* p) { return reinterpret_cast<uintptr_t>(p); };
+    const uintptr_t bytes = static_cast<uintptr_t>(frames) * sizeof(float);
+    bool partial = at(out1) < at(out2) + bytes && at(out2) < at(out1) + bytes;
+    for (int32_t v = 0; v < kVoices && !partial; ++v) {
+        if (start[v] >= end[v]) continue;
+        if (start[v] == 0 && end[v] == frames)
+            whole[count++] = v;
+        else
+            partial = true;
+    }
+    if (!partial) {
+        int32_t n = 0;
+#if defined(__SSE2__)
+        for (; n + 4 <= frames; n += 4) {
+            __m128 sum1 = _mm_loadu_ps(out1 + n), sum2 = _mm_loadu_ps(out2 + n);
+            for (int32_t k = 0; k < count; ++k) {
+                const __m128 x = _mm_load_ps(scratch[whole[k]] + n);
+                sum1 = _mm_add_ps(sum1, x);
+                sum2 = _mm_add_ps(sum2, x);
             }
+            _mm_storeu_ps(out1 + n, sum1);
+            _mm_storeu_ps(out2 + n, sum2);
+        }
+#endif
+        for (; n < frames; ++n) {
+            float sum1 = out1[n], sum2 = out2[n];
+            for (int32_t k = 0; k < count; ++k) {
+                sum1 = sum1 + scratch[whole[k]][n];
+                sum2 = sum2 + scratch[whole[k]][n];
+            }
+            out1[n] = sum1;
+            out2[n] = sum2;
+        }
+        return;
+    }
+    // Voice by voice, in the order the outputs see the adds even if they are
+    // the same buffer.
+    for (int32_t v = 0; v < kVoices; ++v) {
+        for (int32_t n = start[v]; n < end[v]; ++n) {
+            out1[n] = out1[n] + scratch[v][n];
+            out2[n] = out2[n] + scratch[v][n];
         }
     }
 }

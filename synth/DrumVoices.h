@@ -108,6 +108,8 @@ public:
 private:
     BlockSettings takeSettings() const;
     void renderChunk(int32_t frames, const BlockSettings& s);
+    // Adds the chunk's rows to both outputs.
+    void addRows(float* out1, float* out2, int32_t frames) const;
 
     const SynthParameters& params;
     VoiceLanes lanes{};

@@ -194,6 +194,33 @@ TEST(Lanes, ClipExtremesAndRunawayFiltersMatch) {
             }
 }
 
+// A host may hand the same buffer (or overlapping ones) for both channels:
+// every voice's sample is then added to it twice, channel 0 first, sample
+// by sample, as with separate buffers.
+TEST(Lanes, OutputsThatShareMemoryTakeTheAddsInOrder) {
+    for (int32_t isa = 0; isa <= static_cast<int32_t>(DrumVoices::bestIsa()); ++isa) {
+        Engine separate(kPaths[isa]), same(kPaths[isa]), shifted(kPaths[isa]);
+        for (Engine* e : {&separate, &same, &shifted}) {
+            e->params.set(kH, 1.0f);
+            e->voices.playNote(60, 100, 0);
+        }
+        constexpr int32_t kFrames = 150;
+        std::vector<float> x(kFrames), unused(kFrames), one(kFrames), two(kFrames + 1);
+        const FloatingPointGuard fp;
+        separate.voices.render(x.data(), unused.data(), kFrames);
+        same.voices.render(one.data(), one.data(), kFrames);
+        shifted.voices.render(two.data(), two.data() + 1, kFrames);
+        std::vector<float> expectOne(kFrames), expectTwo(kFrames + 1);
+        for (int32_t n = 0; n < kFrames; ++n) {
+            expectOne[n] = x[n] + x[n];
+            expectTwo[n] = expectTwo[n] + x[n];  // as channel 0 at n
+            expectTwo[n + 1] = expectTwo[n + 1] + x[n];  // then as channel 1
+        }
+        EXPECT_TRUE(sameBits(expectOne.data(), one.data(), one.size())) << kPaths[isa];
+        EXPECT_TRUE(sameBits(expectTwo.data(), two.data(), two.size())) << kPaths[isa];
+    }
+}
+
 TEST(Lanes, ForcedPathsFallBackToWhatTheCpuHas) {
     const Isa best = DrumVoices::bestIsa();
     for (int32_t isa = 0; isa < 4; ++isa) {
