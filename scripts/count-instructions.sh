@@ -15,7 +15,7 @@ for isa in $paths; do
   for voices in 17 16 8 4 1; do
     valgrind --tool=callgrind --callgrind-out-file="$out" "$bin" "$isa" "$voices" $blocks >/dev/null 2>&1
     ir=$(callgrind_annotate --inclusive=yes "$out" 2>/dev/null |
-      awk '/tamrik::DrumVoices::render\(float/ { gsub(",", "", $1); print $1; exit }')
+      awk '/tamrik::DrumVoices::render\(float/ && !done { gsub(",", "", $1); print $1; done = 1 }')
     awk -v isa="$isa" -v v="$voices" -v ir="$ir" -v b=$blocks \
       'BEGIN { printf "%-7s %2d voices %7.1f\n", isa, v, ir / (b * 64 * v) }'
   done
