@@ -2,6 +2,10 @@
 // names by index, pins, identity strings, capability queries, editor keys,
 // MIDI program names), each with its default answer, and a wrapper for every
 // host request. Anything else goes on to the base dispatcher.
+//
+// Threads: as the base says. The opcodes served here come on the host's UI
+// thread, except effProcessEvents (audio thread); the requests to the host
+// (the wrappers that call it) run on whichever thread calls them.
 #pragma once
 
 #include "vst/AudioEffect.h"
@@ -24,15 +28,19 @@ public:
     AudioEffectX(audioMasterCallback master, int32_t programs, int32_t params)
         : AudioEffect(master, programs, params) {}
 
-    // Audio thread: asks the host for MIDI (audioMasterWantMidi).
+    // Asks the host for MIDI (audioMasterWantMidi), on the caller's thread:
+    // the instrument asks from resume, on the UI thread.
     void wantEvents(int32_t filter = 1);
 
     intptr_t dispatcher(int32_t opcode, int32_t index, intptr_t value, void* ptr,
                         float opt) override;
 
+    // Audio thread, while rendering (hosts answer it on the UI thread too).
     virtual VstTimeInfo* getTimeInfo(int32_t filter);
     virtual int32_t tempoAt(int32_t pos);
+    // Audio thread, before the block the events belong to.
     virtual int32_t processEvents(VstEvents* /*events*/) { return 0; }
+    // The rest: UI thread (the opcodes), or the caller's (the host requests).
     virtual int32_t getNumAutomatableParameters();
     virtual int32_t getParameterQuantization();
     virtual bool canParameterBeAutomated(int32_t /*index*/) { return true; }
@@ -102,8 +110,9 @@ public:
                                        VstSpeakerArrangement* /*pluginOutput*/) {
         return false;
     }
-    // The two announcements in one: whatever an effect does for each of them
-    // (recomputing rate-dependent values) must happen here too.
+    // UI thread, as setSampleRate. The two announcements in one: whatever an
+    // effect does for each of them (recomputing rate-dependent values)
+    // happens here too.
     virtual void setBlockSizeAndSampleRate(int32_t newBlockSize, float newSampleRate) {
         setSampleRate(newSampleRate);
         setBlockSize(newBlockSize);
