@@ -19,9 +19,9 @@ TvTrackBar::TvTrackBar(TWinControl* parent) : TWinControl(nullptr) {
 }
 
 bool TvTrackBar::EnsureBarClasses(uint32_t classes) {
-    const INITCOMMONCONTROLSEX init{sizeof(INITCOMMONCONTROLSEX), classes};
-    const bool ok = InitCommonControlsEx(&init);
-    if (!ok) InitCommonControls();
+    const TK_INITCOMMONCONTROLSEX init{sizeof(TK_INITCOMMONCONTROLSEX), classes};
+    const bool ok = TK_InitCommonControlsEx(&init);
+    if (!ok) TK_InitCommonControls();
     return ok;
 }
 
@@ -55,7 +55,7 @@ void TvTrackBar::SetOrientation(TvTrackBarOrientation orientation) {
     if (orientation == orientation_) return;
     orientation_ = orientation;
     // A stored description already carries the bounds for its orientation.
-    if (!Loading() && !Updating()) SetBounds(Left(), Top(), Height(), Width());
+    if (!Loading()) SetBounds(Left(), Top(), Height(), Width());
     RecreateWnd();
 }
 

@@ -21,11 +21,11 @@ int MulDivRounded(int a, int b, int c) { return int((2LL * a * b + c) / (2LL * c
 
 }  // namespace
 
-bool InitCommonControlsEx(const INITCOMMONCONTROLSEX* init) {
-    return init && init->dwSize == sizeof(INITCOMMONCONTROLSEX);
+bool TK_InitCommonControlsEx(const TK_INITCOMMONCONTROLSEX* init) {
+    return init && init->dwSize == sizeof(TK_INITCOMMONCONTROLSEX);
 }
 
-void InitCommonControls() {}
+void TK_InitCommonControls() {}
 
 TrackBarWindow::TrackBarWindow(TWinControl& window, uint32_t style) : window_(window), style_(style) {}
 

@@ -8,15 +8,15 @@
 
 namespace tamrik::tk {
 
-struct INITCOMMONCONTROLSEX {
+struct TK_INITCOMMONCONTROLSEX {
     uint32_t dwSize = 0;
     uint32_t dwICC = 0;
 };
 
 // The trackbar class is built into the toolkit; these only validate the
 // request the way the platform calls do.
-bool InitCommonControlsEx(const INITCOMMONCONTROLSEX* init);
-void InitCommonControls();
+bool TK_InitCommonControlsEx(const TK_INITCOMMONCONTROLSEX* init);
+void TK_InitCommonControls();
 
 class TrackBarWindow final : public TWindowClass {
 public:

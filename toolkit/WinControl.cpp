@@ -63,14 +63,6 @@ void TWinControl::BringToFront() {
     Invalidate();
 }
 
-void TWinControl::SendToBack() {
-    if (!parent_) return;
-    auto& siblings = parent_->children_;
-    siblings.erase(std::remove(siblings.begin(), siblings.end(), this), siblings.end());
-    siblings.insert(siblings.begin(), this);
-    Invalidate();
-}
-
 void TWinControl::SetBounds(int left, int top, int width, int height) {
     const TRect next{left, top, left + std::max(width, 0), top + std::max(height, 0)};
     if (next == bounds_) return;

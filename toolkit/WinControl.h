@@ -50,7 +50,6 @@ public:
     TWinControl& operator=(const TWinControl&) = delete;
 
     std::string Name;
-    int Tag = 0;
 
     // Tree and z-order: later children lie above earlier ones.
     TWinControl* Parent() const { return parent_; }
@@ -58,7 +57,6 @@ public:
     const std::vector<TWinControl*>& Controls() const { return children_; }
     virtual TForm* Form();
     void BringToFront();
-    void SendToBack();
 
     int Left() const { return bounds_.Left; }
     int Top() const { return bounds_.Top; }
@@ -98,8 +96,6 @@ public:
     // Component state of a control being read from a stored description.
     bool Loading() const { return loading_; }
     void SetLoading(bool loading) { loading_ = loading; }
-    bool Updating() const { return updating_; }
-    void SetUpdating(bool updating) { updating_ = updating; }
 
     TDragMode DragMode() const { return dragMode_; }
     void SetDragMode(TDragMode mode) { dragMode_ = mode; }
@@ -167,7 +163,6 @@ private:
     TColor color_ = 0;
     int ctl3D_ = -1;  // -1: the parent's
     bool loading_ = false;
-    bool updating_ = false;
     TDragMode dragMode_ = TDragMode::dmManual;
     NativeWindow handle_ = 0;
     uint32_t style_ = 0;
