@@ -26,8 +26,12 @@ function(tamrik_add_test name)
   if("threads" IN_LIST T_LABELS)
     add_dependencies(thread_tests ${name})
   endif()
+  add_dependencies(test_programs ${name})
 endfunction()
 
 # `cmake --build . --target thread_tests` builds just the tests labelled
 # "threads", for the ThreadSanitizer run.
 add_custom_target(thread_tests)
+# `--target test_programs` builds what CTest runs and no more (no benchmarks,
+# no tools that only people run), for the sanitizer builds.
+add_custom_target(test_programs)

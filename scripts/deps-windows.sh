@@ -1,29 +1,46 @@
 #!/usr/bin/env bash
 # Installs what the Windows part needs, once: the mingw-w64 cross compilers,
-# GoogleTest's sources, and wine for 64- and 32-bit programs. Where this
-# machine cannot run 32-bit x86 programs itself, 32-bit wine is run under
-# qemu instead (scripts/qemu-i386.sh).
+# GoogleTest's sources, Xvfb, and wine for 64- and 32-bit programs. Where
+# this machine cannot run 32-bit x86 programs itself (or TAMRIK_WINE32=qemu
+# asks for that route), 32-bit wine is run under qemu (scripts/qemu-i386.sh).
+#   --list   prints the packages
+#   --check  says on one line what is missing and how to install it; exit 1
 set -euo pipefail
 here=$(cd "$(dirname "$0")" && pwd)
-export DEBIAN_FRONTEND=noninteractive
-fresh_lists=0
-if ! dpkg --print-foreign-architectures | grep -qx i386; then
-  dpkg --add-architecture i386
-  fresh_lists=1
+packages=(g++-mingw-w64-i686 g++-mingw-w64-x86-64 googletest wine wine64 wine32:i386 xvfb xauth)
+qemu=0
+if [ "${TAMRIK_WINE32:-}" = qemu ] || ! "$here/qemu-i386.sh" native; then
+  qemu=1
+  packages+=(qemu-user)
 fi
-packages=(g++-mingw-w64-i686 g++-mingw-w64-x86-64 googletest wine wine64 wine32:i386)
 missing=()
 for p in "${packages[@]}"; do
   dpkg -s "$p" >/dev/null 2>&1 || missing+=("$p")
 done
-if [ ${#missing[@]} -gt 0 ] || [ $fresh_lists = 1 ]; then
-  apt-get update -qq
+need_i386=0
+dpkg --print-foreign-architectures | grep -qx i386 || need_i386=1
+
+case ${1:-} in
+  --list) echo "${packages[@]}"; exit 0 ;;
+  --check)
+    if [ ${#missing[@]} -gt 0 ] || [ $need_i386 = 1 ]; then
+      how="sudo apt-get install ${missing[*]}"
+      [ $need_i386 = 0 ] || how="sudo dpkg --add-architecture i386 && sudo apt-get update && $how"
+      echo "missing for 'windows': ${missing[*]} (install: $how, or sudo $here/deps.sh windows)" >&2
+      exit 1
+    fi
+    exit 0 ;;
+esac
+
+export DEBIAN_FRONTEND=noninteractive
+if [ $need_i386 = 1 ]; then
+  dpkg --add-architecture i386
 fi
 if [ ${#missing[@]} -gt 0 ]; then
+  apt-get update -qq
   echo "installing: ${missing[*]}"
   apt-get install -y -qq --no-install-recommends "${missing[@]}" >/dev/null
 fi
-# Some kernels of this kind of machine have IA-32 emulation switched off.
-if ! /lib/ld-linux.so.2 --version >/dev/null 2>&1; then
+if [ $qemu = 1 ]; then
   "$here/qemu-i386.sh" install
 fi

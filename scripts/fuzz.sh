@@ -11,7 +11,7 @@
 set -euo pipefail
 cd "$(dirname "$0")/.."
 seconds=${1:-60}
-scripts/deps.sh
+scripts/deps.sh tests
 CC=clang CXX=clang++ cmake -S . -B build-fuzz -DCMAKE_BUILD_TYPE=RelWithDebInfo -DTAMRIK_FUZZ=ON >/dev/null
 cmake --build build-fuzz -j"$(nproc)" --target fuzz_targets
 

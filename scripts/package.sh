@@ -1,24 +1,27 @@
 #!/usr/bin/env bash
 # Builds the release archives into dist/:
-#   DrumTamrik-<version>-linux-x86_64.tar.gz  the .so, the tools, the README
+#   DrumTamrik-<version>-linux-x86_64.tar.gz  the .so, the LV2 bundle DrumTamrik.lv2,
+#                                             the tools, the README
 #   DrumTamrik-<version>-windows.zip          32-bit/ and 64-bit/DrumTamrik.dll, INSTALL.txt
 set -euo pipefail
 cd "$(dirname "$0")/.."
-scripts/deps.sh
+scripts/deps.sh base lv2 windows
 jobs=$(nproc)
 version=$(sed -n 's/^project(DrumTamrik VERSION \([0-9.]*\).*/\1/p' CMakeLists.txt)
 stage=$(mktemp -d)
 trap 'rm -rf "$stage"' EXIT
 mkdir -p dist
 
-cmake -S . -B build-release -DCMAKE_BUILD_TYPE=Release >/dev/null
-cmake --build build-release -j"$jobs" --target DrumTamrik tamrik-render tamrik-host tamrik-gallery
+# A folder of its own: no tests, so none of their libraries are needed.
+cmake -S . -B build-package -DCMAKE_BUILD_TYPE=Release -DTAMRIK_TESTS=OFF -DTAMRIK_LV2=ON >/dev/null
+cmake --build build-package -j"$jobs" --target DrumTamrik DrumTamrik_lv2 tamrik-render tamrik-host tamrik-gallery
 linux=DrumTamrik-$version-linux-x86_64
 mkdir -p "$stage/$linux"
-cp build-release/plugin/DrumTamrik.so build-release/tools/tamrik-render/tamrik-render \
-   build-release/tools/tamrik-host/tamrik-host build-release/tools/tamrik-gallery/tamrik-gallery \
+cp build-package/plugin/DrumTamrik.so build-package/tools/tamrik-render/tamrik-render \
+   build-package/tools/tamrik-host/tamrik-host build-package/tools/tamrik-gallery/tamrik-gallery \
    README.md "$stage/$linux/"
-strip "$stage/$linux"/DrumTamrik.so "$stage/$linux"/tamrik-*
+cp -r build-package/lib/lv2/DrumTamrik.lv2 "$stage/$linux/"
+strip "$stage/$linux"/DrumTamrik.so "$stage/$linux"/tamrik-* "$stage/$linux"/DrumTamrik.lv2/*.so
 tar -C "$stage" -czf "dist/$linux.tar.gz" "$linux"
 
 windows=DrumTamrik-$version-windows

@@ -9,7 +9,7 @@
 set -euo pipefail
 cd "$(dirname "$0")/.."
 minutes=${1:-10}
-scripts/deps.sh
+scripts/deps.sh tests
 cmake -S . -B build -DCMAKE_BUILD_TYPE=RelWithDebInfo >/dev/null
 cmake --build build -j"$(nproc)" --target tamrik-soak DrumTamrik
 build/tests/soak/tamrik-soak "$(awk -v m="$minutes" 'BEGIN { print m * 60 }')"

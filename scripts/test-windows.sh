@@ -3,6 +3,10 @@
 # programs cross-built in Release, then every test under wine, all inside one
 # xvfb-run (the editor tests need a display). Each build folder's CTest run
 # makes a fresh wine prefix of its own (the wine_prefix fixture).
+#
+# 32-bit programs run under qemu where the kernel cannot run them itself.
+# TAMRIK_WINE32=qemu takes that route on a kernel that can (as root): qemu-i386
+# is registered with binfmt_misc for the run and removed again afterwards.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 jobs=$(nproc)
@@ -11,8 +15,18 @@ for arch in i686 x86_64; do
     -DCMAKE_BUILD_TYPE=Release >/dev/null
   cmake --build build-win-$arch -j"$jobs" --target windows_tests
 done
-# 32-bit programs under qemu where the kernel cannot run them itself.
-if ! /lib/ld-linux.so.2 --version >/dev/null 2>&1; then
+route=native
+scripts/qemu-i386.sh native || route=qemu
+if [ "${TAMRIK_WINE32:-}" = qemu ] && [ $route = native ]; then
+  scripts/deps-windows.sh   # qemu-user and the preload library
+  if [ ! -e /proc/sys/fs/binfmt_misc/qemu-i386 ]; then
+    trap 'scripts/qemu-i386.sh unregister' EXIT
+    scripts/qemu-i386.sh register
+  fi
+  route=qemu
+fi
+echo "-- 32-bit programs: $route"
+if [ $route = qemu ]; then
   eval "$(scripts/qemu-i386.sh env)"
 fi
 xvfb-run -a -s "-screen 0 1280x1024x24 -noreset" bash -c '

@@ -1,11 +1,34 @@
 #!/usr/bin/env bash
-# The whole test suite, three times: a normal build (with a virtual X display
-# for the tests that open real windows), AddressSanitizer + UndefinedBehavior-
-# Sanitizer at -O0 (so the golden sound hashes also prove that the optimiser
-# changes no bit), and ThreadSanitizer on the tests labelled "threads".
+# The test suite, by parts; no argument runs them all:
+#   normal   a RelWithDebInfo build, every test but the LV2 ones (a virtual X
+#            display for the tests that open real windows)
+#   asan     AddressSanitizer + UndefinedBehaviorSanitizer at -O0 (Debug), every
+#            test, so the golden sound hashes also prove that the optimiser
+#            changes no bit
+#   tsan     ThreadSanitizer on the tests labelled "threads"
+#   windows  both Windows DLLs and their tests under wine (scripts/test-windows.sh)
+#   lv2      the LV2 bundle: our lilv host, the Turtle checkers, the UI, jalv
+#   soak     20 s of the soak (scripts/soak.sh runs it for minutes)
+#   fuzz     20 s of every fuzz target on its corpus (scripts/fuzz.sh)
+# With more than one part, the Windows part (mostly waiting on wine) runs
+# beside the others, its output kept until the end. Prints each part's time.
+#
+# Usage: scripts/test.sh [PART...]
 set -euo pipefail
 cd "$(dirname "$0")/.."
-scripts/deps.sh
+all=(normal asan tsan windows lv2 soak fuzz)
+parts=("$@")
+[ ${#parts[@]} -gt 0 ] || parts=("${all[@]}")
+for p in "${parts[@]}"; do
+  [[ " ${all[*]} " == *" $p "* ]] || { echo "test.sh: unknown part '$p' (${all[*]})" >&2; exit 2; }
+done
+wants() { [[ " ${parts[*]} " == *" $1 "* ]]; }
+
+groups=()
+for p in "${parts[@]}"; do
+  case $p in windows) groups+=(windows) ;; *) groups+=(tests) ;; esac
+done
+scripts/deps.sh "${groups[@]}"
 jobs=$(nproc)
 export TAMRIK_REQUIRE_X11=1   # a missing display is a failure, not a skip
 
@@ -14,26 +37,68 @@ run_ctest() {  # build dir, extra ctest arguments...
   xvfb-run -a -s "-screen 0 1280x1024x24 -noreset" \
     ctest --test-dir "$dir" --output-on-failure --timeout 300 -j"$jobs" "$@"
 }
+configure() {  # build dir, cmake arguments...
+  local dir=$1; shift
+  cmake -S . -B "$dir" "$@" >/dev/null
+}
 
-echo "== build and test (RelWithDebInfo)"
-cmake -S . -B build -DCMAKE_BUILD_TYPE=RelWithDebInfo >/dev/null
-cmake --build build -j"$jobs"
-run_ctest build
+part_normal() {
+  configure build -DCMAKE_BUILD_TYPE=RelWithDebInfo
+  cmake --build build -j"$jobs"
+  run_ctest build -LE lv2
+}
+part_asan() {
+  configure build-asan -DCMAKE_BUILD_TYPE=Debug -DTAMRIK_SANITIZE=address,undefined
+  cmake --build build-asan -j"$jobs" --target test_programs
+  ASAN_OPTIONS=detect_leaks=1:abort_on_error=0 UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1 \
+    run_ctest build-asan
+}
+part_tsan() {
+  configure build-tsan -DCMAKE_BUILD_TYPE=RelWithDebInfo -DTAMRIK_SANITIZE=thread
+  cmake --build build-tsan -j"$jobs" --target thread_tests DrumTamrik
+  TSAN_OPTIONS=halt_on_error=1 run_ctest build-tsan -L threads
+}
+part_windows() { scripts/test-windows.sh; }
+part_lv2() {
+  configure build -DCMAKE_BUILD_TYPE=RelWithDebInfo
+  cmake --build build -j"$jobs" --target DrumTamrik_lv2 lv2_plugin_tests lv2_ui_tests
+  run_ctest build -L lv2
+}
+part_soak() {
+  configure build -DCMAKE_BUILD_TYPE=RelWithDebInfo
+  cmake --build build -j"$jobs" --target tamrik-soak DrumTamrik
+  build/tests/soak/tamrik-soak 20
+}
+part_fuzz() { scripts/fuzz.sh 20; }
 
-echo "== AddressSanitizer + UndefinedBehaviorSanitizer (Debug, -O0)"
-cmake -S . -B build-asan -DCMAKE_BUILD_TYPE=Debug -DTAMRIK_SANITIZE=address,undefined >/dev/null
-cmake --build build-asan -j"$jobs"
-ASAN_OPTIONS=detect_leaks=1:abort_on_error=0 UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1 \
-  run_ctest build-asan
+declare -A took
+status=0
+run_part() {
+  local start=$SECONDS
+  echo "== $1"
+  if "part_$1"; then took[$1]="$((SECONDS - start)) s"; else took[$1]="$((SECONDS - start)) s, FAILED"; status=1; fi
+}
 
-echo "== ThreadSanitizer (threading tests)"
-cmake -S . -B build-tsan -DCMAKE_BUILD_TYPE=RelWithDebInfo -DTAMRIK_SANITIZE=thread >/dev/null
-cmake --build build-tsan -j"$jobs" --target thread_tests DrumTamrik
-TSAN_OPTIONS=halt_on_error=1 run_ctest build-tsan -L threads
+beside=0
+if wants windows && [ ${#parts[@]} -gt 1 ]; then
+  beside=1
+  log=build-win-test.log
+  windows_start=$SECONDS
+  part_windows >"$log" 2>&1 &
+  windows_pid=$!
+fi
+for p in "${parts[@]}"; do
+  [ "$p" = windows ] && [ $beside = 1 ] && continue
+  run_part "$p"
+done
+if [ $beside = 1 ]; then
+  echo "== windows (ran beside the others; its output from $log)"
+  if wait "$windows_pid"; then took[windows]="$((SECONDS - windows_start)) s, beside"
+  else took[windows]="$((SECONDS - windows_start)) s, beside, FAILED"; status=1; fi
+  cat "$log"
+fi
 
-echo "== Windows DLLs under wine (both bitnesses)"
-scripts/test-windows.sh
-
-echo "== soak (20 s) and every fuzz target (20 s each, on its corpus)"
-build/tests/soak/tamrik-soak 20
-scripts/fuzz.sh 20
+echo "== times"
+for p in "${parts[@]}"; do printf '  %-8s %s\n' "$p" "${took[$p]}"; done
+[ $status = 0 ] && echo "== all passed" || echo "!! some part failed"
+exit $status
