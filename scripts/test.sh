@@ -71,21 +71,43 @@ part_soak() {
 }
 part_fuzz() { scripts/fuzz.sh 20; }
 
+# CPU seconds (user + system) of this shell's finished child processes so
+# far, into the variable named by $1 (`times` in a subshell would see none).
+cpu_file=$(mktemp)
+trap 'rm -f "$cpu_file"' EXIT
+cpu() {
+  times >"$cpu_file"
+  printf -v "$1" '%s' "$(awk 'NR == 2 { t = 0; for (i = 1; i <= 2; i++) { split($i, p, "m"); t += p[1] * 60 + p[2] } printf "%.0f", t }' "$cpu_file")"
+}
 declare -A took
 status=0
 run_part() {
-  local start=$SECONDS
+  local start=$SECONDS cpu0 cpu1 result=""
+  cpu cpu0
   echo "== $1"
-  if "part_$1"; then took[$1]="$((SECONDS - start)) s"; else took[$1]="$((SECONDS - start)) s, FAILED"; status=1; fi
+  "part_$1" || { result=", FAILED"; status=1; }
+  cpu cpu1
+  took[$1]="$((SECONDS - start)) s (CPU $((cpu1 - cpu0)) s)$result"
 }
 
 beside=0
 if wants windows && [ ${#parts[@]} -gt 1 ]; then
+  # Started twice removed, so that its CPU time stays out of the other
+  # parts' figures; it leaves its status and CPU seconds in $log.done.
   beside=1
-  log=build-win-test.log
+  mkdir -p build-logs
+  log=build-logs/windows.log
+  rm -f "$log.done" "$log.pid"
   windows_start=$SECONDS
-  part_windows >"$log" 2>&1 &
-  windows_pid=$!
+  ( (
+    echo "$BASHPID" >"$log.pid"
+    cpu_file=$(mktemp)
+    cpu cpu0
+    if part_windows; then rc=0; else rc=$?; fi
+    cpu cpu1
+    rm -f "$cpu_file"
+    echo "$rc $((cpu1 - cpu0))" >"$log.done"
+  ) >"$log" 2>&1 & )
 fi
 for p in "${parts[@]}"; do
   [ "$p" = windows ] && [ $beside = 1 ] && continue
@@ -93,9 +115,17 @@ for p in "${parts[@]}"; do
 done
 if [ $beside = 1 ]; then
   echo "== windows (ran beside the others; its output from $log)"
-  if wait "$windows_pid"; then took[windows]="$((SECONDS - windows_start)) s, beside"
-  else took[windows]="$((SECONDS - windows_start)) s, beside, FAILED"; status=1; fi
+  until [ -e "$log.done" ]; do
+    if [ -e "$log.pid" ] && ! kill -0 "$(cat "$log.pid")" 2>/dev/null && [ ! -e "$log.done" ]; then
+      echo "1 ?" >"$log.done"
+    fi
+    sleep 2
+  done
   cat "$log"
+  read -r rc windows_cpu <"$log.done"
+  result=""
+  [ "$rc" = 0 ] || { result=", FAILED"; status=1; }
+  took[windows]="$((SECONDS - windows_start)) s (CPU $windows_cpu s), beside the others$result"
 fi
 
 echo "== times"
