@@ -66,6 +66,14 @@ void DrumTamrikInstrument::parameterLabel(int32_t, char* text, size_t size) cons
     copyString(text, "/1", size);
 }
 
+// A list's items are the choices; a switch is off or on.
+void DrumTamrikInstrument::choiceName(int32_t index, int32_t k, char* text, size_t size) const {
+    const int32_t steps = parameterSteps(index);
+    if (steps == 0 || k < 0 || k > steps) return copyString(text, "", size);
+    const ParameterInfo& p = kParameterTable[index];
+    copyString(text, p.kind == ControlKind::List ? p.captions[size_t(k)] : k == 0 ? "Off" : "On", size);
+}
+
 void DrumTamrikInstrument::groupName(int32_t, char* text, size_t size) const {
     copyString(text, "", size);
 }

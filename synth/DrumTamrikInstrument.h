@@ -35,6 +35,7 @@ public:
     void parameterShortName(int32_t index, char* text, size_t size) const override;
     void parameterName(int32_t index, char* text, size_t size) const override;
     void parameterLabel(int32_t index, char* text, size_t size) const override;
+    void choiceName(int32_t index, int32_t k, char* text, size_t size) const override;
     int32_t groupCount() const override { return 0; }
     int32_t parameterGroup(int32_t) const override { return -1; }
     void groupName(int32_t group, char* text, size_t size) const override;
@@ -52,6 +53,7 @@ public:
     void setSampleRate(float rate) override;
     void receiveMidi(const uint8_t* bytes, size_t size, int32_t frame) override;
     void render(float* const* outputs, int32_t frames) override;
+    bool sounding() const override { return !engine.silent(); }
 
     // Records 'CURR' (the current program) and 'PROG' per program (its
     // number, name, value count and values in parameter order).

@@ -61,6 +61,9 @@ public:
     virtual void parameterShortName(int32_t index, char* text, size_t size) const = 0;
     virtual void parameterName(int32_t index, char* text, size_t size) const = 0;
     virtual void parameterLabel(int32_t index, char* text, size_t size) const = 0;
+    // The name of choice k (0 to parameterSteps) of a stepped parameter, as
+    // its editor shows it; "" where there is none.
+    virtual void choiceName(int32_t index, int32_t k, char* text, size_t size) const = 0;
     // Groups (a kit's pads): -1 when the parameter belongs to none.
     virtual int32_t groupCount() const = 0;
     virtual int32_t parameterGroup(int32_t index) const = 0;
@@ -91,6 +94,9 @@ public:
     // a nil channel is rendered into scratch memory so that time still
     // passes. Channels must not share memory. frames <= 0 does nothing.
     virtual void render(float* const* outputs, int32_t frames) = 0;
+    // False once no voice sounds or waits: a render would add nothing until
+    // the next MIDI message. Audio thread.
+    virtual bool sounding() const = 0;
 
     // The whole state (every program, names, the current program) in a
     // versioned format of the instrument's own. loadState refuses a damaged,
