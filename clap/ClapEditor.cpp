@@ -1,0 +1,120 @@
+#include "clap/ClapEditor.h"
+
+#include <cmath>
+#include <cstring>
+
+#include "editor/TForm1.h"
+#include "toolkit/PlatformBackend.h"
+
+namespace tamrik::clap {
+
+namespace {
+
+// Often enough that dragging a knob feels direct; CLAP hosts allow 30 Hz.
+constexpr uint32_t kPumpPeriodMs = 30;
+
+#if defined(_WIN32)
+constexpr const char* kApi = CLAP_WINDOW_API_WIN32;
+constexpr bool kNeedsTimer = false;  // the host's message loop drives the window
+#else
+constexpr const char* kApi = CLAP_WINDOW_API_X11;
+constexpr bool kNeedsTimer = true;
+#endif
+
+template <typename T>
+const T* hostExtension(const clap_host_t* host, const char* id) {
+    return host && host->get_extension ? static_cast<const T*>(host->get_extension(host, id)) : nullptr;
+}
+
+}  // namespace
+
+ClapEditor::ClapEditor(const clap_host_t* host, Instrument& instrument, const ClapParameters& parameters,
+                       EditorChanges& changes)
+    : host_(host), instrument_(instrument), parameters_(parameters), changes_(changes) {}
+
+ClapEditor::~ClapEditor() { destroy(); }
+
+const char* ClapEditor::api() { return kApi; }
+
+bool ClapEditor::supports(const char* api, bool floating) {
+    return !floating && api && std::strcmp(api, kApi) == 0;
+}
+
+bool ClapEditor::create(const char* api, bool floating) {
+    if (created_ || !supports(api, floating)) return false;
+    timers_ = hostExtension<clap_host_timer_support_t>(host_, CLAP_EXT_TIMER_SUPPORT);
+    if (kNeedsTimer && (!timers_ || !timers_->register_timer || !timers_->unregister_timer)) return false;
+    hostParams_ = hostExtension<clap_host_params_t>(host_, CLAP_EXT_PARAMS);
+    created_ = true;
+    return true;
+}
+
+void ClapEditor::destroy() {
+    stopTimer();
+    form_.reset();
+    created_ = false;
+}
+
+void ClapEditor::stopTimer() {
+    if (timerRunning_) timers_->unregister_timer(host_, timer_);
+    timerRunning_ = false;
+    timer_ = CLAP_INVALID_ID;
+}
+
+bool ClapEditor::setScale(double scale) const { return scale == 1.0; }
+
+bool ClapEditor::size(uint32_t* width, uint32_t* height) const {
+    if (!width || !height) return false;
+    *width = TForm1::kWidth;
+    *height = TForm1::kHeight;
+    return true;
+}
+
+bool ClapEditor::setSize(uint32_t width, uint32_t height) const {
+    return width == uint32_t(TForm1::kWidth) && height == uint32_t(TForm1::kHeight);
+}
+
+bool ClapEditor::setParent(const clap_window_t* window) {
+    if (!created_ || form_ || !window || !supports(window->api, false)) return false;
+    auto form = std::make_unique<TForm1>(tk::CreatePlatformBackend(), static_cast<ParameterLink&>(*this));
+    if (!form->CreateParented(tk::NativeWindow(window->uptr))) return false;
+    if (kNeedsTimer) {
+        clap_id id = CLAP_INVALID_ID;
+        if (!timers_->register_timer(host_, kPumpPeriodMs, &id)) return false;
+        timer_ = id;
+        timerRunning_ = true;
+    }
+    form_ = std::move(form);
+    form_->ShowForm();
+    return true;
+}
+
+bool ClapEditor::show() {
+    if (!form_) return false;
+    form_->ShowForm();
+    return true;
+}
+
+bool ClapEditor::hide() {
+    if (!form_) return false;
+    form_->Hide();
+    return true;
+}
+
+void ClapEditor::onTimer(clap_id timer) {
+    if (form_ && timerRunning_ && timer == timer_) form_->Idle();
+}
+
+void ClapEditor::setParameterAutomated(int32_t index, float value) {
+    if (!parameters_.has(clap_id(index)) || !std::isfinite(value)) return;
+    instrument_.setParameter(index, value);
+    const auto id = clap_id(index);
+    const EditorChange gesture[] = {{EditorChange::Kind::Begin, id, 0.0},
+                                    {EditorChange::Kind::Value, id, parameters_.fromInstrument(id, value)},
+                                    {EditorChange::Kind::End, id, 0.0}};
+    if (changes_.push(gesture, 3) && hostParams_ && hostParams_->request_flush) hostParams_->request_flush(host_);
+}
+
+float ClapEditor::getParameter(int32_t index) { return instrument_.getParameter(index); }
+
+}  // namespace tamrik::clap

@@ -1,0 +1,74 @@
+// The panel inside a CLAP host: the same TForm1 the other formats show,
+// made a child of the window the host hands to the gui extension's
+// set_parent (X11 or Win32; embedded only, never floating). The panel is
+// fixed at 505 x 313 at a scale of 1.
+//
+// On X11 the form's work (its X events, the 100 ms refresh, painting) runs
+// from a timer registered with the host's timer support for as long as the
+// form exists; a host without timer support gets no X11 panel. On Windows
+// the host's message loop drives the form's window, as for VST.
+//
+// The form's ParameterLink: a value the user sets goes to the instrument at
+// once and, as a gesture (begin, value, end), to the changes the next
+// process or flush hands the host; the host is asked to flush.
+//
+// Main thread only.
+#pragma once
+
+#include <cstdint>
+#include <memory>
+
+#include "clap/ClapApi.h"
+#include "clap/ClapParameters.h"
+#include "clap/EditorChanges.h"
+#include "editor/ParameterLink.h"
+#include "synth/Instrument.h"
+
+namespace tamrik {
+class TForm1;
+}
+
+namespace tamrik::clap {
+
+class ClapEditor final : private ParameterLink {
+public:
+    ClapEditor(const clap_host_t* host, Instrument& instrument, const ClapParameters& parameters,
+               EditorChanges& changes);
+    ~ClapEditor();
+
+    // The platform's window system ("x11" or "win32"), embedded.
+    static const char* api();
+    static bool supports(const char* api, bool floating);
+
+    // The gui extension's calls; see clap/ext/gui.h for when a host makes them.
+    bool create(const char* api, bool floating);
+    void destroy();
+    bool created() const { return created_; }
+    bool setScale(double scale) const;
+    bool size(uint32_t* width, uint32_t* height) const;
+    bool setSize(uint32_t width, uint32_t height) const;
+    bool setParent(const clap_window_t* window);
+    bool show();
+    bool hide();
+    void onTimer(clap_id timer);
+
+    TForm1* form() const { return form_.get(); }
+
+private:
+    void setParameterAutomated(int32_t index, float value) override;
+    float getParameter(int32_t index) override;
+    void stopTimer();
+
+    const clap_host_t* host_;
+    const clap_host_timer_support_t* timers_ = nullptr;
+    const clap_host_params_t* hostParams_ = nullptr;
+    Instrument& instrument_;
+    const ClapParameters& parameters_;
+    EditorChanges& changes_;
+    bool created_ = false;
+    bool timerRunning_ = false;
+    clap_id timer_ = CLAP_INVALID_ID;
+    std::unique_ptr<TForm1> form_;
+};
+
+}  // namespace tamrik::clap

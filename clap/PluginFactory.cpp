@@ -1,0 +1,68 @@
+#include "clap/PluginFactory.h"
+
+#include <cstring>
+#include <iterator>
+
+#include "clap/ClapPlugin.h"
+#include "synth/DrumTamrikInstrument.h"
+
+namespace tamrik::clap {
+
+namespace {
+
+const char* kDrumTamrikFeatures[] = {CLAP_PLUGIN_FEATURE_INSTRUMENT, CLAP_PLUGIN_FEATURE_DRUM,
+                                     CLAP_PLUGIN_FEATURE_SYNTHESIZER, CLAP_PLUGIN_FEATURE_STEREO, nullptr};
+
+const clap_plugin_descriptor_t kDrumTamrik = {
+    CLAP_VERSION_INIT,
+    "com.quenmar.drum-tamrik",
+    "DrumTamrik",
+    "Quenmar",
+    "",
+    "",
+    "",
+    TAMRIK_VERSION,
+    "Drum Synth Tamrik: a synthesized drum sound on every note",
+    kDrumTamrikFeatures,
+};
+
+std::unique_ptr<Instrument> makeDrumTamrik() { return std::make_unique<DrumTamrikInstrument>(); }
+
+// Every plug-in of the library, in the order hosts list them. DrumTamrik
+// Kit joins here (id com.quenmar.drum-tamrik-kit; features instrument,
+// drum-machine, synthesizer, stereo) once its instrument exists.
+const PluginKind kKinds[] = {
+    {&kDrumTamrik, &makeDrumTamrik},
+};
+
+uint32_t CLAP_ABI factoryCount(const clap_plugin_factory_t*) { return pluginKindCount(); }
+
+const clap_plugin_descriptor_t* CLAP_ABI factoryDescriptor(const clap_plugin_factory_t*, uint32_t index) {
+    const PluginKind* kind = pluginKindAt(index);
+    return kind ? kind->descriptor : nullptr;
+}
+
+const clap_plugin_t* CLAP_ABI factoryCreate(const clap_plugin_factory_t*, const clap_host_t* host,
+                                            const char* id) {
+    const PluginKind* kind = findPluginKind(id);
+    return kind ? ClapPlugin::create(*kind, host) : nullptr;
+}
+
+const clap_plugin_factory_t kFactory = {factoryCount, factoryDescriptor, factoryCreate};
+
+}  // namespace
+
+uint32_t pluginKindCount() { return uint32_t(std::size(kKinds)); }
+
+const PluginKind* pluginKindAt(uint32_t index) { return index < pluginKindCount() ? &kKinds[index] : nullptr; }
+
+const PluginKind* findPluginKind(const char* id) {
+    if (!id) return nullptr;
+    for (const PluginKind& kind : kKinds)
+        if (std::strcmp(kind.descriptor->id, id) == 0) return &kind;
+    return nullptr;
+}
+
+const clap_plugin_factory_t* pluginFactory() { return &kFactory; }
+
+}  // namespace tamrik::clap
