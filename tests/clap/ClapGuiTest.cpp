@@ -1,0 +1,170 @@
+// The gui extension in a host window under X11: embedded only, the panel's
+// fixed size, the timer that drives it registered for exactly as long as
+// the panel lives, a dragged knob reported to the host as a gesture through
+// flush, and create / set_parent / set_scale / destroy cycles that leave
+// no window, timer or connection behind.
+#include <gtest/gtest.h>
+
+#include <vector>
+
+#include "ClapTestHost.h"
+#include "OpenDescriptors.h"
+#include "synth/ParameterTable.h"
+
+#include "X11HostWindow.h"
+
+#ifndef TAMRIK_UI_CYCLES
+#define TAMRIK_UI_CYCLES 100
+#endif
+
+namespace tamrik::test {
+namespace {
+
+using namespace clap;
+
+clap_window_t windowOf(HostDisplay& x) {
+    clap_window_t w{};
+    w.api = CLAP_WINDOW_API_X11;
+    w.x11 = x.window;
+    return w;
+}
+
+TEST(ClapGui, AnswersTruthfullyAboutWhatItCanDo) {
+    ClapInstance p;
+    const clap_plugin_gui_t& gui = p.gui();
+    const clap_plugin_t* plugin = p.plugin();
+    EXPECT_TRUE(gui.is_api_supported(plugin, CLAP_WINDOW_API_X11, false));
+    EXPECT_FALSE(gui.is_api_supported(plugin, CLAP_WINDOW_API_X11, true)) << "no floating window";
+    EXPECT_FALSE(gui.is_api_supported(plugin, CLAP_WINDOW_API_WIN32, false));
+    EXPECT_FALSE(gui.is_api_supported(plugin, CLAP_WINDOW_API_WAYLAND, false));
+    EXPECT_FALSE(gui.is_api_supported(plugin, nullptr, false));
+    const char* api = nullptr;
+    bool floating = true;
+    ASSERT_TRUE(gui.get_preferred_api(plugin, &api, &floating));
+    EXPECT_STREQ(api, CLAP_WINDOW_API_X11);
+    EXPECT_FALSE(floating);
+
+    EXPECT_FALSE(gui.create(plugin, CLAP_WINDOW_API_X11, true));
+    EXPECT_FALSE(gui.create(plugin, "cocoa", false));
+    ASSERT_TRUE(gui.create(plugin, CLAP_WINDOW_API_X11, false));
+    EXPECT_FALSE(gui.create(plugin, CLAP_WINDOW_API_X11, false)) << "one at a time";
+    uint32_t w = 0, h = 0;
+    ASSERT_TRUE(gui.get_size(plugin, &w, &h));
+    EXPECT_EQ(std::make_pair(w, h), std::make_pair(505u, 313u));
+    EXPECT_FALSE(gui.can_resize(plugin));
+    EXPECT_TRUE(gui.set_size(plugin, 505, 313));
+    EXPECT_FALSE(gui.set_size(plugin, 800, 600));
+    EXPECT_TRUE(gui.set_scale(plugin, 1.0));
+    EXPECT_FALSE(gui.set_scale(plugin, 2.0)) << "the panel draws at one scale";
+    EXPECT_FALSE(gui.show(plugin)) << "nothing to show before set_parent";
+    EXPECT_FALSE(gui.set_parent(plugin, nullptr));
+    EXPECT_TRUE(p.host().timers.empty());
+    gui.destroy(plugin);
+
+    // Without the host's timer support nothing would drive an X11 panel.
+    ClapInstance q;
+    q.host().offerTimers = false;
+    EXPECT_FALSE(q.gui().create(q.plugin(), CLAP_WINDOW_API_X11, false));
+}
+
+TEST(ClapGui, ThePanelSendsADragAsAGestureAndFollowsTheHost) {
+    OPEN_TEST_DISPLAY(x);
+    ClapInstance p;
+    const clap_plugin_gui_t& gui = p.gui();
+    ASSERT_TRUE(gui.create(p.plugin(), CLAP_WINDOW_API_X11, false));
+    const clap_window_t parent = windowOf(x);
+    ASSERT_TRUE(gui.set_parent(p.plugin(), &parent));
+    EXPECT_FALSE(gui.set_parent(p.plugin(), &parent)) << "one panel per gui";
+    ASSERT_TRUE(gui.show(p.plugin()));
+    ASSERT_EQ(p.host().timers.size(), 1u);
+    const std::vector<::Window> children = x.Children();
+    ASSERT_EQ(children.size(), 1u);
+    XWindowAttributes a{};
+    ASSERT_TRUE(XGetWindowAttributes(x.display, children[0], &a));
+    EXPECT_EQ(std::vector<int>({a.x, a.y, a.width, a.height}), std::vector<int>({0, 0, 505, 313}));
+
+    auto idle = [&] { p.host().runTimers(p.plugin()); };
+    IdleRounds(idle, 200);
+    EXPECT_EQ(p.host().flushRequests, 0) << "showing and refreshing send nothing";
+    DragCutOffKnob(x, idle, 20);
+    EXPECT_GT(p.host().flushRequests, 0);
+    EXPECT_EQ(p.value(kCutOff), 0.6f) << "the instrument has the value at once";
+
+    OutputEvents out;
+    p.params().flush(p.plugin(), nullptr, out.list());
+    ASSERT_EQ(out.events.size() % 3, 0u);
+    ASSERT_FALSE(out.events.empty());
+    for (size_t k = 0; k < out.events.size(); k += 3) {
+        EXPECT_EQ(out.events[k].header.type, CLAP_EVENT_PARAM_GESTURE_BEGIN);
+        EXPECT_EQ(out.events[k + 1].header.type, CLAP_EVENT_PARAM_VALUE);
+        EXPECT_EQ(out.events[k + 2].header.type, CLAP_EVENT_PARAM_GESTURE_END);
+        for (size_t j = k; j < k + 3; ++j) EXPECT_EQ(out.events[j].gesture.param_id, clap_id(kCutOff));
+        EXPECT_EQ(out.events[k + 1].param.value, double(float(51 + int(k / 3)) / 100.0f));
+    }
+    EXPECT_EQ(out.events[out.events.size() - 2].param.value, double(0.6f));
+    OutputEvents again;
+    p.params().flush(p.plugin(), nullptr, again.list());
+    EXPECT_TRUE(again.events.empty()) << "each change is sent once";
+
+    // A host change reaches the panel through its refresh, and is not sent back.
+    p.params().flush(p.plugin(), InputEvents({paramValue(0, kCutOff, 0.2)}).list(), nullptr);
+    IdleRounds(idle, 300);
+    p.params().flush(p.plugin(), nullptr, again.list());
+    EXPECT_TRUE(again.events.empty());
+    DragCutOffKnob(x, idle, 4);
+    EXPECT_EQ(p.value(kCutOff), 0.22f) << "the drag went on from the host's value";
+
+    // A full host list keeps the rest for the next process.
+    OutputEvents small;
+    small.capacity = 2;
+    std::vector<float> left(64), right(64);
+    p.activate(44100.0);
+    p.process(left.data(), right.data(), 64, {}, &small);
+    EXPECT_EQ(small.events.size(), 2u);
+    OutputEvents rest;
+    p.process(left.data(), right.data(), 64, {}, &rest);
+    EXPECT_EQ(rest.events.size() % 3, 1u);
+
+    ASSERT_TRUE(gui.hide(p.plugin()));
+    gui.destroy(p.plugin());
+    EXPECT_TRUE(p.host().timers.empty());
+    EXPECT_EQ(p.host().badUnregistrations, 0);
+    EXPECT_TRUE(x.Children().empty());
+}
+
+TEST(ClapGui, CyclesLeaveNoWindowTimerOrConnectionBehind) {
+    OPEN_TEST_DISPLAY(x);
+    const clap_window_t parent = windowOf(x);
+    {  // fontconfig's caches
+        ClapInstance warmUp;
+        warmUp.gui().create(warmUp.plugin(), CLAP_WINDOW_API_X11, false);
+        warmUp.gui().set_parent(warmUp.plugin(), &parent);
+        warmUp.gui().destroy(warmUp.plugin());
+    }
+    const int descriptors = OpenDescriptors();
+    ClapInstance p;
+    const clap_plugin_gui_t& gui = p.gui();
+    for (int i = 0; i < TAMRIK_UI_CYCLES; ++i) {
+        ASSERT_TRUE(gui.create(p.plugin(), CLAP_WINDOW_API_X11, false)) << i;
+        EXPECT_TRUE(gui.set_scale(p.plugin(), 1.0));
+        ASSERT_TRUE(gui.set_parent(p.plugin(), &parent)) << i;
+        gui.show(p.plugin());
+        p.host().runTimers(p.plugin());
+        gui.destroy(p.plugin());
+        ASSERT_TRUE(p.host().timers.empty()) << i;
+        ASSERT_TRUE(x.Children().empty()) << i;
+    }
+    // The instance goes with its panel open: it takes the panel with it.
+    {
+        ClapInstance open;
+        open.gui().create(open.plugin(), CLAP_WINDOW_API_X11, false);
+        open.gui().set_parent(open.plugin(), &parent);
+    }
+    EXPECT_TRUE(x.Children().empty());
+    EXPECT_EQ(p.host().timerRegistrations, TAMRIK_UI_CYCLES);
+    EXPECT_EQ(p.host().badUnregistrations, 0);
+    EXPECT_EQ(OpenDescriptors(), descriptors) << "a display connection leaked";
+}
+
+}  // namespace
+}  // namespace tamrik::test
