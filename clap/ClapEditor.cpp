@@ -97,7 +97,7 @@ bool ClapEditor::show() {
 
 bool ClapEditor::hide() {
     if (!form_) return false;
-    form_->Hide();
+    form_->HideForm();
     return true;
 }
 

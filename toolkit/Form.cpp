@@ -76,6 +76,11 @@ void TForm::ShowForm() {
     Update();
 }
 
+void TForm::HideForm() {
+    SetVisible(false);
+    backend_->SetVisible(false);
+}
+
 void TForm::Idle() {
     backend_->Pump();
     RunDueTimers();

@@ -39,6 +39,8 @@ public:
 
     // Makes the form visible and its window the top of its siblings.
     void ShowForm();
+    // Hides the form's window; it keeps everything and ShowForm brings it back.
+    void HideForm();
     // Runs pending native events, due timers and pending painting.
     void Idle();
 

@@ -126,6 +126,10 @@ TEST(ClapGui, ThePanelSendsADragAsAGestureAndFollowsTheHost) {
     EXPECT_EQ(rest.events.size() % 3, 1u);
 
     ASSERT_TRUE(gui.hide(p.plugin()));
+    XSync(x.display, False);
+    ASSERT_TRUE(XGetWindowAttributes(x.display, children[0], &a));
+    EXPECT_EQ(a.map_state, IsUnmapped);
+    ASSERT_TRUE(gui.show(p.plugin()));
     gui.destroy(p.plugin());
     EXPECT_TRUE(p.host().timers.empty());
     EXPECT_EQ(p.host().badUnregistrations, 0);

@@ -1,9 +1,10 @@
 // The audio entries never allocate, free or lock. This program replaces the
 // allocator's entries, operator new and delete and pthread_mutex_lock for the
-// whole process, the dlopen-ed plug-in included, and counts every call made
+// whole process, the dlopen-ed plug-ins included, and counts every call made
 // while the test host is inside effProcessEvents, process, processReplacing,
-// setParameter or getParameter, over a workload that reaches every voice,
-// program and parameter path at block sizes from 1 to 4096 frames.
+// setParameter or getParameter (and the CLAP build's process, params flush
+// and reset), over a workload that reaches every voice, program and
+// parameter path at block sizes from 1 to 4096 frames.
 //
 // Not built with sanitizers: they replace the allocator themselves, and a
 // second replacement would hand them memory they never gave out.
@@ -11,6 +12,7 @@
 #include <dlfcn.h>
 #include <pthread.h>
 
+#include <algorithm>
 #include <atomic>
 #include <cerrno>
 #include <cmath>
@@ -21,6 +23,7 @@
 #include <vector>
 
 #include "HostHarness.h"
+#include "clap/ClapTestHost.h"
 
 using tamrik::test::EventBlock;
 using tamrik::test::HostHarness;
@@ -222,6 +225,66 @@ TEST(RealTime, AudioAndParameterEntriesNeverAllocateOrLock) {
                 e->process(e, nullptr, outputs, frames);
         }
         sink += left[size_t(frames - 1)];
+    }
+    EXPECT_EQ(total(), 0) << report();
+    EXPECT_TRUE(std::isfinite(sink));
+}
+
+// The CLAP entries the audio thread calls: process (notes in both dialects,
+// parameter events that split the block, controller 126), params flush and
+// reset.
+TEST(RealTime, ClapAudioEntriesNeverAllocateOrLock) {
+    using namespace tamrik::test::clap;
+    resetCounts();
+    {
+        AudioCall marked;
+        const clap_plugin_factory_t& factory = clapFactory();
+        ClapTestHost host;
+        const clap_plugin_t* made = factory.create_plugin(&factory, host.host(), kDrumTamrikId);
+        made->destroy(made);
+    }
+    EXPECT_GT(counts.newCalls + counts.malloc, 0) << "calls inside the CLAP library are not seen";
+    ClapInstance p;
+    ASSERT_TRUE(p.activate(48000.0, 4096));
+    const clap_plugin_t* plugin = p.plugin();
+    const clap_plugin_params_t& params = p.params();
+    std::mt19937 random(19);
+    auto uniform = [&](int lo, int hi) { return std::uniform_int_distribution<int>(lo, hi)(random); };
+    std::vector<float> left(4096), right(4096);
+    float* channels[2] = {left.data(), right.data()};
+    clap_audio_buffer_t output{channels, nullptr, 2, 0, 0};
+    OutputEvents out;
+    out.capacity = 0;  // the test host's own list must not allocate inside the marked span
+    float sink = 0.0f;
+    resetCounts();
+    for (int block = 0; block < 500; ++block) {
+        const auto frames = uint32_t(block < 14 ? 1 << (block % 13) : uniform(1, 4096));
+        std::vector<std::pair<uint32_t, AnyEvent>> timed;
+        for (int i = 0; i < 20; ++i) {
+            const auto at = uint32_t(uniform(0, int(frames) - 1));
+            timed.push_back({at, i % 2 ? noteOn(at, int16_t(uniform(20, 100)), uniform(0, 1000) / 1000.0, int16_t(i % 16))
+                                       : midi(at, uint8_t(0x90 | (i % 16)), uint8_t(uniform(20, 100)), 100)});
+            timed.push_back({at, paramValue(at, clap_id(uniform(0, 21)), uniform(0, 1000) / 1000.0)});
+        }
+        if (block % 9 == 0) timed.push_back({frames - 1, midi(frames - 1, 0xB0, 126, 0)});
+        std::stable_sort(timed.begin(), timed.end(), [](const auto& a, const auto& b) { return a.first < b.first; });
+        InputEvents in;
+        for (const auto& t : timed) in.events.push_back(t.second);
+        InputEvents changes({paramValue(0, clap_id(uniform(0, 21)), 0.5)});
+        clap_process_t proc{};
+        proc.steady_time = -1;
+        proc.frames_count = frames;
+        proc.audio_outputs = &output;
+        proc.audio_outputs_count = 1;
+        proc.in_events = in.list();
+        proc.out_events = out.list();
+        {
+            AudioCall marked;
+            plugin->process(plugin, &proc);
+            params.flush(plugin, changes.list(), out.list());
+            if (block % 50 == 49) plugin->reset(plugin);
+        }
+        sink += left[frames - 1];
     }
     EXPECT_EQ(total(), 0) << report();
     EXPECT_TRUE(std::isfinite(sink));

@@ -16,94 +16,13 @@
 #include <vector>
 
 #include "HostHarness.h"
+#include "Win32HostWindow.h"
 
 namespace tamrik::test {
 namespace {
 
 using namespace vst;
 namespace fs = std::filesystem;
-
-// Runs the host's message loop for ms, or until done() holds.
-bool Pump(int ms, const std::function<bool()>& done = {}) {
-    const auto until = std::chrono::steady_clock::now() + std::chrono::milliseconds(ms);
-    do {
-        MSG msg;
-        while (PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE)) {
-            TranslateMessage(&msg);
-            DispatchMessageA(&msg);
-        }
-        if (done && done()) return true;
-        std::this_thread::sleep_for(std::chrono::milliseconds(5));
-    } while (std::chrono::steady_clock::now() < until);
-    return false;
-}
-
-HWND MakeWindow(HWND parent, int x, int y) {
-    static const char* const kClass = [] {
-        WNDCLASSEXA wc{};
-        wc.cbSize = sizeof wc;
-        wc.lpfnWndProc = &DefWindowProcA;
-        wc.hInstance = GetModuleHandleA(nullptr);
-        wc.hbrBackground = reinterpret_cast<HBRUSH>(COLOR_BTNFACE + 1);
-        wc.lpszClassName = "TamrikTestHost";
-        RegisterClassExA(&wc);
-        return "TamrikTestHost";
-    }();
-    const DWORD style = parent ? WS_CHILD | WS_VISIBLE | WS_CLIPCHILDREN
-                               : WS_OVERLAPPED | WS_CAPTION | WS_VISIBLE | WS_CLIPCHILDREN;
-    return CreateWindowExA(0, kClass, "DrumTamrik test host", style, x, y, 600, 400, parent, nullptr,
-                           GetModuleHandleA(nullptr), nullptr);
-}
-
-// Top-level windows take seconds to destroy under wine: the process keeps
-// two for all its tests. A test program that cannot make them ends at once.
-HWND HostWindow(int which = 0) {
-    static HWND windows[2] = {};
-    if (!windows[which]) {
-        windows[which] = MakeWindow(nullptr, 10 + 620 * which, 10);
-        if (!windows[which]) {
-            std::fprintf(stderr, "cannot create a window (error %lu): no display?\n", GetLastError());
-            std::exit(1);
-        }
-        Pump(200);
-    }
-    return windows[which];
-}
-
-std::vector<HWND> Children(HWND parent) {
-    std::vector<HWND> found;
-    for (HWND child = GetWindow(parent, GW_CHILD); child; child = GetWindow(child, GW_HWNDNEXT))
-        found.push_back(child);
-    return found;
-}
-
-BOOL CALLBACK CountChild(HWND, LPARAM counter) {
-    ++*reinterpret_cast<int*>(counter);
-    return TRUE;
-}
-
-BOOL CALLBACK CountTopLevel(HWND hwnd, LPARAM counter) {
-    ++*reinterpret_cast<int*>(counter);
-    EnumChildWindows(hwnd, &CountChild, counter);
-    return TRUE;
-}
-
-// Every window of this thread, children included.
-int CountWindows() {
-    int count = 0;
-    EnumThreadWindows(GetCurrentThreadId(), &CountTopLevel, reinterpret_cast<LPARAM>(&count));
-    return count;
-}
-
-// GetGuiResources answers 0 under wine: every live GDI object is found by
-// trying each handle value (wine takes a handle with a zero upper half for
-// any generation of its slot).
-int CountGdiObjects() {
-    int count = 0;
-    for (uintptr_t h = 1; h < 0x10000; ++h)
-        if (GetObjectType(reinterpret_cast<HGDIOBJ>(h)) != 0) ++count;
-    return count;
-}
 
 std::string ClassOf(HWND hwnd) {
     char name[256] = {};
