@@ -16,14 +16,15 @@ here=$(cd "$(dirname "$0")" && pwd)
 
 packages_of() {
   case $1 in
+    # dpf-source: Debian's copy of the CLAP headers, for DrumTamrik.clap.
     base) echo build-essential cmake pkg-config libx11-dev libpng-dev libsndfile1-dev \
-                libfreetype-dev libfontconfig-dev ;;
+                libfreetype-dev libfontconfig-dev dpf-source ;;
     lv2) echo lv2-dev ;;
     # sord_validate comes from sordi, lv2info from lilv-utils; jackd2 brings
-    # jack_midiseq and jack_rec.
+    # jack_midiseq and jack_rec; qtractor brings its CLAP plug-in scanner.
     tests) echo libgtest-dev libgmock-dev libbenchmark-dev libxext-dev libxtst-dev \
                 fonts-liberation xvfb xauth liblilv-dev lilv-utils sordi jalv jackd2 \
-                clang libclang-rt-14-dev ;;
+                clang libclang-rt-14-dev qtractor ;;
     windows) "$here/deps-windows.sh" --list ;;
     *) echo "deps.sh: unknown group '$1' (base, lv2, tests, windows, all)" >&2; exit 2 ;;
   esac
