@@ -16,9 +16,11 @@ constexpr uint32_t kPumpPeriodMs = 30;
 #if defined(_WIN32)
 constexpr const char* kApi = CLAP_WINDOW_API_WIN32;
 constexpr bool kNeedsTimer = false;  // the host's message loop drives the window
+tk::NativeWindow nativeWindow(const clap_window_t& w) { return tk::NativeWindow(w.win32); }
 #else
 constexpr const char* kApi = CLAP_WINDOW_API_X11;
 constexpr bool kNeedsTimer = true;
+tk::NativeWindow nativeWindow(const clap_window_t& w) { return tk::NativeWindow(w.x11); }
 #endif
 
 template <typename T>
@@ -77,7 +79,7 @@ bool ClapEditor::setSize(uint32_t width, uint32_t height) const {
 bool ClapEditor::setParent(const clap_window_t* window) {
     if (!created_ || form_ || !window || !supports(window->api, false)) return false;
     auto form = std::make_unique<TForm1>(tk::CreatePlatformBackend(), static_cast<ParameterLink&>(*this));
-    if (!form->CreateParented(tk::NativeWindow(window->uptr))) return false;
+    if (!form->CreateParented(nativeWindow(*window))) return false;
     if (kNeedsTimer) {
         clap_id id = CLAP_INVALID_ID;
         if (!timers_->register_timer(host_, kPumpPeriodMs, &id)) return false;
