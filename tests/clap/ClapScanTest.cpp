@@ -34,9 +34,15 @@ std::string text(const ClapInstance& p, clap_id id, double value) {
 TEST(ClapScan, EntryIsCountedAndTheFactoryAnswersNullForWhatItDoesNotKnow) {
     const clap_plugin_entry_t& entry = clapEntry();
     EXPECT_TRUE(clap_version_is_compatible(entry.clap_version));
-    // A second init and its deinit leave the first one's factory in place.
+    // A second init and its deinit leave the first one's factory in place;
+    // after the last deinit there is none until the next init.
     ASSERT_TRUE(entry.init("again"));
     entry.deinit();
+    EXPECT_NE(entry.get_factory(CLAP_PLUGIN_FACTORY_ID), nullptr);
+    entry.deinit();
+    EXPECT_EQ(entry.get_factory(CLAP_PLUGIN_FACTORY_ID), nullptr);
+    entry.deinit();  // one too many: ignored
+    ASSERT_TRUE(entry.init("once more"));
     const clap_plugin_factory_t* factory = &clapFactory();
     ASSERT_NE(factory, nullptr);
     EXPECT_EQ(entry.get_factory("clap.no-such-factory"), nullptr);
