@@ -1,5 +1,6 @@
 #include "clap/ClapEditor.h"
 
+#include <algorithm>
 #include <cmath>
 #include <cstring>
 
@@ -47,6 +48,7 @@ bool ClapEditor::create(const char* api, bool floating) {
     timers_ = hostExtension<clap_host_timer_support_t>(host_, CLAP_EXT_TIMER_SUPPORT);
     if (kNeedsTimer && (!timers_ || !timers_->register_timer || !timers_->unregister_timer)) return false;
     hostParams_ = hostExtension<clap_host_params_t>(host_, CLAP_EXT_PARAMS);
+    scale_ = tk::Scale();  // until the host says otherwise
     created_ = true;
     return true;
 }
@@ -63,22 +65,31 @@ void ClapEditor::stopTimer() {
     timer_ = CLAP_INVALID_ID;
 }
 
-bool ClapEditor::setScale(double scale) const { return scale == 1.0; }
+bool ClapEditor::setScale(double scale) {
+    if (!std::isfinite(scale) || scale <= 0.0) return false;
+    const double percent = std::min(scale * 100.0, 1000.0);
+    scale_ = tk::Scale(int(std::lround(percent)));
+    if (form_) form_->SetScale(scale_);
+    return double(scale_.Percent()) == percent;
+}
 
 bool ClapEditor::size(uint32_t* width, uint32_t* height) const {
     if (!width || !height) return false;
-    *width = TForm1::kWidth;
-    *height = TForm1::kHeight;
+    *width = uint32_t(scale_.Dev(TForm1::kWidth));
+    *height = uint32_t(scale_.Dev(TForm1::kHeight));
     return true;
 }
 
 bool ClapEditor::setSize(uint32_t width, uint32_t height) const {
-    return width == uint32_t(TForm1::kWidth) && height == uint32_t(TForm1::kHeight);
+    uint32_t w = 0, h = 0;
+    size(&w, &h);
+    return width == w && height == h;
 }
 
 bool ClapEditor::setParent(const clap_window_t* window) {
     if (!created_ || form_ || !window || !supports(window->api, false)) return false;
     auto form = std::make_unique<TForm1>(tk::CreatePlatformBackend(), static_cast<ParameterLink&>(*this));
+    form->SetScale(scale_);
     if (!form->CreateParented(nativeWindow(*window))) return false;
     if (kNeedsTimer) {
         clap_id id = CLAP_INVALID_ID;

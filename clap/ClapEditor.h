@@ -1,7 +1,9 @@
 // The panel inside a CLAP host: the same TForm1 the other formats show,
 // made a child of the window the host hands to the gui extension's
 // set_parent (X11 or Win32; embedded only, never floating). The panel is
-// fixed at 505 x 313 at a scale of 1.
+// 505 x 313 logical pixels, drawn at the host's scale where that is one of
+// the panel's steps (100 % to 300 %; others get the nearest step); the
+// host cannot resize it otherwise.
 //
 // On X11 the form's work (its X events, the 100 ms refresh, painting) runs
 // from a timer registered with the host's timer support for as long as the
@@ -23,6 +25,7 @@
 #include "clap/EditorChanges.h"
 #include "editor/ParameterLink.h"
 #include "synth/Instrument.h"
+#include "toolkit/Scale.h"
 
 namespace tamrik {
 class TForm1;
@@ -44,7 +47,8 @@ public:
     bool create(const char* api, bool floating);
     void destroy();
     bool created() const { return created_; }
-    bool setScale(double scale) const;
+    // True when the panel takes exactly this scale.
+    bool setScale(double scale);
     bool size(uint32_t* width, uint32_t* height) const;
     bool setSize(uint32_t width, uint32_t height) const;
     bool setParent(const clap_window_t* window);
@@ -68,6 +72,7 @@ private:
     bool created_ = false;
     bool timerRunning_ = false;
     clap_id timer_ = CLAP_INVALID_ID;
+    tk::Scale scale_;
     std::unique_ptr<TForm1> form_;
 };
 

@@ -1,10 +1,11 @@
 // The gui extension in a host window under X11: embedded only, the panel's
-// fixed size, the timer that drives it registered for exactly as long as
+// size at the host's scale, the timer that drives it registered for exactly as long as
 // the panel lives, a dragged knob reported to the host as a gesture through
 // flush, and create / set_parent / set_scale / destroy cycles that leave
 // no window, timer or connection behind.
 #include <gtest/gtest.h>
 
+#include <cmath>
 #include <vector>
 
 #include "ClapTestHost.h"
@@ -54,8 +55,16 @@ TEST(ClapGui, AnswersTruthfullyAboutWhatItCanDo) {
     EXPECT_FALSE(gui.can_resize(plugin));
     EXPECT_TRUE(gui.set_size(plugin, 505, 313));
     EXPECT_FALSE(gui.set_size(plugin, 800, 600));
+    EXPECT_TRUE(gui.set_scale(plugin, 2.0));
+    ASSERT_TRUE(gui.get_size(plugin, &w, &h));
+    EXPECT_EQ(std::make_pair(w, h), std::make_pair(1010u, 626u));
+    EXPECT_TRUE(gui.set_size(plugin, 1010, 626));
+    EXPECT_FALSE(gui.set_size(plugin, 505, 313));
+    EXPECT_FALSE(gui.set_scale(plugin, 1.1)) << "not a step of the panel's: the nearest is taken";
+    ASSERT_TRUE(gui.get_size(plugin, &w, &h));
+    EXPECT_EQ(std::make_pair(w, h), std::make_pair(505u, 313u));
+    for (double bad : {0.0, -1.0, std::nan(""), HUGE_VAL}) EXPECT_FALSE(gui.set_scale(plugin, bad)) << bad;
     EXPECT_TRUE(gui.set_scale(plugin, 1.0));
-    EXPECT_FALSE(gui.set_scale(plugin, 2.0)) << "the panel draws at one scale";
     EXPECT_FALSE(gui.show(plugin)) << "nothing to show before set_parent";
     EXPECT_FALSE(gui.set_parent(plugin, nullptr));
     EXPECT_TRUE(p.host().timers.empty());
@@ -83,10 +92,21 @@ TEST(ClapGui, ThePanelSendsADragAsAGestureAndFollowsTheHost) {
     ASSERT_TRUE(XGetWindowAttributes(x.display, children[0], &a));
     EXPECT_EQ(std::vector<int>({a.x, a.y, a.width, a.height}), std::vector<int>({0, 0, 505, 313}));
 
+    // The host's scale reaches the open panel.
+    ASSERT_TRUE(gui.set_scale(p.plugin(), 1.5));
+    XSync(x.display, False);
+    ASSERT_TRUE(XGetWindowAttributes(x.display, children[0], &a));
+    EXPECT_EQ(std::make_pair(a.width, a.height), std::make_pair(758, 470));
+    ASSERT_TRUE(gui.set_scale(p.plugin(), 1.0));
+    XSync(x.display, False);
+    ASSERT_TRUE(XGetWindowAttributes(x.display, children[0], &a));
+    EXPECT_EQ(std::make_pair(a.width, a.height), std::make_pair(505, 313));
+
     auto idle = [&] { p.host().runTimers(p.plugin()); };
     IdleRounds(idle, 200);
     EXPECT_EQ(p.host().flushRequests, 0) << "showing and refreshing send nothing";
-    DragCutOffKnob(x, idle, 20);
+    auto reports = [&] { return size_t(p.host().flushRequests); };
+    EXPECT_TRUE(DragCutOffKnob(x, idle, 20, reports));
     EXPECT_GT(p.host().flushRequests, 0);
     EXPECT_EQ(p.value(kCutOff), 0.6f) << "the instrument has the value at once";
 
@@ -107,11 +127,13 @@ TEST(ClapGui, ThePanelSendsADragAsAGestureAndFollowsTheHost) {
     EXPECT_TRUE(again.events.empty()) << "each change is sent once";
 
     // A host change reaches the panel through its refresh, and is not sent back.
+    const std::vector<unsigned long> knob = ScreenPixels(x, kKnobX - 16, kKnobY - 16, 33, 33);
     p.params().flush(p.plugin(), InputEvents({paramValue(0, kCutOff, 0.2)}).list(), nullptr);
-    IdleRounds(idle, 300);
+    EXPECT_TRUE(IdleUntil(idle, [&] { return ScreenPixels(x, kKnobX - 16, kKnobY - 16, 33, 33) != knob; }));
+    IdleRounds(idle, 150);
     p.params().flush(p.plugin(), nullptr, again.list());
     EXPECT_TRUE(again.events.empty());
-    DragCutOffKnob(x, idle, 4);
+    EXPECT_TRUE(DragCutOffKnob(x, idle, 4, reports));
     EXPECT_EQ(p.value(kCutOff), 0.22f) << "the drag went on from the host's value";
 
     // A full host list keeps the rest for the next process.
@@ -150,7 +172,7 @@ TEST(ClapGui, CyclesLeaveNoWindowTimerOrConnectionBehind) {
     const clap_plugin_gui_t& gui = p.gui();
     for (int i = 0; i < TAMRIK_UI_CYCLES; ++i) {
         ASSERT_TRUE(gui.create(p.plugin(), CLAP_WINDOW_API_X11, false)) << i;
-        EXPECT_TRUE(gui.set_scale(p.plugin(), 1.0));
+        EXPECT_TRUE(gui.set_scale(p.plugin(), 1.0 + 0.25 * (i % 5)));
         ASSERT_TRUE(gui.set_parent(p.plugin(), &parent)) << i;
         gui.show(p.plugin());
         p.host().runTimers(p.plugin());
