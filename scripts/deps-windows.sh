@@ -41,6 +41,7 @@ if [ ${#missing[@]} -gt 0 ]; then
   echo "installing: ${missing[*]}"
   apt-get install -y -qq --no-install-recommends "${missing[@]}" >/dev/null
 fi
-if [ $qemu = 1 ]; then
+# Not root (a forced qemu route with everything in place): nothing to do.
+if [ $qemu = 1 ] && [ "$(id -u)" = 0 ]; then
   "$here/qemu-i386.sh" install
 fi

@@ -44,9 +44,11 @@ case ${1:-} in
       DEBIAN_FRONTEND=noninteractive apt-get install -y -qq --no-install-recommends qemu-user >/dev/null
     fi
     native || register
-    mkdir -p "$(dirname $preload)"
-    gcc -m32 -nostdlib -ffreestanding -shared -fPIC -O2 \
-      -o $preload "$here/tests/windows/qemu/WinePreload.c"
+    if [ ! $preload -nt "$here/tests/windows/qemu/WinePreload.c" ]; then
+      mkdir -p "$(dirname $preload)"
+      gcc -m32 -nostdlib -ffreestanding -shared -fPIC -O2 \
+        -o $preload "$here/tests/windows/qemu/WinePreload.c"
+    fi
     ;;
   register)
     register
