@@ -50,14 +50,14 @@ void AVstXSynth::process(float** /*inputs*/, float** outputs, int32_t sampleFram
     instrument_->render(outputs, sampleFrames);
 }
 
-void AVstXSynth::processReplacing(float** inputs, float** outputs, int32_t sampleFrames) {
+void AVstXSynth::processReplacing(float** /*inputs*/, float** outputs, int32_t sampleFrames) {
     if (sampleFrames <= 0 || !outputs) return;
     const int32_t channels = instrument_->outputCount();
     for (int32_t c = 0; c < channels; ++c)
         if (!outputs[c]) return;
     for (int32_t c = 0; c < channels; ++c)
         std::memset(outputs[c], 0, sizeof(float) * static_cast<size_t>(sampleFrames));
-    process(inputs, outputs, sampleFrames);
+    instrument_->render(outputs, sampleFrames);  // the checks of process() are done
 }
 
 int32_t AVstXSynth::processEvents(vst::VstEvents* events) {
