@@ -142,6 +142,37 @@ void KitInstrument::parameterLabel(int32_t index, char* text, size_t size) const
     copyString(text, sound ? "/1" : "", size);
 }
 
+void KitInstrument::choiceName(int32_t index, int32_t k, char* text, size_t size) const {
+    const int32_t steps = parameterSteps(index);
+    if (steps == 0 || k < 0 || k > steps) return copyString(text, "", size);
+    const int32_t slot = index < kChannelIndex ? slotOf(index) : -1;
+    if (slot >= 0 && slot < kSoundParameters) {
+        const ParameterInfo& p = kParameterTable[slot];
+        return copyString(text, p.kind == ControlKind::List ? p.captions[size_t(k)] : k == 0 ? "Off" : "On", size);
+    }
+    // The pad's settings and the channel read as their displays do.
+    char buffer[32];
+    const float v = valueOfStep(k, steps);
+    if (index == kChannelIndex) {
+        if (k == 0) return copyString(text, "Omni", size);
+        std::snprintf(buffer, sizeof buffer, "%d", static_cast<int>(channelOf(v)));
+        return copyString(text, buffer, size);
+    }
+    switch (slot - kSoundParameters) {
+        case kKey: case kPitch: return noteText(noteOf(v), text, size);
+        case kOutput:
+            if (k == 0) return copyString(text, "Main", size);
+            std::snprintf(buffer, sizeof buffer, "Aux %d", static_cast<int>(k));
+            return copyString(text, buffer, size);
+        case kChoke:
+            if (k == 0) return copyString(text, "None", size);
+            std::snprintf(buffer, sizeof buffer, "Group %d", static_cast<int>(k));
+            return copyString(text, buffer, size);
+        default:
+            return copyString(text, k == 0 ? "Off" : "On", size);
+    }
+}
+
 int32_t KitInstrument::parameterGroup(int32_t index) const {
     if (!isKitParameter(index)) return -1;
     return index < kChannelIndex ? padOf(index) : kPads;
@@ -301,6 +332,12 @@ void KitInstrument::receiveMidi(const uint8_t* bytes, size_t size, int32_t frame
                 pads[p].choke(at, serial);
     for (int32_t p = 0; p < kPads; ++p)
         if (hit >> p & 1) pads[p].play(bytes[2] & 0x7F, at, serial);
+}
+
+bool KitInstrument::sounding() const {
+    for (int32_t p = 0; p < kPads; ++p)
+        if (!pads[p].idle()) return true;
+    return false;
 }
 
 void KitInstrument::render(float* const* outputs, int32_t frames) {

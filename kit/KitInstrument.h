@@ -41,6 +41,8 @@ public:
     void parameterShortName(int32_t index, char* text, size_t size) const override;
     void parameterName(int32_t index, char* text, size_t size) const override;
     void parameterLabel(int32_t index, char* text, size_t size) const override;
+    // Choice k is what parameterDisplay shows for the value k / steps.
+    void choiceName(int32_t index, int32_t k, char* text, size_t size) const override;
     int32_t groupCount() const override { return kGroupCount; }
     int32_t parameterGroup(int32_t index) const override;
     void groupName(int32_t group, char* text, size_t size) const override;
@@ -61,6 +63,7 @@ public:
     void setSampleRate(float rate) override;
     void receiveMidi(const uint8_t* bytes, size_t size, int32_t frame) override;
     void render(float* const* outputs, int32_t frames) override;
+    bool sounding() const override;
 
     // Records 'CURR' (the program), 'KNAM' (kit name), 'VALS' (count, then
     // the values by index), 'PADN' per pad (its number and name).
