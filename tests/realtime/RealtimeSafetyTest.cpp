@@ -23,8 +23,8 @@
 #include <vector>
 
 #include "HostHarness.h"
-#include "clap/ClapTestHost.h"
 #include "PluginInstance.h"
+#include "clap/ClapTestHost.h"
 #include "kit/FactoryKits.h"
 #include "kit/KitMap.h"
 
@@ -288,6 +288,11 @@ TEST(RealTime, ClapAudioEntriesNeverAllocateOrLock) {
             if (block % 50 == 49) plugin->reset(plugin);
         }
         sink += left[frames - 1];
+    }
+    EXPECT_EQ(total(), 0) << report();
+    EXPECT_TRUE(std::isfinite(sink));
+}
+
 // The Kit likewise: notes on its keys (chokes among them), on other
 // channels and beyond the block, kits switched, every parameter moved
 // (routing, groups, mute and the channel included), all 18 outputs.
