@@ -10,6 +10,8 @@
 #include <cstring>
 #include <new>
 
+#include <string>
+
 #include <lv2/atom/atom.h>
 #include <lv2/atom/util.h>
 #include <lv2/midi/midi.h>
@@ -23,35 +25,65 @@ Lv2Instrument* Lv2Instrument::create(double sampleRate, const LV2_Feature* const
     if (!(rate > 0.0f) || !std::isfinite(rate)) return nullptr;
     auto* map = static_cast<LV2_URID_Map*>(const_cast<void*>(findFeature(features, LV2_URID__map)));
     if (!map || !map->map) return nullptr;
-    Lv2Instrument* instance = nullptr;
     try {
-        instance = new Lv2Instrument(rate, map->map(map->handle, LV2_MIDI__MidiEvent));
+        return new Lv2Instrument(makeDspInstrument(), rate, map);
     } catch (const std::bad_alloc&) {
         return nullptr;
     }
-    return instance;
 }
 
-Lv2Instrument::Lv2Instrument(float sampleRate, LV2_URID midiEventType)
-    : midiEventType_(midiEventType) {
-    instrument_.setSampleRate(sampleRate);
-    for (int32_t i = 0; i < kNumParameters; ++i)
-        appliedBits_[i] = std::bit_cast<uint32_t>(instrument_.parameters().get(i));
+Lv2Instrument::Lv2Instrument(std::unique_ptr<Instrument> instrument, float sampleRate, LV2_URID_Map* map)
+    : instrument_(std::move(instrument)),
+      midiEventType_(map->map(map->handle, LV2_MIDI__MidiEvent)),
+      chunkType_(map->map(map->handle, LV2_ATOM__Chunk)),
+      stateKey_(map->map(map->handle, (std::string(kDspUri) + "#state").c_str())),
+      controls_(size_t(instrument_->parameterCount())),
+      appliedBits_(controls_.size()),
+      outputs_(size_t(instrument_->outputCount())),
+      pieces_(outputs_.size()) {
+    instrument_->setSampleRate(sampleRate);
+    for (size_t i = 0; i < appliedBits_.size(); ++i)
+        appliedBits_[i] = std::bit_cast<uint32_t>(instrument_->getParameter(int32_t(i)));
 }
 
 void Lv2Instrument::connect(uint32_t port, void* data) {
-    if (port < kMidiPort)
+    if (port < midiPort())
         controls_[port] = static_cast<const float*>(data);
-    else if (port == kMidiPort)
+    else if (port == midiPort())
         midi_ = data;
-    else if (port < kPortCount)
-        outputs_[port - kLeftPort] = static_cast<float*>(data);
+    else if (port - midiPort() - 1 < outputs_.size())
+        outputs_[port - midiPort() - 1] = static_cast<float*>(data);
 }
 
 void Lv2Instrument::activate() {
-    // A new run of the host's transport: nothing sounds on from before.
-    static constexpr uint8_t kAllSoundOff[3] = {0xB0, 126, 0};
-    instrument_.receiveMidi(kAllSoundOff, sizeof kAllSoundOff, 0);
+    // A new run of the host's transport: nothing sounds on from before. On
+    // every channel, whichever one the instrument listens to.
+    for (uint8_t channel = 0; channel < 16; ++channel) {
+        const uint8_t allSoundOff[3] = {uint8_t(0xB0 | channel), 126, 0};
+        instrument_->receiveMidi(allSoundOff, sizeof allSoundOff, 0);
+    }
+}
+
+LV2_State_Status Lv2Instrument::save(LV2_State_Store_Function store, LV2_State_Handle handle) {
+    if (!instrument_->identity().sessionAsState) return LV2_STATE_SUCCESS;
+    try {
+        const std::vector<uint8_t> bytes = instrument_->saveState();
+        return store(handle, stateKey_, bytes.data(), bytes.size(), chunkType_,
+                     LV2_STATE_IS_POD | LV2_STATE_IS_PORTABLE);
+    } catch (const std::bad_alloc&) {
+        return LV2_STATE_ERR_UNKNOWN;
+    }
+}
+
+LV2_State_Status Lv2Instrument::restore(LV2_State_Retrieve_Function retrieve, LV2_State_Handle handle) {
+    if (!instrument_->identity().sessionAsState) return LV2_STATE_SUCCESS;
+    size_t size = 0;
+    uint32_t type = 0, flags = 0;
+    const void* data = retrieve(handle, stateKey_, &size, &type, &flags);
+    if (!data) return LV2_STATE_ERR_NO_PROPERTY;
+    if (type != chunkType_) return LV2_STATE_ERR_BAD_TYPE;
+    if (!instrument_->loadState(static_cast<const uint8_t*>(data), size)) return LV2_STATE_ERR_UNKNOWN;
+    return LV2_STATE_SUCCESS;
 }
 
 void Lv2Instrument::run(uint32_t frames) {
@@ -61,13 +93,13 @@ void Lv2Instrument::run(uint32_t frames) {
 }
 
 void Lv2Instrument::applyControls() {
-    for (int32_t i = 0; i < kNumParameters; ++i) {
+    for (size_t i = 0; i < controls_.size(); ++i) {
         if (!controls_[i]) continue;
         const float value = *controls_[i];
         const auto bits = std::bit_cast<uint32_t>(value);
         if (bits == appliedBits_[i]) continue;
         appliedBits_[i] = bits;
-        instrument_.setParameter(i, value);
+        instrument_->setParameter(int32_t(i), value);
     }
 }
 
@@ -87,22 +119,25 @@ void Lv2Instrument::handMidi(uint32_t frames) {
             // gets them at its edges.
             const int64_t time = event->time.frames;
             const int64_t delta = time < 0 ? 0 : (time > int64_t(frames) ? int64_t(frames) : time);
-            instrument_.receiveMidi(reinterpret_cast<const uint8_t*>(event + 1), size, int32_t(delta));
+            instrument_->receiveMidi(reinterpret_cast<const uint8_t*>(event + 1), size, int32_t(delta));
         }
         at += sizeof(LV2_Atom_Event) + lv2_atom_pad_size(size);
     }
 }
 
 void Lv2Instrument::render(uint32_t frames) {
-    // A missing output, or the second of two that share a buffer, is left
-    // to the instrument's scratch memory.
-    float* out[2] = {outputs_[0], outputs_[1] != outputs_[0] ? outputs_[1] : nullptr};
     for (uint32_t done = 0; done < frames;) {
         const uint32_t n = frames - done < uint32_t(INT32_MAX) ? frames - done : uint32_t(INT32_MAX);
-        float* piece[2] = {out[0] ? out[0] + done : nullptr, out[1] ? out[1] + done : nullptr};
-        for (float* channel : piece)
-            if (channel) std::memset(channel, 0, sizeof(float) * n);
-        instrument_.render(piece, int32_t(n));
+        for (size_t c = 0; c < outputs_.size(); ++c) {
+            // A missing output, or one that shares a buffer with an earlier
+            // one, is left to the instrument's scratch memory.
+            float* channel = outputs_[c];
+            for (size_t k = 0; k < c && channel; ++k)
+                if (outputs_[k] == channel) channel = nullptr;
+            pieces_[c] = channel ? channel + done : nullptr;
+            if (channel) std::memset(pieces_[c], 0, sizeof(float) * n);
+        }
+        instrument_->render(pieces_.data(), int32_t(n));
         done += n;
     }
 }
@@ -125,9 +160,22 @@ void activate(LV2_Handle h) { self(h)->activate(); }
 void run(LV2_Handle h, uint32_t frames) { self(h)->run(frames); }
 void deactivate(LV2_Handle) {}
 void cleanup(LV2_Handle h) { delete self(h); }
-const void* extensionData(const char*) { return nullptr; }
 
-const LV2_Descriptor kDescriptor = {tamrik::lv2::kPluginUri, instantiate, connectPort, activate,
+LV2_State_Status save(LV2_Handle h, LV2_State_Store_Function store, LV2_State_Handle handle, uint32_t,
+                      const LV2_Feature* const*) {
+    return self(h)->save(store, handle);
+}
+LV2_State_Status restore(LV2_Handle h, LV2_State_Retrieve_Function retrieve, LV2_State_Handle handle,
+                         uint32_t, const LV2_Feature* const*) {
+    return self(h)->restore(retrieve, handle);
+}
+const LV2_State_Interface kStateInterface = {save, restore};
+
+const void* extensionData(const char* uri) {
+    return uri && std::strcmp(uri, LV2_STATE__interface) == 0 ? &kStateInterface : nullptr;
+}
+
+const LV2_Descriptor kDescriptor = {tamrik::lv2::kDspUri, instantiate, connectPort, activate,
                                     run, deactivate, cleanup, extensionData};
 
 }  // namespace

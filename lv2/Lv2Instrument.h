@@ -1,23 +1,36 @@
-// The instrument as an LV2 plug-in: the same DrumTamrikInstrument the VST
-// binding holds, driven through the LV2 port protocol. Control ports reach
-// it through setParameter, MIDI atoms through receiveMidi at their frame
-// times, and the two audio ports through render, so both bindings compute
-// the very same samples for the same notes and values.
+// An instrument (synth/Instrument.h) as an LV2 plug-in: the same object the
+// VST binding holds, driven through the LV2 port protocol. The ports follow
+// the instrument: its parameters as control ports (port = parameter index),
+// then the MIDI input, then its output channels. Control ports reach it
+// through setParameter, MIDI atoms through receiveMidi at their frame times,
+// the audio ports through render, so both bindings compute the very same
+// samples for the same notes and values. An instrument that keeps its
+// session as state (the Kit) saves and restores it through state:interface,
+// as one atom:Chunk property holding its state bytes.
+//
+// Each DSP library defines which instrument and URI it is (kDspUri,
+// makeDspInstrument); the descriptor and everything else are shared.
 //
 // Threads: run() is the audio thread (nothing there allocates or locks);
-// create, connect, activate and destruction follow the host's
-// instantiation-class rules.
+// create, connect, activate, destruction, save and restore follow the
+// host's instantiation-class rules.
 #pragma once
 
 #include <cstdint>
+#include <memory>
+#include <vector>
 
 #include <lv2/core/lv2.h>
+#include <lv2/state/state.h>
 #include <lv2/urid/urid.h>
 
-#include "lv2/Lv2Ports.h"
-#include "synth/DrumTamrikInstrument.h"
+#include "synth/Instrument.h"
 
 namespace tamrik::lv2 {
+
+// Defined by each DSP library.
+extern const char* const kDspUri;
+std::unique_ptr<Instrument> makeDspInstrument();
 
 class Lv2Instrument {
 public:
@@ -28,21 +41,24 @@ public:
     void connect(uint32_t port, void* data);
     void activate();
     void run(uint32_t frames);
+    LV2_State_Status save(LV2_State_Store_Function store, LV2_State_Handle handle);
+    LV2_State_Status restore(LV2_State_Retrieve_Function retrieve, LV2_State_Handle handle);
 
-    const DrumTamrikInstrument& instrument() const { return instrument_; }
+    const Instrument& instrument() const { return *instrument_; }
+    uint32_t midiPort() const { return uint32_t(controls_.size()); }
 
 private:
-    Lv2Instrument(float sampleRate, LV2_URID midiEventType);
+    Lv2Instrument(std::unique_ptr<Instrument> instrument, float sampleRate, LV2_URID_Map* map);
     void applyControls();
     void handMidi(uint32_t frames);
     void render(uint32_t frames);
 
-    DrumTamrikInstrument instrument_;
-    LV2_URID midiEventType_;
-    const float* controls_[kNumParameters] = {};
-    uint32_t appliedBits_[kNumParameters] = {};  // compared as bits, so a NaN counts once
+    std::unique_ptr<Instrument> instrument_;
+    LV2_URID midiEventType_, chunkType_, stateKey_;
+    std::vector<const float*> controls_;
+    std::vector<uint32_t> appliedBits_;  // compared as bits, so a NaN counts once
     const void* midi_ = nullptr;
-    float* outputs_[2] = {};
+    std::vector<float*> outputs_, pieces_;
 };
 
 }  // namespace tamrik::lv2

@@ -6,12 +6,17 @@
 #include <cstdint>
 #include <string>
 
+#include "kit/KitMap.h"
 #include "synth/ParameterTable.h"
 
 namespace tamrik::lv2 {
 
 inline constexpr char kPluginUri[] = "urn:quenmar:drum-tamrik";
 inline constexpr char kUiUri[] = "urn:quenmar:drum-tamrik#ui";
+// DrumTamrik Kit: its parameters as control ports, MIDI, then 18 outputs in
+// stereo groups (Main, Aux 1-8); its state as one chunk under kKitStateKey.
+inline constexpr char kKitUri[] = "urn:quenmar:drum-tamrik-kit";
+inline constexpr char kKitStateKey[] = "urn:quenmar:drum-tamrik-kit#state";
 
 // Port index = parameter index for the 22 controls, then MIDI and audio.
 enum Port : uint32_t {
@@ -26,6 +31,17 @@ inline std::string portSymbol(int32_t parameter) {
     std::string symbol = kParameterTable[parameter].name;
     for (char& c : symbol) c = char(std::tolower(static_cast<unsigned char>(c)));
     return symbol;
+}
+
+// The Kit's port symbols: "p1_cutoff" .. "p16_mute", "channel", "volume".
+inline std::string kitPortSymbol(int32_t index) {
+    static constexpr const char* kSettings[kit::kPadSettings] = {"key",    "pitch", "level",    "pan",
+                                                                 "output", "choke", "velocity", "mute"};
+    if (index == kit::kChannelIndex) return "channel";
+    if (index == kit::kVolumeIndex) return "volume";
+    const int32_t slot = kit::slotOf(index);
+    return "p" + std::to_string(kit::padOf(index) + 1) + "_" +
+           (slot < kit::kSoundParameters ? portSymbol(slot) : kSettings[slot - kit::kSoundParameters]);
 }
 
 }  // namespace tamrik::lv2

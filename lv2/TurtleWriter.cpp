@@ -1,9 +1,12 @@
 // tamrik-lv2-ttl: writes the bundle's Turtle (manifest.ttl, DrumTamrik.ttl,
 // presets.ttl) into a folder, from the parameter table and the factory
 // preset table, so the ports and presets hosts see cannot drift from what
-// the instrument does. CMake runs it at every build of the bundle.
+// the instrument does; with --kit, DrumTamrik Kit's (manifest.ttl,
+// DrumTamrikKit.ttl) from the Kit's own parameter facts. CMake runs it at
+// every build of the bundles.
 //
 //   tamrik-lv2-ttl OUTDIR DSP_BINARY UI_BINARY VERSION
+//   tamrik-lv2-ttl --kit OUTDIR DSP_BINARY VERSION
 #include <charconv>
 #include <cstdio>
 #include <cstdlib>
@@ -14,6 +17,7 @@
 #include <vector>
 
 #include "editor/FactoryPresets.h"
+#include "kit/KitInstrument.h"
 #include "lv2/Lv2Ports.h"
 #include "synth/ParameterTable.h"
 
@@ -53,9 +57,11 @@ const char* const kPrefixes =
     "@prefix lv2: <http://lv2plug.in/ns/lv2core#> .\n"
     "@prefix midi: <http://lv2plug.in/ns/ext/midi#> .\n"
     "@prefix opts: <http://lv2plug.in/ns/ext/options#> .\n"
+    "@prefix pg: <http://lv2plug.in/ns/ext/port-groups#> .\n"
     "@prefix pset: <http://lv2plug.in/ns/ext/presets#> .\n"
     "@prefix rdf: <http://www.w3.org/1999/02/22-rdf-syntax-ns#> .\n"
     "@prefix rdfs: <http://www.w3.org/2000/01/rdf-schema#> .\n"
+    "@prefix state: <http://lv2plug.in/ns/ext/state#> .\n"
     "@prefix ui: <http://lv2plug.in/ns/extensions/ui#> .\n"
     "@prefix urid: <http://lv2plug.in/ns/ext/urid#> .\n\n";
 
@@ -142,6 +148,74 @@ std::string presets() {
     return t.str();
 }
 
+std::string kitManifest(const std::string& dsp) {
+    std::ostringstream t;
+    t << kPrefixes;
+    t << uri(lv2::kKitUri) << "\n    a lv2:Plugin, lv2:InstrumentPlugin ;\n    lv2:binary <" << dsp
+      << "> ;\n    rdfs:seeAlso <DrumTamrikKit.ttl> .\n";
+    return t.str();
+}
+
+// Every parameter a control port, named and defaulted as the instrument
+// says; the sound's lists and switches with their choices, the pad's Mute a
+// toggle. Then MIDI, then the 18 outputs, each pair a stereo group.
+std::string kitDescription(int major, int minor, int micro) {
+    const kit::KitInstrument kit;
+    std::ostringstream t;
+    t << kPrefixes;
+    const std::string base = lv2::kKitUri;
+    t << uri(base) << "\n    a lv2:Plugin, lv2:InstrumentPlugin, doap:Project ;\n"
+      << "    doap:name \"DrumTamrik Kit\" ;\n    doap:maintainer [ foaf:name \"Quenmar\" ] ;\n"
+      << "    doap:release [ doap:revision \"" << major << "." << minor << "." << micro << "\" ] ;\n"
+      << "    lv2:minorVersion " << minor << " ;\n    lv2:microVersion " << micro << " ;\n"
+      << "    lv2:requiredFeature urid:map ;\n    lv2:optionalFeature lv2:hardRTCapable ;\n"
+      << "    lv2:extensionData state:interface ;\n    lv2:port ";
+    for (int32_t i = 0; i < kit.parameterCount(); ++i) {
+        char name[64];
+        kit.parameterName(i, name, sizeof name);
+        t << "[\n        a lv2:InputPort, lv2:ControlPort ;\n        lv2:index " << i
+          << " ;\n        lv2:symbol \"" << lv2::kitPortSymbol(i) << "\" ;\n        lv2:name \"" << name
+          << "\" ;\n        lv2:default " << decimal(kit.parameterDefault(i))
+          << " ;\n        lv2:minimum 0.0 ;\n        lv2:maximum 1.0";
+        const int32_t slot = kit::slotOf(i);
+        if (i < kit::kChannelIndex && slot < kit::kSoundParameters) {
+            const std::vector<const char*> choices = choicesOf(kParameterTable[slot]);
+            const size_t n = choices.size();
+            if (n > 0) {
+                t << " ;\n        lv2:portProperty "
+                  << (kParameterTable[slot].kind == ControlKind::CheckBox ? "lv2:toggled" : "lv2:enumeration");
+                for (size_t k = 0; k < n; ++k)
+                    t << " ;\n        lv2:scalePoint [ rdfs:label \"" << choices[k] << "\" ; rdf:value "
+                      << decimal(float(k) / float(n - 1)) << " ]";
+            }
+        } else if (i < kit::kChannelIndex && slot == kit::kSoundParameters + kit::kMute) {
+            t << " ;\n        lv2:portProperty lv2:toggled";
+        }
+        t << "\n    ] , ";
+    }
+    const uint32_t midi = uint32_t(kit.parameterCount());
+    t << "[\n        a lv2:InputPort, atom:AtomPort ;\n        atom:bufferType atom:Sequence ;\n"
+      << "        atom:supports midi:MidiEvent ;\n        lv2:designation lv2:control ;\n"
+      << "        lv2:index " << midi << " ;\n        lv2:symbol \"midi_in\" ;\n        lv2:name \"MIDI In\"\n    ]";
+    for (int32_t c = 0; c < kit.outputCount(); ++c) {
+        char name[32];
+        kit.outputName(c, name, sizeof name);
+        const std::string group = c < 2 ? "main" : "aux" + std::to_string(c / 2);
+        t << " , [\n        a lv2:OutputPort, lv2:AudioPort ;\n        lv2:index " << midi + 1 + uint32_t(c)
+          << " ;\n        lv2:symbol \"" << group << (c % 2 ? "_r" : "_l") << "\" ;\n        lv2:name \""
+          << name << "\" ;\n        pg:group " << uri(base + "#" + group) << " ;\n        lv2:designation "
+          << (c % 2 ? "pg:right" : "pg:left") << "\n    ]";
+    }
+    t << " .\n";
+    for (int32_t pair = 0; pair < kit.outputCount() / 2; ++pair) {
+        const std::string group = pair == 0 ? "main" : "aux" + std::to_string(pair);
+        const std::string label = pair == 0 ? "Main" : "Aux " + std::to_string(pair);
+        t << "\n" << uri(base + "#" + group) << "\n    a pg:StereoGroup, pg:OutputGroup ;\n"
+          << "    lv2:symbol \"" << group << "\" ;\n    rdfs:label \"" << label << "\" .\n";
+    }
+    return t.str();
+}
+
 void write(const std::string& path, const std::string& text) {
     std::ofstream out(path, std::ios::binary);
     out << text;
@@ -155,8 +229,16 @@ void write(const std::string& path, const std::string& text) {
 
 int main(int argc, char** argv) {
     int major = 0, minor = 0, micro = 0;
+    if (argc == 5 && std::string(argv[1]) == "--kit" &&
+        std::sscanf(argv[4], "%d.%d.%d", &major, &minor, &micro) == 3) {
+        const std::string dir = argv[2];
+        write(dir + "/manifest.ttl", kitManifest(argv[3]));
+        write(dir + "/DrumTamrikKit.ttl", kitDescription(major, minor, micro));
+        return 0;
+    }
     if (argc != 5 || std::sscanf(argv[4], "%d.%d.%d", &major, &minor, &micro) != 3) {
-        std::fprintf(stderr, "usage: tamrik-lv2-ttl OUTDIR DSP_BINARY UI_BINARY VERSION\n");
+        std::fprintf(stderr, "usage: tamrik-lv2-ttl OUTDIR DSP_BINARY UI_BINARY VERSION\n"
+                             "       tamrik-lv2-ttl --kit OUTDIR DSP_BINARY VERSION\n");
         return 2;
     }
     const std::string dir = argv[1];

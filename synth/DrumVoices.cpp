@@ -294,8 +294,8 @@ DrumVoices::DrumVoices(const SynthParameters& parameters) : params(parameters) {
     for (int32_t v = kVoices; v < kLanes; ++v) start[v] = end[v] = kChunk;
 }
 
-void DrumVoices::initEngine() {
-    WaveTables::build();
+void DrumVoices::initEngine(bool buildTables) {
+    if (buildTables) WaveTables::build();
     for (int32_t v = 0; v < kVoices; ++v) {
         lanes.stage[v] = stageIdle;
         lanes.attackCount[v] = lanes.holdCount[v] = lanes.releaseCount[v] = 0;
@@ -331,6 +331,11 @@ void DrumVoices::playNote(int32_t note, int32_t velocity, int32_t deltaFrames) {
 
 void DrumVoices::allSoundOff() {
     for (int32_t v = 0; v < kVoices; ++v) lanes.stage[v] = stageIdle;
+}
+
+void DrumVoices::silence(uint32_t voiceMask) {
+    for (int32_t v = 0; v < kVoices; ++v)
+        if (voiceMask >> v & 1) lanes.stage[v] = stageIdle;
 }
 
 bool DrumVoices::silent() const {

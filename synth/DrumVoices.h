@@ -70,8 +70,10 @@ public:
     explicit DrumVoices(const SynthParameters& parameters);
 
     // initEngine: builds the shared tables, puts every voice to rest and
-    // picks the instruction-set path.
-    void initEngine();
+    // picks the instruction-set path. Several engines of one instance (a
+    // kit's pads) build the tables once, so the instance draws its noise
+    // once, as a single-sound instance does.
+    void initEngine(bool buildTables = true);
 
     // A note-on as the host delivers it: the next voice in turn starts the
     // note after deltaFrames samples (a negative count starts at once).
@@ -79,6 +81,8 @@ public:
     void noteOn(int32_t note, int32_t velocity, int32_t deltaFrames, int32_t voice);
     void setVoicePitch(int32_t voice);
     void allSoundOff();
+    // Puts the voices whose bits are set (bit v for voice v) to rest at once.
+    void silence(uint32_t voiceMask);
 
     // The block loop: adds every voice's output to both channels, counting
     // waiting voices towards their start.

@@ -23,7 +23,10 @@
 #include <vector>
 
 #include "HostHarness.h"
+#include "PluginInstance.h"
 #include "clap/ClapTestHost.h"
+#include "kit/FactoryKits.h"
+#include "kit/KitMap.h"
 
 using tamrik::test::EventBlock;
 using tamrik::test::HostHarness;
@@ -285,6 +288,55 @@ TEST(RealTime, ClapAudioEntriesNeverAllocateOrLock) {
             if (block % 50 == 49) plugin->reset(plugin);
         }
         sink += left[frames - 1];
+    }
+    EXPECT_EQ(total(), 0) << report();
+    EXPECT_TRUE(std::isfinite(sink));
+}
+
+// The Kit likewise: notes on its keys (chokes among them), on other
+// channels and beyond the block, kits switched, every parameter moved
+// (routing, groups, mute and the channel included), all 18 outputs.
+TEST(RealTime, TheKitsAudioAndParameterEntriesNeverAllocateOrLock) {
+    using namespace tamrik::kit;
+    tamrik::test::PluginInstance kit(TAMRIK_KIT_PATH);
+    vst::AEffect* e = kit.effect();
+    kit.dispatch(vst::effSetBlockSize, 0, 4096);
+
+    std::mt19937 random(17);
+    auto uniform = [&](int lo, int hi) { return std::uniform_int_distribution<int>(lo, hi)(random); };
+    std::vector<std::vector<float>> channels(kOutputChannels, std::vector<float>(4096));
+    float* outputs[kOutputChannels];
+    for (int32_t c = 0; c < kOutputChannels; ++c) outputs[c] = channels[size_t(c)].data();
+    float sink = 0.0f;
+    EventBlock eventBlock;
+    resetCounts();
+    for (int block = 0; block < 400; ++block) {
+        const int32_t frames = block % 3 ? uniform(1, 4096) : 1 << (block % 13);
+        eventBlock.clear();
+        for (int i = 0; i < 24; ++i) {
+            const int key = i % 3 ? kDefaultKeys[size_t(uniform(0, kPads - 1))] : uniform(0, 127);
+            eventBlock.add(midiEvent(0x90 | (i % 5 ? 0 : uniform(0, 15)), uint8_t(key),
+                                     uint8_t(uniform(0, 127)), uniform(0, frames + 64)));
+        }
+        if (block % 9 == 0) eventBlock.add(midiEvent(0xB0, 126, 0, uniform(0, frames - 1)));
+        vst::VstEvents* list = eventBlock.build();
+        if (block % 23 == 0) kit.dispatch(vst::effSetProgram, 0, uniform(0, kFactoryKitCount - 1));
+        {
+            AudioCall marked;
+            for (int i = 0; i < 6; ++i) {
+                const int32_t index = i == 0 ? padIndex(uniform(0, kPads - 1), kSoundParameters + uniform(0, 7))
+                                             : uniform(0, kKitParameters - 1);
+                e->setParameter(e, index, static_cast<float>(uniform(0, 1000)) / 1000.0f);
+            }
+            e->setParameter(e, kChannelIndex, block % 50 < 45 ? 0.0f : 1.0f / 16);
+            sink += e->getParameter(e, uniform(0, kKitParameters - 1));
+            e->dispatcher(e, vst::effProcessEvents, 0, 0, list, 0.0f);
+            if (block % 2)
+                e->processReplacing(e, nullptr, outputs, frames);
+            else
+                e->process(e, nullptr, outputs, frames);
+        }
+        for (const auto& c : channels) sink += c[size_t(frames - 1)];
     }
     EXPECT_EQ(total(), 0) << report();
     EXPECT_TRUE(std::isfinite(sink));

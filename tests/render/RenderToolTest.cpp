@@ -17,6 +17,7 @@
 
 #include "HostHarness.h"
 #include "MidiBytes.h"
+#include "PluginInstance.h"
 #include "editor/FactoryPresets.h"
 
 namespace tamrik::test {
@@ -200,6 +201,41 @@ TEST_F(RenderTool, ExportsOneNonSilentFilePerPreset) {
         EXPECT_GT(peakOf(wav.left), 0.001f) << preset.name;
         EXPECT_LT(wav.left.size(), 2u * 44100u) << preset.name;
     }
+}
+
+// A kit file renders through DrumTamrik Kit, every note to the kit: the mix
+// and each output pair as stems, bit for bit what the Kit plays directly.
+TEST_F(RenderTool, KitFileRendersThroughTheKitWithStems) {
+    writeFile("two.mid", songFile({0x00, 0x90, 36, 100, 0x00, 0x90, 38, 90}));
+    std::ofstream(work / "mine.tamrikkit") << "DrumTamrik Kit 1\nname = Mine\n[Pad 1]\nOutput = 0.25\n";
+    ASSERT_EQ(run("two.mid --bits 32 --kit mine.tamrikkit --stems stems --quiet").status, 0);
+    const Wav mix = readWav(work / "two.wav"), main = readWav(work / "stems" / "main.wav"),
+              aux2 = readWav(work / "stems" / "aux2.wav"), aux1 = readWav(work / "stems" / "aux1.wav");
+    for (int pair = 1; pair <= 8; ++pair) EXPECT_TRUE(fs::exists(work / "stems" / ("aux" + std::to_string(pair) + ".wav")));
+    ASSERT_GT(mix.left.size(), 1000u);
+    EXPECT_EQ(main.left, mix.left);
+    EXPECT_EQ(aux2.left.size(), mix.left.size());
+    EXPECT_EQ(peakOf(aux1.left), 0.0f);
+
+    PluginInstance kit(TAMRIK_KIT_PATH);
+    kit.setParameter(0 * 30 + 26, 0.25f);  // pad 1's Output: Aux 2
+    hosting::EventBlock notes({hosting::midiEvent(0x90, 36, 100), hosting::midiEvent(0x90, 38, 90)});
+    kit.dispatch(vst::effProcessEvents, 0, 0, notes.build());
+    const auto direct = kit.render(int32_t(mix.left.size()), 512);
+    EXPECT_EQ(mix.left, direct[0]) << "the snare on Main";
+    EXPECT_EQ(aux2.left, direct[4]) << "the kick on Aux 2";
+    EXPECT_GT(peakOf(aux2.left), 0.01f);
+    EXPECT_GT(peakOf(mix.left), 0.01f);
+
+    // A bad kit file: its line and reason, and nothing written.
+    std::ofstream(work / "bad.tamrikkit") << "DrumTamrik Kit 1\n[Pad 1]\nOutput = soon\n";
+    const std::vector<std::string> before = workFiles();
+    const Result bad = run("two.mid --kit bad.tamrikkit --stems more");
+    EXPECT_EQ(bad.status, 2);
+    EXPECT_NE(bad.err.find("bad.tamrikkit: line 3: Output: expected a number, not 'soon'"), std::string::npos)
+        << bad.err;
+    EXPECT_EQ(workFiles(), before);
+    EXPECT_EQ(run("two.mid --kit 36=StdBD1 --stems more").status, 2) << "stems only with a kit file";
 }
 
 TEST_F(RenderTool, BadInputFailsWithOneLineAndLeavesNoFile) {

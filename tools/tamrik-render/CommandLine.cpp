@@ -84,6 +84,7 @@ Options CommandLine::parse(int argc, const char* const* argv) {
         else if (name == "--export-presets") options.exportDir = value();
         else if (name == "--plot") options.plotPath = value();
         else if (name == "--kit") kitText = value();
+        else if (name == "--stems") options.stemsDir = value();
         else if (name == "--preset") {
             const std::string_view presetName = value();
             options.preset = findFactoryPreset(presetName);
@@ -113,8 +114,14 @@ Options CommandLine::parse(int argc, const char* const* argv) {
     }
     if (kitText && options.preset != nullptr)
         throw ToolError("--kit and --preset: expected one or the other, a kit or a single sound");
+    const bool kitFile = kitText && kitText->size() > 10 && kitText->ends_with(".tamrikkit");
+    if (!options.stemsDir.empty() && !kitFile)
+        throw ToolError("--stems: expected a kit file with it (--kit FILE.tamrikkit)");
+    if (kitFile)
+        options.kitFile = *kitText;
     // The kit's default pitch is --pitch, wherever it stood on the line.
-    if (kitText) options.kit = Kit::parse(*kitText == "default" ? kDemoKit : *kitText, options.pitch);
+    else if (kitText)
+        options.kit = Kit::parse(*kitText == "default" ? kDemoKit : *kitText, options.pitch);
     return options;
 }
 
@@ -145,6 +152,10 @@ Sound:
   --program N            program to select first, 0 to 31 (default: 0)
   --param NAME=VALUE,... set parameters, 0 to 1, after the preset, on every
                          instance (default: none)
+  --kit FILE.tamrikkit   render through DrumTamrik Kit (DrumTamrikKit.so beside the
+                         plug-in) with this kit file; every note goes to the kit
+  --stems DIR            with a kit file: also one WAV per output pair in DIR
+                         (main.wav, aux1.wav ... aux8.wav)
   --pitch N              note a kit sound or a one-shot plays (default: 60)
   --velocity N           velocity of exported one-shots, 1 to 127 (default: 127)
   --export-presets DIR   write one one-shot WAV per factory preset into DIR

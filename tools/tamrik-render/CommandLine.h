@@ -22,6 +22,8 @@ struct Options {
     std::string exportDir;   // set: one-shot export instead of a song
     std::string plotPath;
     std::optional<Kit> kit;  // the demo's kit when neither a kit nor a sound is given
+    std::string kitFile;     // set: render through DrumTamrik Kit with this kit file
+    std::string stemsDir;    // set (with kitFile): one WAV per output pair here
     const FactoryPreset* preset = nullptr;
     int program = 0;
     std::vector<std::pair<std::string, float>> params;  // in the order given

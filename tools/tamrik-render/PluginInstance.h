@@ -38,6 +38,7 @@ public:
     // outputs, which are valid until the next call.
     void process(EventBlock& events, int frames);
     const float* output(int channel) const { return outputs[static_cast<size_t>(channel)].data(); }
+    int outputCount() const { return static_cast<int>(outputs.size()); }
 
     // The plug-in's calls to the host. audioMasterVersion answers 2400.
     static intptr_t hostCallback(vst::AEffect* effect, int32_t opcode, int32_t index,

@@ -60,7 +60,8 @@ void Renderer::route(const MidiMessage& message, int32_t deltaFrames) {
     }
 }
 
-StereoBuffer Renderer::render(const MidiSong& song, const std::function<void(double)>& progress) {
+StereoBuffer Renderer::render(const MidiSong& song, const std::function<void(double)>& progress,
+                              std::vector<StereoBuffer>* pairs) {
     const SongClock clock(song, settings.sampleRate);
     const int64_t songEnd = clock.frameAt(song.endTick);
     if (static_cast<double>(songEnd) > kLongestSongSeconds * settings.sampleRate)
@@ -70,12 +71,15 @@ StereoBuffer Renderer::render(const MidiSong& song, const std::function<void(dou
         songEnd + static_cast<int64_t>(settings.tailSeconds * settings.sampleRate);
     const auto block = static_cast<int64_t>(settings.blockSize);
 
-    StereoBuffer out;
-    out.sampleRate = settings.sampleRate;
-    // The whole song is held in memory; reserving it once avoids the doubled
-    // peak of growing vectors.
-    out.left.reserve(static_cast<size_t>(renderLimit + block));
-    out.right.reserve(static_cast<size_t>(renderLimit + block));
+    // Pair 0 is the main mix; the others only when asked for.
+    std::vector<StereoBuffer> mixes(pairs ? static_cast<size_t>(instances.front()->outputCount() / 2) : 1);
+    for (StereoBuffer& out : mixes) {
+        out.sampleRate = settings.sampleRate;
+        // The whole song is held in memory; reserving it once avoids the
+        // doubled peak of growing vectors.
+        out.left.reserve(static_cast<size_t>(renderLimit + block));
+        out.right.reserve(static_cast<size_t>(renderLimit + block));
+    }
     size_t next = 0;
     bool lastBlockSilent = true;
     for (int64_t start = 0; start < renderLimit; start += block) {
@@ -87,31 +91,37 @@ StereoBuffer Renderer::render(const MidiSong& song, const std::function<void(dou
             if (frame >= start + block) break;
             route(song.messages[next], static_cast<int32_t>(frame - start));
         }
-        out.left.resize(static_cast<size_t>(start + block));
-        out.right.resize(static_cast<size_t>(start + block));
-        float* left = out.left.data() + start;
-        float* right = out.right.data() + start;
+        for (StereoBuffer& out : mixes) {
+            out.left.resize(static_cast<size_t>(start + block));
+            out.right.resize(static_cast<size_t>(start + block));
+        }
+        lastBlockSilent = true;
         for (size_t i = 0; i < instances.size(); ++i) {
             instances[i]->process(eventBlocks[i], settings.blockSize);
-            const float* in0 = instances[i]->output(0);
-            const float* in1 = instances[i]->output(1);
-            for (int64_t k = 0; k < block; ++k) {
-                left[k] += in0[k];
-                right[k] += in1[k];
+            for (int c = 0; c < instances[i]->outputCount(); ++c) {
+                const float* in = instances[i]->output(c);
+                lastBlockSilent = lastBlockSilent && std::all_of(in, in + block, [](float s) { return s == 0.0f; });
+                if (size_t(c / 2) >= mixes.size()) continue;
+                StereoBuffer& out = mixes[size_t(c / 2)];
+                float* mix = (c % 2 ? out.right.data() : out.left.data()) + start;
+                for (int64_t k = 0; k < block; ++k) mix[k] += in[k];
             }
         }
-        lastBlockSilent = std::all_of(left, left + block, [](float s) { return s == 0.0f; }) &&
-                          std::all_of(right, right + block, [](float s) { return s == 0.0f; });
         progress(std::min(1.0, static_cast<double>(start + block) /
                                    static_cast<double>(std::max<int64_t>(songEnd, block))));
     }
-    size_t length = std::min(out.frames(), static_cast<size_t>(renderLimit));
-    while (length > static_cast<size_t>(songEnd) && out.left[length - 1] == 0.0f &&
-           out.right[length - 1] == 0.0f)
-        --length;
-    out.left.resize(length);
-    out.right.resize(length);
-    return out;
+    auto silentAt = [&](size_t k) {
+        return std::all_of(mixes.begin(), mixes.end(),
+                           [&](const StereoBuffer& out) { return out.left[k] == 0.0f && out.right[k] == 0.0f; });
+    };
+    size_t length = std::min(mixes.front().frames(), static_cast<size_t>(renderLimit));
+    while (length > static_cast<size_t>(songEnd) && silentAt(length - 1)) --length;
+    for (StereoBuffer& out : mixes) {
+        out.left.resize(length);
+        out.right.resize(length);
+    }
+    if (pairs) *pairs = mixes;
+    return std::move(mixes.front());
 }
 
 }  // namespace tamrik::render

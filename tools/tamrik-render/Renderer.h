@@ -44,8 +44,12 @@ public:
              std::vector<SoundSetup> sounds);
 
     // Throws ToolError when the song is longer than an hour. `progress` gets
-    // the fraction done, roughly, after every block.
-    StereoBuffer render(const MidiSong& song, const std::function<void(double)>& progress);
+    // the fraction done, roughly, after every block. The answer is the mix of
+    // the first output pair; with `pairs`, every output pair's mix goes there
+    // too (the first pair again first), all of the same length. The song
+    // ends when every output is silent.
+    StereoBuffer render(const MidiSong& song, const std::function<void(double)>& progress,
+                        std::vector<StereoBuffer>* pairs = nullptr);
 
 private:
     void applySettings(PluginInstance& instance, const SoundSetup& sound) const;

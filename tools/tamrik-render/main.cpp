@@ -23,6 +23,8 @@
 #include "ToolError.h"
 #include "WaveformPlot.h"
 #include "WavWriter.h"
+#include "kit/KitFile.h"
+#include "kit/KitInstrument.h"
 
 namespace tamrik::render {
 namespace {
@@ -45,6 +47,36 @@ MidiSong readSong(const std::string& path) {
     } catch (const MidiError& e) {
         throw ToolError(path + ": " + e.what());
     }
+}
+
+// The kit file's values as the Kit names its parameters, to go before the
+// user's own --param values.
+std::vector<std::pair<std::string, float>> kitFileParams(const std::string& path) {
+    std::error_code error;
+    if (fs::is_directory(path, error)) throw ToolError(path + ": expected a kit file, but this is a folder");
+    std::ifstream in(path, std::ios::binary);
+    if (!in)
+        throw ToolError(path + ": expected a kit file, but it cannot be read (" + std::strerror(errno) + ")");
+    const std::string text((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+    const kit::KitInstrument names;  // "Init", and the names the plug-in reports
+    kit::KitSnapshot loaded;
+    try {
+        loaded = kit::KitFile::parse(text, names.snapshot());
+    } catch (const kit::KitFileError& e) {
+        throw ToolError(path + ": " + e.what());
+    }
+    std::vector<std::pair<std::string, float>> params;
+    for (int32_t i = 0; i < names.parameterCount(); ++i) {
+        char name[16];
+        names.parameterShortName(i, name, sizeof name);
+        params.emplace_back(name, loaded.values[size_t(i)]);
+    }
+    return params;
+}
+
+// DrumTamrik Kit's library: beside DrumTamrik's.
+std::string kitPluginPath(const std::string& pluginPath) {
+    return (fs::path(pluginPath).parent_path() / "DrumTamrikKit.so").string();
 }
 
 RenderSettings settingsOf(const Options& options) {
@@ -117,6 +149,7 @@ void exportPresets(const Options& options, const std::string& pluginPath) {
 }
 
 std::vector<SoundSetup> soundsOf(const Options& options) {
+    if (!options.kitFile.empty()) return {SoundSetup{nullptr, {}, {}}};  // every note to the kit
     std::optional<Kit> kit = options.kit;
     if (!kit && options.midiPath.empty() && options.preset == nullptr)
         kit = Kit::parse(kDemoKit, options.pitch);
@@ -137,15 +170,37 @@ void renderSong(const Options& options, const std::string& pluginPath) {
     PendingFile wav(outputPath);
     std::unique_ptr<PendingFile> plot;
     if (!options.plotPath.empty()) plot = std::make_unique<PendingFile>(options.plotPath);
+    RenderSettings settings = settingsOf(options);
+    std::string libraryPath = pluginPath;
+    if (!options.kitFile.empty()) {
+        std::vector<std::pair<std::string, float>> params = kitFileParams(options.kitFile);
+        params.insert(params.end(), settings.params.begin(), settings.params.end());
+        settings.params = std::move(params);
+        libraryPath = kitPluginPath(pluginPath);
+    }
+    std::vector<std::unique_ptr<PendingFile>> stems;
+    if (!options.stemsDir.empty()) {
+        std::error_code error;
+        fs::create_directories(options.stemsDir, error);
+        if (error || !fs::is_directory(options.stemsDir))
+            throw ToolError(options.stemsDir + ": expected a folder to write the stems into (" +
+                            error.message() + ")");
+        for (int pair = 0; pair < 9; ++pair)
+            stems.push_back(std::make_unique<PendingFile>(
+                (fs::path(options.stemsDir) / (pair == 0 ? "main.wav" : "aux" + std::to_string(pair) + ".wav"))
+                    .string()));
+    }
 
-    const std::unique_ptr<PluginLibrary> library = PluginLibrary::open(pluginPath);
-    Renderer renderer(*library, settingsOf(options), soundsOf(options));
+    const std::unique_ptr<PluginLibrary> library = PluginLibrary::open(libraryPath);
+    Renderer renderer(*library, settings, soundsOf(options));
     const Clock::time_point begin = Clock::now();
     StereoBuffer audio;
+    std::vector<StereoBuffer> pairs;
     {
         ProgressBar progress(!options.quiet);
         try {
-            audio = renderer.render(song, [&](double done) { progress.update(done); });
+            audio = renderer.render(song, [&](double done) { progress.update(done); },
+                                    stems.empty() ? nullptr : &pairs);
         } catch (const ToolError& e) {
             throw ToolError((options.midiPath.empty() ? "demo" : options.midiPath) + ": " +
                             e.what());
@@ -154,8 +209,11 @@ void renderSong(const Options& options, const std::string& pluginPath) {
     const Clock::duration took = Clock::now() - begin;
     WavWriter::write(wav.temporaryPath(), wav.path(), audio, options.format);
     if (plot) WaveformPlot::write(plot->temporaryPath(), plot->path(), audio);
+    for (size_t pair = 0; pair < stems.size() && pair < pairs.size(); ++pair)
+        WavWriter::write(stems[pair]->temporaryPath(), stems[pair]->path(), pairs[pair], options.format);
     wav.commit();
     if (plot) plot->commit();
+    for (const std::unique_ptr<PendingFile>& stem : stems) stem->commit();
     if (!options.quiet)
         std::printf("Wrote %s: %.2f s, %s, %s\n",
                     fs::absolute(outputPath).lexically_normal().c_str(), audio.seconds(),

@@ -1,5 +1,7 @@
-// The library's entry point. A host finds VSTPluginMain (older hosts: main),
-// calls it once per instance with its callback and keeps the record it gets.
+// The library's entry point, the same for every instrument: a host finds
+// VSTPluginMain (older hosts: main), calls it once per instance with its
+// callback and keeps the record it gets: the VST 2 binding around the
+// instrument the library makes (InstrumentFactory.h).
 //
 // Floating point: hosts run their threads with whatever settings they like
 // (flush-to-zero on audio threads is common; Windows starts threads with the
@@ -10,7 +12,7 @@
 #include <new>
 
 #include "plugin/EditorFactory.h"
-#include "synth/DrumTamrikInstrument.h"
+#include "plugin/InstrumentFactory.h"
 #include "vst/AVstXSynth.h"
 
 namespace {
@@ -19,8 +21,8 @@ vst::AEffect* createInstance(vst::audioMasterCallback audioMaster) {
     if (!audioMaster) return nullptr;
     if (audioMaster(nullptr, vst::audioMasterVersion, 0, 0, nullptr, 0.0f) == 0) return nullptr;
     try {
-        auto* synth = new tamrik::AVstXSynth(
-            audioMaster, std::make_unique<tamrik::DrumTamrikInstrument>(), tamrik::editorFactory());
+        auto* synth = new tamrik::AVstXSynth(audioMaster, tamrik::makeInstrument(),
+                                             tamrik::editorFactory());
         return synth->getAeffect();
     } catch (const std::bad_alloc&) {
         return nullptr;
@@ -30,7 +32,7 @@ vst::AEffect* createInstance(vst::audioMasterCallback audioMaster) {
 }  // namespace
 
 #if defined(_WIN32)
-// DrumTamrik.def exports this under both names.
+// The library's .def file exports this under both names.
 extern "C" vst::AEffect* VST_CDECL VSTPluginMain(vst::audioMasterCallback audioMaster) {
     return createInstance(audioMaster);
 }

@@ -1,0 +1,55 @@
+// Kit files (.tamrikkit): a kit as readable text, one pad per section, every
+// value by its parameter's name, so a person can read, edit and compare one.
+//
+//   DrumTamrik Kit 1
+//   name = Standard
+//   Channel = 0
+//   Volume = 0.5
+//
+//   [Pad 1]
+//   name = Kick
+//   A = 0
+//   CutOff = 0.6
+//   ...
+//   Key = 0.28346458
+//   Mute = 0
+//
+// The first line names the format and its version. Keys are the sound's
+// parameter names and the pad settings (Key, Pitch, Level, Pan, Output,
+// Choke, Velocity, Mute) inside a pad's section; name, Channel and Volume
+// before the first. Values are the parameters' 0-1 values, written as the
+// shortest decimal that reads back as the same float. Blank lines and lines
+// starting with '#' are skipped; a value left out keeps the "Init" kit's.
+// Reading is strict: a line it cannot take makes the whole file refused,
+// with the line's number and the reason.
+#pragma once
+
+#include <stdexcept>
+#include <string>
+#include <string_view>
+
+#include "kit/KitSnapshot.h"
+
+namespace tamrik::kit {
+
+class KitFileError : public std::runtime_error {
+public:
+    KitFileError(int line, const std::string& reason)
+        : std::runtime_error("line " + std::to_string(line) + ": " + reason), line_(line) {}
+    int line() const { return line_; }
+
+private:
+    int line_;
+};
+
+class KitFile {
+public:
+    static constexpr int kVersion = 1;
+    static constexpr std::string_view kFirstLine = "DrumTamrik Kit 1";
+
+    // Throws KitFileError; `defaults` gives the values left out.
+    static KitSnapshot parse(std::string_view text, const KitSnapshot& defaults);
+    static std::string write(const KitSnapshot& kit);
+};
+
+}  // namespace tamrik::kit

@@ -1,0 +1,101 @@
+// DrumTamrik Kit as a format-blind instrument (synth/Instrument.h): sixteen
+// pads, each a complete DrumTamrik sound on its own key, pitch, level, pan,
+// output and choke group; 482 parameters (kit/KitMap.h); 18 output channels
+// (Main and eight stereo pairs); the factory kits as programs; the whole kit
+// (values, pad names, kit name) as its state.
+//
+// A pad alone at its default Level, Pan and Velocity with Pitch N plays bit
+// for bit what DrumTamrik plays for note N with the same 22 values; pads are
+// summed in pad order, and a pad with nothing sounding costs nothing.
+#pragma once
+
+#include <memory>
+
+#include "common/Shared.h"
+#include "kit/KitMap.h"
+#include "kit/KitPad.h"
+#include "kit/KitSnapshot.h"
+#include "kit/SharedName.h"
+#include "synth/Instrument.h"
+
+namespace tamrik::kit {
+
+class KitInstrument final : public Instrument {
+public:
+    static constexpr int32_t kUniqueId = ('T' << 24) | ('m' << 16) | ('K' << 8) | 't';
+    static constexpr uint32_t kStateVersion = 1;
+    static constexpr int32_t kGroupCount = kPads + 1;  // the pads, then the kit-wide pair
+    static constexpr float kChokeFadeSeconds = 0.005f;
+
+    // At 44100 Hz with the "Init" kit loaded.
+    KitInstrument();
+
+    const InstrumentIdentity& identity() const override;
+    int32_t parameterCount() const override { return kKitParameters; }
+    int32_t programCount() const override;
+    int32_t outputCount() const override { return kOutputChannels; }
+    void outputName(int32_t channel, char* text, size_t size) const override;
+
+    float parameterDefault(int32_t index) const override;
+    int32_t parameterSteps(int32_t index) const override;
+    void parameterShortName(int32_t index, char* text, size_t size) const override;
+    void parameterName(int32_t index, char* text, size_t size) const override;
+    void parameterLabel(int32_t index, char* text, size_t size) const override;
+    // Choice k is what parameterDisplay shows for the value k / steps.
+    void choiceName(int32_t index, int32_t k, char* text, size_t size) const override;
+    int32_t groupCount() const override { return kGroupCount; }
+    int32_t parameterGroup(int32_t index) const override;
+    void groupName(int32_t group, char* text, size_t size) const override;
+
+    void setParameter(int32_t index, float value) override;
+    float getParameter(int32_t index) const override;
+    void parameterDisplay(int32_t index, char* text, size_t size) const override;
+
+    // A program is a factory kit: selecting one loads it whole, except that
+    // selecting the current one again changes nothing (hosts do that after
+    // restoring a session, which must survive it).
+    int32_t currentProgram() const override { return current.get(); }
+    void setProgram(int32_t program) override;
+    void programName(int32_t program, char* text, size_t size) const override;
+    void setProgramName(const char* name) override;  // names the kit
+    bool copyProgram(int32_t) override { return false; }  // factory kits stay as they are
+
+    void setSampleRate(float rate) override;
+    void receiveMidi(const uint8_t* bytes, size_t size, int32_t frame) override;
+    void render(float* const* outputs, int32_t frames) override;
+    bool sounding() const override;
+
+    // Records 'CURR' (the program), 'KNAM' (kit name), 'VALS' (count, then
+    // the values by index), 'PADN' per pad (its number and name).
+    std::vector<uint8_t> saveState() const override;
+    bool loadState(const uint8_t* data, size_t size) override;
+
+    // The whole kit at once (UI thread; load may come while the audio
+    // thread renders, as any parameter change).
+    KitSnapshot snapshot() const;
+    void load(const KitSnapshot& kit);
+
+    std::string kitName() const { return kitName_.get(); }
+    std::string padName(int32_t pad) const;
+    void setPadName(int32_t pad, const char* name);
+    const KitPad& pad(int32_t p) const { return pads[p]; }
+
+private:
+    void loadFactoryKit(int32_t kit);
+
+    // Pads render in pieces this long.
+    static constexpr int32_t kPiece = 256;
+
+    std::unique_ptr<KitPad[]> pads;
+    Shared<float> channel, volume;
+    SharedName kitName_, padNames[kPads];
+    Shared<int32_t> current{0};
+    Shared<float> rate{44100.0f};
+
+    // Audio thread only.
+    uint32_t serial = 0;
+    alignas(64) float mono[kPiece] = {};
+    alignas(64) float scratch[kPiece] = {};
+};
+
+}  // namespace tamrik::kit

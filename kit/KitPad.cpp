@@ -1,0 +1,104 @@
+#include "kit/KitPad.h"
+
+#include <algorithm>
+
+namespace tamrik::kit {
+
+void KitPad::set(int32_t slot, float value) {
+    if (slot < kSoundParameters)
+        sound.set(slot, value);
+    else if (slot < kPadStride)
+        settings[slot - kSoundParameters].set(value);
+}
+
+float KitPad::get(int32_t slot) const {
+    return slot < kSoundParameters ? sound.get(slot) : settings[slot - kSoundParameters].get();
+}
+
+void KitPad::push(int32_t frame, uint32_t serial, bool isChoke) {
+    if (eventCount == kMaxEvents) return;
+    // Kept in time order; events of one frame stay in the order they came.
+    int32_t at = eventCount++;
+    for (; at > 0 && events[at - 1].frame > frame; --at) events[at] = events[at - 1];
+    events[at] = {frame, serial, isChoke};
+}
+
+void KitPad::play(int32_t velocity, int32_t frame, uint32_t serial) {
+    const int32_t voice = voices.nextVoice() == DrumVoices::lastVoice ? 0 : voices.nextVoice() + 1;
+    voices.playNote(noteOf(setting(kPitch)), blendVelocity(setting(kVelocity), velocity), frame);
+    voiceSerial[voice] = serial;
+    fadeMask &= ~(1u << voice);  // taken over: no longer part of a fade
+    // Only a pad that fades, or is about to, needs to know when a new note
+    // starts: its fade must end there.
+    if (fading || eventCount > 0) push(frame, serial, false);
+}
+
+void KitPad::choke(int32_t frame, uint32_t serial) {
+    if (voices.silent() && !fading && eventCount == 0) return;
+    push(frame, serial, true);
+}
+
+void KitPad::allSoundOff() {
+    voices.allSoundOff();
+    eventCount = 0;
+    fading = false;
+    fadeMask = 0;
+}
+
+void KitPad::endFade() {
+    voices.silence(fadeMask);
+    fading = false;
+    fadeMask = 0;
+}
+
+void KitPad::apply(const Event& e, int32_t fadeLength) {
+    if (!e.choke) {
+        // A new note here: what was fading stops now, the note plays whole.
+        if (fading) endFade();
+        return;
+    }
+    // Everything sounding or waiting that came before the choke fades.
+    uint32_t mask = 0;
+    for (int32_t v = 0; v < DrumVoices::kVoices; ++v)
+        if (voices.voice(v).stage != DrumVoices::stageIdle && voiceSerial[v] < e.serial) mask |= 1u << v;
+    if (mask == 0) return;
+    fadeMask |= mask;
+    if (!fading) {
+        fading = true;
+        fadeTotal = fadeLeft = std::max(fadeLength, 1);
+    }
+}
+
+void KitPad::renderSpan(float* mono, float* scratch, int32_t n) {
+    if (n <= 0) return;
+    voices.render(mono, scratch, n);
+    if (!fading) return;
+    const double total = fadeTotal;
+    for (int32_t i = 0; i < n; ++i) {
+        mono[i] = fadeLeft > 0 ? static_cast<float>(mono[i] * (fadeLeft / total)) : 0.0f;
+        if (fadeLeft > 0) --fadeLeft;
+    }
+    if (fadeLeft == 0) endFade();
+}
+
+void KitPad::render(float* mono, float* scratch, int32_t from, int32_t n, int32_t fadeLength) {
+    int32_t done = 0;
+    int32_t used = 0;
+    for (; used < eventCount && events[used].frame < from + n; ++used) {
+        const int32_t at = std::max(events[used].frame - from, done);
+        renderSpan(mono + done, scratch + done, at - done);
+        done = at;
+        apply(events[used], fadeLength);
+    }
+    if (used > 0) {
+        std::copy(events + used, events + eventCount, events);
+        eventCount -= used;
+    }
+    renderSpan(mono + done, scratch + done, n - done);
+}
+
+void KitPad::endBlock(int32_t frames) {
+    for (int32_t i = 0; i < eventCount; ++i) events[i].frame -= frames;
+}
+
+}  // namespace tamrik::kit

@@ -1,0 +1,8 @@
+#include "kit/KitInstrument.h"
+#include "plugin/InstrumentFactory.h"
+
+namespace tamrik {
+
+std::unique_ptr<Instrument> makeInstrument() { return std::make_unique<kit::KitInstrument>(); }
+
+}  // namespace tamrik
