@@ -60,7 +60,7 @@ std::vector<int> Rect(HostHarness& host) {
 TEST(X11Editor, AHostOpensItTurnsAKnobPicksAPresetAutomatesAndCloses) {
     OPEN_TEST_DISPLAY(x);
     HostHarness host;
-    const std::vector<int> panel{0, 0, 313, 505};
+    const std::vector<int> panel{0, 0, 361, 505};  // the panel and the strip
     EXPECT_EQ(Rect(host), panel) << "asked before open, to size the window";
     ASSERT_EQ(host.dispatch(effEditOpen, 0, 0, x.handle()), 1);
     const std::vector<::Window> children = x.Children();
@@ -68,7 +68,7 @@ TEST(X11Editor, AHostOpensItTurnsAKnobPicksAPresetAutomatesAndCloses) {
     XWindowAttributes a{};
     ASSERT_TRUE(XGetWindowAttributes(x.display, children[0], &a));
     EXPECT_EQ(a.map_state, IsViewable) << "mapped when effEditOpen returns";
-    EXPECT_EQ(std::vector<int>({a.x, a.y, a.height, a.width}), std::vector<int>({0, 0, 313, 505}));
+    EXPECT_EQ(std::vector<int>({a.x, a.y, a.height, a.width}), std::vector<int>({0, 0, 361, 505}));
     EXPECT_EQ(Rect(host), panel);
     IdleFor(host, 250);
     EXPECT_TRUE(host.requests(audioMasterAutomate).empty()) << "opening and refreshing send nothing";
@@ -129,7 +129,7 @@ TEST(X11Editor, ParentsThatAreNotWindowsAreAnsweredZero) {
     for (uintptr_t bad : {uintptr_t(gone), uintptr_t(pixmap), uintptr_t(0x7FFFFFF0), uintptr_t(0)}) {
         EXPECT_EQ(host.dispatch(effEditOpen, 0, 0, reinterpret_cast<void*>(bad)), 0) << bad;
         host.dispatch(effEditIdle);
-        EXPECT_EQ(Rect(host), (std::vector<int>{0, 0, 313, 505}));
+        EXPECT_EQ(Rect(host), (std::vector<int>{0, 0, 361, 505}));
     }
     host.dispatch(effEditClose);
     EXPECT_EQ(XSetErrorHandler(&Sentinel), &Sentinel);
