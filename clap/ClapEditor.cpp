@@ -76,7 +76,7 @@ bool ClapEditor::setScale(double scale) {
 bool ClapEditor::size(uint32_t* width, uint32_t* height) const {
     if (!width || !height) return false;
     *width = uint32_t(scale_.Dev(TForm1::kWidth));
-    *height = uint32_t(scale_.Dev(TForm1::kHeight));
+    *height = uint32_t(scale_.Dev(TForm1::kFormHeight));
     return true;
 }
 

@@ -1,7 +1,7 @@
 // The panel inside a CLAP host: the same TForm1 the other formats show,
 // made a child of the window the host hands to the gui extension's
 // set_parent (X11 or Win32; embedded only, never floating). The panel is
-// 505 x 313 logical pixels, drawn at the host's scale where that is one of
+// 505 x 361 logical pixels (the panel and its strip), drawn at the host's scale where that is one of
 // the panel's steps (100 % to 300 %; others get the nearest step); the
 // host cannot resize it otherwise.
 //

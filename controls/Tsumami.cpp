@@ -94,6 +94,7 @@ void TTsumami::BeginAutoDrag() {
     ReleaseCapture();
     SetCapture();
     adjusting_ = true;
+    fine_ = fineAtPress_;
     dragOrigin_ = GetCursorPos();
     dragBase_ = position_;
 }
@@ -104,8 +105,17 @@ void TTsumami::WndProc(tk::TMessage& message) {
             if (!adjusting_) return;
             // The screen position, not the message's: the knob may have moved.
             dragLast_ = GetCursorPos();
-            const int dx = roundEven((dragLast_.x - dragOrigin_.x) / 2.0);
-            const int dy = roundEven((dragOrigin_.y - dragLast_.y) / 2.0);
+            // Shift turns it ten times finer; the drag starts afresh from
+            // here whenever Shift is pressed or let go.
+            const bool fine = message.WParam & tk::TK_MK_SHIFT;
+            if (fine != fine_) {
+                fine_ = fine;
+                dragOrigin_ = dragLast_;
+                dragBase_ = std::clamp(position_, 0, 100);
+            }
+            const double pixelsPerStep = fine_ ? 20.0 : 2.0;
+            const int dx = roundEven((dragLast_.x - dragOrigin_.x) / pixelsPerStep);
+            const int dy = roundEven((dragOrigin_.y - dragLast_.y) / pixelsPerStep);
             // In 64 bits: a Position assigned from code may be near the int limits.
             const int64_t p = int64_t(dragBase_) + dx + dy;
             SetPosition(int(std::max<int64_t>(std::min<int64_t>(p, 100), 0)));
@@ -114,6 +124,12 @@ void TTsumami::WndProc(tk::TMessage& message) {
         case tk::TK_WM_LBUTTONUP:
             ReleaseCapture();
             adjusting_ = false;
+            return;
+        case tk::TK_WM_LBUTTONDOWN:
+        case tk::TK_WM_LBUTTONDBLCLK:
+            // The press itself goes on to the automatic drag.
+            fineAtPress_ = message.WParam & tk::TK_MK_SHIFT;
+            tk::TCustomControl::WndProc(message);
             return;
         default:
             tk::TCustomControl::WndProc(message);

@@ -58,6 +58,8 @@ private:
     int dragBase_ = 0;
     int position_ = 0;
     bool adjusting_ = false;
+    bool fine_ = false;  // this stretch of the drag with Shift held
+    bool fineAtPress_ = false;
     std::array<float, kSteps> pointerY_{};
     std::array<float, kSteps> pointerX_{};
 };

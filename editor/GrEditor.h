@@ -8,6 +8,7 @@
 // reaches the instrument through the editor's two forwarding calls.
 #pragma once
 
+#include <filesystem>
 #include <memory>
 
 #include "editor/ParameterLink.h"
@@ -23,8 +24,9 @@ public:
     ~GrEditor() override;
 
     // UI thread, all of them.
-    // Always top 0, left 0, bottom 313, right 505: hosts size the window
-    // they open us in from this, asked before the first open.
+    // The panel and its strip at the form's scale (top 0, left 0, bottom
+    // 361, right 505 at 100 %): hosts size the window they open us in from
+    // this, asked before the first open.
     int32_t getRect(vst::ERect** rect) override;
     // 1 with the form shown in window; 0, with nothing left open, when
     // window is not a window the form can live in.
@@ -42,10 +44,17 @@ public:
     // an offscreen backend). Process-wide; nullptr puts the platform's back.
     using BackendFactory = std::unique_ptr<tk::Backend> (*)();
     static void setBackendFactory(BackendFactory factory);
+    // Where the user's settings (the chosen scale) are kept: the per-user
+    // file unless something else is installed (tests). Process-wide; an
+    // empty path puts the per-user one back.
+    static void setSettingsFile(std::filesystem::path file);
 
 private:
     void setParameterAutomated(int32_t index, float value) override;
     float getParameter(int32_t index) override;
+    // audioMasterBeginEdit / audioMasterEndEdit.
+    void beginEdit(int32_t index) override;
+    void endEdit(int32_t index) override;
 
     int32_t openCount = 0;
     vst::ERect editorRect{};

@@ -2,6 +2,8 @@
 // file can be wrong ends in a message, never in a partial preset.
 #include "editor/PresetFile.h"
 
+#include "editor/UserSettings.h"
+
 #include <charconv>
 #include <cmath>
 #include <cstdlib>
@@ -139,18 +141,8 @@ std::string writePresetFile(const std::filesystem::path& path, const PresetValue
 }
 
 std::filesystem::path userPresetDirectory() {
-#if defined(_WIN32)
-    const char* appData = std::getenv("APPDATA");
-    if (!appData || !*appData) return {};
-    return std::filesystem::path(appData) / "DrumTamrik" / "Presets";
-#else
-    const char* data = std::getenv("XDG_DATA_HOME");
-    // A relative XDG_DATA_HOME is invalid and to be ignored.
-    if (data && *data == '/') return std::filesystem::path(data) / "DrumTamrik" / "Presets";
-    const char* home = std::getenv("HOME");
-    if (!home || !*home) return {};
-    return std::filesystem::path(home) / ".local" / "share" / "DrumTamrik" / "Presets";
-#endif
+    const std::filesystem::path folder = perUserFolder("XDG_DATA_HOME", ".local/share");
+    return folder.empty() ? folder : folder / "Presets";
 }
 
 std::string presetFileName(std::string_view name) {

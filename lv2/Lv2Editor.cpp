@@ -1,26 +1,58 @@
 // The UI's descriptor and the editor behind it.
 #include "lv2/Lv2Editor.h"
 
+#include <algorithm>
+#include <cmath>
 #include <cstring>
 #include <new>
+
+#include <lv2/atom/atom.h>
+#include <lv2/options/options.h>
 
 #include "lv2/Lv2Features.h"
 #include "toolkit/PlatformBackend.h"
 
 namespace tamrik::lv2 {
+namespace {
+
+// The host's ui:scaleFactor among its options, or 0 without one.
+float HostScaleFactor(const LV2_Feature* const* features) {
+    const auto* map = static_cast<const LV2_URID_Map*>(findFeature(features, LV2_URID__map));
+    const auto* options = static_cast<const LV2_Options_Option*>(findFeature(features, LV2_OPTIONS__options));
+    if (!map || !map->map || !options) return 0.0f;
+    const LV2_URID key = map->map(map->handle, LV2_UI__scaleFactor);
+    const LV2_URID floatType = map->map(map->handle, LV2_ATOM__Float);
+    for (const LV2_Options_Option* o = options; o->key != 0 || o->value != nullptr; ++o)
+        if (o->key == key && o->type == floatType && o->size == sizeof(float) && o->value) {
+            float factor = 0.0f;
+            std::memcpy(&factor, o->value, sizeof factor);
+            return std::isfinite(factor) ? factor : 0.0f;
+        }
+    return 0.0f;
+}
+
+}  // namespace
 
 Lv2Editor* Lv2Editor::create(LV2UI_Write_Function write, LV2UI_Controller controller,
                              LV2UI_Widget* widget, const LV2_Feature* const* features) {
     const void* parent = findFeature(features, LV2_UI__parent);
     if (!parent || !widget) return nullptr;
     std::unique_ptr<Lv2Editor> editor(new Lv2Editor(write, controller));
+    editor->touch_ = static_cast<const LV2UI_Touch*>(findFeature(features, LV2_UI__touch));
     auto form = std::make_unique<TForm1>(tk::CreatePlatformBackend(), static_cast<ParameterLink&>(*editor));
+    if (const float factor = HostScaleFactor(features); factor > 0.0f)
+        form->SetScale(tk::Scale(int(std::lround(std::min(factor, 10.0f) * 100.0f))));
     if (!form->CreateParented(reinterpret_cast<tk::NativeWindow>(parent))) return nullptr;
     form->ShowForm();
     editor->form_ = std::move(form);
     *widget = reinterpret_cast<LV2UI_Widget>(editor->form_->NativeHandle());
-    if (const auto* resize = static_cast<const LV2UI_Resize*>(findFeature(features, LV2_UI__resize)))
-        if (resize->ui_resize) resize->ui_resize(resize->handle, TForm1::kWidth, TForm1::kHeight);
+    const auto* resize = static_cast<const LV2UI_Resize*>(findFeature(features, LV2_UI__resize));
+    TForm1& f = *editor->form_;
+    if (resize && resize->ui_resize) resize->ui_resize(resize->handle, f.DeviceWidth(), f.DeviceHeight());
+    // Without ui:resize the host's container follows our window, if at all.
+    f.OnScaleChosen = [resize, &f](tk::Scale) {
+        return !resize || !resize->ui_resize || resize->ui_resize(resize->handle, f.DeviceWidth(), f.DeviceHeight()) == 0;
+    };
     return editor.release();
 }
 
@@ -48,6 +80,14 @@ void Lv2Editor::setParameterAutomated(int32_t index, float value) {
 }
 
 float Lv2Editor::getParameter(int32_t index) { return isParameterIndex(index) ? values_[index] : 0.0f; }
+
+void Lv2Editor::beginEdit(int32_t index) {
+    if (touch_ && touch_->touch && isParameterIndex(index)) touch_->touch(touch_->handle, uint32_t(index), true);
+}
+
+void Lv2Editor::endEdit(int32_t index) {
+    if (touch_ && touch_->touch && isParameterIndex(index)) touch_->touch(touch_->handle, uint32_t(index), false);
+}
 
 }  // namespace tamrik::lv2
 

@@ -4,7 +4,10 @@
 // It is the form's ParameterLink: a value the user sets goes to the host's
 // write_function for that port, and getParameter answers the last value
 // the host reported through port_event (or the form sent), so the form, its
-// bindings and its refresh rules work unchanged.
+// bindings and its refresh rules work unchanged. A gesture is reported
+// through ui:touch where the host offers it; the display scale starts at the
+// host's ui:scaleFactor option, and a scale the user picks is asked of the
+// host with ui:resize.
 //
 // UI thread only: every call comes from the host's UI thread.
 #pragma once
@@ -14,6 +17,7 @@
 
 #include <lv2/core/lv2.h>
 #include <lv2/ui/ui.h>
+#include <lv2/urid/urid.h>
 
 #include "editor/ParameterLink.h"
 #include "editor/TForm1.h"
@@ -39,9 +43,12 @@ private:
     Lv2Editor(LV2UI_Write_Function write, LV2UI_Controller controller);
     void setParameterAutomated(int32_t index, float value) override;
     float getParameter(int32_t index) override;
+    void beginEdit(int32_t index) override;
+    void endEdit(int32_t index) override;
 
     LV2UI_Write_Function write_;
     LV2UI_Controller controller_;
+    const LV2UI_Touch* touch_ = nullptr;
     float values_[kNumParameters];
     std::unique_ptr<TForm1> form_;  // last: it goes before the values it reads
 };

@@ -144,15 +144,19 @@ constexpr int kKnobX = 8 + 144 + 16, kKnobY = 200 + 32 + 16;
 // waits until the panel has reported its new value (reports() counts them).
 // The fake input is in the server's order on the host's connection, so the
 // panel reads press, moves and release in that order whenever it idles.
+// below: how far under the knob's centre the press is (a second press at
+// the same spot soon after the first would be a double-click); times: the
+// panel's scale, a whole number, by which every position and move grows.
 inline bool DragCutOffKnob(HostDisplay& x, const std::function<void()>& idle, int pixels,
-                           const std::function<size_t()>& reports) {
-    x.Move(kKnobX, kKnobY);
+                           const std::function<size_t()>& reports, int below = 0, int times = 1) {
+    const int y = (kKnobY + below) * times;
+    x.Move(kKnobX * times, y);
     x.Button(true);
     XSync(x.display, False);
     bool all = true;
     for (int dx = 2; dx <= pixels; dx += 2) {
         const size_t before = reports();
-        x.Move(kKnobX + dx, kKnobY);
+        x.Move((kKnobX + dx) * times, y);
         XSync(x.display, False);
         all = IdleUntil(idle, [&] { return reports() > before; }) && all;
     }

@@ -78,6 +78,13 @@ public:
     virtual TPoint CursorPos() const = 0;
     // Keeps mouse input coming to the form while a control holds capture.
     virtual void CaptureMouse(bool capture) = 0;
+    // The modifiers held at the input being reported (TK_MK_SHIFT,
+    // TK_MK_CONTROL).
+    virtual uint32_t KeyModifiers() const { return 0; }
+
+    // The scale the platform asks for (the desktop's or the parent window's
+    // resolution), as a percent; 0 when it says nothing. Asked once open.
+    virtual int PlatformScalePercent() const { return 0; }
 
     // Milliseconds on a clock that only moves forward.
     virtual uint64_t NowMs() const = 0;

@@ -1,5 +1,4 @@
-// A click toggles on release inside the box, as platform buttons do, so a
-// press dragged away is a way to change one's mind.
+// The box, its tick and the caption; a click toggles it (TClickControl).
 #include "toolkit/CheckBox.h"
 
 #include <algorithm>
@@ -10,13 +9,6 @@ namespace {
 constexpr int kBox = 13;
 }
 
-TCheckBox::TCheckBox(TWinControl* parent) : TCustomControl(parent) { SetTabStop(true); }
-
-void TCheckBox::SetCaption(std::string caption) {
-    caption_ = std::move(caption);
-    Invalidate();
-}
-
 void TCheckBox::SetChecked(bool checked) {
     if (checked == checked_) return;
     checked_ = checked;
@@ -24,34 +16,10 @@ void TCheckBox::SetChecked(bool checked) {
     if (OnClick) OnClick(this);
 }
 
-void TCheckBox::WndProc(TMessage& m) {
-    switch (m.Msg) {
-        case TK_WM_LBUTTONDOWN:
-        case TK_WM_LBUTTONDBLCLK:
-            pressed_ = true;
-            SetCapture();
-            Invalidate();
-            return;
-        case TK_WM_LBUTTONUP:
-            if (!pressed_) break;
-            pressed_ = false;
-            ReleaseCapture();
-            Invalidate();
-            if (ClientRect().Contains({LoWordSigned(m.LParam), HiWordSigned(m.LParam)})) SetChecked(!checked_);
-            return;
-        case TK_WM_KEYUP:
-            if (m.WParam == TK_VK_SPACE) SetChecked(!checked_);
-            return;
-        default:
-            break;
-    }
-    TCustomControl::WndProc(m);
-}
-
 void TCheckBox::Paint(TCanvas& canvas) {
     const int top = (Height() - kBox) / 2;
     const TRect box{0, top, kBox, top + kBox};
-    canvas.Brush.Color = GetSysColor(pressed_ ? TK_COLOR_BTNFACE : TK_COLOR_WINDOW);
+    canvas.Brush.Color = GetSysColor(Pressed() ? TK_COLOR_BTNFACE : TK_COLOR_WINDOW);
     canvas.FillRect(box);
     canvas.FieldFrame(box, Ctl3D());
     if (checked_) {
@@ -69,7 +37,7 @@ void TCheckBox::Paint(TCanvas& canvas) {
             device.FillRect({x, y, x + 1, y + thickness});
         }
     }
-    canvas.TextAt(kBox + 4, (Height() - canvas.TextHeight()) / 2, caption_);
+    canvas.TextAt(kBox + 4, (Height() - canvas.TextHeight()) / 2, Caption());
 }
 
 }  // namespace tamrik::tk

@@ -127,6 +127,7 @@ void TForm::Forget(TWinControl& control) {
     if (capture_ == &control) SetCaptureControl(nullptr);
     if (focus_ == &control) focus_ = nullptr;
     if (lastPressTarget_ == &control) lastPressTarget_ = nullptr;
+    if (hot_ == &control) hot_ = nullptr;
     if (popup_ == &control) {
         popup_ = nullptr;
         dismissPopup_ = nullptr;
@@ -222,15 +223,21 @@ TWinControl* TForm::ControlAt(TPoint formPoint) {
 
 void TForm::SendMouse(TWinControl& target, uint32_t msg, TPoint formPoint) {
     const TPoint origin = target.FormOrigin();
-    target.Perform(msg, buttonDown_ ? uintptr_t(TK_MK_LBUTTON) : uintptr_t(0),
+    target.Perform(msg, (buttonDown_ ? uintptr_t(TK_MK_LBUTTON) : uintptr_t(0)) | backend_->KeyModifiers(),
                    MakeLParam(formPoint.x - origin.x, formPoint.y - origin.y));
+}
+
+void TForm::InputDone() {
+    if (OnInput) OnInput(this);
+    Update();
 }
 
 void TForm::BackendMouseMove(TPoint device) {
     const TPoint client = ToLogical(device);
     TWinControl* target = capture_ ? capture_ : ControlAt(client);
+    hot_ = target;
     if (target) SendMouse(*target, TK_WM_MOUSEMOVE, client);
-    Update();
+    InputDone();
 }
 
 void TForm::BackendLeftButton(bool down, TPoint device) {
@@ -239,7 +246,7 @@ void TForm::BackendLeftButton(bool down, TPoint device) {
         buttonDown_ = false;
         if (TWinControl* target = capture_ ? capture_ : ControlAt(client))
             SendMouse(*target, TK_WM_LBUTTONUP, client);
-        Update();
+        InputDone();
         return;
     }
     buttonDown_ = true;
@@ -249,7 +256,7 @@ void TForm::BackendLeftButton(bool down, TPoint device) {
             // Copied first: dismissing may destroy the popup and clear the hook.
             const std::function<void()> dismiss = dismissPopup_;
             if (dismiss) dismiss();
-            Update();
+            InputDone();
             return;
         }
     }
@@ -266,20 +273,22 @@ void TForm::BackendLeftButton(bool down, TPoint device) {
     lastPressAt_ = client;
     lastPressMs_ = now;
     SendMouse(*target, doubleClick ? TK_WM_LBUTTONDBLCLK : TK_WM_LBUTTONDOWN, client);
-    Update();
+    InputDone();
 }
 
 void TForm::BackendWheel(TPoint device, int delta) {
     const TPoint client = ToLogical(device);
     TWinControl* target = popup_ ? popup_ : (capture_ ? capture_ : ControlAt(client));
-    if (target) target->Perform(TK_WM_MOUSEWHEEL, uintptr_t(delta * 120) << 16, MakeLParam(client.x, client.y));
-    Update();
+    if (target)
+        target->Perform(TK_WM_MOUSEWHEEL, (uintptr_t(uint16_t(delta * 120)) << 16) | backend_->KeyModifiers(),
+                        MakeLParam(client.x, client.y));
+    InputDone();
 }
 
 void TForm::BackendKey(bool down, uint32_t virtualKey) {
     TWinControl* target = popup_ ? popup_ : focus_;
     if (target) target->Perform(down ? TK_WM_KEYDOWN : TK_WM_KEYUP, virtualKey, 0);
-    Update();
+    InputDone();
 }
 
 void TForm::BackendExpose(const TRect& area) {
@@ -300,7 +309,7 @@ void TForm::BackendControlNotify(uint32_t msg, uintptr_t wParam, NativeWindow se
     TWinControl* control = sender ? ControlWithHandle(*this, sender) : nullptr;
     if (!control || !control->Parent()) return;
     control->Parent()->Perform(msg, wParam, intptr_t(sender));
-    Update();
+    InputDone();
 }
 
 }  // namespace tamrik::tk

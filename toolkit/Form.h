@@ -46,6 +46,11 @@ public:
 
     // Called whenever the form itself is painted, before its controls.
     TNotifyEvent OnPaint;
+    // Called after each piece of input (mouse, wheel, key, a native
+    // control's notification) has been handled.
+    TNotifyEvent OnInput;
+    // The control under the mouse (or holding it), null outside the form.
+    TWinControl* HotControl() const { return hot_; }
 
     const Scale& GetScale() const { return scale_; }
     // Re-renders the whole form at scale and resizes its native window.
@@ -95,6 +100,7 @@ private:
     void Forget(TWinControl& control);
     TWinControl* ControlAt(TPoint formPoint);
     void SendMouse(TWinControl& target, uint32_t msg, TPoint formPoint);
+    void InputDone();
     // origin in logical form pixels, clip in device pixels.
     void PaintControl(TWinControl& control, TPoint origin, const TRect& clip);
     void RunDueTimers();
@@ -122,6 +128,7 @@ private:
     TWinControl* capture_ = nullptr;
     TWinControl* focus_ = nullptr;
     TWinControl* popup_ = nullptr;
+    TWinControl* hot_ = nullptr;
     std::function<void()> dismissPopup_;
     TWinControl* lastPressTarget_ = nullptr;
     TPoint lastPressAt_;

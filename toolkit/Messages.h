@@ -43,7 +43,8 @@ enum : uint32_t {
     TK_CN_VSCROLL = TK_CN_BASE + TK_WM_VSCROLL,
 };
 
-enum : uintptr_t { TK_MK_LBUTTON = 0x0001 };
+// Mouse message keys: the button and the modifiers held.
+enum : uintptr_t { TK_MK_LBUTTON = 0x0001, TK_MK_SHIFT = 0x0004, TK_MK_CONTROL = 0x0008 };
 
 enum : uint32_t {
     TK_VK_RETURN = 0x0D,

@@ -37,6 +37,12 @@ public:
     void Wheel(int delta);
     void Key(uint32_t virtualKey, bool down);
     void Advance(uint64_t ms) { now_ += ms; }
+    // What the pretend platform says of the scale (0: nothing).
+    void SetPlatformScale(int percent) { platformScale_ = percent; }
+    int PlatformScalePercent() const override { return platformScale_; }
+    // Modifiers held from now on (TK_MK_SHIFT, TK_MK_CONTROL).
+    void HoldKeys(uint32_t modifiers) { modifiers_ = modifiers; }
+    uint32_t KeyModifiers() const override { return modifiers_; }
 
     bool Visible() const { return visible_; }
     bool Captured() const { return captured_; }
@@ -53,6 +59,8 @@ private:
     bool captured_ = false;
     int presents_ = 0;
     uint64_t now_ = 0;
+    uint32_t modifiers_ = 0;
+    int platformScale_ = 0;
 };
 
 }  // namespace tamrik::tk

@@ -17,7 +17,7 @@
 // Deleting the form destroys its controls, its native window and its
 // display connection.
 //
-// Controls: TGroupBox (Caption, flat when Ctl3D is off, inherited by
+// Controls: TButton (Caption, OnClick), TGroupBox (Caption, flat when Ctl3D is off, inherited by
 // children), TLabel (Caption, TextAtBottom), TComboBox (Items, ItemIndex,
 // DropDownCount, DroppedDown, OnChange on user choice only), TCheckBox
 // (Caption, Checked, OnClick on every change), TImage (SetPicture), TTimer
@@ -28,6 +28,11 @@
 // BringToFront; Invalidate() asks for a paint at the next Idle or Update,
 // Repaint() paints at once. SetCapture/ReleaseCapture/GetCursorPos (screen
 // coordinates) are members of every control.
+//
+// Habits: any control's OnDblClick takes a double-click or a Ctrl-click,
+// OnMouseWheel the wheel; mouse messages carry TK_MK_SHIFT/TK_MK_CONTROL;
+// the form's OnInput runs after each piece of input and HotControl() names
+// the control under the mouse.
 //
 // Scale: form->SetScale(tk::Scale(200)) draws everything afresh at 200 %
 // and makes the native window twice as large; bounds, positions in messages
@@ -48,6 +53,7 @@
 #pragma once
 
 #include "toolkit/Backend.h"
+#include "toolkit/Button.h"
 #include "toolkit/Canvas.h"
 #include "toolkit/CheckBox.h"
 #include "toolkit/ComboBox.h"

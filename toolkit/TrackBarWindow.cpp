@@ -84,13 +84,16 @@ void TrackBarWindow::StepBy(int delta, uint32_t code) {
     Notify(code);
 }
 
-void TrackBarWindow::OnPress(TPoint at) {
+void TrackBarWindow::OnPress(TPoint at, bool fine) {
     window_.SetFocus();
     const TRect thumb = ThumbRect();
     const int along = Vertical() ? at.y : at.x;
     if (!(style_ & TK_TBS_NOTHUMB) && thumb.Contains(at)) {
         dragging_ = true;
         grabOffset_ = along - CentreOf(pos_);
+        fine_ = fine;
+        fineFromAlong_ = CentreOf(pos_);
+        fineFromPos_ = pos_;
         window_.SetCapture();
         // Reported at once so that the owner knows the thumb is held.
         Notify(TK_TB_THUMBTRACK);
@@ -104,10 +107,23 @@ void TrackBarWindow::OnPress(TPoint at) {
         StepBy(pageSize_, TK_TB_PAGEDOWN);
 }
 
-void TrackBarWindow::OnMove(TPoint at) {
+void TrackBarWindow::OnMove(TPoint at, bool fine) {
     if (!dragging_) return;
     const int before = pos_;
-    SetPos(PositionAt((Vertical() ? at.y : at.x) - grabOffset_));
+    const int along = (Vertical() ? at.y : at.x) - grabOffset_;
+    if (fine && !fine_) {
+        fineFromAlong_ = along;
+        fineFromPos_ = pos_;
+    }
+    fine_ = fine;
+    const Scale logical;
+    const int span = AlongEnd(logical) - AlongStart(logical);
+    if (fine && span > 0) {
+        const int64_t moved = int64_t(along - fineFromAlong_) * (max_ - min_);
+        SetPos(fineFromPos_ + int(moved / (10LL * span)));
+    } else {
+        SetPos(PositionAt(along));
+    }
     if (pos_ != before) Notify(TK_TB_THUMBTRACK);
 }
 
@@ -167,10 +183,10 @@ bool TrackBarWindow::Handle(TMessage& m) {
             return true;
         case TK_WM_LBUTTONDOWN:
         case TK_WM_LBUTTONDBLCLK:
-            OnPress({LoWordSigned(m.LParam), HiWordSigned(m.LParam)});
+            OnPress({LoWordSigned(m.LParam), HiWordSigned(m.LParam)}, m.WParam & TK_MK_SHIFT);
             return true;
         case TK_WM_MOUSEMOVE:
-            OnMove({LoWordSigned(m.LParam), HiWordSigned(m.LParam)});
+            OnMove({LoWordSigned(m.LParam), HiWordSigned(m.LParam)}, m.WParam & TK_MK_SHIFT);
             return true;
         case TK_WM_LBUTTONUP:
         case TK_WM_CAPTURECHANGED:

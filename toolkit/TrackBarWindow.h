@@ -41,8 +41,8 @@ private:
     void SetPos(int position);
     void Notify(uint32_t code);
     void StepBy(int delta, uint32_t code);
-    void OnPress(TPoint at);
-    void OnMove(TPoint at);
+    void OnPress(TPoint at, bool fine);
+    void OnMove(TPoint at, bool fine);
     void FinishTracking();
     void PaintTicks(TCanvas& device, Scale scale) const;
 
@@ -60,6 +60,11 @@ private:
     bool dragging_ = false;
     bool paging_ = false;
     int grabOffset_ = 0;
+    // A stretch of the drag with Shift held: ten times finer, from where
+    // the thumb was when Shift went down.
+    bool fine_ = false;
+    int fineFromAlong_ = 0;
+    int fineFromPos_ = 0;
 };
 
 }  // namespace tamrik::tk

@@ -130,6 +130,22 @@ public:
     }
     void CaptureMouse(bool capture) override;
     uint64_t NowMs() const override { return GetTickCount64(); }
+    // The DPI of the host's window where the system knows it (Windows 10
+    // 1607 and later): looked up at run time, and the process's DPI
+    // awareness, which belongs to the host, is left alone.
+    int PlatformScalePercent() const override {
+        using GetDpiForWindowFunction = UINT(WINAPI*)(HWND);
+        const HMODULE user32 = GetModuleHandleA("user32.dll");
+        const auto getDpi = user32 ? reinterpret_cast<GetDpiForWindowFunction>(
+                                         reinterpret_cast<void*>(GetProcAddress(user32, "GetDpiForWindow")))
+                                   : nullptr;
+        const UINT dpi = getDpi && parent_ ? getDpi(parent_) : 0;
+        return dpi ? int((dpi * 100 + 48) / 96) : 0;
+    }
+    uint32_t KeyModifiers() const override {
+        return (GetKeyState(VK_SHIFT) < 0 ? uint32_t(TK_MK_SHIFT) : 0u) |
+               (GetKeyState(VK_CONTROL) < 0 ? uint32_t(TK_MK_CONTROL) : 0u);
+    }
     // The host's message loop delivers everything.
     void Pump() override {}
     std::unique_ptr<NativeControl> CreateNativeControl(const std::string& className, uint32_t style,
@@ -143,6 +159,7 @@ private:
     void Paint(HWND hwnd);
 
     HWND hwnd_ = nullptr;
+    HWND parent_ = nullptr;
     bool classHeld_ = false;
     BackendEvents* events_ = nullptr;
     HDC memoryDc_ = nullptr;
@@ -169,6 +186,7 @@ bool Win32Backend::Open(NativeWindow parent, int width, int height, BackendEvent
     Close();
     const HWND parentWindow = reinterpret_cast<HWND>(parent);
     if (!parentWindow || !IsWindow(parentWindow)) return false;
+    parent_ = parentWindow;
     const char* className = FormClass::Acquire();
     if (!className) return false;
     classHeld_ = true;

@@ -200,8 +200,21 @@ void TWinControl::RecreateWnd() {
 
 intptr_t TWinControl::Perform(uint32_t msg, uintptr_t wParam, intptr_t lParam) {
     TMessage message{msg, wParam, lParam, 0};
-    WndProc(message);
+    if (!Intercept(message)) WndProc(message);
     return message.Result;
+}
+
+bool TWinControl::Intercept(TMessage& m) {
+    if (m.Msg == TK_WM_MOUSEWHEEL && OnMouseWheel) {
+        OnMouseWheel(this, HiWordSigned(intptr_t(m.WParam)) / 120, uint32_t(m.WParam & 0xFFFF));
+        return true;
+    }
+    const bool controlClick = m.Msg == TK_WM_LBUTTONDOWN && (m.WParam & TK_MK_CONTROL);
+    if (OnDblClick && (m.Msg == TK_WM_LBUTTONDBLCLK || controlClick)) {
+        OnDblClick(this);
+        return true;
+    }
+    return false;
 }
 
 void TWinControl::WndProc(TMessage& message) {

@@ -122,6 +122,13 @@ public:
     void SetCapture();
     void ReleaseCapture();
     bool HasCapture() const;
+
+    // Habits users expect of a control, offered by every control that sets
+    // them (each takes the message before the control itself sees it):
+    // a double-click, or a press with Ctrl held, and a turn of the wheel by
+    // notches (positive away from the user) with the modifiers held.
+    TNotifyEvent OnDblClick;
+    std::function<void(TObject* sender, int notches, uint32_t keys)> OnMouseWheel;
     // Cursor position in screen coordinates.
     TPoint GetCursorPos() const;
 
@@ -146,6 +153,8 @@ protected:
 private:
     friend class TForm;
 
+    // Gives the message to OnDblClick or OnMouseWheel; true if one took it.
+    bool Intercept(TMessage& message);
     void CreateHandle();
     void DestroyHandle();
     void Detach();

@@ -12,6 +12,7 @@
 
 #include <algorithm>
 #include <chrono>
+#include <cstdlib>
 #include <cstring>
 #include <vector>
 
@@ -115,8 +116,20 @@ public:
     void CaptureMouse(bool) override {}
     uint64_t NowMs() const override;
     void Pump() override;
+    uint32_t KeyModifiers() const override { return modifiers_; }
+    // The Xft.dpi resource desktops set for a scaled screen (96 is 100 %).
+    int PlatformScalePercent() const override {
+        if (!display_) return 0;
+        const char* dpi = XGetDefault(display_, "Xft", "dpi");
+        if (!dpi) return 0;
+        const double value = std::strtod(dpi, nullptr);
+        return value > 0 && value < 2000 ? int(value * 100.0 / 96.0 + 0.5) : 0;
+    }
 
 private:
+    void NoteModifiers(unsigned state) {
+        modifiers_ = ((state & ShiftMask) ? uint32_t(TK_MK_SHIFT) : 0u) | ((state & ControlMask) ? uint32_t(TK_MK_CONTROL) : 0u);
+    }
     unsigned long PixelOf(uint32_t rgb) const;
     void Dispatch(const XEvent& event);
 
@@ -129,6 +142,7 @@ private:
     int redShift_ = 0, redBits_ = 0, greenShift_ = 0, greenBits_ = 0, blueShift_ = 0, blueBits_ = 0;
     BackendEvents* events_ = nullptr;
     TPoint cursor_;
+    uint32_t modifiers_ = 0;
     std::vector<char> imageBytes_;
 };
 
@@ -267,12 +281,14 @@ void X11Backend::Dispatch(const XEvent& event) {
         }
         case MotionNotify:
             cursor_ = {event.xmotion.x_root, event.xmotion.y_root};
+            NoteModifiers(event.xmotion.state);
             events_->BackendMouseMove({event.xmotion.x, event.xmotion.y});
             break;
         case ButtonPress:
         case ButtonRelease: {
             const XButtonEvent& b = event.xbutton;
             cursor_ = {b.x_root, b.y_root};
+            NoteModifiers(b.state);
             if (b.button == Button1)
                 events_->BackendLeftButton(event.type == ButtonPress, {b.x, b.y});
             else if (event.type == ButtonPress && (b.button == Button4 || b.button == Button5))

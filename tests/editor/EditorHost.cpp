@@ -1,6 +1,11 @@
 #include "EditorHost.h"
 
+#include <atomic>
 #include <map>
+#include <string>
+#include <system_error>
+
+#include <unistd.h>
 
 #include "HostHarness.h"
 #include "synth/DrumTamrikInstrument.h"
@@ -12,9 +17,13 @@ namespace {
 std::mutex registryMutex;
 std::map<vst::AEffect*, EditorHost*> registry;
 
+std::atomic<int> platformScale{0};
+
 template <tk::OffscreenBackend::Faces faces>
 std::unique_ptr<tk::Backend> offscreen() {
-    return std::make_unique<tk::OffscreenBackend>(tk::TPoint{0, 0}, faces);
+    auto backend = std::make_unique<tk::OffscreenBackend>(tk::TPoint{0, 0}, faces);
+    backend->SetPlatformScale(platformScale.load());
+    return backend;
 }
 
 }  // namespace
@@ -23,6 +32,12 @@ EditorHost::EditorHost(tk::OffscreenBackend::Faces faces) {
     GrEditor::setBackendFactory(faces == tk::OffscreenBackend::Faces::BuiltIn
                                     ? &offscreen<tk::OffscreenBackend::Faces::BuiltIn>
                                     : &offscreen<tk::OffscreenBackend::Faces::System>);
+    // A settings file of its own, so that no user's choice (and no scale a
+    // test picks) reaches another editor.
+    static std::atomic<int> count{0};
+    settings_ = std::filesystem::temp_directory_path() /
+                ("tamrik-settings-" + std::to_string(::getpid()) + "-" + std::to_string(count++));
+    GrEditor::setSettingsFile(settings_);
     synth_ = std::make_unique<AVstXSynth>(&EditorHost::callback,
                                           std::make_unique<DrumTamrikInstrument>(), &createGrEditor);
     const std::lock_guard<std::mutex> lock(registryMutex);
@@ -31,7 +46,11 @@ EditorHost::EditorHost(tk::OffscreenBackend::Faces faces) {
 
 EditorHost::~EditorHost() {
     if (synth_) close();
+    std::error_code ec;
+    std::filesystem::remove(settings_, ec);
 }
+
+void EditorHost::setPlatformScale(int percent) { platformScale.store(percent); }
 
 void EditorHost::close() {
     vst::AEffect* e = effect();
@@ -86,19 +105,29 @@ std::vector<Automation> EditorHost::automations() const {
     return automations_;
 }
 
+std::vector<HostCall> EditorHost::calls() const {
+    const std::lock_guard<std::mutex> lock(mutex_);
+    return calls_;
+}
+
 void EditorHost::clearAutomations() {
     const std::lock_guard<std::mutex> lock(mutex_);
     automations_.clear();
+    calls_.clear();
 }
 
-intptr_t EditorHost::callback(vst::AEffect* effect, int32_t opcode, int32_t index, intptr_t, void*, float opt) {
+intptr_t EditorHost::callback(vst::AEffect* effect, int32_t opcode, int32_t index, intptr_t value, void*, float opt) {
     if (opcode == vst::audioMasterVersion) return 2400;
-    if (opcode != vst::audioMasterAutomate) return 0;
+    if (opcode != vst::audioMasterAutomate && opcode != vst::audioMasterBeginEdit &&
+        opcode != vst::audioMasterEndEdit && opcode != vst::audioMasterSizeWindow)
+        return 0;
     const std::lock_guard<std::mutex> lock(registryMutex);
     const auto it = registry.find(effect);
     if (it == registry.end()) return 0;
     const std::lock_guard<std::mutex> own(it->second->mutex_);
-    it->second->automations_.push_back({index, opt});
+    it->second->calls_.push_back({opcode, index, opcode == vst::audioMasterSizeWindow ? value : 0});
+    if (opcode == vst::audioMasterAutomate) it->second->automations_.push_back({index, opt});
+    if (opcode == vst::audioMasterSizeWindow) return it->second->grantSizes_ ? 1 : 0;
     return 0;
 }
 

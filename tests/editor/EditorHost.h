@@ -6,6 +6,7 @@
 #pragma once
 
 #include <cstdint>
+#include <filesystem>
 #include <memory>
 #include <mutex>
 #include <vector>
@@ -20,6 +21,16 @@ struct Automation {
     int32_t index;
     float value;
     bool operator==(const Automation&) const = default;
+};
+
+// What the editor asked of the host, in order: audioMasterAutomate,
+// audioMasterBeginEdit, audioMasterEndEdit and audioMasterSizeWindow
+// (index and value: the width and height).
+struct HostCall {
+    int32_t opcode;
+    int32_t index;
+    intptr_t value;
+    bool operator==(const HostCall&) const = default;
 };
 
 class EditorHost {
@@ -52,7 +63,13 @@ public:
     void click(int x, int y);
 
     std::vector<Automation> automations() const;
+    std::vector<HostCall> calls() const;
     void clearAutomations();
+    // The scale the pretend platform asks for in forms opened from now on.
+    static void setPlatformScale(int percent);
+    const std::filesystem::path& settingsFile() const { return settings_; }
+    // Whether audioMasterSizeWindow is granted (it is by default).
+    void grantSizes(bool grant) { grantSizes_ = grant; }
 
 private:
     static intptr_t callback(vst::AEffect* effect, int32_t opcode, int32_t index, intptr_t value, void* ptr,
@@ -61,7 +78,10 @@ private:
     std::unique_ptr<AVstXSynth> synth_;
     mutable std::mutex mutex_;
     std::vector<Automation> automations_;
+    std::vector<HostCall> calls_;
+    bool grantSizes_ = true;
     std::vector<float> left_, right_;
+    std::filesystem::path settings_;
 };
 
 }  // namespace tamrik::test

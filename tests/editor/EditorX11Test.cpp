@@ -9,6 +9,8 @@
 
 #include <chrono>
 #include <cstdlib>
+#include <filesystem>
+#include <fstream>
 #include <functional>
 #include <string>
 #include <thread>
@@ -57,10 +59,51 @@ std::vector<int> Rect(HostHarness& host) {
     return {r->top, r->left, r->bottom, r->right};
 }
 
+// The user's settings live in a folder of the test's own, so that no
+// choice made on this machine reaches the panel under test.
+struct Settings {
+    std::filesystem::path folder = std::filesystem::temp_directory_path() / ("tamrik-x11-" + std::to_string(::getpid()));
+    explicit Settings(int scale = 0) {
+        std::filesystem::create_directories(folder / "DrumTamrik");
+        if (scale) std::ofstream(folder / "DrumTamrik" / "settings") << "scale = " << scale << "\n";
+        ::setenv("XDG_CONFIG_HOME", folder.c_str(), 1);
+    }
+    ~Settings() {
+        ::unsetenv("XDG_CONFIG_HOME");
+        std::filesystem::remove_all(folder);
+    }
+};
+
+TEST(X11Editor, AtTwoHundredPercentTheWindowIsTwiceAsLargeAndADragMeansTheSame) {
+    OPEN_TEST_DISPLAY(x);
+    const Settings settings(200);
+    HostHarness host;
+    const std::vector<int> rect = Rect(host);
+    ASSERT_EQ(rect, (std::vector<int>{0, 0, 722, 1010})) << "the user's scale, before open";
+    XResizeWindow(x.display, x.window, unsigned(rect[3]), unsigned(rect[2]));  // as a host sizes its window
+    ASSERT_EQ(host.dispatch(effEditOpen, 0, 0, x.handle()), 1);
+    const std::vector<::Window> children = x.Children();
+    ASSERT_EQ(children.size(), 1u);
+    XWindowAttributes a{};
+    ASSERT_TRUE(XGetWindowAttributes(x.display, children[0], &a));
+    EXPECT_EQ(std::vector<int>({a.width, a.height}), std::vector<int>({1010, 722}));
+    IdleFor(host, 250);
+    EXPECT_TRUE(DragCutOffKnob(x, [&] { host.dispatch(effEditIdle); }, 20,
+                               [&] { return AutomatedValues(host, 4).size(); }, 0, 2));
+    const std::vector<float> cutoff = AutomatedValues(host, 4);
+    ASSERT_FALSE(cutoff.empty());
+    for (size_t i = 0; i < cutoff.size(); ++i) EXPECT_EQ(cutoff[i], float(51 + int(i)) / 100.0f) << "as at 100 %";
+    EXPECT_EQ(cutoff.back(), 0.6f);
+    EXPECT_EQ(host.requests(audioMasterBeginEdit).size(), 1u) << "the drag is one edit";
+    EXPECT_EQ(host.requests(audioMasterEndEdit).size(), 1u);
+    host.dispatch(effEditClose);
+}
+
 TEST(X11Editor, AHostOpensItTurnsAKnobPicksAPresetAutomatesAndCloses) {
     OPEN_TEST_DISPLAY(x);
+    const Settings settings;
     HostHarness host;
-    const std::vector<int> panel{0, 0, 313, 505};
+    const std::vector<int> panel{0, 0, 361, 505};  // the panel and the strip
     EXPECT_EQ(Rect(host), panel) << "asked before open, to size the window";
     ASSERT_EQ(host.dispatch(effEditOpen, 0, 0, x.handle()), 1);
     const std::vector<::Window> children = x.Children();
@@ -68,7 +111,7 @@ TEST(X11Editor, AHostOpensItTurnsAKnobPicksAPresetAutomatesAndCloses) {
     XWindowAttributes a{};
     ASSERT_TRUE(XGetWindowAttributes(x.display, children[0], &a));
     EXPECT_EQ(a.map_state, IsViewable) << "mapped when effEditOpen returns";
-    EXPECT_EQ(std::vector<int>({a.x, a.y, a.height, a.width}), std::vector<int>({0, 0, 313, 505}));
+    EXPECT_EQ(std::vector<int>({a.x, a.y, a.height, a.width}), std::vector<int>({0, 0, 361, 505}));
     EXPECT_EQ(Rect(host), panel);
     IdleFor(host, 250);
     EXPECT_TRUE(host.requests(audioMasterAutomate).empty()) << "opening and refreshing send nothing";
@@ -129,7 +172,7 @@ TEST(X11Editor, ParentsThatAreNotWindowsAreAnsweredZero) {
     for (uintptr_t bad : {uintptr_t(gone), uintptr_t(pixmap), uintptr_t(0x7FFFFFF0), uintptr_t(0)}) {
         EXPECT_EQ(host.dispatch(effEditOpen, 0, 0, reinterpret_cast<void*>(bad)), 0) << bad;
         host.dispatch(effEditIdle);
-        EXPECT_EQ(Rect(host), (std::vector<int>{0, 0, 313, 505}));
+        EXPECT_EQ(Rect(host), (std::vector<int>{0, 0, 361, 505}));
     }
     host.dispatch(effEditClose);
     EXPECT_EQ(XSetErrorHandler(&Sentinel), &Sentinel);

@@ -1,7 +1,8 @@
 // What a host and a user see of the panel: the whole panel drawn offscreen
 // with the built-in face, locked by a hash of its pixels (any change of
-// layout, caption, initial state or look shows), the size and place a host
-// gives it, and the rectangle and open/close protocol of the dispatcher.
+// layout, caption, initial state or look shows), the strip below it the same
+// way, the size and place a host gives them, and the rectangle and
+// open/close protocol of the dispatcher.
 // The same at 150 % and 200 %, where every control is drawn afresh at the
 // scaled size. After a deliberate change of look, TAMRIK_PRINT_GOLDEN=1
 // prints the new hashes and TAMRIK_GOLDEN_PNG=PREFIX saves the pictures
@@ -27,6 +28,7 @@ using namespace tk;
 constexpr uint64_t kPanelGolden = 0xdd10e499fbf1cd56ull;
 constexpr uint64_t kPanelGolden150 = 0x2c6a3c4d15809217ull;
 constexpr uint64_t kPanelGolden200 = 0x895573f7ea776058ull;
+constexpr uint64_t kStripGolden = 0x3f78d8a10ce32bf3ull;
 
 uint64_t HashOf(const PixelBuffer& picture) {
     uint64_t h = 1469598103934665603ull;
@@ -43,16 +45,17 @@ struct Panel : EditorHost {
     Panel() : EditorHost(OffscreenBackend::Faces::BuiltIn) {}
 };
 
-// The whole panel after the first refresh, at a scale.
-PixelBuffer PanelAt(int percent) {
+// The whole panel (or the strip) after the first refresh, at a scale.
+PixelBuffer PanelAt(int percent, bool strip = false) {
     Panel host;
     EXPECT_EQ(host.openEditor(), 1);
-    host.form().SetScale(Scale(percent));
-    host.tick();
     TForm1& f = host.form();
-    PixelBuffer picture = f.Snapshot(f);
+    f.SetUserPresetDirectory({});
+    f.SetScale(Scale(percent));
+    host.tick();
+    PixelBuffer picture = f.Snapshot(strip ? *f.Strip : *f.GroupBox1);
     if (const char* prefix = std::getenv("TAMRIK_GOLDEN_PNG"))
-        picture.SavePng(std::string(prefix) + "-" + std::to_string(percent) + ".png");
+        f.Snapshot(f).SavePng(std::string(prefix) + "-" + std::to_string(percent) + ".png");
     EXPECT_TRUE(host.automations().empty()) << "opening and the first refresh send nothing";
     return picture;
 }
@@ -60,7 +63,7 @@ PixelBuffer PanelAt(int percent) {
 void ExpectGolden(const PixelBuffer& picture, int percent, uint64_t golden) {
     const uint64_t hash = HashOf(picture);
     if (std::getenv("TAMRIK_PRINT_GOLDEN"))
-        std::printf("panel %d %% 0x%016llxull\n", percent, static_cast<unsigned long long>(hash));
+        std::printf("%d %% 0x%016llxull\n", percent, static_cast<unsigned long long>(hash));
     EXPECT_EQ(hash, golden) << percent << " %";
 }
 
@@ -69,6 +72,13 @@ TEST(Layout, ThePanelDrawsAsItAlwaysHas) {
     ASSERT_EQ(picture.Width(), 505);
     ASSERT_EQ(picture.Height(), 313);
     ExpectGolden(picture, 100, kPanelGolden);
+}
+
+TEST(Layout, TheStripBelowThePanel) {
+    const PixelBuffer picture = PanelAt(100, true);
+    ASSERT_EQ(picture.Width(), 505);
+    ASSERT_EQ(picture.Height(), 48);
+    ExpectGolden(picture, 0, kStripGolden);
 }
 
 TEST(Layout, ScaledPanelsAreLockedToo) {
@@ -107,17 +117,18 @@ TEST(Layout, EveryScaleStepGivesThePanelItsScaledSize) {
         f.SetScale(Scale(percent));
         const PixelBuffer picture = f.Snapshot(f);
         EXPECT_EQ(picture.Width(), (505 * percent + 50) / 100) << percent;
-        EXPECT_EQ(picture.Height(), (313 * percent + 50) / 100) << percent;
-        EXPECT_EQ(f.BoundsRect(), (TRect{0, 0, 505, 313})) << "the layout stays in logical pixels";
+        EXPECT_EQ(picture.Height(), (361 * percent + 50) / 100) << percent;
+        EXPECT_EQ(f.BoundsRect(), (TRect{0, 0, 505, 361})) << "the layout stays in logical pixels";
     }
 }
 
-TEST(Layout, AHostSeesA505By313PanelAtItsWindowsOrigin) {
+TEST(Layout, AHostSeesThe505By313PanelAtItsWindowsOriginAndTheStripBelow) {
     Panel host;
     ASSERT_EQ(host.openEditor(), 1);
     TForm1& f = host.form();
-    EXPECT_EQ(f.BoundsRect(), (TRect{0, 0, 505, 313}));
-    EXPECT_EQ(f.GroupBox1->BoundsRect(), (TRect{0, 0, 505, 313})) << "the panel fills the form";
+    EXPECT_EQ(f.BoundsRect(), (TRect{0, 0, 505, 361}));
+    EXPECT_EQ(f.GroupBox1->BoundsRect(), (TRect{0, 0, 505, 313})) << "the panel as it always was";
+    EXPECT_EQ(f.Strip->BoundsRect(), (TRect{0, 313, 505, 361}));
 }
 
 TEST(Bridge, TheRectangleIsThePanelsBeforeDuringAndAfterOpen) {
@@ -128,7 +139,7 @@ TEST(Bridge, TheRectangleIsThePanelsBeforeDuringAndAfterOpen) {
         EXPECT_EQ(host.dispatch(vst::effEditGetRect, 0, 0, &r), 1);
         return r ? std::vector<int>{r->top, r->left, r->bottom, r->right} : std::vector<int>{};
     };
-    const std::vector<int> panel{0, 0, 313, 505};
+    const std::vector<int> panel{0, 0, 361, 505};
     EXPECT_EQ(rect(), panel) << "before the first open";
     ASSERT_EQ(host.openEditor(), 1);
     EXPECT_EQ(rect(), panel);

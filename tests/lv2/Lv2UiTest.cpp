@@ -109,14 +109,14 @@ TEST(Lv2Ui, ThePanelInTheHostsWindowSendsADragAndFollowsPortEvents) {
     OPEN_TEST_DISPLAY(x);
     UiHost ui(x);
     ASSERT_TRUE(ui.ok());
-    EXPECT_EQ(ui.size, std::make_pair(505, 313)) << "reported through ui:resize";
+    EXPECT_EQ(ui.size, std::make_pair(505, 361)) << "reported through ui:resize";
     const std::vector<::Window> children = x.Children();
     ASSERT_EQ(children.size(), 1u);
     EXPECT_EQ(uintptr_t(ui.widget), uintptr_t(children[0])) << "the widget is the panel's window";
     XWindowAttributes a{};
     ASSERT_TRUE(XGetWindowAttributes(x.display, children[0], &a));
     EXPECT_EQ(a.map_state, IsViewable);
-    EXPECT_EQ(std::vector<int>({a.x, a.y, a.width, a.height}), std::vector<int>({0, 0, 505, 313}));
+    EXPECT_EQ(std::vector<int>({a.x, a.y, a.width, a.height}), std::vector<int>({0, 0, 505, 361}));
     IdleRounds([&] { ui.idle(); }, 250);
     EXPECT_TRUE(ui.writes.empty()) << "showing and refreshing write nothing";
 
@@ -138,7 +138,7 @@ TEST(Lv2Ui, ThePanelInTheHostsWindowSendsADragAndFollowsPortEvents) {
         << "the knob did not follow";
     IdleRounds([&] { ui.idle(); }, 150);
     EXPECT_TRUE(ui.writes.empty());
-    EXPECT_TRUE(DragCutOffKnob(x, [&] { ui.idle(); }, 4, [&] { return ui.written(kCutOff).size(); }));
+    EXPECT_TRUE(DragCutOffKnob(x, [&] { ui.idle(); }, 4, [&] { return ui.written(kCutOff).size(); }, 6));
     EXPECT_EQ(ui.written(kCutOff), (std::vector<float>{0.21f, 0.22f}));
 }
 

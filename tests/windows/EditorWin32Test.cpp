@@ -136,7 +136,7 @@ TEST(Win32Editor, OpensAsAChildAndTheUserDrivesKnobSliderAndPresets) {
     GetWindowRect(form, &r);
     MapWindowPoints(nullptr, window, reinterpret_cast<POINT*>(&r), 2);
     EXPECT_EQ(std::vector<LONG>({r.left, r.top, r.right - r.left, r.bottom - r.top}),
-              std::vector<LONG>({0, 0, 505, 313}));
+              std::vector<LONG>({0, 0, 505, 361}));
     EXPECT_TRUE(IsWindowVisible(form));
     EXPECT_TRUE(GetWindowLongA(form, GWL_STYLE) & WS_CHILD);
     Pump(300);

@@ -1,0 +1,167 @@
+// What people expect of a control: each gesture reaches the host between a
+// begin and an end of its parameter's edit; a double-click or Ctrl-click
+// sets the default, Shift makes a drag ten times finer, the wheel steps;
+// and the readout says what the host would show for the parameter.
+#include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
+
+#include "EditorHost.h"
+#include "toolkit/Messages.h"
+
+namespace tamrik::test {
+namespace {
+
+using namespace tk;
+
+constexpr TPoint kCutOffKnob{168, 248};  // Tsumami3's centre on the form
+constexpr TPoint kAttackThumb{304, 126};  // TrackBar3's thumb at position 45
+constexpr TPoint kTypeList{60, 242};      // ComboBox3
+constexpr TPoint kRingBox{30, 128};       // CheckBox1
+
+struct Habits : ::testing::Test {
+    EditorHost host;
+    TForm1* f = nullptr;
+    void SetUp() override {
+        ASSERT_EQ(host.openEditor(), 1);
+        f = &host.form();
+        f->SetUserPresetDirectory({});
+        host.clearAutomations();
+    }
+    OffscreenBackend& screen() { return host.screen(); }
+    // A press of its own, not the second half of a double-click.
+    void drag(TPoint from, std::vector<TPoint> path) {
+        screen().Advance(1000);
+        screen().MoveMouse(from.x, from.y);
+        screen().PressLeft();
+        for (TPoint p : path) screen().MoveMouse(from.x + p.x, from.y + p.y);
+        screen().ReleaseLeft();
+    }
+    void doubleClick(TPoint at) {
+        host.click(at.x, at.y);
+        host.click(at.x, at.y);
+    }
+    float value(int index) { return host.getParameter(index); }
+};
+
+// Begin, then changes of that parameter only, then end; nothing else.
+void ExpectOneEdit(const std::vector<HostCall>& calls, int index) {
+    ASSERT_GE(calls.size(), 3u);
+    EXPECT_EQ(calls.front(), (HostCall{vst::audioMasterBeginEdit, index, 0}));
+    EXPECT_EQ(calls.back(), (HostCall{vst::audioMasterEndEdit, index, 0}));
+    for (size_t i = 1; i + 1 < calls.size(); ++i) EXPECT_EQ(calls[i], (HostCall{vst::audioMasterAutomate, index, 0}));
+}
+
+TEST_F(Habits, ADragIsOneEditFromPressToRelease) {
+    screen().MoveMouse(kCutOffKnob.x, kCutOffKnob.y);
+    screen().PressLeft();
+    for (int dx : {4, 10, 20}) screen().MoveMouse(kCutOffKnob.x + dx, kCutOffKnob.y);
+    EXPECT_EQ(host.calls().back().opcode, vst::audioMasterAutomate) << "still held: the edit stays open";
+    screen().ReleaseLeft();
+    ExpectOneEdit(host.calls(), kCutOff);
+    host.clearAutomations();
+    drag(kAttackThumb, {{0, -4}, {0, -20}, {0, -40}});
+    ExpectOneEdit(host.calls(), kA);
+    EXPECT_GT(value(kA), 0.1f);
+    host.clearAutomations();
+    host.click(kCutOffKnob.x, kCutOffKnob.y - 40);  // a press that moves nothing sends nothing
+    EXPECT_TRUE(host.calls().empty());
+}
+
+TEST_F(Habits, DoubleClickOrCtrlClickSetsTheDefault) {
+    host.setParameter(kCutOff, 0.9f);
+    host.setParameter(kA, 0.7f);
+    host.setParameter(kType, 1.0f);
+    host.setParameter(kRing, 1.0f);
+    host.tick();
+    host.clearAutomations();
+    doubleClick(kCutOffKnob);
+    EXPECT_EQ(value(kCutOff), 0.5f);
+    ExpectOneEdit(host.calls(), kCutOff);
+    host.tick();
+    EXPECT_EQ(f->Tsumami3->Position(), 50) << "the knob follows";
+
+    doubleClick(kAttackThumb);
+    EXPECT_EQ(value(kA), 0.1f);
+    doubleClick(kRingBox);
+    EXPECT_EQ(value(kRing), 0.0f);
+    screen().HoldKeys(TK_MK_CONTROL);
+    host.clearAutomations();
+    host.click(kTypeList.x, kTypeList.y);
+    screen().HoldKeys(0);
+    EXPECT_FALSE(f->ComboBox3->DroppedDown()) << "Ctrl-click does not open the list";
+    EXPECT_EQ(value(kType), 0.0f);
+    ExpectOneEdit(host.calls(), kType);
+}
+
+TEST_F(Habits, ShiftMakesADragTenTimesFiner) {
+    screen().HoldKeys(TK_MK_SHIFT);
+    drag(kCutOffKnob, {{20, 0}, {40, 0}});
+    EXPECT_EQ(f->Tsumami3->Position(), 52) << "20 pixels a step";
+    screen().HoldKeys(0);
+    drag(kCutOffKnob, {{40, 0}});
+    EXPECT_EQ(f->Tsumami3->Position(), 72) << "2 pixels a step";
+    screen().HoldKeys(TK_MK_SHIFT);
+    // The vertical bar runs 96 pixels over 50 positions; held with Shift,
+    // 58 pixels up go 3 positions.
+    drag(kAttackThumb, {{0, -58}});
+    EXPECT_EQ(f->TrackBar3->Position(), 42);
+    screen().HoldKeys(0);
+}
+
+TEST_F(Habits, TheWheelStepsEachKindOfControl) {
+    screen().MoveMouse(kCutOffKnob.x, kCutOffKnob.y);
+    screen().Wheel(3);
+    EXPECT_FLOAT_EQ(value(kCutOff), 0.53f);
+    screen().Wheel(-1);
+    EXPECT_FLOAT_EQ(value(kCutOff), 0.52f);
+    screen().MoveMouse(kAttackThumb.x, kAttackThumb.y);
+    screen().Wheel(2);
+    EXPECT_FLOAT_EQ(value(kA), 0.14f) << "a slider steps by its own steps, upwards raising the value";
+    screen().MoveMouse(kTypeList.x, kTypeList.y);
+    screen().Wheel(1);
+    EXPECT_EQ(value(kType), 0.5f);
+    screen().Wheel(5);
+    EXPECT_EQ(value(kType), 1.0f) << "held at the last item";
+    screen().MoveMouse(kRingBox.x, kRingBox.y);
+    screen().Wheel(1);
+    EXPECT_EQ(value(kRing), 1.0f);
+    host.clearAutomations();
+    screen().Wheel(1);
+    EXPECT_TRUE(host.calls().empty()) << "nothing beyond the end";
+    screen().Wheel(-1);
+    ExpectOneEdit(host.calls(), kRing);
+    host.tick();
+    EXPECT_FALSE(f->CheckBox1->Checked());
+}
+
+TEST_F(Habits, TheReadoutSaysWhatTheHostShows) {
+    auto hostText = [&](int index) {
+        char name[64] = {}, display[64] = {}, label[64] = {};
+        host.dispatch(vst::effGetParamName, index, 0, name);
+        host.dispatch(vst::effGetParamDisplay, index, 0, display);
+        host.dispatch(vst::effGetParamLabel, index, 0, label);
+        return std::string(name) + ": " + display + " " + label;
+    };
+    EXPECT_EQ(f->ReadoutLine(), "");
+    host.setParameter(kCutOff, 0.337f);
+    screen().MoveMouse(kCutOffKnob.x, kCutOffKnob.y);
+    EXPECT_EQ(f->ReadoutLine(), hostText(kCutOff));
+    EXPECT_EQ(f->ReadoutLine(), "CutOff: 0.34 /1");
+    screen().PressLeft();
+    screen().MoveMouse(kCutOffKnob.x + 200, kCutOffKnob.y);
+    EXPECT_EQ(f->ReadoutLine(), hostText(kCutOff)) << "while dragged, wherever the mouse is";
+    EXPECT_EQ(f->ReadoutLine(), "CutOff: 1.00 /1");
+    screen().ReleaseLeft();
+    for (TPoint at : {kAttackThumb, kTypeList, kRingBox}) {
+        screen().MoveMouse(at.x, at.y);
+        const int index = at == kAttackThumb ? kA : at == kTypeList ? kType : kRing;
+        EXPECT_EQ(f->ReadoutLine(), hostText(index));
+    }
+    screen().MoveMouse(2, 2);
+    EXPECT_EQ(f->ReadoutLine(), "") << "nothing under the mouse, nothing to read";
+}
+
+}  // namespace
+}  // namespace tamrik::test
