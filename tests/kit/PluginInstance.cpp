@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <map>
+#include <memory>
 #include <mutex>
 
 namespace tamrik::test {
@@ -16,10 +17,11 @@ intptr_t VST_CDECL host(vst::AEffect*, int32_t opcode, int32_t, intptr_t, void*,
 
 const hosting::PluginLibrary& loadedLibrary(const std::string& path) {
     static std::mutex mutex;
-    static std::map<std::string, hosting::PluginLibrary*> libraries;  // never unloaded
+    // Loaded once per program and unloaded at its exit, after every instance.
+    static std::map<std::string, std::unique_ptr<hosting::PluginLibrary>> libraries;
     const std::lock_guard<std::mutex> lock(mutex);
-    hosting::PluginLibrary*& library = libraries[path];
-    if (!library) library = hosting::PluginLibrary::open(path).release();
+    std::unique_ptr<hosting::PluginLibrary>& library = libraries[path];
+    if (!library) library = hosting::PluginLibrary::open(path);
     return *library;
 }
 
