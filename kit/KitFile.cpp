@@ -44,6 +44,7 @@ float number(std::string_view text, int line, std::string_view key) {
     if (error != std::errc() || end != text.data() + text.size() || text.empty())
         throw KitFileError(line, std::string(key) + ": expected a number, not '" + std::string(text) + "'");
     if (!std::isfinite(v)) throw KitFileError(line, std::string(key) + ": the value is not finite");
+    if (v < 0.0f || v > 1.0f) throw KitFileError(line, std::string(key) + ": the value is outside 0 to 1");
     return v;
 }
 
@@ -111,13 +112,14 @@ KitSnapshot KitFile::parse(std::string_view text, const KitSnapshot& defaults) {
     return kit;
 }
 
-// A name on one line: control characters become spaces (a reader trims the
-// spaces at either end).
+// A name on one line, as the reader will see it: control characters become
+// spaces, and the spaces at either end go (the reader trims them), so that
+// what is written reads back as the same name.
 std::string oneLine(const std::string& name) {
     std::string s = name;
     for (char& c : s)
         if (static_cast<unsigned char>(c) < 0x20 || c == 0x7F) c = ' ';
-    return s;
+    return std::string(trim(s));
 }
 
 std::string KitFile::write(const KitSnapshot& kit) {

@@ -18,7 +18,8 @@
 // parameter names and the pad settings (Key, Pitch, Level, Pan, Output,
 // Choke, Velocity, Mute) inside a pad's section; name, Channel and Volume
 // before the first. Values are the parameters' 0-1 values, written as the
-// shortest decimal that reads back as the same float. Blank lines and lines
+// shortest decimal that reads back as the same float (0 to 1; anything else
+// is refused). Blank lines and lines
 // starting with '#' are skipped; a value left out keeps the "Init" kit's.
 // Reading is strict: a line it cannot take makes the whole file refused,
 // with the line's number and the reason.

@@ -55,6 +55,11 @@ TEST(KitFile, RoundTripKeepsEveryValueAndName) {
     KitSnapshot odd = before;
     odd.padNames[0] = "two\nlines";
     EXPECT_EQ(KitFile::parse(KitFile::write(odd), initKit()).padNames[0], "two lines");
+    // ... and as the reader trims them, so that a second write is the same.
+    odd.padNames[1] = "\tsnare\x01";
+    const std::string once = KitFile::write(odd);
+    EXPECT_EQ(KitFile::parse(once, initKit()).padNames[1], "snare");
+    EXPECT_EQ(KitFile::write(KitFile::parse(once, initKit())), once);
 }
 
 TEST(KitFile, OmittedValuesKeepTheInitKitsAndCommentsAreSkipped) {
@@ -78,6 +83,8 @@ TEST(KitFile, ABadFileIsRefusedWithItsLineAndReason) {
     EXPECT_EQ(refusal(head + "Volume = nan\n"), "line 2: Volume: the value is not finite");
     EXPECT_EQ(refusal(head + "Volume = -inf\n"), "line 2: Volume: the value is not finite");
     EXPECT_EQ(refusal(head + "Volume = 1e99\n"), "line 2: Volume: expected a number, not '1e99'");
+    EXPECT_EQ(refusal(head + "Volume = 1.5\n"), "line 2: Volume: the value is outside 0 to 1");
+    EXPECT_EQ(refusal(head + "[Pad 1]\nKey = -0.1\n"), "line 3: Key: the value is outside 0 to 1");
     EXPECT_EQ(refusal(head + "Volume = 0.5x\n"), "line 2: Volume: expected a number, not '0.5x'");
     EXPECT_EQ(refusal(head + "CutOff = 0.5\n"), "line 2: unknown key 'CutOff' before the first pad");
     EXPECT_EQ(refusal(head + "[Pad 1]\nCutof = 0.5\n"), "line 3: unknown key 'Cutof' in a pad");
