@@ -8,6 +8,7 @@
 
 #include <chrono>
 #include <cstdint>
+#include <cstdio>
 #include <cstdlib>
 #include <functional>
 #include <string>
@@ -37,6 +38,20 @@ inline bool DisplayRequired() {
 
 inline int Sentinel(Display*, XErrorEvent*) { return 0; }
 
+// The test display outlives each test (-noreset), and so does its XTest
+// pointer: a button that an earlier program pressed and never released
+// stays down, and a press on a button that is down reaches no window. Each
+// test starts with every button up.
+inline void ReleaseHeldButtons(Display* display) {
+    ::Window root = 0, child = 0;
+    int rx = 0, ry = 0, wx = 0, wy = 0;
+    unsigned mask = 0;
+    if (!XQueryPointer(display, DefaultRootWindow(display), &root, &child, &rx, &ry, &wx, &wy, &mask)) return;
+    for (unsigned button = 1; button <= 5; ++button)
+        if (mask & (Button1Mask << (button - 1))) XTestFakeButtonEvent(display, button, False, CurrentTime);
+    XSync(display, False);
+}
+
 // The server resets when its last client goes, as the previous test's did;
 // a connection made in that moment is refused, so it is tried again.
 inline Display* Connect() {
@@ -57,6 +72,7 @@ struct HostDisplay {
 
     HostDisplay() {
         if (!display) return;
+        ReleaseHeldButtons(display);
         window = XCreateSimpleWindow(display, DefaultRootWindow(display), 300, 250, 505, 313, 0, 0,
                                      BlackPixel(display, DefaultScreen(display)));
         XMapRaised(display, window);
@@ -140,6 +156,17 @@ inline std::vector<unsigned long> ScreenPixels(HostDisplay& x, int left, int top
 // Tsumami3 (CutOff) on the panel: GroupBox3 at (8, 200), the knob at (144, 32).
 constexpr int kKnobX = 8 + 144 + 16, kKnobY = 200 + 32 + 16;
 
+// For a failure's report: where the pointer is, over which window, and
+// which buttons the server holds down.
+inline void DescribePointer(Display* display, const char* what) {
+    ::Window root = 0, child = 0;
+    int rx = 0, ry = 0, wx = 0, wy = 0;
+    unsigned mask = 0;
+    XQueryPointer(display, DefaultRootWindow(display), &root, &child, &rx, &ry, &wx, &wy, &mask);
+    std::fprintf(stderr, "%s: pointer at (%d, %d) over window 0x%lx, button mask 0x%x\n", what, rx, ry,
+                 static_cast<unsigned long>(child), mask);
+}
+
 // Presses on the knob's centre and drags right, 2 pixels a step; each step
 // waits until the panel has reported its new value (reports() counts them).
 // The fake input is in the server's order on the host's connection, so the
@@ -158,7 +185,10 @@ inline bool DragCutOffKnob(HostDisplay& x, const std::function<void()>& idle, in
         const size_t before = reports();
         x.Move((kKnobX + dx) * times, y);
         XSync(x.display, False);
-        all = IdleUntil(idle, [&] { return reports() > before; }) && all;
+        if (!IdleUntil(idle, [&] { return reports() > before; })) {
+            all = false;
+            DescribePointer(x.display, "a drag step was not reported");
+        }
     }
     x.Button(false);
     XSync(x.display, False);

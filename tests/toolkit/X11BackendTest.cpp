@@ -5,7 +5,6 @@
 #include <gtest/gtest.h>
 #include <unistd.h>
 
-#include <chrono>
 #include <cstdlib>
 #include <functional>
 #include <string>
@@ -18,9 +17,7 @@
 #include "toolkit/X11Backend.h"
 
 // Last: Xlib's macros (None, Bool, Status) would break the headers above.
-#include <X11/Xlib.h>
-#include <X11/Xutil.h>
-#include <X11/extensions/XTest.h>
+#include "X11HostWindow.h"
 
 namespace tamrik {
 namespace {
@@ -28,12 +25,11 @@ namespace {
 using namespace tk;
 using test::OpenDescriptors;
 
-bool DisplayRequired() {
-    const char* v = std::getenv("TAMRIK_REQUIRE_X11");
-    return v && std::string(v) == "1";
-}
+using test::DisplayRequired;
+using test::ReleaseHeldButtons;
+using test::Sentinel;
 
-#define OPEN_TEST_DISPLAY(name, ...)                                                     \
+#define OPEN_BACKEND_DISPLAY(name, ...)                                                  \
     TestDisplay name{__VA_ARGS__};                                                       \
     if (!name.display) {                                                                 \
         if (DisplayRequired()) FAIL() << "TAMRIK_REQUIRE_X11=1 but no X display";       \
@@ -50,6 +46,7 @@ struct TestDisplay {
 
     explicit TestDisplay(bool shown = false) {
         if (!display) return;
+        ReleaseHeldButtons(display);
         parent = XCreateSimpleWindow(display, DefaultRootWindow(display), shown ? 300 : 0, shown ? 250 : 0, 320,
                                      200, 0, 0, WhitePixel(display, DefaultScreen(display)));
         if (shown) XMapRaised(display, parent);
@@ -83,21 +80,14 @@ struct TestDisplay {
     }
 };
 
-// Idles the form, as the host's idle calls would, until done() or 3 s.
+// Idles the form, as the host's idle calls would, until done(); the
+// deadline only catches a hang.
 bool IdleUntil(TForm& form, const std::function<bool()>& done) {
-    const auto end = std::chrono::steady_clock::now() + std::chrono::seconds(3);
-    while (std::chrono::steady_clock::now() < end) {
-        form.Idle();
-        if (done()) return true;
-        usleep(2000);
-    }
-    return false;
+    return test::IdleUntil([&] { form.Idle(); }, done);
 }
 
-int Sentinel(Display*, XErrorEvent*) { return 0; }
-
 TEST(X11Embedding, KnobAndTrackBarAreDraggedInAForeignWindow) {
-    OPEN_TEST_DISPLAY(host, true);
+    OPEN_BACKEND_DISPLAY(host, true);
     TForm form(CreateX11Backend(), 200, 140);
     auto* knob = new TTsumami(&form);
     knob->SetBounds(10, 10, 33, 33);
@@ -149,7 +139,7 @@ TEST(X11Embedding, KnobAndTrackBarAreDraggedInAForeignWindow) {
 }
 
 TEST(X11Lifecycle, RefusesParentsThatAreNotWindowsAndRestoresTheErrorHandler) {
-    OPEN_TEST_DISPLAY(host);
+    OPEN_BACKEND_DISPLAY(host);
     const XErrorHandler before = XSetErrorHandler(&Sentinel);
     const ::Window gone = XCreateSimpleWindow(host.display, host.parent, 0, 0, 5, 5, 0, 0, 0);
     XDestroyWindow(host.display, gone);
@@ -172,7 +162,7 @@ TEST(X11Lifecycle, RefusesParentsThatAreNotWindowsAndRestoresTheErrorHandler) {
 }
 
 TEST(X11Lifecycle, SurvivesAHostThatDestroysItsWindowFirst) {
-    OPEN_TEST_DISPLAY(host);
+    OPEN_BACKEND_DISPLAY(host);
     const XErrorHandler before = XSetErrorHandler(&Sentinel);
     auto form = std::make_unique<TForm>(CreateX11Backend(), 100, 100);
     new TTsumami(form.get());
@@ -188,7 +178,7 @@ TEST(X11Lifecycle, SurvivesAHostThatDestroysItsWindowFirst) {
 }
 
 TEST(X11Lifecycle, AHundredOpenAndCloseCyclesLeaveNothingBehind) {
-    OPEN_TEST_DISPLAY(host);
+    OPEN_BACKEND_DISPLAY(host);
     {
         // Warm-up: fontconfig keeps caches of its own for the process.
         TForm form(CreateX11Backend(), 505, 313);
