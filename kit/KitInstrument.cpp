@@ -7,6 +7,10 @@
 #include <cstring>
 #include <string>
 
+#if defined(__SSE2__)
+#include <emmintrin.h>
+#endif
+
 #include "common/FloatingPointGuard.h"
 #include "common/StringCopy.h"
 #include "editor/FactoryPresets.h"
@@ -51,6 +55,32 @@ void decibelText(double gain, char* text, size_t size) {
     copyString(text, buffer, size);
 }
 
+// out[i] = float(out[i] + double(mono[i]) * gain). A gain of exactly 1 is a
+// single addition: the double sum of two singles rounds to their single sum.
+void addScaled(float* out, const float* mono, float gain, int32_t n) {
+    int32_t i = 0;
+    if (gain == 1.0f) {
+#if defined(__SSE2__)
+        for (; i + 4 <= n; i += 4)
+            _mm_storeu_ps(out + i, _mm_add_ps(_mm_loadu_ps(out + i), _mm_loadu_ps(mono + i)));
+#endif
+        for (; i < n; ++i) out[i] = out[i] + mono[i];
+        return;
+    }
+    const double g = gain;
+#if defined(__SSE2__)
+    const __m128d scale = _mm_set1_pd(g);
+    const auto mix = [&](__m128 o, __m128 m) {
+        return _mm_cvtpd_ps(_mm_add_pd(_mm_cvtps_pd(o), _mm_mul_pd(_mm_cvtps_pd(m), scale)));
+    };
+    for (; i + 4 <= n; i += 4) {
+        const __m128 o = _mm_loadu_ps(out + i), m = _mm_loadu_ps(mono + i);
+        _mm_storeu_ps(out + i, _mm_movelh_ps(mix(o, m), mix(_mm_movehl_ps(o, o), _mm_movehl_ps(m, m))));
+    }
+#endif
+    for (; i < n; ++i) out[i] = static_cast<float>(out[i] + static_cast<double>(mono[i]) * g);
+}
+
 float clampUnit(float v) { return v < 0.0f ? 0.0f : (v > 1.0f ? 1.0f : v); }
 
 float padSettingDefault(int32_t pad, int32_t setting) {
@@ -66,7 +96,10 @@ float padSettingDefault(int32_t pad, int32_t setting) {
 
 }  // namespace
 
-KitInstrument::KitInstrument() : pads(std::make_unique<KitPad[]>(kPads)) {
+KitInstrument::KitInstrument()
+    : pads(std::make_unique<KitPad[]>(kPads)),
+      mono(std::make_unique<float[][kPiece]>(kPads)),
+      lanes(std::make_unique<SharedLanes>()) {
     const FloatingPointGuard fp;
     // One draw of noise for the whole instance, as a single-sound instance.
     for (int32_t p = 0; p < kPads; ++p) pads[p].initEngine(p == 0);
@@ -342,40 +375,67 @@ bool KitInstrument::sounding() const {
 
 void KitInstrument::render(float* const* outputs, int32_t frames) {
     if (frames <= 0 || !outputs) return;
-    bool busy = false;
-    for (int32_t p = 0; p < kPads && !busy; ++p) busy = !pads[p].idle();
-    if (!busy) return;  // nothing to add: no arithmetic, so no guard
+    int32_t active[kPads], count = 0;
+    for (int32_t p = 0; p < kPads; ++p)
+        if (!pads[p].idle()) active[count++] = p;
+    if (count == 0) return;  // nothing to add: no arithmetic, so no guard
     const FloatingPointGuard fp;
     const double master = levelGain(clampUnit(volume.get()));
     const int32_t fadeLength = roundEven(static_cast<double>(rate.get()) * kChokeFadeSeconds);
-    for (int32_t p = 0; p < kPads; ++p) {
-        KitPad& pad = pads[p];
-        if (pad.idle()) continue;
-        // One gain per channel for the block, rounded once; exactly 1 at
-        // the defaults, so a lone pad passes through bit for bit.
+    // Each active pad's gain per channel for the block, rounded once;
+    // exactly 1 at the defaults, so a lone pad passes through bit for bit.
+    float gains[kPads][2];
+    int32_t pairs[kPads];
+    bool muted[kPads];
+    DrumVoices* engines[kPads];
+    for (int32_t k = 0; k < count; ++k) {
+        const KitPad& pad = pads[active[k]];
         const double level = levelGain(clampUnit(pad.get(kSoundParameters + kLevel)));
         const float pan = clampUnit(pad.get(kSoundParameters + kPan));
-        const float gains[2] = {static_cast<float>(level * panLeft(pan) * master),
-                                static_cast<float>(level * panRight(pan) * master)};
-        const int32_t pair = pad.output();
-        const bool muted = pad.muted();
-        for (int32_t from = 0; from < frames; from += kPiece) {
-            const int32_t n = std::min(kPiece, frames - from);
-            std::fill(mono, mono + n, 0.0f);
-            std::fill(scratch, scratch + n, 0.0f);
-            pad.render(mono, scratch, from, n, fadeLength);
-            if (muted) continue;
+        gains[k][0] = static_cast<float>(level * panLeft(pan) * master);
+        gains[k][1] = static_cast<float>(level * panRight(pan) * master);
+        pairs[k] = pad.output();
+        muted[k] = pad.muted();
+        engines[k] = &pads[active[k]].engine();
+    }
+    for (int32_t from = 0; from < frames; from += kPiece) {
+        const int32_t n = std::min(kPiece, frames - from);
+        float* spans[kPads];
+        bool rendered[kPads] = {};  // since the pad's last event
+        for (int32_t k = 0; k < count; ++k) std::fill(mono[k], mono[k] + n, 0.0f);
+        // Every pad's voices together, in spans cut at every pad's events:
+        // a voice rendered in pieces gives the same samples.
+        for (int32_t done = 0; done < n;) {
+            int32_t cut = n;
+            for (int32_t k = 0; k < count; ++k) {
+                KitPad& pad = pads[active[k]];
+                if (pad.nextEvent() - from <= done) {
+                    if (rendered[k]) pad.endSpan();
+                    rendered[k] = false;
+                    pad.applyEvents(from + done, fadeLength);
+                }
+                cut = std::min(cut, pad.nextEvent() - from);
+            }
+            for (int32_t k = 0; k < count; ++k) spans[k] = mono[k] + done;
+            lanes->render(engines, spans, count, cut - done);
+            for (int32_t k = 0; k < count; ++k) {
+                pads[active[k]].fade(spans[k], cut - done);
+                rendered[k] = true;
+            }
+            done = cut;
+        }
+        // Pads are summed in pad order.
+        for (int32_t k = 0; k < count; ++k) {
+            if (rendered[k]) pads[active[k]].endSpan();
+            if (muted[k]) continue;
             for (int32_t c = 0; c < 2; ++c) {
-                float* out = outputs[2 * pair + c];
+                float* out = outputs[2 * pairs[k] + c];
                 if (!out) continue;
-                out += from;
-                const double g = gains[c];
-                for (int32_t i = 0; i < n; ++i)
-                    out[i] = static_cast<float>(out[i] + static_cast<double>(mono[i]) * g);
+                addScaled(out + from, mono[k], gains[k][c], n);
             }
         }
-        pad.endBlock(frames);
     }
+    for (int32_t k = 0; k < count; ++k) pads[active[k]].endBlock(frames);
 }
 
 std::vector<uint8_t> KitInstrument::saveState() const {

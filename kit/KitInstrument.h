@@ -17,6 +17,7 @@
 #include "kit/KitSnapshot.h"
 #include "kit/SharedName.h"
 #include "synth/Instrument.h"
+#include "synth/SharedLanes.h"
 
 namespace tamrik::kit {
 
@@ -92,10 +93,11 @@ private:
     Shared<int32_t> current{0};
     Shared<float> rate{44100.0f};
 
-    // Audio thread only.
+    // Audio thread only: every pad's sound for a piece, and the voices of
+    // all pads rendered together.
     uint32_t serial = 0;
-    alignas(64) float mono[kPiece] = {};
-    alignas(64) float scratch[kPiece] = {};
+    std::unique_ptr<float[][kPiece]> mono;
+    std::unique_ptr<SharedLanes> lanes;
 };
 
 }  // namespace tamrik::kit

@@ -69,32 +69,26 @@ void KitPad::apply(const Event& e, int32_t fadeLength) {
     }
 }
 
-void KitPad::renderSpan(float* mono, float* scratch, int32_t n) {
-    if (n <= 0) return;
-    voices.render(mono, scratch, n);
+void KitPad::applyEvents(int32_t frame, int32_t fadeLength) {
+    int32_t used = 0;
+    for (; used < eventCount && events[used].frame <= frame; ++used) apply(events[used], fadeLength);
+    if (used > 0) {
+        std::copy(events + used, events + eventCount, events);
+        eventCount -= used;
+    }
+}
+
+void KitPad::fade(float* mono, int32_t n) {
     if (!fading) return;
     const double total = fadeTotal;
     for (int32_t i = 0; i < n; ++i) {
         mono[i] = fadeLeft > 0 ? static_cast<float>(mono[i] * (fadeLeft / total)) : 0.0f;
         if (fadeLeft > 0) --fadeLeft;
     }
-    if (fadeLeft == 0) endFade();
 }
 
-void KitPad::render(float* mono, float* scratch, int32_t from, int32_t n, int32_t fadeLength) {
-    int32_t done = 0;
-    int32_t used = 0;
-    for (; used < eventCount && events[used].frame < from + n; ++used) {
-        const int32_t at = std::max(events[used].frame - from, done);
-        renderSpan(mono + done, scratch + done, at - done);
-        done = at;
-        apply(events[used], fadeLength);
-    }
-    if (used > 0) {
-        std::copy(events + used, events + eventCount, events);
-        eventCount -= used;
-    }
-    renderSpan(mono + done, scratch + done, n - done);
+void KitPad::endSpan() {
+    if (fading && fadeLeft == 0) endFade();
 }
 
 void KitPad::endBlock(int32_t frames) {

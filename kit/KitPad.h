@@ -8,6 +8,7 @@
 #pragma once
 
 #include <cstdint>
+#include <limits>
 
 #include "common/Shared.h"
 #include "kit/KitMap.h"
@@ -47,13 +48,25 @@ public:
 
     // Nothing sounds, waits or fades: a block costs nothing.
     bool idle() const { return eventCount == 0 && !fading && voices.silent(); }
-    // Renders frames [from, from + n) of the block into mono (zeroed by the
-    // caller), applying the events of that span and the fade.
-    void render(float* mono, float* scratch, int32_t from, int32_t n, int32_t fadeLength);
+
+    // A block is rendered in spans that end where any pad has an event (the
+    // kit renders every pad's voices together, SharedLanes); a pad's own
+    // span runs from one of its events to the next. The frame of the next
+    // event waiting, or the largest int32.
+    int32_t nextEvent() const { return eventCount > 0 ? events[0].frame : std::numeric_limits<int32_t>::max(); }
+    // Applies the events at frames up to `frame`, once everything before
+    // them is rendered.
+    void applyEvents(int32_t frame, int32_t fadeLength);
+    // The fade over n rendered samples of the pad's sound.
+    void fade(float* mono, int32_t n);
+    // At the end of a span of the pad's own that rendered something: a fade
+    // that has run out silences its voices.
+    void endSpan();
     // After the block: events still ahead move into the next one.
     void endBlock(int32_t frames);
 
     const DrumVoices& engine() const { return voices; }
+    DrumVoices& engine() { return voices; }
 
 private:
     struct Event {
@@ -65,7 +78,6 @@ private:
     float setting(PadSetting s) const { return settings[s].get(); }
     void push(int32_t frame, uint32_t serial, bool isChoke);
     void apply(const Event& e, int32_t fadeLength);
-    void renderSpan(float* mono, float* scratch, int32_t n);
     void endFade();
 
     SynthParameters sound;

@@ -229,6 +229,35 @@ int32_t renderRun(Voice& voice, float* out, int32_t start, int32_t frames,
 using RunRenderer = int32_t (*)(Voice&, float*, int32_t, int32_t, const BlockSettings&);
 constexpr RunRenderer kRunRenderers[3] = {&renderRun<0>, &renderRun<1>, &renderRun<2>};
 
+// Adds `count` rows that all span the chunk to out1 (and out2 when `both`),
+// row after row in registers.
+template <bool both>
+void addWholeRows(float* out1, float* out2, const float* const* rows, int32_t count,
+                  int32_t frames) {
+    int32_t n = 0;
+#if defined(__SSE2__)
+    for (; n + 4 <= frames; n += 4) {
+        __m128 sum1 = _mm_loadu_ps(out1 + n), sum2 = both ? _mm_loadu_ps(out2 + n) : sum1;
+        for (int32_t k = 0; k < count; ++k) {
+            const __m128 x = _mm_load_ps(rows[k] + n);
+            sum1 = _mm_add_ps(sum1, x);
+            if constexpr (both) sum2 = _mm_add_ps(sum2, x);
+        }
+        _mm_storeu_ps(out1 + n, sum1);
+        if constexpr (both) _mm_storeu_ps(out2 + n, sum2);
+    }
+#endif
+    for (; n < frames; ++n) {
+        float sum1 = out1[n], sum2 = both ? out2[n] : 0.0f;
+        for (int32_t k = 0; k < count; ++k) {
+            sum1 = sum1 + rows[k][n];
+            if constexpr (both) sum2 = sum2 + rows[k][n];
+        }
+        out1[n] = sum1;
+        if constexpr (both) out2[n] = sum2;
+    }
+}
+
 DrumVoices::Isa isaNamed(const char* name, DrumVoices::Isa otherwise) {
     using Isa = DrumVoices::Isa;
     if (!name) return otherwise;
@@ -269,6 +298,10 @@ DrumVoices::Voice DrumVoices::VoiceLanes::get(int32_t v) const {
 
 void DrumVoices::VoiceLanes::set(int32_t v, const Voice& voice) {
     eachField([&](auto field, auto lane) { (this->*lane)[v] = voice.*field; });
+}
+
+void DrumVoices::VoiceLanes::copy(int32_t v, const VoiceLanes& other, int32_t from) {
+    eachField([&](auto, auto lane) { (this->*lane)[v] = (other.*lane)[from]; });
 }
 
 DrumVoices::Isa DrumVoices::bestIsa() {
@@ -399,14 +432,60 @@ DrumVoices::BlockSettings DrumVoices::takeSettings() const {
     return s;
 }
 
+void DrumVoices::takeRows(BlockSettings& s, const WaveTables::Reader& tables) {
+    s.osc1Row = tables.row(s.osc1Wave, 1);
+    s.osc2Row = tables.row(s.osc2Wave, 2);
+    s.plain1Row = tables.row(s.osc1Wave, 0);
+    s.plain2Row = tables.row(s.osc2Wave, 0);
+    s.osc1At = tables.offset(s.osc1Wave, 1);
+    s.osc2At = tables.offset(s.osc2Wave, 2);
+    s.plain1At = tables.offset(s.osc1Wave, 0);
+    s.plain2At = tables.offset(s.osc2Wave, 0);
+}
+
+void DrumVoices::LaneSettings::set(int32_t l, const BlockSettings& s) {
+    attackLength[l] = s.attackLength;
+    holdLength[l] = s.holdLength;
+    releaseLength[l] = s.releaseLength;
+    filterType[l] = s.filterType;
+    clipCeiling[l] = s.clipCeiling;
+    clipFloor[l] = s.multiOn && s.clipFloor > 0 ? s.clipFloor : 0;
+    mix1[l] = s.mix1;
+    mix2[l] = s.mix2;
+    osc1At[l] = s.osc1At;
+    osc2At[l] = s.osc2At;
+    plain1At[l] = s.plain1At;
+    plain2At[l] = s.plain2At;
+    ringOn[l] = s.ringOn;
+    fmOn[l] = s.fmOn;
+    clipOn[l] = s.clipOn;
+    square[l] = s.curveMode == 1;
+    root[l] = s.curveMode == 2;
+    attackStep[l] = s.attackStep;
+    releaseStep[l] = s.releaseStep;
+    damping[l] = s.damping;
+    envDepth[l] = s.envDepth;
+    clipMakeup[l] = s.clipMakeup;
+    mix2Scale[l] = s.fmOn ? 0.5f : 1.0f;
+}
+
 // Every voice that sounds in the chunk into its row: a lane group starts at
 // each sounding voice not yet rendered and takes the voices that follow (the
 // lanes past the last voice are idle), so notes played in rotation fill the
 // lanes wherever they start. A group with two or more sounding voices goes
 // through the narrowest lane path that reaches them all, a lone voice (and
 // every voice on the scalar path) through the one-voice code.
-void DrumVoices::renderChunk(int32_t frames, const BlockSettings& s) {
+void DrumVoices::beginChunk(int32_t frames) {
     for (int32_t v = 0; v < kVoices; ++v) end[v] = start[v] = countDown(lanes.stage[v], frames);
+}
+
+int32_t DrumVoices::renderAlone(int32_t weight, Voice& voice, float* row, int32_t start,
+                                int32_t frames, const BlockSettings& s) {
+    return kRunRenderers[weight](voice, row, start, frames, s);
+}
+
+void DrumVoices::renderChunk(int32_t frames, const BlockSettings& s) {
+    beginChunk(frames);
     const int32_t widest = pathCount > 0 ? paths[0]->width : 1;
     for (int32_t v = 0; v < kVoices;) {
         if (start[v] >= frames) {
@@ -419,7 +498,8 @@ void DrumVoices::renderChunk(int32_t frames, const BlockSettings& s) {
         if (sounding > 1) {
             int32_t p = 0;
             while (p + 1 < pathCount && paths[p + 1]->width >= reach) ++p;
-            paths[p]->byWeight[s.filterWeight](lanes, v, scratch + v, start, end, frames, s);
+            paths[p]->byWeight[s.filterWeight](lanes, v, scratch + v, start, end, frames, s,
+                                               nullptr);
             v += paths[p]->width;
             continue;
         }
@@ -433,68 +513,50 @@ void DrumVoices::renderChunk(int32_t frames, const BlockSettings& s) {
 void DrumVoices::render(float* out1, float* out2, int32_t sampleFrames) {
     if (sampleFrames <= 0 || silent()) return;
     BlockSettings s = takeSettings();
-    const WaveTables::Reader tables(s.osc1Wave == WaveTables::kNoise ||
-                                    s.osc2Wave == WaveTables::kNoise);
-    s.osc1Row = tables.row(s.osc1Wave, 1);
-    s.osc2Row = tables.row(s.osc2Wave, 2);
-    s.plain1Row = tables.row(s.osc1Wave, 0);
-    s.plain2Row = tables.row(s.osc2Wave, 0);
+    const WaveTables::Reader tables(readsNoise(s));
+    takeRows(s, tables);
+    const float* rows[kVoices];
+    for (int32_t v = 0; v < kVoices; ++v) rows[v] = scratch[v];
     // Each voice renders into its own row first; the rows are then added to
     // the outputs so that every output sample sums voices 0 to 16 in order,
     // exactly as a loop over all voices per sample would.
     for (int32_t done = 0; done < sampleFrames; done += kChunk) {
         const int32_t frames = std::min(kChunk, sampleFrames - done);
         renderChunk(frames, s);
-        addRows(out1 + done, out2 + done, frames);
+        addRows(out1 + done, out2 + done, rows, frames);
     }
 }
 
-void DrumVoices::addRows(float* out1, float* out2, int32_t frames) const {
+void DrumVoices::addRows(float* out1, float* out2, const float* const* row,
+                         int32_t frames) const {
     // When every voice that sounds in the chunk sounds all of it and the two
     // outputs do not overlap, each group of samples takes the rows one after
     // the other in registers, loaded and stored once.
-    int32_t whole[kVoices], count = 0;
+    const float* whole[kVoices];
+    int32_t count = 0;
     const auto at = [](const float* p) { return reinterpret_cast<uintptr_t>(p); };
     const uintptr_t bytes = static_cast<uintptr_t>(frames) * sizeof(float);
-    bool partial = at(out1) < at(out2) + bytes && at(out2) < at(out1) + bytes;
+    bool partial = out2 && at(out1) < at(out2) + bytes && at(out2) < at(out1) + bytes;
     for (int32_t v = 0; v < kVoices && !partial; ++v) {
         if (start[v] >= end[v]) continue;
         if (start[v] == 0 && end[v] == frames)
-            whole[count++] = v;
+            whole[count++] = row[v];
         else
             partial = true;
     }
     if (!partial) {
-        int32_t n = 0;
-#if defined(__SSE2__)
-        for (; n + 4 <= frames; n += 4) {
-            __m128 sum1 = _mm_loadu_ps(out1 + n), sum2 = _mm_loadu_ps(out2 + n);
-            for (int32_t k = 0; k < count; ++k) {
-                const __m128 x = _mm_load_ps(scratch[whole[k]] + n);
-                sum1 = _mm_add_ps(sum1, x);
-                sum2 = _mm_add_ps(sum2, x);
-            }
-            _mm_storeu_ps(out1 + n, sum1);
-            _mm_storeu_ps(out2 + n, sum2);
-        }
-#endif
-        for (; n < frames; ++n) {
-            float sum1 = out1[n], sum2 = out2[n];
-            for (int32_t k = 0; k < count; ++k) {
-                sum1 = sum1 + scratch[whole[k]][n];
-                sum2 = sum2 + scratch[whole[k]][n];
-            }
-            out1[n] = sum1;
-            out2[n] = sum2;
-        }
+        if (out2)
+            addWholeRows<true>(out1, out2, whole, count, frames);
+        else
+            addWholeRows<false>(out1, out1, whole, count, frames);
         return;
     }
     // Voice by voice, in the order the outputs see the adds even if they are
     // the same buffer.
     for (int32_t v = 0; v < kVoices; ++v) {
         for (int32_t n = start[v]; n < end[v]; ++n) {
-            out1[n] = out1[n] + scratch[v][n];
-            out2[n] = out2[n] + scratch[v][n];
+            out1[n] = out1[n] + row[v][n];
+            if (out2) out2[n] = out2[n] + row[v][n];
         }
     }
 }

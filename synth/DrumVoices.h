@@ -18,10 +18,12 @@
 #include <cstdint>
 
 #include "synth/Parameters.h"
+#include "synth/WaveTables.h"
 
 namespace tamrik {
 
 struct LanePath;
+class SharedLanes;
 
 class DrumVoices {
 public:
@@ -60,6 +62,8 @@ public:
 
         Voice get(int32_t v) const;
         void set(int32_t v, const Voice& voice);
+        // Lane `v` takes lane `from` of `other`, every field.
+        void copy(int32_t v, const VoiceLanes& other, int32_t from);
     };
 
     // The instruction-set paths, narrowest first. TAMRIK_ISA (scalar, sse2,
@@ -105,15 +109,50 @@ public:
         // Oscillator 1 reads section 1 of its wave, oscillator 2 section 2;
         // ring and FM read the plain waves (section 0).
         const float *osc1Row, *osc2Row, *plain1Row, *plain2Row;
+        int32_t osc1At, osc2At, plain1At, plain2At;  // the same rows as offsets
+    };
+
+    // A block's settings lane by lane, for lane groups whose voices belong
+    // to different sounds (each lane its own sound's values). Switches are
+    // 1 on, 0 off; the rows are offsets from WaveTables::Reader::origin().
+    struct LaneSettings {
+        alignas(64) int32_t attackLength[kLanes], holdLength[kLanes], releaseLength[kLanes];
+        alignas(64) int32_t filterType[kLanes], clipCeiling[kLanes], mix1[kLanes], mix2[kLanes];
+        // The clip's floor where Multi acts, else 0 (a floor of 0 leaves every magnitude).
+        alignas(64) int32_t clipFloor[kLanes];
+        alignas(64) int32_t osc1At[kLanes], osc2At[kLanes], plain1At[kLanes], plain2At[kLanes];
+        alignas(64) int32_t ringOn[kLanes], fmOn[kLanes], clipOn[kLanes], square[kLanes],
+            root[kLanes];
+        alignas(64) float attackStep[kLanes], releaseStep[kLanes], damping[kLanes],
+            envDepth[kLanes], clipMakeup[kLanes];
+        alignas(64) float mix2Scale[kLanes];  // FM's halving: 0.5 with FM, else 1
+
+        // Lane `l` takes the settings `s` of its voice's sound.
+        void set(int32_t l, const BlockSettings& s);
     };
 
     static constexpr int32_t kChunk = 64;
 
 private:
+    friend class SharedLanes;
+
     BlockSettings takeSettings() const;
+    // The rows the settings' waves read, from `tables` (which must hold the
+    // noise if either wave is the noise).
+    static void takeRows(BlockSettings& s, const WaveTables::Reader& tables);
+    static bool readsNoise(const BlockSettings& s) {
+        return s.osc1Wave == WaveTables::kNoise || s.osc2Wave == WaveTables::kNoise;
+    }
+    // Counts every voice towards its start: start[] and end[] get where each
+    // sounds in a chunk of `frames` (both `frames` where it does not).
+    void beginChunk(int32_t frames);
+    // Adds the rows (row[v] for voice v, sounding over [start, end)) to
+    // both outputs, voice 0 to 16 in order; out2 may be null.
+    void addRows(float* out1, float* out2, const float* const* row, int32_t frames) const;
+    // The one-voice code for weight `weight`.
+    static int32_t renderAlone(int32_t weight, Voice& voice, float* row, int32_t start,
+                               int32_t frames, const BlockSettings& s);
     void renderChunk(int32_t frames, const BlockSettings& s);
-    // Adds the chunk's rows to both outputs.
-    void addRows(float* out1, float* out2, int32_t frames) const;
 
     const SynthParameters& params;
     VoiceLanes lanes{};

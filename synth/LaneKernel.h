@@ -32,12 +32,16 @@ float foldPhase(float phase);
 
 using LaneKernel = void (*)(DrumVoices::VoiceLanes& lanes, int32_t base,
                             float (*rows)[DrumVoices::kChunk], const int32_t* start, int32_t* end,
-                            int32_t frames, const DrumVoices::BlockSettings& s);
+                            int32_t frames, const DrumVoices::BlockSettings& s,
+                            const DrumVoices::LaneSettings* perLane);
 
-// One instruction set's kernels, by filter weight.
+// One instruction set's kernels, by filter weight: byWeight for lanes of one
+// sound (the settings `s`), perLane for lanes of different sounds, each with
+// its own settings (the lanes' filter weight still the same).
 struct LanePath {
     int32_t width;
     LaneKernel byWeight[3];
+    LaneKernel perLane[3];
 };
 
 extern const LanePath kSse2Lanes;
@@ -49,11 +53,12 @@ namespace {
 // Renders samples [start, frames) of lanes [base, base + V::W) of `lanes`
 // into rows[0 .. V::W), stopping each lane after the sample on which it
 // falls idle; end[] gets the end of each lane's run. start[] and end[] are
-// indexed like `lanes`.
-template <class V, int32_t weight>
+// indexed like `lanes`. With `lanewise`, the settings come lane by lane from
+// `per` (indexed like `lanes` too) and `s` is not read.
+template <class V, int32_t weight, bool lanewise>
 void renderLanes(DrumVoices::VoiceLanes& L, int32_t base, float (*rows)[DrumVoices::kChunk],
                  const int32_t* start, int32_t* end, int32_t frames,
-                 const DrumVoices::BlockSettings& s) {
+                 const DrumVoices::BlockSettings& s, const DrumVoices::LaneSettings* per) {
     using I = typename V::I;
     using F = typename V::F;
     using D = typename V::D;
@@ -82,14 +87,55 @@ void renderLanes(DrumVoices::VoiceLanes& L, int32_t base, float (*rows)[DrumVoic
     const I zero = V::setI(0), idle = V::setI(DrumVoices::stageIdle), one = V::setI(1),
             two = V::setI(2), three = V::setI(3), indexMask = V::setI(4095),
             wrapBit = V::setI(4096);
-    const I attackLength = V::setI(s.attackLength), holdLength = V::setI(s.holdLength),
-            releaseLength = V::setI(s.releaseLength);
-    const D releaseLengthD = V::setD(s.releaseLength), attackStep = V::setD(s.attackStep),
-            releaseStep = V::setD(s.releaseStep), envDepth = V::setD(s.envDepth),
-            damping = V::setD(s.damping), mix1 = V::setD(s.mix1),
-            mix2 = V::setD(s.fmOn ? 0.5 * s.mix2 : s.mix2), fmDepth = V::setD(2046),
-            cap = V::setD(0.785), makeup = V::setD(s.clipMakeup);
-    const I clipFloor = V::setI(s.clipFloor), ceiling = V::setI(s.clipCeiling);
+    const D fmDepth = V::setD(2046), cap = V::setD(0.785);
+    // The settings, the same values whether they come for the whole group
+    // or lane by lane: every single and int32 widens to double exactly, and
+    // FM's halving of an int32 weight is exact either way.
+    I attackLength, holdLength, releaseLength, clipFloor, ceiling;
+    D releaseLengthD, attackStep, releaseStep, envDepth, damping, mix1, mix2, makeup;
+    // Lane by lane only: the switches as masks, the rows as offsets.
+    M ringLanes{}, fmLanes{}, clipLanes{}, squareLanes{}, rootLanes{}, lowLanes{}, bandLanes{},
+        negativeCeiling{};
+    I osc1At{}, osc2At{}, plain1At{}, plain2At{};
+    bool anyRing = s.ringOn, anyFm = s.fmOn, anyClip = s.clipOn, anySquare = s.curveMode == 1,
+         anyRoot = s.curveMode == 2;
+    if constexpr (lanewise) {
+        const auto lanesOf = [&](const int32_t* p) { return V::loadI(p + base); };
+        const auto singles = [&](const float* p) { return V::toD(V::loadF(p + base)); };
+        const auto on = [&](const int32_t* p) { return V::cmpeqI(lanesOf(p), one); };
+        attackLength = lanesOf(per->attackLength);
+        holdLength = lanesOf(per->holdLength);
+        releaseLength = lanesOf(per->releaseLength);
+        clipFloor = lanesOf(per->clipFloor);
+        ceiling = lanesOf(per->clipCeiling);
+        releaseLengthD = V::toD(releaseLength);
+        attackStep = singles(per->attackStep);
+        releaseStep = singles(per->releaseStep);
+        envDepth = singles(per->envDepth);
+        damping = singles(per->damping);
+        mix1 = V::toD(lanesOf(per->mix1));
+        mix2 = V::mulD(V::toD(lanesOf(per->mix2)), singles(per->mix2Scale));
+        makeup = singles(per->clipMakeup);
+        ringLanes = on(per->ringOn), fmLanes = on(per->fmOn), clipLanes = on(per->clipOn);
+        squareLanes = on(per->square), rootLanes = on(per->root);
+        lowLanes = V::cmpeqI(lanesOf(per->filterType), zero);
+        bandLanes = V::cmpeqI(lanesOf(per->filterType), one);
+        negativeCeiling = V::cmpgtI(zero, ceiling);
+        osc1At = lanesOf(per->osc1At), osc2At = lanesOf(per->osc2At);
+        plain1At = lanesOf(per->plain1At), plain2At = lanesOf(per->plain2At);
+        anyRing = V::bits(ringLanes) != 0, anyFm = V::bits(fmLanes) != 0;
+        anyClip = V::bits(clipLanes) != 0;
+        anySquare = V::bits(squareLanes) != 0, anyRoot = V::bits(rootLanes) != 0;
+    } else {
+        attackLength = V::setI(s.attackLength), holdLength = V::setI(s.holdLength);
+        releaseLength = V::setI(s.releaseLength);
+        clipFloor = V::setI(s.clipFloor), ceiling = V::setI(s.clipCeiling);
+        releaseLengthD = V::setD(s.releaseLength), attackStep = V::setD(s.attackStep);
+        releaseStep = V::setD(s.releaseStep), envDepth = V::setD(s.envDepth);
+        damping = V::setD(s.damping), mix1 = V::setD(s.mix1);
+        mix2 = V::setD(s.fmOn ? 0.5 * s.mix2 : s.mix2), makeup = V::setD(s.clipMakeup);
+    }
+    const float* const origin = WaveTables::Reader::origin();
     const F zeroF = V::setF(0.0f), oneF = V::setF(1.0f), wrap = V::setF(4096.0f),
             guard = V::setF(8192.0f);
 
@@ -103,7 +149,10 @@ void renderLanes(DrumVoices::VoiceLanes& L, int32_t base, float (*rows)[DrumVoic
         return V::roundD(V::mulD(V::toD(state), factor));
     };
     auto select = [&](I low, I band, I high) {
-        return s.filterType == 0 ? low : (s.filterType == 1 ? band : high);
+        if constexpr (lanewise)
+            return V::blend(lowLanes, low, V::blend(bandLanes, band, high));
+        else
+            return s.filterType == 0 ? low : (s.filterType == 1 ? band : high);
     };
 
     // In hold, env is 1 under every curve, so f is fixed per lane.
@@ -145,12 +194,31 @@ void renderLanes(DrumVoices::VoiceLanes& L, int32_t base, float (*rows)[DrumVoic
         }
         const I i1 = V::roundF(phase1), i2 = V::roundF(phase2);
         const I at1 = V::andI(i1, indexMask), at2 = V::andI(i2, indexMask);
-        D s1 = V::toD(V::gather(s.osc1Row, at1));
-        D s2 = V::toD(V::gather(s.osc2Row, at2));
-        if (s.ringOn) s1 = V::mulD(s1, V::toD(V::gather(s.plain2Row, at2)));
-        if (s.fmOn) {  // its halving is in mix2 (the same real product)
-            const I at = V::andI(V::roundD(V::addD(V::toD(i1), V::mulD(fmDepth, s2))), indexMask);
-            s2 = V::toD(V::gather(s.plain1Row, at));
+        D s1, s2;
+        if constexpr (lanewise) {
+            // A lane without ring multiplies by 1, one without FM keeps its
+            // sample: the same bits as leaving them out.
+            s1 = V::toD(V::gather(origin, V::addI(at1, osc1At)));
+            F read2 = V::gather(origin, V::addI(at2, osc2At));
+            if (anyRing)
+                s1 = V::mulD(s1, V::toD(V::blend(ringLanes,
+                                                 V::gather(origin, V::addI(at2, plain2At)), oneF)));
+            if (anyFm) {
+                const I at =
+                    V::andI(V::roundD(V::addD(V::toD(i1), V::mulD(fmDepth, V::toD(read2)))),
+                            indexMask);
+                read2 = V::blend(fmLanes, V::gather(origin, V::addI(at, plain1At)), read2);
+            }
+            s2 = V::toD(read2);
+        } else {
+            s1 = V::toD(V::gather(s.osc1Row, at1));
+            s2 = V::toD(V::gather(s.osc2Row, at2));
+            if (s.ringOn) s1 = V::mulD(s1, V::toD(V::gather(s.plain2Row, at2)));
+            if (s.fmOn) {  // its halving is in mix2 (the same real product)
+                const I at =
+                    V::andI(V::roundD(V::addD(V::toD(i1), V::mulD(fmDepth, s2))), indexMask);
+                s2 = V::toD(V::gather(s.plain1Row, at));
+            }
         }
         const I mixed = V::addI(V::roundD(V::mulD(mix1, s1)), V::roundD(V::mulD(mix2, s2)));
         F next1 = V::addF(phase1, inc1), next2 = V::addF(phase2, inc2);
@@ -196,10 +264,14 @@ void renderLanes(DrumVoices::VoiceLanes& L, int32_t base, float (*rows)[DrumVoic
                 releaseCount = V::incrementWhere(release, releaseCount);
             }
             env = V::minF(oneF, V::maxF(zeroF, env));
-            if (s.curveMode == 1)
+            if constexpr (lanewise) {
+                if (anySquare) env = V::blend(squareLanes, V::mulF(env, env), env);
+                if (anyRoot) env = V::blend(rootLanes, V::sqrtF(env), env);
+            } else if (s.curveMode == 1) {
                 env = V::mulF(env, env);
-            else if (s.curveMode == 2)
+            } else if (s.curveMode == 2) {
                 env = V::sqrtF(env);
+            }
             envD = V::toD(env);
             f = V::toD(V::toF(V::minD(cap, V::mulD(V::addD(envDepth, envD), cutoffBase))));
         }
@@ -236,7 +308,17 @@ void renderLanes(DrumVoices::VoiceLanes& L, int32_t base, float (*rows)[DrumVoic
         // below a ceiling of 0 or more every magnitude is min(max(|y|,
         // floor), ceiling) with y's sign; a negative ceiling wins outright.
         D yD;
-        if (s.clipOn) {
+        if constexpr (lanewise) {
+            // Where Multi does not act the floor is 0, which leaves every
+            // magnitude as it is.
+            if (anyClip) {
+                const I magnitude = V::maxU(V::absU(y), clipFloor);
+                const I clipped = V::blend(negativeCeiling, ceiling,
+                                           V::signOf(V::minU(magnitude, ceiling), y));
+                y = V::blend(clipLanes, V::roundD(V::mulD(V::toD(clipped), makeup)), y);
+            }
+            yD = V::toD(y);
+        } else if (s.clipOn) {
             I clipped = ceiling;
             if (s.clipCeiling >= 0) {
                 I magnitude = V::absU(y);
@@ -295,7 +377,9 @@ void renderLanes(DrumVoices::VoiceLanes& L, int32_t base, float (*rows)[DrumVoic
 
 template <class V>
 constexpr LanePath lanePath() {
-    return {V::W, {&renderLanes<V, 0>, &renderLanes<V, 1>, &renderLanes<V, 2>}};
+    return {V::W,
+            {&renderLanes<V, 0, false>, &renderLanes<V, 1, false>, &renderLanes<V, 2, false>},
+            {&renderLanes<V, 0, true>, &renderLanes<V, 1, true>, &renderLanes<V, 2, true>}};
 }
 
 }  // namespace

@@ -8,8 +8,7 @@
 
 namespace tamrik {
 
-alignas(64) float WaveTables::fixed[kWaves - 1][kSections][kLength];
-alignas(64) float WaveTables::noise[kSlots][kSections][kLength];
+alignas(64) float WaveTables::tables[kWaves - 1 + kSlots][kSections][kLength];
 float WaveTables::noteFrequencies[128];
 std::atomic<int32_t> WaveTables::currentSlot{0};
 std::atomic<int32_t> WaveTables::readers[kSlots];
@@ -66,8 +65,8 @@ void WaveTables::build() {
         slot = (slot + 1) % kSlots;
         if (slot == currentSlot.load()) std::this_thread::yield();
     }
-    float(*rows[kWaves])[kLength] = {fixed[kSine], fixed[kSaw], fixed[kSquare], fixed[kTriangle],
-                                     noise[slot]};
+    float(*rows[kWaves])[kLength] = {tables[kSine], tables[kSaw], tables[kSquare],
+                                     tables[kTriangle], tables[kWaves - 1 + slot]};
     float w[kWaves][kLength];
 
     for (int32_t i = 0; i < kLength; ++i) {

@@ -41,8 +41,14 @@ public:
 
         // Section `section` of waveform `wave` (0 sine .. 4 noise), kLength entries.
         const float* row(int32_t wave, int32_t section) const {
-            return wave == kNoise ? noise[slot][section] : fixed[wave][section];
+            return tables[wave == kNoise ? kWaves - 1 + slot : wave][section];
         }
+        // The same row as an offset from origin(): lanes of one gather may
+        // read different rows.
+        int32_t offset(int32_t wave, int32_t section) const {
+            return static_cast<int32_t>(row(wave, section) - origin());
+        }
+        static const float* origin() { return tables[0][0]; }
 
     private:
         int32_t slot = -1;
@@ -54,8 +60,9 @@ public:
 
 private:
     static constexpr int32_t kSlots = 3;
-    alignas(64) static float fixed[kWaves - 1][kSections][kLength];
-    alignas(64) static float noise[kSlots][kSections][kLength];
+    // The fixed waves, then the noise slots: one array, so that any row is
+    // an offset from the first.
+    alignas(64) static float tables[kWaves - 1 + kSlots][kSections][kLength];
     static float noteFrequencies[128];
     static std::atomic<int32_t> currentSlot;
     static std::atomic<int32_t> readers[kSlots];

@@ -5,7 +5,10 @@
 
 #include <array>
 #include <cmath>
+#include <cstdlib>
 #include <cstring>
+#include <memory>
+#include <random>
 #include <vector>
 
 #include "kit/FactoryKits.h"
@@ -342,4 +345,71 @@ TEST(KitParameters, NonFiniteValuesAndIndicesOutOfRangeChangeNothing) {
     const Outputs out = render(kit, 256);
     for (const auto& c : out.channel)
         for (float x : c) ASSERT_TRUE(std::isfinite(x));
+}
+
+// Pads sounding together share lane groups, each lane with its own pad's
+// sound; what each pad adds is still its own sound, and the pads are summed
+// in pad order. The whole kit against the pad-order sum of each pad played
+// alone: every factory kit (sixteen different sounds), every path, notes on
+// every pad at any frame (many on some), pads on Main and on Aux pairs,
+// blocks of any size. Level and Pan stay at gain 1, where a lone pad's
+// output is its sound.
+TEST(KitPlay, PadsPlayedTogetherSumWhatEachPlaysAloneInPadOrder) {
+    constexpr int32_t kFrames = 2500;
+    for (const char* isa : {"scalar", "sse2", "avx2", "avx512"}) {
+        for (int32_t program = 1; program < kFactoryKitCount; ++program) {
+            setenv("TAMRIK_ISA", isa, 1);
+            auto together = std::make_unique<KitInstrument>();
+            std::vector<std::unique_ptr<KitInstrument>> alone;
+            for (int32_t p = 0; p < kPads; ++p) alone.push_back(std::make_unique<KitInstrument>());
+            unsetenv("TAMRIK_ISA");
+            std::vector<KitInstrument*> all{together.get()};
+            for (auto& a : alone) all.push_back(a.get());
+            for (KitInstrument* k : all) {
+                k->setProgram(program);
+                for (int32_t p = 0; p < kPads; ++p) {
+                    setPad(*k, p, kKey, valueOfStep(36 + p, 127));  // one pad a key
+                    setPad(*k, p, kLevel, 0.5f);
+                    setPad(*k, p, kPan, 0.5f);
+                    setPad(*k, p, kChoke, 0.0f);  // a pad alone has nobody to choke it
+                    setPad(*k, p, kOutput, valueOfStep(p % 3, kAuxPairs));
+                }
+            }
+            std::mt19937 rng{uint32_t(program)};
+            std::vector<Outputs> soloOut;
+            for (int32_t p = 0; p < kPads; ++p) soloOut.emplace_back(kFrames);
+            Outputs got(kFrames);
+            for (int32_t at = 0; at < kFrames;) {
+                const int32_t frames = std::min(kFrames - at, 1 + int32_t(rng() % 300));
+                const int32_t notes = rng() % 3 == 0 ? 20 : int32_t(rng() % 6);
+                for (int32_t n = 0; n < notes; ++n) {
+                    const int32_t p = int32_t(rng() % kPads), velocity = 1 + int32_t(rng() % 127),
+                                  frame = int32_t(rng() % uint32_t(frames + 20));
+                    note(*together, 36 + p, velocity, frame);
+                    note(*alone[size_t(p)], 36 + p, velocity, frame);
+                }
+                const auto renderInto = [&](KitInstrument& k, Outputs& out) {
+                    float* pointers[kOutputChannels];
+                    for (int32_t c = 0; c < kOutputChannels; ++c) pointers[c] = out.channel[size_t(c)].data() + at;
+                    k.render(pointers, frames);
+                };
+                renderInto(*together, got);
+                for (int32_t p = 0; p < kPads; ++p) renderInto(*alone[size_t(p)], soloOut[size_t(p)]);
+                at += frames;
+            }
+            int32_t sounding = 0;
+            for (int32_t c = 0; c < kOutputChannels; ++c) {
+                for (int32_t i = 0; i < kFrames; ++i) {
+                    float expected = 0.0f;
+                    for (int32_t p = 0; p < kPads; ++p) expected = expected + soloOut[size_t(p)].channel[size_t(c)][size_t(i)];
+                    const float actual = got.channel[size_t(c)][size_t(i)];
+                    sounding += expected != 0.0f;
+                    ASSERT_EQ(std::memcmp(&expected, &actual, sizeof actual), 0)
+                        << isa << " kit " << program << " channel " << c << " frame " << i << ": "
+                        << expected << " against " << actual;
+                }
+            }
+            EXPECT_GT(sounding, kFrames) << isa << " kit " << program << ": too little to compare";
+        }
+    }
 }

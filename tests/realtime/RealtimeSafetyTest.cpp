@@ -295,7 +295,9 @@ TEST(RealTime, ClapAudioEntriesNeverAllocateOrLock) {
 
 // The Kit likewise: notes on its keys (chokes among them), on other
 // channels and beyond the block, kits switched, every parameter moved
-// (routing, groups, mute and the channel included), all 18 outputs.
+// (routing, groups, mute and the channel included), all 18 outputs; now and
+// then every key struck again and again, so that every voice of every pad
+// sounds at once in lane groups shared across pads.
 TEST(RealTime, TheKitsAudioAndParameterEntriesNeverAllocateOrLock) {
     using namespace tamrik::kit;
     tamrik::test::PluginInstance kit(TAMRIK_KIT_PATH);
@@ -319,6 +321,9 @@ TEST(RealTime, TheKitsAudioAndParameterEntriesNeverAllocateOrLock) {
                                      uint8_t(uniform(0, 127)), uniform(0, frames + 64)));
         }
         if (block % 9 == 0) eventBlock.add(midiEvent(0xB0, 126, 0, uniform(0, frames - 1)));
+        if (block % 40 == 20)
+            for (int i = 0; i < 18 * 128; ++i)
+                eventBlock.add(midiEvent(0x90, uint8_t(i % 128), uint8_t(uniform(1, 127)), uniform(0, 8)));
         vst::VstEvents* list = eventBlock.build();
         if (block % 23 == 0) kit.dispatch(vst::effSetProgram, 0, uniform(0, kFactoryKitCount - 1));
         {

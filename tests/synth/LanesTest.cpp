@@ -1,7 +1,8 @@
 // The SIMD lane paths against the one-voice code: random but reproducible
 // note streams and parameter sets, every switch combination, rendered by the
 // scalar path and by each wider path the CPU has, must give the same output
-// bits and leave every voice in the same state (SameBits.h).
+// bits and leave every voice in the same state (SameBits.h); and voices of
+// many sounds sharing lane groups, against each sound alone.
 #include <gtest/gtest.h>
 
 #include <cmath>
@@ -13,6 +14,7 @@
 
 #include "common/FloatingPointGuard.h"
 #include "synth/DrumVoices.h"
+#include "synth/SharedLanes.h"
 #include "tests/synth/SameBits.h"
 
 using namespace tamrik;
@@ -228,4 +230,74 @@ TEST(Lanes, ForcedPathsFallBackToWhatTheCpuHas) {
         EXPECT_EQ(e.voices.isa(), std::min(static_cast<Isa>(isa), best)) << kPaths[isa];
     }
     EXPECT_EQ(Engine("no-such-path").voices.isa(), best);
+}
+
+// Sixteen sounds whose voices share lane groups (SharedLanes) against each
+// sound rendered alone by the one-voice code: every sound's own output and
+// every voice's state, bit for bit, on every path, with the sounds' switches,
+// waves and filter weights all different and block sizes and note offsets
+// that cut chunks anywhere.
+TEST(Lanes, SoundsSharingLanesRenderWhatEachRendersAlone) {
+    constexpr int32_t kSounds = SharedLanes::kMaxSounds;
+    const uint32_t combinations = 3 * 3 * 3 * 5 * 5 * 2 * 2 * 2 * 2;
+    for (int32_t isa = 0; isa <= static_cast<int32_t>(DrumVoices::bestIsa()); ++isa) {
+        for (uint32_t round = 0; round < 6; ++round) {
+            std::vector<std::unique_ptr<Engine>> alone, shared;
+            for (int32_t k = 0; k < kSounds; ++k) {
+                alone.push_back(std::make_unique<Engine>("scalar"));
+                shared.push_back(std::make_unique<Engine>(kPaths[isa]));
+            }
+            std::mt19937 rng(1000 * isa + round);
+            for (int32_t k = 0; k < kSounds; ++k) {
+                const Case c = makeCase(rng() % combinations, rng);
+                for (int32_t i = 0; i < kNumParameters; ++i) {
+                    alone[size_t(k)]->params.set(i, c.values[i]);
+                    shared[size_t(k)]->params.set(i, c.values[i]);
+                }
+            }
+            const auto lanes = std::make_unique<SharedLanes>();
+            for (int32_t block = 0; block < 8; ++block) {
+                const int32_t frames = 1 + static_cast<int32_t>(rng() % (rng() % 3 == 0 ? 9 : 300));
+                // Some sounds get notes (a few retrigger all their voices),
+                // one now and then falls silent at once.
+                for (int32_t k = 0; k < kSounds; ++k) {
+                    const uint32_t pick = rng() % 8;
+                    const int32_t notes = pick == 0 ? 20 : (pick < 4 ? static_cast<int32_t>(pick) : 0);
+                    for (int32_t n = 0; n < notes; ++n) {
+                        const int32_t note = static_cast<int32_t>(rng() % 128),
+                                      velocity = static_cast<int32_t>(rng() % 128),
+                                      delta = static_cast<int32_t>(rng() % (frames + 40));
+                        alone[size_t(k)]->voices.playNote(note, velocity, delta);
+                        shared[size_t(k)]->voices.playNote(note, velocity, delta);
+                    }
+                    if (rng() % 24 == 0) {
+                        alone[size_t(k)]->voices.allSoundOff();
+                        shared[size_t(k)]->voices.allSoundOff();
+                    }
+                }
+                std::vector<std::vector<float>> expected(kSounds), got(kSounds);
+                std::vector<float> unused(static_cast<size_t>(frames));
+                DrumVoices* sounds[kSounds];
+                float* outs[kSounds];
+                const FloatingPointGuard fp;
+                for (int32_t k = 0; k < kSounds; ++k) {
+                    expected[size_t(k)].resize(size_t(frames));
+                    for (float& x : expected[size_t(k)]) x = rng() % 5 == 0 ? -0.0f : float(rng() % 7) - 3.0f;
+                    got[size_t(k)] = expected[size_t(k)];
+                    alone[size_t(k)]->voices.render(expected[size_t(k)].data(), unused.data(), frames);
+                    sounds[k] = &shared[size_t(k)]->voices;
+                    outs[k] = got[size_t(k)].data();
+                }
+                lanes->render(sounds, outs, kSounds, frames);
+                for (int32_t k = 0; k < kSounds; ++k) {
+                    ASSERT_TRUE(sameBits(expected[size_t(k)].data(), got[size_t(k)].data(), size_t(frames)))
+                        << kPaths[isa] << " round " << round << " block " << block << " sound " << k;
+                    for (int32_t v = 0; v < DrumVoices::kVoices; ++v)
+                        ASSERT_TRUE(sameBits(alone[size_t(k)]->voices.voice(v), shared[size_t(k)]->voices.voice(v)))
+                            << kPaths[isa] << " round " << round << " block " << block << " sound " << k
+                            << " voice " << v;
+                }
+            }
+        }
+    }
 }
