@@ -1,6 +1,7 @@
 #include "kit/KitInstrument.h"
 
 #include <algorithm>
+#include <bit>
 #include <charconv>
 #include <cmath>
 #include <cstdio>
@@ -61,8 +62,10 @@ void addScaled(float* out, const float* mono, float gain, int32_t n) {
     int32_t i = 0;
     if (gain == 1.0f) {
 #if defined(__SSE2__)
-        for (; i + 4 <= n; i += 4)
+        for (; i + 8 <= n; i += 8) {
             _mm_storeu_ps(out + i, _mm_add_ps(_mm_loadu_ps(out + i), _mm_loadu_ps(mono + i)));
+            _mm_storeu_ps(out + i + 4, _mm_add_ps(_mm_loadu_ps(out + i + 4), _mm_loadu_ps(mono + i + 4)));
+        }
 #endif
         for (; i < n; ++i) out[i] = out[i] + mono[i];
         return;
@@ -79,6 +82,30 @@ void addScaled(float* out, const float* mono, float gain, int32_t n) {
     }
 #endif
     for (; i < n; ++i) out[i] = static_cast<float>(out[i] + static_cast<double>(mono[i]) * g);
+}
+
+// A pad at gain 1 on both channels: left, then right, each out[i] + mono[i]
+// as addScaled gives it (the two may be one buffer).
+void addBoth(float* left, float* right, const float* mono, int32_t n) {
+    int32_t i = 0;
+#if defined(__SSE2__)
+    const auto at = [](const float* p) { return reinterpret_cast<uintptr_t>(p); };
+    const uintptr_t bytes = static_cast<uintptr_t>(n) * sizeof(float);
+    if (at(left) >= at(right) + bytes || at(right) >= at(left) + bytes) {
+        for (; i + 4 <= n; i += 4) {
+            const __m128 m = _mm_loadu_ps(mono + i);
+            _mm_storeu_ps(left + i, _mm_add_ps(_mm_loadu_ps(left + i), m));
+            _mm_storeu_ps(right + i, _mm_add_ps(_mm_loadu_ps(right + i), m));
+        }
+        for (; i < n; ++i) {
+            left[i] = left[i] + mono[i];
+            right[i] = right[i] + mono[i];
+        }
+        return;
+    }
+#endif
+    addScaled(left, mono, 1.0f, n);
+    addScaled(right, mono, 1.0f, n);
 }
 
 float clampUnit(float v) { return v < 0.0f ? 0.0f : (v > 1.0f ? 1.0f : v); }
@@ -365,6 +392,7 @@ void KitInstrument::receiveMidi(const uint8_t* bytes, size_t size, int32_t frame
                 pads[p].choke(at, serial);
     for (int32_t p = 0; p < kPads; ++p)
         if (hit >> p & 1) pads[p].play(bytes[2] & 0x7F, at, serial);
+    awake |= hit;
 }
 
 bool KitInstrument::sounding() const {
@@ -375,10 +403,16 @@ bool KitInstrument::sounding() const {
 
 void KitInstrument::render(float* const* outputs, int32_t frames) {
     if (frames <= 0 || !outputs) return;
+    if (awake == 0) return;  // nothing to add: no arithmetic, so no guard
     int32_t active[kPads], count = 0;
-    for (int32_t p = 0; p < kPads; ++p)
-        if (!pads[p].idle()) active[count++] = p;
-    if (count == 0) return;  // nothing to add: no arithmetic, so no guard
+    for (uint32_t rest = awake; rest != 0; rest &= rest - 1) {
+        const int32_t p = std::countr_zero(rest);
+        if (pads[p].idle())
+            awake &= ~(1u << p);
+        else
+            active[count++] = p;
+    }
+    if (count == 0) return;
     const FloatingPointGuard fp;
     const double master = levelGain(clampUnit(volume.get()));
     const int32_t fadeLength = roundEven(static_cast<double>(rate.get()) * kChokeFadeSeconds);
@@ -428,13 +462,17 @@ void KitInstrument::render(float* const* outputs, int32_t frames) {
         for (int32_t k = 0; k < count; ++k) {
             if (rendered[k]) pads[active[k]].endSpan();
             if (muted[k]) continue;
-            for (int32_t c = 0; c < 2; ++c) {
-                float* out = outputs[2 * pairs[k] + c];
-                if (!out) continue;
-                addScaled(out + from, mono[k], gains[k][c], n);
+            float* left = outputs[2 * pairs[k]];
+            float* right = outputs[2 * pairs[k] + 1];
+            if (left && right && gains[k][0] == 1.0f && gains[k][1] == 1.0f) {
+                addBoth(left + from, right + from, mono[k], n);
+                continue;
             }
+            if (left) addScaled(left + from, mono[k], gains[k][0], n);
+            if (right) addScaled(right + from, mono[k], gains[k][1], n);
         }
     }
+    // A pad that falls silent leaves `awake` at the start of the next block.
     for (int32_t k = 0; k < count; ++k) pads[active[k]].endBlock(frames);
 }
 

@@ -96,6 +96,7 @@ private:
     // Audio thread only: every pad's sound for a piece, and the voices of
     // all pads rendered together.
     uint32_t serial = 0;
+    uint32_t awake = 0;  // bit p: pad p was struck and may not rest yet
     std::unique_ptr<float[][kPiece]> mono;
     std::unique_ptr<SharedLanes> lanes;
 };

@@ -6,6 +6,7 @@
 #include "synth/DrumVoices.h"
 
 #include <algorithm>
+#include <bit>
 #include <cmath>
 #include <cstdlib>
 #include <cstring>
@@ -236,6 +237,10 @@ void addWholeRows(float* out1, float* out2, const float* const* rows, int32_t co
                   int32_t frames) {
     int32_t n = 0;
 #if defined(__SSE2__)
+    if (count == 1 && !both) {  // a pad's lone voice, as often in a kit
+        for (; n + 4 <= frames; n += 4)
+            _mm_storeu_ps(out1 + n, _mm_add_ps(_mm_loadu_ps(out1 + n), _mm_load_ps(rows[0] + n)));
+    }
     for (; n + 4 <= frames; n += 4) {
         __m128 sum1 = _mm_loadu_ps(out1 + n), sum2 = both ? _mm_loadu_ps(out2 + n) : sum1;
         for (int32_t k = 0; k < count; ++k) {
@@ -268,14 +273,12 @@ DrumVoices::Isa isaNamed(const char* name, DrumVoices::Isa otherwise) {
     return otherwise;
 }
 
-// Every voice field in one list, for moving a voice between its lanes and
-// the one-voice code.
+// The voice fields that rendering changes.
 template <class Visit>
-void eachField(Visit visit) {
+void eachRenderedField(Visit visit) {
     using V = DrumVoices::Voice;
     using L = DrumVoices::VoiceLanes;
     visit(&V::phase1, &L::phase1), visit(&V::phase2, &L::phase2);
-    visit(&V::note, &L::note), visit(&V::velocity, &L::velocity);
     visit(&V::low1, &L::low1), visit(&V::band1, &L::band1), visit(&V::high1, &L::high1);
     visit(&V::low2, &L::low2), visit(&V::band2, &L::band2), visit(&V::high2, &L::high2);
     visit(&V::smooth, &L::smooth);
@@ -283,6 +286,16 @@ void eachField(Visit visit) {
     visit(&V::releaseCount, &L::releaseCount);
     visit(&V::sweep1Left, &L::sweep1Left), visit(&V::sweep2Left, &L::sweep2Left);
     visit(&V::stage, &L::stage);
+}
+
+// Every voice field in one list, for moving a voice between its lanes and
+// the one-voice code: the rendered ones and those fixed at note-on.
+template <class Visit>
+void eachField(Visit visit) {
+    using V = DrumVoices::Voice;
+    using L = DrumVoices::VoiceLanes;
+    eachRenderedField(visit);
+    visit(&V::note, &L::note), visit(&V::velocity, &L::velocity);
     visit(&V::cutoffBase, &L::cutoffBase), visit(&V::baseInc1, &L::baseInc1);
     visit(&V::baseInc2, &L::baseInc2), visit(&V::sweepStep1, &L::sweepStep1);
     visit(&V::sweepStep2, &L::sweepStep2), visit(&V::voiceGain, &L::voiceGain);
@@ -302,6 +315,10 @@ void DrumVoices::VoiceLanes::set(int32_t v, const Voice& voice) {
 
 void DrumVoices::VoiceLanes::copy(int32_t v, const VoiceLanes& other, int32_t from) {
     eachField([&](auto, auto lane) { (this->*lane)[v] = (other.*lane)[from]; });
+}
+
+void DrumVoices::VoiceLanes::copyRendered(int32_t v, const VoiceLanes& other, int32_t from) {
+    eachRenderedField([&](auto, auto lane) { (this->*lane)[v] = (other.*lane)[from]; });
 }
 
 DrumVoices::Isa DrumVoices::bestIsa() {
@@ -475,8 +492,20 @@ void DrumVoices::LaneSettings::set(int32_t l, const BlockSettings& s) {
 // lanes wherever they start. A group with two or more sounding voices goes
 // through the narrowest lane path that reaches them all, a lone voice (and
 // every voice on the scalar path) through the one-voice code.
-void DrumVoices::beginChunk(int32_t frames) {
-    for (int32_t v = 0; v < kVoices; ++v) end[v] = start[v] = countDown(lanes.stage[v], frames);
+uint32_t DrumVoices::beginChunk(int32_t frames) {
+    // Most voices of a kit's pads rest: only the others count.
+    uint32_t busy = 0, mask = 0;
+    for (int32_t v = 0; v < kVoices; ++v) {
+        end[v] = start[v] = frames;
+        busy |= static_cast<uint32_t>(lanes.stage[v] != stageIdle) << v;
+    }
+    for (; busy != 0; busy &= busy - 1) {
+        const int32_t v = std::countr_zero(busy);
+        end[v] = start[v] = countDown(lanes.stage[v], frames);
+        mask |= static_cast<uint32_t>(start[v] < frames) << v;
+    }
+    soundingMask = mask;
+    return mask;
 }
 
 int32_t DrumVoices::renderAlone(int32_t weight, Voice& voice, float* row, int32_t start,
@@ -537,8 +566,8 @@ void DrumVoices::addRows(float* out1, float* out2, const float* const* row,
     const auto at = [](const float* p) { return reinterpret_cast<uintptr_t>(p); };
     const uintptr_t bytes = static_cast<uintptr_t>(frames) * sizeof(float);
     bool partial = out2 && at(out1) < at(out2) + bytes && at(out2) < at(out1) + bytes;
-    for (int32_t v = 0; v < kVoices && !partial; ++v) {
-        if (start[v] >= end[v]) continue;
+    for (uint32_t rest = soundingMask; rest != 0 && !partial; rest &= rest - 1) {
+        const int32_t v = std::countr_zero(rest);
         if (start[v] == 0 && end[v] == frames)
             whole[count++] = row[v];
         else
@@ -553,7 +582,8 @@ void DrumVoices::addRows(float* out1, float* out2, const float* const* row,
     }
     // Voice by voice, in the order the outputs see the adds even if they are
     // the same buffer.
-    for (int32_t v = 0; v < kVoices; ++v) {
+    for (uint32_t rest = soundingMask; rest != 0; rest &= rest - 1) {
+        const int32_t v = std::countr_zero(rest);
         for (int32_t n = start[v]; n < end[v]; ++n) {
             out1[n] = out1[n] + row[v][n];
             if (out2) out2[n] = out2[n] + row[v][n];

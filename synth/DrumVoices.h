@@ -62,8 +62,10 @@ public:
 
         Voice get(int32_t v) const;
         void set(int32_t v, const Voice& voice);
-        // Lane `v` takes lane `from` of `other`, every field.
+        // Lane `v` takes lane `from` of `other`: every field, or only those
+        // that rendering changes.
         void copy(int32_t v, const VoiceLanes& other, int32_t from);
+        void copyRendered(int32_t v, const VoiceLanes& other, int32_t from);
     };
 
     // The instruction-set paths, narrowest first. TAMRIK_ISA (scalar, sse2,
@@ -144,10 +146,12 @@ private:
         return s.osc1Wave == WaveTables::kNoise || s.osc2Wave == WaveTables::kNoise;
     }
     // Counts every voice towards its start: start[] and end[] get where each
-    // sounds in a chunk of `frames` (both `frames` where it does not).
-    void beginChunk(int32_t frames);
-    // Adds the rows (row[v] for voice v, sounding over [start, end)) to
-    // both outputs, voice 0 to 16 in order; out2 may be null.
+    // sounds in a chunk of `frames` (both `frames` where it does not); the
+    // answer has bit v set for each voice v that sounds.
+    uint32_t beginChunk(int32_t frames);
+    // Adds the rows of the voices that sound in the chunk (row[v] for voice
+    // v, over [start, end)) to both outputs, voice 0 to 16 in order; out2
+    // may be null.
     void addRows(float* out1, float* out2, const float* const* row, int32_t frames) const;
     // The one-voice code for weight `weight`.
     static int32_t renderAlone(int32_t weight, Voice& voice, float* row, int32_t start,
@@ -162,6 +166,7 @@ private:
     int32_t pathCount = 0;
     alignas(64) float scratch[kLanes][kChunk] = {};
     alignas(64) int32_t start[kLanes] = {}, end[kLanes] = {};
+    uint32_t soundingMask = 0;  // in the chunk, from beginChunk
 };
 
 }  // namespace tamrik

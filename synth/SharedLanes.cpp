@@ -1,6 +1,7 @@
 #include "synth/SharedLanes.h"
 
 #include <algorithm>
+#include <bit>
 
 #include "synth/LaneKernel.h"
 
@@ -10,17 +11,13 @@ void SharedLanes::render(DrumVoices* const* sounds, float* const* out, int32_t c
                          int32_t frames) {
     count = std::min(count, kMaxSounds);
     if (frames <= 0 || count <= 0) return;
-    int32_t live[kMaxSounds], liveCount = 0;
     bool noise = false;
     for (int32_t k = 0; k < count; ++k) {
-        if (sounds[k]->silent()) continue;
-        live[liveCount++] = k;
         settings[k] = sounds[k]->takeSettings();
         noise = noise || DrumVoices::readsNoise(settings[k]);
     }
-    if (liveCount == 0) return;
     const WaveTables::Reader tables(noise);
-    for (int32_t i = 0; i < liveCount; ++i) DrumVoices::takeRows(settings[live[i]], tables);
+    for (int32_t k = 0; k < count; ++k) DrumVoices::takeRows(settings[k], tables);
 
     for (int32_t done = 0; done < frames; done += DrumVoices::kChunk) {
         const int32_t chunk = std::min(DrumVoices::kChunk, frames - done);
@@ -28,21 +25,15 @@ void SharedLanes::render(DrumVoices* const* sounds, float* const* out, int32_t c
         // cannot mix; the order of the groups changes no sum, since every
         // voice has a row of its own until the rows are added.
         int32_t counts[3] = {};
-        for (int32_t i = 0; i < liveCount; ++i) {
-            const int32_t k = live[i];
-            DrumVoices& sound = *sounds[k];
-            sound.beginChunk(chunk);
+        for (int32_t k = 0; k < count; ++k) {
             const int32_t weight = settings[k].filterWeight;
-            for (int32_t v = 0; v < DrumVoices::kVoices; ++v)
-                if (sound.start[v] < chunk) byWeight[weight][counts[weight]++] = {k, v};
+            for (uint32_t rest = sounds[k]->beginChunk(chunk); rest != 0; rest &= rest - 1)
+                byWeight[weight][counts[weight]++] = {k, std::countr_zero(rest)};
         }
         int32_t nextRow = 0;
         for (int32_t weight = 0; weight < 3; ++weight)
             renderWeight(sounds, byWeight[weight], counts[weight], weight, chunk, nextRow);
-        for (int32_t i = 0; i < liveCount; ++i) {
-            const int32_t k = live[i];
-            sounds[k]->addRows(out[k] + done, nullptr, rowOf[k], chunk);
-        }
+        for (int32_t k = 0; k < count; ++k) sounds[k]->addRows(out[k] + done, nullptr, rowOf[k], chunk);
     }
 }
 
@@ -91,7 +82,7 @@ void SharedLanes::renderWeight(DrumVoices* const* sounds, const Entry* entries, 
         for (int32_t l = 0; l < taken; ++l) {
             const Entry e = entries[i + l];
             DrumVoices& sound = *sounds[e.sound];
-            sound.lanes.copy(e.voice, group, l);
+            sound.lanes.copyRendered(e.voice, group, l);
             sound.end[e.voice] = groupEnd[l];
             rowOf[e.sound][e.voice] = rows[nextRow + l];
         }

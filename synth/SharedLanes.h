@@ -19,8 +19,9 @@ public:
     static constexpr int32_t kMaxSounds = 16;
 
     // Adds `frames` samples of each sound's voices to its output out[k] (one
-    // channel), for sounds[0 .. count), count at most kMaxSounds. The sounds
-    // share one instruction-set path (the first sound's).
+    // channel), for sounds[0 .. count), count at most kMaxSounds: the caller
+    // leaves out sounds that rest. The sounds share one instruction-set path
+    // (the first sound's).
     void render(DrumVoices* const* sounds, float* const* out, int32_t count, int32_t frames);
 
 private:
