@@ -1,5 +1,5 @@
 // A fixed amount of the Kit benchmark's workload, for counting instructions
-// under callgrind (scripts/count-kit-instructions.sh): instructions inside
+// under callgrind (scripts/count-instructions.sh --kit): instructions inside
 // the instrument's render / (blocks x 64 x 16) is the cost per voice-sample.
 #include <cstdio>
 #include <cstdlib>
