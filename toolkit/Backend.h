@@ -30,6 +30,11 @@ public:
     // delta: +1 for one notch away from the user, -1 towards.
     virtual void BackendWheel(TPoint client, int delta) = 0;
     virtual void BackendKey(bool down, uint32_t virtualKey) = 0;
+    // A right-button press; its release means nothing to the toolkit.
+    virtual void BackendRightButton(TPoint client) = 0;
+    // A character typed (a code point; 8 for backspace), for the control
+    // with the focus.
+    virtual void BackendChar(uint32_t character) = 0;
     virtual void BackendExpose(const TRect& area) = 0;
     // A notification (TK_WM_HSCROLL, TK_WM_VSCROLL) that the native control
     // sender sent to the form's window.

@@ -291,6 +291,20 @@ void TForm::BackendKey(bool down, uint32_t virtualKey) {
     InputDone();
 }
 
+void TForm::BackendRightButton(TPoint device) {
+    const TPoint client = ToLogical(device);
+    // Only a press inside a dropped-down list would be meant for it; any
+    // other goes nowhere while one is up.
+    if (!popup_ && !capture_)
+        if (TWinControl* target = ControlAt(client)) SendMouse(*target, TK_WM_RBUTTONDOWN, client);
+    InputDone();
+}
+
+void TForm::BackendChar(uint32_t character) {
+    if (!popup_ && focus_) focus_->Perform(TK_WM_CHAR, character, 0);
+    InputDone();
+}
+
 void TForm::BackendExpose(const TRect& area) {
     const TRect device = area.Intersect(surface_.Bounds());
     if (!device.IsEmpty()) {

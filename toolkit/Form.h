@@ -114,6 +114,8 @@ private:
     void BackendLeftButton(bool down, TPoint client) override;
     void BackendWheel(TPoint client, int delta) override;
     void BackendKey(bool down, uint32_t virtualKey) override;
+    void BackendRightButton(TPoint client) override;
+    void BackendChar(uint32_t character) override;
     void BackendExpose(const TRect& area) override;
     void BackendControlNotify(uint32_t msg, uintptr_t wParam, NativeWindow sender) override;
     void BackendTimer() override;

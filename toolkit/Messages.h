@@ -28,12 +28,14 @@ inline unsigned LoWord(uintptr_t v) { return static_cast<unsigned>(v & 0xFFFF); 
 enum : uint32_t {
     TK_WM_KEYDOWN = 0x0100,
     TK_WM_KEYUP = 0x0101,
+    TK_WM_CHAR = 0x0102,
     TK_WM_HSCROLL = 0x0114,
     TK_WM_VSCROLL = 0x0115,
     TK_WM_MOUSEMOVE = 0x0200,
     TK_WM_LBUTTONDOWN = 0x0201,
     TK_WM_LBUTTONUP = 0x0202,
     TK_WM_LBUTTONDBLCLK = 0x0203,
+    TK_WM_RBUTTONDOWN = 0x0204,
     TK_WM_MOUSEWHEEL = 0x020A,
     TK_WM_CAPTURECHANGED = 0x0215,
     TK_WM_USER = 0x0400,
@@ -47,6 +49,7 @@ enum : uint32_t {
 enum : uintptr_t { TK_MK_LBUTTON = 0x0001, TK_MK_SHIFT = 0x0004, TK_MK_CONTROL = 0x0008 };
 
 enum : uint32_t {
+    TK_VK_BACK = 0x08,
     TK_VK_RETURN = 0x0D,
     TK_VK_ESCAPE = 0x1B,
     TK_VK_SPACE = 0x20,

@@ -38,4 +38,13 @@ void OffscreenBackend::Key(uint32_t virtualKey, bool down) {
     if (events_) events_->BackendKey(down, virtualKey);
 }
 
+void OffscreenBackend::PressRight() {
+    if (events_) events_->BackendRightButton(Client());
+}
+
+void OffscreenBackend::Type(const std::string& text) {
+    for (const char c : text)
+        if (events_) events_->BackendChar(uint8_t(c));
+}
+
 }  // namespace tamrik::tk

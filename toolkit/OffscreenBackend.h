@@ -36,6 +36,9 @@ public:
     void ReleaseLeft();
     void Wheel(int delta);
     void Key(uint32_t virtualKey, bool down);
+    void PressRight();
+    // Each character of text, as typed.
+    void Type(const std::string& text);
     void Advance(uint64_t ms) { now_ += ms; }
     // What the pretend platform says of the scale (0: nothing).
     void SetPlatformScale(int percent) { platformScale_ = percent; }

@@ -20,7 +20,7 @@
 // Controls: TButton (Caption, OnClick), TGroupBox (Caption, flat when Ctl3D is off, inherited by
 // children), TLabel (Caption, TextAtBottom), TComboBox (Items, ItemIndex,
 // DropDownCount, DroppedDown, OnChange on user choice only), TCheckBox
-// (Caption, Checked, OnClick on every change), TImage (SetPicture), TTimer
+// (Caption, Checked, OnClick on every change), TEdit (Text, OnAccept, OnCancel; typed text), TImage (SetPicture), TTimer
 // (Interval, Enabled, OnTimer). Self-drawn controls derive TCustomControl
 // and override Paint(TCanvas&); a control with a platform window class sets
 // WinClassName in CreateParams (TK_TRACKBAR_CLASS is built in). Position,
@@ -40,14 +40,15 @@
 //
 // Tests and pictures use tk::OffscreenBackend: keep a pointer to it before
 // handing it to the form, then MoveMouse(screenX, screenY), PressLeft(),
-// ReleaseLeft(), Key(vk, down), Advance(ms) followed by form.Idle(); the
+// ReleaseLeft(), PressRight(), Key(vk, down), Type(text), Advance(ms) followed by form.Idle(); the
 // form's client (0, 0) sits at the backend's screen origin.
 // form.Snapshot(control) gives a control's pixels, PixelBuffer::SavePng
 // writes them.
 //
 // Left out: keyboard navigation between controls (Tab), drag-and-drop,
 // hints, popup menus, alignment and anchors, alpha blending and colour
-// keying of the form (the X11 form is an opaque child window), text input,
+// keying of the form (the X11 form is an opaque child window), text editing
+// beyond typing at the end,
 // auto-repeat of trackbar page clicks, and a drop-down list reaching beyond
 // the form (it opens inside it, scrolling with the wheel when it must).
 #pragma once
@@ -58,6 +59,7 @@
 #include "toolkit/CheckBox.h"
 #include "toolkit/ComboBox.h"
 #include "toolkit/CustomControl.h"
+#include "toolkit/Edit.h"
 #include "toolkit/Form.h"
 #include "toolkit/GroupBox.h"
 #include "toolkit/Image.h"

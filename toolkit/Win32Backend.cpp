@@ -332,6 +332,12 @@ LRESULT Win32Backend::Handle(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) 
         case WM_LBUTTONUP:
             if (events_) events_->BackendLeftButton(false, at);
             return 0;
+        case WM_RBUTTONDOWN:
+            if (events_) events_->BackendRightButton(at);
+            return 0;
+        case WM_CHAR:
+            if (events_ && wParam < 0x100) events_->BackendChar(uint32_t(wParam));
+            return 0;
         case WM_MOUSEWHEEL: {
             POINT p{GET_X_LPARAM(lParam), GET_Y_LPARAM(lParam)};
             ScreenToClient(hwnd, &p);

@@ -291,6 +291,8 @@ void X11Backend::Dispatch(const XEvent& event) {
             NoteModifiers(b.state);
             if (b.button == Button1)
                 events_->BackendLeftButton(event.type == ButtonPress, {b.x, b.y});
+            else if (event.type == ButtonPress && b.button == Button3)
+                events_->BackendRightButton({b.x, b.y});
             else if (event.type == ButtonPress && (b.button == Button4 || b.button == Button5))
                 events_->BackendWheel({b.x, b.y}, b.button == Button4 ? 1 : -1);
             break;
@@ -300,6 +302,11 @@ void X11Backend::Dispatch(const XEvent& event) {
             XKeyEvent key = event.xkey;
             if (const uint32_t vk = VirtualKeyOf(XLookupKeysym(&key, 0)))
                 events_->BackendKey(event.type == KeyPress, vk);
+            // Text in Latin-1, which is all the toolkit's faces draw.
+            char typed[8];
+            KeySym symbol = 0;
+            if (event.type == KeyPress && XLookupString(&key, typed, sizeof typed, &symbol, nullptr) == 1)
+                events_->BackendChar(uint8_t(typed[0]));
             break;
         }
         default:
