@@ -2,6 +2,8 @@
 // hat's sound with a longer release.
 #include "kit/FactoryKits.h"
 
+#include "editor/FactoryPresets.h"
+
 namespace tamrik::kit {
 
 namespace {
@@ -57,5 +59,32 @@ const std::array<FactoryKit, kFactoryKitCount> kFactoryKits = {{
       pad(13, "MoMoMon", 72, 0.5f, 0.65f), pad(14, "MoMoMon", 76, 0.5f, 0.75f),
       pad(15, "Computer", 81, 0.4f, 0.6f)}},
 }};
+
+}  // namespace tamrik::kit
+
+namespace tamrik::kit {
+
+KitSnapshot factoryKitSnapshot(int32_t k) {
+    const FactoryKit& kit = kFactoryKits[size_t(k)];
+    KitSnapshot snapshot;
+    snapshot.name = kit.name;
+    for (int32_t p = 0; p < kPads; ++p) {
+        const FactoryKitPad& fp = kit.pads[size_t(p)];
+        float* values = snapshot.values.data() + padIndex(p, 0);
+        for (int32_t i = 0; i < kSoundParameters; ++i) values[i] = kParameterTable[i].defaultValue;
+        if (const FactoryPreset* preset = findFactoryPreset(fp.sound))
+            for (int32_t i = 0; i < kSoundParameters; ++i)
+                if (preset->values[size_t(i)]) values[i] = *preset->values[size_t(i)];
+        if (fp.release) values[kR] = *fp.release;
+        const float settings[kPadSettings] = {valueOfStep(fp.key, 127), valueOfStep(fp.pitch, 127),
+                                              fp.level, fp.pan, 0.0f,
+                                              valueOfStep(fp.choke, kChokeGroups), 1.0f, 0.0f};
+        for (int32_t s = 0; s < kPadSettings; ++s) values[kSoundParameters + s] = settings[s];
+        snapshot.padNames[size_t(p)] = fp.name;
+    }
+    snapshot.values[kChannelIndex] = 0.0f;
+    snapshot.values[kVolumeIndex] = 0.5f;
+    return snapshot;
+}
 
 }  // namespace tamrik::kit

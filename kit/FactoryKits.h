@@ -9,6 +9,7 @@
 #include <string_view>
 
 #include "kit/KitMap.h"
+#include "kit/KitSnapshot.h"
 
 namespace tamrik::kit {
 
@@ -30,6 +31,9 @@ struct FactoryKit {
 
 constexpr int32_t kFactoryKitCount = 5;
 extern const std::array<FactoryKit, kFactoryKitCount> kFactoryKits;
+
+// Factory kit k (0 to kFactoryKitCount - 1) as the values a kit loads.
+KitSnapshot factoryKitSnapshot(int32_t k);
 
 // Where the pads sit by default: kick, snare, hats (closed, open, pedal:
 // one choke group, so each cuts the others), clap, rim, crash, ride, six

@@ -14,7 +14,6 @@
 
 #include "common/FloatingPointGuard.h"
 #include "common/StringCopy.h"
-#include "editor/FactoryPresets.h"
 #include "kit/FactoryKits.h"
 #include "synth/ParameterText.h"
 #include "synth/StateReader.h"
@@ -35,15 +34,7 @@ constexpr const char* kShortNames[kPadStride] = {
     "Wgt",  "W1T",  "W2T",  "W1S", "W2S", "Mix",  "Ring", "FM",   "Vol",  "Clip",
     "Mult", "Oct",  "Key",  "Ptch", "Lvl", "Pan", "Out",  "Chok", "Vel",  "Mute"};
 
-const char* kNoteNames[12] = {"C", "C#", "D", "D#", "E", "F", "F#", "G", "G#", "A", "A#", "B"};
-
-// "36 C1": the number and the name, with 36 (the General MIDI kick) as C1.
-void noteText(int32_t note, char* text, size_t size) {
-    char buffer[16];
-    std::snprintf(buffer, sizeof buffer, "%d %s%d", static_cast<int>(note), kNoteNames[note % 12],
-                  static_cast<int>(note / 12 - 2));
-    copyString(text, buffer, size);
-}
+void noteText(int32_t note, char* text, size_t size) { copyString(text, noteLabel(note).c_str(), size); }
 
 // A gain in decibels with one decimal, whatever the locale.
 void decibelText(double gain, char* text, size_t size) {
@@ -309,28 +300,7 @@ void KitInstrument::parameterDisplay(int32_t index, char* text, size_t size) con
     }
 }
 
-void KitInstrument::loadFactoryKit(int32_t k) {
-    const FactoryKit& kit = kFactoryKits[size_t(k)];
-    for (int32_t p = 0; p < kPads; ++p) {
-        const FactoryKitPad& fp = kit.pads[size_t(p)];
-        KitPad& pad = pads[p];
-        float values[kSoundParameters];
-        for (int32_t i = 0; i < kSoundParameters; ++i) values[i] = kParameterTable[i].defaultValue;
-        if (const FactoryPreset* preset = findFactoryPreset(fp.sound))
-            for (int32_t i = 0; i < kSoundParameters; ++i)
-                if (preset->values[size_t(i)]) values[i] = *preset->values[size_t(i)];
-        if (fp.release) values[kR] = *fp.release;
-        for (int32_t i : kProgramLoadOrder) pad.set(i, values[i]);
-        const float settings[kPadSettings] = {valueOfStep(fp.key, 127), valueOfStep(fp.pitch, 127),
-                                              fp.level, fp.pan, 0.0f,
-                                              valueOfStep(fp.choke, kChokeGroups), 1.0f, 0.0f};
-        for (int32_t s = 0; s < kPadSettings; ++s) pad.set(kSoundParameters + s, settings[s]);
-        padNames[p].set(fp.name);
-    }
-    channel.set(0.0f);
-    volume.set(0.5f);
-    kitName_.set(kit.name);
-}
+void KitInstrument::loadFactoryKit(int32_t k) { load(factoryKitSnapshot(k)); }
 
 void KitInstrument::setProgram(int32_t program) {
     if (program < 0 || program >= kFactoryKitCount || program == current.get()) return;
@@ -374,13 +344,22 @@ void KitInstrument::receiveMidi(const uint8_t* bytes, size_t size, int32_t frame
     }
     if (status != 0x90) return;  // note-offs and the rest: as DrumTamrik, ignored
     const int32_t note = bytes[1] & 0x7F;
-    uint32_t hit = 0, groups = 0;
-    for (int32_t p = 0; p < kPads; ++p) {
-        if (pads[p].key() != note || pads[p].muted()) continue;
-        hit |= 1u << p;
-        if (const int32_t g = pads[p].choke()) groups |= 1u << g;
-    }
+    const uint32_t seen = lastNote_.load(std::memory_order_relaxed);
+    lastNote_.store(((seen >> 7) + 1) << 7 | uint32_t(note), std::memory_order_relaxed);
+    uint32_t hit = 0;
+    for (int32_t p = 0; p < kPads; ++p)
+        if (pads[p].key() == note && !pads[p].muted()) hit |= 1u << p;
+    strike(hit, bytes[2] & 0x7F, frame);
+}
+
+void KitInstrument::strike(uint32_t hit, int32_t velocity, int32_t frame) {
     if (hit == 0) return;
+    uint32_t groups = 0;
+    for (int32_t p = 0; p < kPads; ++p)
+        if (hit >> p & 1) {
+            if (const int32_t g = pads[p].choke()) groups |= 1u << g;
+            hits[p].store(hits[p].load(std::memory_order_relaxed) + 1, std::memory_order_relaxed);
+        }
     const FloatingPointGuard fp;
     const int32_t at = std::max(frame, 0);
     ++serial;
@@ -391,9 +370,23 @@ void KitInstrument::receiveMidi(const uint8_t* bytes, size_t size, int32_t frame
             if (!(hit >> p & 1) && (groups >> pads[p].choke() & 1) && pads[p].choke())
                 pads[p].choke(at, serial);
     for (int32_t p = 0; p < kPads; ++p)
-        if (hit >> p & 1) pads[p].play(bytes[2] & 0x7F, at, serial);
+        if (hit >> p & 1) pads[p].play(velocity, at, serial);
     awake |= hit;
 }
+
+void KitInstrument::audition(int32_t pad) {
+    if (pad >= 0 && pad < kPads) auditions.fetch_or(1u << pad, std::memory_order_relaxed);
+}
+
+uint32_t KitInstrument::hitCount(int32_t pad) const {
+    return pad >= 0 && pad < kPads ? hits[pad].load(std::memory_order_relaxed) : 0;
+}
+
+void KitInstrument::padName(int32_t pad, char* text, size_t size) const {
+    copyString(text, padName(pad).c_str(), size);
+}
+
+void KitInstrument::kitName(char* text, size_t size) const { copyString(text, kitName_.get().c_str(), size); }
 
 bool KitInstrument::sounding() const {
     for (int32_t p = 0; p < kPads; ++p)
@@ -403,6 +396,15 @@ bool KitInstrument::sounding() const {
 
 void KitInstrument::render(float* const* outputs, int32_t frames) {
     if (frames <= 0 || !outputs) return;
+    // Muted pads stay silent when auditioned, as when their key is played.
+    // A plain load first: an idle block pays no exchange.
+    if (auditions.load(std::memory_order_relaxed) != 0) {
+        const uint32_t wanted = auditions.exchange(0, std::memory_order_relaxed);
+        uint32_t audible = 0;
+        for (int32_t p = 0; p < kPads; ++p)
+            if (wanted >> p & 1 && !pads[p].muted()) audible |= 1u << p;
+        strike(audible, 127, 0);
+    }
     if (awake == 0) return;  // nothing to add: no arithmetic, so no guard
     int32_t active[kPads], count = 0;
     for (uint32_t rest = awake; rest != 0; rest &= rest - 1) {

@@ -11,7 +11,10 @@
 
 #include <memory>
 
+#include <atomic>
+
 #include "common/Shared.h"
+#include "kit/KitControls.h"
 #include "kit/KitMap.h"
 #include "kit/KitPad.h"
 #include "kit/KitSnapshot.h"
@@ -21,7 +24,7 @@
 
 namespace tamrik::kit {
 
-class KitInstrument final : public Instrument {
+class KitInstrument final : public Instrument, public KitControls {
 public:
     static constexpr int32_t kUniqueId = ('T' << 24) | ('m' << 16) | ('K' << 8) | 't';
     static constexpr uint32_t kStateVersion = 1;
@@ -81,8 +84,19 @@ public:
     void setPadName(int32_t pad, const char* name);
     const KitPad& pad(int32_t p) const { return pads[p]; }
 
+    // The panel's view (kit/KitControls.h).
+    void padName(int32_t pad, char* text, size_t size) const override;
+    void kitName(char* text, size_t size) const override;
+    void setKitName(const char* name) override { setProgramName(name); }
+    void audition(int32_t pad) override;
+    uint32_t hitCount(int32_t pad) const override;
+    uint32_t lastNote() const override { return lastNote_.load(std::memory_order_relaxed); }
+
 private:
     void loadFactoryKit(int32_t kit);
+    // Audio thread: the pads in `hit` play a note of `velocity` at `frame`,
+    // fading the rest of their choke groups.
+    void strike(uint32_t hit, int32_t velocity, int32_t frame);
 
     // Pads render in pieces this long.
     static constexpr int32_t kPiece = 256;
@@ -92,6 +106,11 @@ private:
     SharedName kitName_, padNames[kPads];
     Shared<int32_t> current{0};
     Shared<float> rate{44100.0f};
+    // The panel's pads to audition (a bit each), taken by the next render;
+    // the counts the audio thread alone writes.
+    std::atomic<uint32_t> auditions{0};
+    std::atomic<uint32_t> hits[kPads] = {};
+    std::atomic<uint32_t> lastNote_{0};
 
     // Audio thread only: every pad's sound for a piece, and the voices of
     // all pads rendered together.

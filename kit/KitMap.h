@@ -20,6 +20,7 @@
 #pragma once
 
 #include <cstdint>
+#include <string>
 
 #include "common/RoundEven.h"
 #include "synth/ParameterTable.h"
@@ -63,6 +64,13 @@ inline double panRight(float v) { return v >= 0.5f ? 1.0 : 2.0 * static_cast<dou
 inline int32_t blendVelocity(float amount, int32_t velocity) {
     const double a = amount < 0.0f ? 0.0 : (amount > 1.0f ? 1.0 : static_cast<double>(amount));
     return clampInt(roundEven(127.0 + a * (velocity - 127)), 0, 127);
+}
+
+// "36 C1": the number and the name, with 36 (the General MIDI kick) as C1.
+inline std::string noteLabel(int32_t note) {
+    static constexpr const char* kNames[12] = {"C", "C#", "D", "D#", "E", "F", "F#", "G", "G#", "A", "A#", "B"};
+    note = clampInt(note, 0, 127);
+    return std::to_string(note) + " " + kNames[note % 12] + std::to_string(note / 12 - 2);
 }
 
 // The value that stands for a note, a group or an output: k / steps.

@@ -413,3 +413,69 @@ TEST(KitPlay, PadsPlayedTogetherSumWhatEachPlaysAloneInPadOrder) {
         }
     }
 }
+
+namespace tamrik::kit {
+namespace {
+
+// What the panel reads and asks: an audition is the pad struck at full
+// velocity in the next block, bit for bit as its key would strike it; hit
+// counts follow every strike; the last note is seen whether or not a pad
+// plays it, on the kit's channel only.
+TEST(KitPanelView, AuditionHitsAndTheLastNote) {
+    KitInstrument auditioned, played;
+    longRelease(auditioned, 3);
+    longRelease(played, 3);
+    auditioned.audition(3);
+    auditioned.audition(3);  // twice before a block: one strike
+    auditioned.audition(-1);
+    auditioned.audition(kPads);
+    note(played, 46, 127);
+    const Outputs a = render(auditioned, 2048), b = render(played, 2048);
+    for (int32_t c = 0; c < kOutputChannels; ++c) EXPECT_EQ(a.channel[size_t(c)], b.channel[size_t(c)]) << c;
+    EXPECT_FALSE(a.silent(0));
+    EXPECT_EQ(auditioned.hitCount(3), 1u);
+    EXPECT_EQ(auditioned.hitCount(2), 0u);
+    EXPECT_EQ(auditioned.hitCount(kPads), 0u);
+    EXPECT_EQ(played.hitCount(3), 1u);
+
+    // An audition chokes the rest of its group, as the key does.
+    auditioned.audition(2);
+    render(auditioned, 2048);
+    EXPECT_FALSE(padSounds(auditioned, 3));
+
+    KitInstrument kit;
+    const uint32_t start = kit.lastNote();
+    note(kit, 100);  // no pad's key
+    EXPECT_EQ(kit.lastNote() & 0x7F, 100u);
+    EXPECT_NE(kit.lastNote(), start);
+    const uint32_t first = kit.lastNote();
+    note(kit, 100);
+    EXPECT_NE(kit.lastNote(), first) << "the same note again is a new note";
+    kit.setParameter(kChannelIndex, valueOfStep(2, 16));
+    const uint32_t before = kit.lastNote();
+    note(kit, 36, 100, 0, 0);
+    EXPECT_EQ(kit.lastNote(), before) << "another channel is not heard";
+    EXPECT_EQ(kit.hitCount(0), 0u);
+    note(kit, 36, 100, 0, 1);
+    EXPECT_EQ(kit.lastNote() & 0x7F, 36u);
+    EXPECT_EQ(kit.hitCount(0), 1u);
+
+    // A muted pad is neither struck nor counted.
+    setPad(kit, 5, kMute, 1.0f);
+    kit.audition(5);
+    render(kit, 64);
+    EXPECT_EQ(kit.hitCount(5), 0u);
+    EXPECT_FALSE(padSounds(kit, 5));
+
+    char text[8];
+    kit.padName(0, text, sizeof text);
+    EXPECT_STREQ(text, "Kick");
+    kit.padName(kPads, text, sizeof text);
+    EXPECT_STREQ(text, "");
+    kit.setKitName("A long kit name indeed");
+    kit.kitName(text, sizeof text);
+    EXPECT_STREQ(text, "A long ");
+}
+
+}  // namespace
+}  // namespace tamrik::kit
