@@ -53,7 +53,7 @@ void GrEditor::setSettingsFile(std::filesystem::path file) {
 int32_t GrEditor::getRect(vst::ERect** rect) {
     editorRect = {};
     const tk::Scale scale = form ? form->GetScale() : readChosenScale(settingsFile()).value_or(tk::Scale());
-    editorRect.bottom = int16_t(scale.Dev(TForm1::kFormHeight));
+    editorRect.bottom = int16_t(scale.Dev(form ? form->FormHeight() : formHeight()));
     editorRect.right = int16_t(scale.Dev(TForm1::kWidth));
     *rect = &editorRect;
     return 1;
@@ -63,7 +63,7 @@ int32_t GrEditor::open(void* window) {
     parentWindow = window;
     ++openCount;
     if (openCount == 1) {
-        auto created = std::make_unique<TForm1>(makeBackend(), static_cast<ParameterLink&>(*this));
+        std::unique_ptr<TForm1> created = makeForm(makeBackend(), *this);
         if (!created->CreateParented(reinterpret_cast<tk::NativeWindow>(window))) {
             openCount = 0;
             parentWindow = nullptr;
@@ -91,6 +91,10 @@ int32_t GrEditor::open(void* window) {
     }
     form->ShowForm();
     return 1;
+}
+
+std::unique_ptr<TForm1> GrEditor::makeForm(std::unique_ptr<tk::Backend> backend, ParameterLink& link) {
+    return std::make_unique<TForm1>(std::move(backend), link);
 }
 
 void GrEditor::close() {

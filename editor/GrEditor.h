@@ -49,6 +49,12 @@ public:
     // empty path puts the per-user one back.
     static void setSettingsFile(std::filesystem::path file);
 
+protected:
+    // The form this editor shows, and its height before it exists; an
+    // instrument with a panel of its own overrides both.
+    virtual std::unique_ptr<TForm1> makeForm(std::unique_ptr<tk::Backend> backend, ParameterLink& link);
+    virtual int formHeight() const { return TForm1::kFormHeight; }
+
 private:
     void setParameterAutomated(int32_t index, float value) override;
     float getParameter(int32_t index) override;

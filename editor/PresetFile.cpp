@@ -117,6 +117,10 @@ PresetReading readPresetFile(const std::filesystem::path& path) {
 }
 
 std::string writePresetFile(const std::filesystem::path& path, const PresetValues& preset) {
+    return writeTextFile(path, formatPreset(preset));
+}
+
+std::string writeTextFile(const std::filesystem::path& path, const std::string& text) {
     std::error_code ec;
     if (path.has_parent_path()) std::filesystem::create_directories(path.parent_path(), ec);
     if (ec) return "cannot make the folder " + path.parent_path().string();
@@ -124,7 +128,6 @@ std::string writePresetFile(const std::filesystem::path& path, const PresetValue
     temporary += ".part";
     {
         std::ofstream out(temporary, std::ios::binary | std::ios::trunc);
-        const std::string text = formatPreset(preset);
         out.write(text.data(), std::streamsize(text.size()));
         out.close();
         if (!out) {
@@ -145,14 +148,21 @@ std::filesystem::path userPresetDirectory() {
     return folder.empty() ? folder : folder / "Presets";
 }
 
-std::string presetFileName(std::string_view name) {
+std::filesystem::path userKitDirectory() {
+    const std::filesystem::path folder = perUserFolder("XDG_DATA_HOME", ".local/share");
+    return folder.empty() ? folder : folder / "Kits";
+}
+
+std::string presetFileName(std::string_view name) { return fileNameFor(name, "Preset", kPresetExtension); }
+
+std::string fileNameFor(std::string_view name, std::string_view fallback, std::string_view extension) {
     std::string file;
     for (char c : name)
         if ((c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z') || (c >= '0' && c <= '9') || c == ' ' || c == '-' ||
             c == '_')
             file += c;
-    if (Trim(file).empty()) file = "Preset";
-    return std::string(Trim(file)) + kPresetExtension;
+    if (Trim(file).empty()) file = fallback;
+    return std::string(Trim(file)) + std::string(extension);
 }
 
 }  // namespace tamrik

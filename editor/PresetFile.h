@@ -49,12 +49,18 @@ PresetReading readPresetFile(const std::filesystem::path& path);
 // Writes through a temporary file renamed into place, so a failed save
 // leaves any earlier file whole. The error, or empty on success.
 std::string writePresetFile(const std::filesystem::path& path, const PresetValues& preset);
+// The same for any text.
+std::string writeTextFile(const std::filesystem::path& path, const std::string& text);
 
 // Where user presets live: $XDG_DATA_HOME/DrumTamrik/Presets (by default
 // ~/.local/share/...), %APPDATA%\DrumTamrik\Presets on Windows. Empty when
 // the environment names no home at all.
 std::filesystem::path userPresetDirectory();
+// The Kit's kit files beside them: .../DrumTamrik/Kits.
+std::filesystem::path userKitDirectory();
 // A file name for a preset name: letters, digits, spaces, '-' and '_' kept.
 std::string presetFileName(std::string_view name);
+// The same rule for any name; fallback when nothing of it is kept.
+std::string fileNameFor(std::string_view name, std::string_view fallback, std::string_view extension);
 
 }  // namespace tamrik

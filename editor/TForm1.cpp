@@ -81,8 +81,10 @@ uint64_t FreshSeed() {
 
 }  // namespace
 
-TForm1::TForm1(std::unique_ptr<Backend> backend, ParameterLink& synth)
-    : TForm(std::move(backend), kWidth, kFormHeight), Synth(synth), random_(FreshSeed()) {
+TForm1::TForm1(std::unique_ptr<Backend> backend, ParameterLink& synth) : TForm1(std::move(backend), synth, kFormHeight) {}
+
+TForm1::TForm1(std::unique_ptr<Backend> backend, ParameterLink& synth, int height)
+    : TForm(std::move(backend), kWidth, height), Synth(synth), random_(FreshSeed()) {
     Name = "Form1";
     BuildControls();
     BuildStrip();
@@ -373,20 +375,10 @@ void TForm1::BuildStrip() {
     const int keepLeft[kSoundGroupCount] = {40, 84, 128, 180}, keepWidth[kSoundGroupCount] = {42, 42, 50, 44};
     for (int g = 0; g < kSoundGroupCount; ++g) Keep[size_t(g)] = builders::Switch(Strip, kGroupNames[g], keepLeft[g], 28, keepWidth[g]);
     Readout = Text(Strip, "", 232, 30, 265);
-    FileList = builders::List(Strip, 232, 4, 265, std::vector<std::string>{});
-    FileList->Hide();
-    FileList->SetDropDownCount(16);
-    FileList->OnChange = [this](TObject*) {
-        const int chosen = FileList->ItemIndex();
-        if (chosen < 0 || size_t(chosen) >= chooserEntries_.size()) return;
-        const std::filesystem::path entry = chooserEntries_[size_t(chosen)];
-        std::error_code ec;
-        if (entry.empty()) return;
-        if (std::filesystem::is_directory(entry, ec))
-            OpenLoadChooser(entry);
-        else
-            LoadPresetFile(entry);
-    };
+    chooser_ = std::make_unique<FileChooser>(Strip, 232, 4, 265, kPresetExtension);
+    FileList = chooser_->List();
+    chooser_->OnChosen = [this](const std::filesystem::path& file) { LoadPresetFile(file); };
+    chooser_->OnMessage = [this](std::string text) { ShowMessage(std::move(text)); };
     UpdateStrip();
 }
 
@@ -534,47 +526,7 @@ bool TForm1::LoadPresetFile(const std::filesystem::path& path) {
     return true;
 }
 
-void TForm1::OpenLoadChooser(std::filesystem::path folder) {
-    std::error_code ec;
-    if (folder.empty()) folder = std::filesystem::is_directory(userDirectory_, ec) ? userDirectory_ : userDirectory_.parent_path();
-    if (folder.empty() || !std::filesystem::is_directory(folder, ec)) folder = std::filesystem::current_path(ec);
-    FillFileList(folder);
-    FileList->SetDroppedDown(true);
-}
-
-void TForm1::FillFileList(const std::filesystem::path& folder) {
-    chooserFolder_ = folder;
-    chooserEntries_.assign(1, {});
-    std::vector<std::string> items{folder.string()};
-    if (folder.has_parent_path() && folder.parent_path() != folder) {
-        chooserEntries_.push_back(folder.parent_path());
-        items.push_back("[..]");
-    }
-    std::vector<std::filesystem::path> folders, files;
-    std::error_code ec;
-    for (const auto& entry : std::filesystem::directory_iterator(folder, ec)) {
-        const std::string name = entry.path().filename().string();
-        if (name.empty() || name[0] == '.') continue;
-        std::error_code kind;
-        if (entry.is_directory(kind))
-            folders.push_back(entry.path());
-        else if (entry.path().extension() == kPresetExtension)
-            files.push_back(entry.path());
-    }
-    if (ec) ShowMessage("Cannot list " + folder.string());
-    std::sort(folders.begin(), folders.end());
-    std::sort(files.begin(), files.end());
-    for (const auto& f : folders) {
-        chooserEntries_.push_back(f);
-        items.push_back("[" + f.filename().string() + "]");
-    }
-    for (const auto& f : files) {
-        chooserEntries_.push_back(f);
-        items.push_back(f.stem().string());
-    }
-    FileList->SetItems(items);
-    FileList->SetItemIndex(-1);
-}
+void TForm1::OpenLoadChooser(std::filesystem::path folder) { chooser_->Open(folder, userDirectory_); }
 
 void TForm1::Randomize() {
     std::array<bool, kSoundGroupCount> locked{};
@@ -597,6 +549,16 @@ void TForm1::UndoRandomize() {
     ApplyValues(*beforeRandom_, changed);
     beforeRandom_.reset();
     UpdateStrip();
+}
+
+void TForm1::ForgetSound() {
+    for (int index = 0; index < kParameterCount; ++index) SyncParameter(index);
+    current_ = -1;
+    hasReference_ = false;
+    beforeRandom_.reset();
+    ComboBox6->SetItemIndex(0);
+    UpdateStrip();
+    Invalidate();
 }
 
 void TForm1::ChooseScale(Scale scale) {

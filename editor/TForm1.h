@@ -34,6 +34,7 @@
 
 #include "controls/Tsumami.h"
 #include "controls/vTrackBar.h"
+#include "editor/FileChooser.h"
 #include "editor/ParameterLink.h"
 #include "editor/PresetFile.h"
 #include "editor/RandomSound.h"
@@ -53,6 +54,10 @@ public:
     // The form is hidden and not yet in any window: see CreateParented.
     TForm1(std::unique_ptr<tk::Backend> backend, ParameterLink& synth);
     ~TForm1() override;
+
+    // The form's whole height (the panel, the strip and what a form made
+    // from this one adds below).
+    virtual int FormHeight() const { return kFormHeight; }
 
     ParameterLink& Synth;
 
@@ -185,6 +190,14 @@ public:
     std::function<bool(tk::Scale)> OnScaleChosen;
     void ChooseScale(tk::Scale scale);
 
+protected:
+    // A form with more below the strip: height is the whole form's.
+    TForm1(std::unique_ptr<tk::Backend> backend, ParameterLink& synth, int height);
+    // The values now stand for another sound (the Kit's next pad): the
+    // controls follow at once, and the preset they came from and the undo
+    // of a randomize are forgotten.
+    void ForgetSound();
+
 private:
     using Control = std::variant<TTsumami*, TvTrackBar*, tk::TComboBox*, tk::TCheckBox*>;
 
@@ -239,7 +252,6 @@ private:
     void ApplyValues(const std::array<float, kParameterCount>& values, const std::array<bool, kParameterCount>& which);
     void ReadUserPresets();
     void UpdateStrip();
-    void FillFileList(const std::filesystem::path& folder);
 
     std::array<Control, kParameterCount> bindings_{};
     std::array<float, kParameterCount> cache_{};
@@ -256,8 +268,7 @@ private:
     // The preset or file the sound came from, for the title and the mark.
     std::string titleName_;
     bool hasReference_ = false;
-    std::filesystem::path chooserFolder_;
-    std::vector<std::filesystem::path> chooserEntries_;
+    std::unique_ptr<FileChooser> chooser_;
 };
 
 }  // namespace tamrik

@@ -1,6 +1,7 @@
 #include "EditorHost.h"
 
 #include <atomic>
+#include <cmath>
 #include <map>
 #include <string>
 #include <system_error>
@@ -8,6 +9,8 @@
 #include <unistd.h>
 
 #include "HostHarness.h"
+#include "editor/KitGrEditor.h"
+#include "kit/KitInstrument.h"
 #include "synth/DrumTamrikInstrument.h"
 
 namespace tamrik::test {
@@ -26,9 +29,15 @@ std::unique_ptr<tk::Backend> offscreen() {
     return backend;
 }
 
+// As the Kit's plug-in makes its editor.
+vst::AEffEditor* createKitEditor(vst::AudioEffect* effect) {
+    auto& kit = static_cast<kit::KitInstrument&>(static_cast<AVstXSynth*>(effect)->instrument());
+    return new KitGrEditor(effect, kit);
+}
+
 }  // namespace
 
-EditorHost::EditorHost(tk::OffscreenBackend::Faces faces) {
+EditorHost::EditorHost(tk::OffscreenBackend::Faces faces, Hosted hosted) {
     GrEditor::setBackendFactory(faces == tk::OffscreenBackend::Faces::BuiltIn
                                     ? &offscreen<tk::OffscreenBackend::Faces::BuiltIn>
                                     : &offscreen<tk::OffscreenBackend::Faces::System>);
@@ -38,8 +47,12 @@ EditorHost::EditorHost(tk::OffscreenBackend::Faces faces) {
     settings_ = std::filesystem::temp_directory_path() /
                 ("tamrik-settings-" + std::to_string(::getpid()) + "-" + std::to_string(count++));
     GrEditor::setSettingsFile(settings_);
-    synth_ = std::make_unique<AVstXSynth>(&EditorHost::callback,
-                                          std::make_unique<DrumTamrikInstrument>(), &createGrEditor);
+    if (hosted == Hosted::Kit)
+        synth_ = std::make_unique<AVstXSynth>(&EditorHost::callback, std::make_unique<kit::KitInstrument>(),
+                                              &createKitEditor);
+    else
+        synth_ = std::make_unique<AVstXSynth>(&EditorHost::callback,
+                                              std::make_unique<DrumTamrikInstrument>(), &createGrEditor);
     const std::lock_guard<std::mutex> lock(registryMutex);
     registry[effect()] = this;
 }
@@ -71,13 +84,21 @@ void EditorHost::setParameter(int32_t index, float value) { effect()->setParamet
 
 float EditorHost::getParameter(int32_t index) { return effect()->getParameter(effect(), index); }
 
-void EditorHost::render(int32_t frames, uint8_t note) {
+double EditorHost::render(int32_t frames, uint8_t note) {
     EventBlock events({midiEvent(0x90, note, 100)});
     dispatch(vst::effProcessEvents, 0, 0, events.build());
-    left_.assign(size_t(frames), 0.0f);
-    right_.assign(size_t(frames), 0.0f);
-    float* outputs[] = {left_.data(), right_.data()};
-    effect()->processReplacing(effect(), nullptr, outputs, frames);
+    return render(frames);
+}
+
+double EditorHost::render(int32_t frames) {
+    outputs_.assign(size_t(effect()->numOutputs), std::vector<float>(size_t(frames), 0.0f));
+    std::vector<float*> outputs;
+    for (auto& channel : outputs_) outputs.push_back(channel.data());
+    effect()->processReplacing(effect(), nullptr, outputs.data(), frames);
+    double sum = 0.0;
+    for (const auto& channel : outputs_)
+        for (const float v : channel) sum += std::abs(double(v));
+    return sum;
 }
 
 intptr_t EditorHost::openEditor() {

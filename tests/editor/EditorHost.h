@@ -12,6 +12,7 @@
 #include <vector>
 
 #include "editor/GrEditor.h"
+#include "editor/KitForm.h"
 #include "toolkit/OffscreenBackend.h"
 #include "vst/AVstXSynth.h"
 
@@ -33,11 +34,15 @@ struct HostCall {
     bool operator==(const HostCall&) const = default;
 };
 
+// Which instrument the host holds, with its own editor.
+enum class Hosted { DrumTamrik, Kit };
+
 class EditorHost {
 public:
     // The forms' fonts: the system's, or the built-in face, which draws the
     // same pixels on every machine.
-    explicit EditorHost(tk::OffscreenBackend::Faces faces = tk::OffscreenBackend::Faces::System);
+    explicit EditorHost(tk::OffscreenBackend::Faces faces = tk::OffscreenBackend::Faces::System,
+                        Hosted hosted = Hosted::DrumTamrik);
     ~EditorHost();
     EditorHost(const EditorHost&) = delete;
     EditorHost& operator=(const EditorHost&) = delete;
@@ -48,14 +53,19 @@ public:
                       float opt = 0.0f);
     void setParameter(int32_t index, float value);
     float getParameter(int32_t index);
-    // Starts a note, then renders a block, as the audio thread does.
-    void render(int32_t frames, uint8_t note);
+    // Starts a note, then renders a block, as the audio thread does; the
+    // sum of the block's magnitudes over every output.
+    double render(int32_t frames, uint8_t note);
+    // A block without a note.
+    double render(int32_t frames);
     // effClose: the instance and its editor go.
     void close();
 
     // effEditOpen into a made-up parent, and what it opened.
     intptr_t openEditor();
     TForm1& form() const { return *editor().getForm(); }
+    KitForm& kitForm() const { return dynamic_cast<KitForm&>(form()); }
+    Instrument& instrument() const { return synth_->instrument(); }
     tk::OffscreenBackend& screen() const;
     // 100 ms on the form's clock, then the host's idle call.
     void tick();
@@ -80,7 +90,7 @@ private:
     std::vector<Automation> automations_;
     std::vector<HostCall> calls_;
     bool grantSizes_ = true;
-    std::vector<float> left_, right_;
+    std::vector<std::vector<float>> outputs_;
     std::filesystem::path settings_;
 };
 

@@ -29,6 +29,7 @@ constexpr uint64_t kPanelGolden = 0xdd10e499fbf1cd56ull;
 constexpr uint64_t kPanelGolden150 = 0x2c6a3c4d15809217ull;
 constexpr uint64_t kPanelGolden200 = 0x895573f7ea776058ull;
 constexpr uint64_t kStripGolden = 0x3f78d8a10ce32bf3ull;
+constexpr uint64_t kKitPanelGolden = 0xd1e7eca7df02a2e6ull;
 
 uint64_t HashOf(const PixelBuffer& picture) {
     uint64_t h = 1469598103934665603ull;
@@ -107,6 +108,25 @@ TEST(Layout, TwoHundredPercentIsNotAPixelDoubledHundred) {
     EXPECT_GT(differing(large.Bounds()), 1000);
     // A knob on its own: Tsumami3 (CutOff) lies at (152, 232) in the form.
     EXPECT_GT(differing({2 * 152, 2 * 232, 2 * 185, 2 * 265}), 40);
+}
+
+// DrumTamrik Kit's whole panel at its default state ("Init", pad 1
+// selected): above the kit area, DrumTamrik's panel and strip pixel for
+// pixel, since pad 1 has DrumTamrik's defaults.
+TEST(Layout, TheKitPanelDrawsTheSoundPanelAboveThePads) {
+    EditorHost host(OffscreenBackend::Faces::BuiltIn, Hosted::Kit);
+    ASSERT_EQ(host.openEditor(), 1);
+    KitForm& f = host.kitForm();
+    f.SetUserPresetDirectory({});
+    host.tick();
+    const PixelBuffer picture = f.Snapshot(f);
+    if (const char* prefix = std::getenv("TAMRIK_GOLDEN_PNG")) picture.SavePng(std::string(prefix) + "-kit.png");
+    EXPECT_TRUE(host.automations().empty()) << "opening and the first refresh send nothing";
+    ASSERT_EQ(picture.Width(), 505);
+    ASSERT_EQ(picture.Height(), 508);
+    ExpectGolden(picture, 0, kKitPanelGolden);
+    ExpectGolden(f.Snapshot(*f.GroupBox1), 100, kPanelGolden);
+    ExpectGolden(f.Snapshot(*f.Strip), 0, kStripGolden);
 }
 
 TEST(Layout, EveryScaleStepGivesThePanelItsScaledSize) {

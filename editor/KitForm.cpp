@@ -1,0 +1,420 @@
+// The kit area sits below the strip, inside a group of its own, so that
+// the sound panel above stays pixel for pixel DrumTamrik's. Pad settings
+// are sent as whole edits except a knob's drag, which stays one edit until
+// the knob is let go.
+#include "editor/KitForm.h"
+
+#include <algorithm>
+#include <fstream>
+#include <system_error>
+
+#include "common/RoundEven.h"
+#include "editor/ControlBuilders.h"
+#include "editor/PresetFile.h"
+#include "kit/FactoryKits.h"
+#include "kit/KitFile.h"
+
+namespace tamrik {
+
+using namespace tk;
+using namespace kit;
+
+namespace {
+
+constexpr int kKnobSteps = 100;
+
+// What each pad setting's control shows: the number of steps of a list
+// (its items are 0 to steps), 0 for a knob, 1 for the check box.
+int StepsOf(PadSetting s) {
+    switch (s) {
+        case kKey: case kPitch: return 127;
+        case kOutput: case kChoke: return 8;
+        case kMute: return 1;
+        default: return 0;
+    }
+}
+
+int StateOf(PadSetting s, float v) {
+    switch (s) {
+        case kKey: case kPitch: return noteOf(v);
+        case kOutput: case kChoke: return eighthOf(v);
+        case kMute: return switchOn(v) ? 1 : 0;
+        default: return clampInt(roundEven(double(v) * kKnobSteps), 0, kKnobSteps);
+    }
+}
+
+float ValueOf(PadSetting s, int state) {
+    const int steps = StepsOf(s);
+    return valueOfStep(state, steps == 0 ? kKnobSteps : steps);
+}
+
+int ControlState(const TComboBox* c) { return c->ItemIndex(); }
+int ControlState(const TTsumami* c) { return c->Position(); }
+int ControlState(const TCheckBox* c) { return c->Checked() ? 1 : 0; }
+void SetControlState(TComboBox* c, int state) { c->SetItemIndex(state); }
+void SetControlState(TTsumami* c, int state) { c->SetPosition(state); }
+void SetControlState(TCheckBox* c, int state) { c->SetChecked(state == 1); }
+bool ControlHeld(const TComboBox* c) { return c->DroppedDown(); }
+bool ControlHeld(const TTsumami* c) { return c->Adjusting(); }
+bool ControlHeld(const TCheckBox*) { return false; }
+
+std::vector<std::string> NoteItems() {
+    std::vector<std::string> items;
+    for (int note = 0; note < 128; ++note) items.push_back(noteLabel(note));
+    return items;
+}
+
+std::vector<std::string> NumberedItems(const char* none, const char* prefix) {
+    std::vector<std::string> items{none};
+    for (int k = 1; k <= 8; ++k) items.push_back(std::string(prefix) + std::to_string(k));
+    return items;
+}
+
+float SettingDefault(PadSetting s) { return s == kVelocity ? 1.0f : 0.5f; }
+
+}  // namespace
+
+KitForm::KitForm(std::unique_ptr<Backend> backend, ParameterLink& kit, KitControls& controls)
+    : PadLink(kit), TForm1(std::move(backend), static_cast<PadLink&>(*this), kKitFormHeight), Kit(kit),
+      Extras(controls) {
+    BuildKitArea();
+    for (int p = 0; p < kPads; ++p) hitsSeen_[size_t(p)] = Extras.hitCount(p);
+    SelectPad(0);
+    KitTimer = std::make_unique<TTimer>(*this);
+    KitTimer->SetInterval(40);
+    KitTimer->OnTimer = [this](TObject* sender) { KitTimerTimer(sender); };
+}
+
+KitForm::~KitForm() {
+    for (int s = 0; s < kPadSettings; ++s)
+        if (editing_[size_t(s)]) Kit.endEdit(padIndex(Pad(), kSoundParameters + s));
+}
+
+void KitForm::BuildKitArea() {
+    using builders::Text;
+    KitBox = builders::Group(this, "Kit", 0, kFormHeight, kWidth, kKitHeight);
+    KitBox->SetCtl3D(false);
+    for (int p = 0; p < kPads; ++p) {
+        auto* pad = new PadButton(KitBox, p + 1);
+        pad->SetBounds(8 + (p % 8) * 61, 16 + (p / 8) * 32, 57, 30);
+        pad->OnSelect = [this, p](TObject*) { SelectPad(p); };
+        pad->OnAudition = [this, p](TObject*) { AuditionPad(p); };
+        pad->OnRename = [this, p](TObject*) {
+            SelectPad(p);
+            StartRename();
+        };
+        Pads[size_t(p)] = pad;
+    }
+    Text(KitBox, "Key", 8, 82, 60);
+    KeyList = SettingList(kKey, 8, 62, NoteItems());
+    LearnButton = new TButton(KitBox);
+    LearnButton->SetBounds(72, 96, 40, 20);
+    LearnButton->SetCaption("Learn");
+    LearnButton->OnClick = [this](TObject*) { StartLearn(); };
+    Text(KitBox, "Pitch", 118, 82, 60);
+    PitchList = SettingList(kPitch, 118, 62, NoteItems());
+    Text(KitBox, "Output", 186, 82, 56);
+    OutputList = SettingList(kOutput, 186, 56, NumberedItems("Main", "Aux "));
+    Text(KitBox, "Choke", 248, 82, 62);
+    ChokeList = SettingList(kChoke, 248, 62, NumberedItems("None", "Group "));
+    LevelKnob = SettingKnob(kLevel, 318, "Level");
+    PanKnob = SettingKnob(kPan, 360, "Pan");
+    VelocityKnob = SettingKnob(kVelocity, 402, "Vel");
+    MuteBox = builders::Switch(KitBox, "Mute", 446, 97, 54);
+    MuteBox->OnClick = [this](TObject*) { SettingChanged(kMute); };
+    settings_[kMute] = MuteBox;
+
+    PadTitle = Text(KitBox, "", 8, 126, 140);
+    NameEdit = new TEdit(KitBox);
+    NameEdit->SetBounds(8, 122, 140, 20);
+    NameEdit->Hide();
+    NameEdit->OnAccept = [this](TObject*) { FinishRename(true); };
+    NameEdit->OnCancel = [this](TObject*) { FinishRename(false); };
+    KitMenu = builders::List(KitBox, 152, 122, 150, std::vector<std::string>{""});
+    KitMenu->SetDropDownCount(12);
+    KitMenu->OnChange = [this](TObject*) { MenuChosen(KitMenu->ItemIndex()); };
+    KitMessage = Text(KitBox, "", 308, 126, 189);
+    kitChooser_ = std::make_unique<FileChooser>(KitBox, 152, 122, 345, kKitExtension);
+    kitChooser_->OnChosen = [this](const std::filesystem::path& file) { LoadKitFile(file); };
+    kitChooser_->OnMessage = [this](std::string text) { ShowKitMessage(std::move(text)); };
+    kitDirectory_ = userKitDirectory();
+    RefreshNames();
+}
+
+TComboBox* KitForm::SettingList(PadSetting setting, int left, int width, std::vector<std::string> items) {
+    TComboBox* list = builders::List(KitBox, left, 96, width, std::move(items));
+    list->SetDropDownCount(16);
+    list->OnChange = [this, setting](TObject*) { SettingChanged(setting); };
+    settings_[size_t(setting)] = list;
+    return list;
+}
+
+TTsumami* KitForm::SettingKnob(PadSetting setting, int left, const char* caption) {
+    TTsumami* knob = builders::Knob(KitBox, left, 82, StateOf(setting, SettingDefault(setting)));
+    builders::Text(KitBox, caption, left, 117, 40);
+    knob->OnChange = [this, setting](TObject*) { SettingChanged(setting); };
+    knob->OnDblClick = [this, setting](TObject*) { SendKit(padIndex(Pad(), kSoundParameters + setting), SettingDefault(setting)); };
+    settings_[size_t(setting)] = knob;
+    return knob;
+}
+
+void KitForm::SelectPad(int pad) {
+    if (pad < 0 || pad >= kPads) return;
+    CloseFinishedEdits();
+    for (int s = 0; s < kPadSettings; ++s)
+        if (editing_[size_t(s)]) {
+            editing_[size_t(s)] = false;
+            Kit.endEdit(padIndex(Pad(), kSoundParameters + s));
+        }
+    if (NameEdit->Visible()) FinishRename(false);
+    SetPad(pad);
+    for (int p = 0; p < kPads; ++p) Pads[size_t(p)]->SetSelected(p == pad);
+    learning_ = false;
+    LearnButton->SetCaption("Learn");
+    ForgetSound();
+    RefreshSettings();
+    RefreshNames();
+}
+
+void KitForm::AuditionPad(int pad) {
+    if (pad >= 0 && pad < kPads) Extras.audition(pad);
+}
+
+void KitForm::StartLearn() {
+    learning_ = !learning_;
+    noteAtLearn_ = Extras.lastNote();
+    LearnButton->SetCaption(learning_ ? "Play..." : "Learn");
+    if (learning_) ShowKitMessage("Play the note for pad " + std::to_string(Pad() + 1));
+}
+
+void KitForm::SettingChanged(PadSetting setting) {
+    const int state = std::visit([](auto* c) { return ControlState(c); }, settings_[size_t(setting)]);
+    const int32_t index = padIndex(Pad(), kSoundParameters + setting);
+    if (state < 0 || state == StateOf(setting, Kit.getParameter(index))) return;
+    const float value = ValueOf(setting, state);
+    if (std::holds_alternative<TTsumami*>(settings_[size_t(setting)])) {
+        // A knob's drag is one edit, closed once the knob is let go.
+        if (!editing_[size_t(setting)]) {
+            editing_[size_t(setting)] = true;
+            Kit.beginEdit(index);
+        }
+        Kit.setParameterAutomated(index, value);
+        return;
+    }
+    SendKit(index, value);
+}
+
+void KitForm::SendKit(int32_t index, float value) {
+    Kit.beginEdit(index);
+    Kit.setParameterAutomated(index, value);
+    Kit.endEdit(index);
+}
+
+void KitForm::CloseFinishedEdits() {
+    for (int s = 0; s < kPadSettings; ++s)
+        if (editing_[size_t(s)] && !std::visit([](auto* c) { return ControlHeld(c); }, settings_[size_t(s)])) {
+            editing_[size_t(s)] = false;
+            Kit.endEdit(padIndex(Pad(), kSoundParameters + s));
+        }
+}
+
+void KitForm::RefreshSettings() {
+    for (int s = 0; s < kPadSettings; ++s) {
+        const int state = StateOf(PadSetting(s), Kit.getParameter(padIndex(Pad(), kSoundParameters + s)));
+        std::visit(
+            [state](auto* c) {
+                if (ControlState(c) != state && !ControlHeld(c)) SetControlState(c, state);
+            },
+            settings_[size_t(s)]);
+    }
+}
+
+void KitForm::RefreshNames() {
+    char text[64];
+    for (int p = 0; p < kPads; ++p) {
+        Extras.padName(p, text, sizeof text);
+        Pads[size_t(p)]->SetCaption(text);
+    }
+    Extras.padName(Pad(), text, sizeof text);
+    const std::string title = "Pad " + std::to_string(Pad() + 1) + ": " + text;
+    if (PadTitle->Caption() != title) PadTitle->SetCaption(title);
+    Extras.kitName(text, sizeof text);
+    if (kitName_ != text || KitMenu->Items().size() == 1) {
+        kitName_ = text;
+        std::vector<std::string> items{"Kit: " + kitName_};
+        for (const FactoryKit& k : kFactoryKits) items.push_back("Load " + std::string(k.name));
+        for (const char* item : {"Open kit file...", "Save kit file", "Copy pad", "Paste pad", "Rename pad"})
+            items.push_back(item);
+        if (!KitMenu->DroppedDown()) {
+            KitMenu->SetItems(items);
+            KitMenu->SetItemIndex(0);
+        }
+    }
+}
+
+void KitForm::KitTimerTimer(TObject*) {
+    const uint64_t now = GetBackend().NowMs();
+    for (int p = 0; p < kPads; ++p) {
+        const uint32_t hits = Extras.hitCount(p);
+        if (hits != hitsSeen_[size_t(p)]) {
+            hitsSeen_[size_t(p)] = hits;
+            litUntil_[size_t(p)] = now + kLightMs;
+        }
+        Pads[size_t(p)]->SetLit(now < litUntil_[size_t(p)]);
+    }
+    if (learning_ && Extras.lastNote() != noteAtLearn_) {
+        const int note = int(Extras.lastNote() & 0x7F);
+        learning_ = false;
+        LearnButton->SetCaption("Learn");
+        SendKit(padIndex(Pad(), kSoundParameters + kKey), valueOfStep(note, 127));
+        ShowKitMessage("Pad " + std::to_string(Pad() + 1) + " plays on " + noteLabel(note));
+    }
+    CloseFinishedEdits();
+    RefreshSettings();
+    RefreshNames();
+}
+
+void KitForm::ShowKitMessage(std::string text) { KitMessage->SetCaption(std::move(text)); }
+
+// ---- the kit menu ----
+
+void KitForm::MenuChosen(int item) {
+    KitMenu->SetItemIndex(0);
+    if (item >= kMenuFirstKit && item < kMenuFirstKit + kFactoryKitCount)
+        LoadFactoryKit(item - kMenuFirstKit);
+    else if (item == kMenuOpen)
+        OpenKitChooser();
+    else if (item == kMenuSave)
+        SaveKitFile();
+    else if (item == kMenuCopy)
+        CopyPad();
+    else if (item == kMenuPaste)
+        PastePad();
+    else if (item == kMenuRename)
+        StartRename();
+}
+
+void KitForm::ApplyKit(const KitSnapshot& kit) {
+    // As the instrument loads a kit: each pad's sound in the order programs
+    // load (CutOff before Env, sweep times before their scales), so that
+    // the derived values come out as a loaded kit's.
+    for (int p = 0; p < kPads; ++p)
+        for (int i : kProgramLoadOrder) SendKit(padIndex(p, i), kit.values[size_t(padIndex(p, i))]);
+    for (int p = 0; p < kPads; ++p)
+        for (int s = kSoundParameters; s < kPadStride; ++s) SendKit(padIndex(p, s), kit.values[size_t(padIndex(p, s))]);
+    SendKit(kChannelIndex, kit.values[kChannelIndex]);
+    SendKit(kVolumeIndex, kit.values[kVolumeIndex]);
+    for (int p = 0; p < kPads; ++p) Extras.setPadName(p, kit.padNames[size_t(p)].c_str());
+    Extras.setKitName(kit.name.c_str());
+    SelectPad(Pad());
+}
+
+void KitForm::LoadFactoryKit(int k) {
+    if (k < 0 || k >= kFactoryKitCount) return;
+    ApplyKit(factoryKitSnapshot(k));
+    ShowKitMessage("Loaded the kit \"" + std::string(kFactoryKits[size_t(k)].name) + "\"");
+}
+
+KitSnapshot KitForm::CurrentKit() {
+    KitSnapshot kit;
+    char text[64];
+    Extras.kitName(text, sizeof text);
+    kit.name = text;
+    for (int p = 0; p < kPads; ++p) {
+        Extras.padName(p, text, sizeof text);
+        kit.padNames[size_t(p)] = text;
+    }
+    for (int i = 0; i < kKitParameters; ++i) kit.values[size_t(i)] = Kit.getParameter(i);
+    return kit;
+}
+
+bool KitForm::LoadKitFile(const std::filesystem::path& path) {
+    const std::string file = path.filename().string();
+    std::ifstream in(path, std::ios::binary);
+    std::string text(kKitFileMax + 1, '\0');
+    in.read(text.data(), std::streamsize(text.size()));
+    if (!in && !in.eof()) {
+        ShowKitMessage("Not loaded: " + file + ": the file cannot be read");
+        return false;
+    }
+    text.resize(size_t(in.gcount()));
+    if (text.size() > kKitFileMax) {
+        ShowKitMessage("Not loaded: " + file + ": too large for a kit file");
+        return false;
+    }
+    try {
+        ApplyKit(KitFile::parse(text, factoryKitSnapshot(0)));
+    } catch (const KitFileError& error) {
+        ShowKitMessage("Not loaded: " + file + ": " + error.what());
+        return false;
+    }
+    ShowKitMessage("Loaded " + file);
+    return true;
+}
+
+std::filesystem::path KitForm::SaveKitFile() {
+    if (kitDirectory_.empty()) {
+        ShowKitMessage("No folder for kits (no home folder)");
+        return {};
+    }
+    const KitSnapshot kit = CurrentKit();
+    std::error_code ec;
+    std::filesystem::path path = kitDirectory_ / fileNameFor(kit.name, "Kit", kKitExtension);
+    for (int n = 2; std::filesystem::exists(path, ec) && n < 1000; ++n)
+        path = kitDirectory_ / fileNameFor(kit.name + " " + std::to_string(n), "Kit", kKitExtension);
+    if (const std::string error = writeTextFile(path, KitFile::write(kit)); !error.empty()) {
+        ShowKitMessage("Not saved: " + error);
+        return {};
+    }
+    ShowKitMessage("Saved " + path.filename().string());
+    return path;
+}
+
+void KitForm::OpenKitChooser(std::filesystem::path folder) { kitChooser_->Open(folder, kitDirectory_); }
+
+// ---- copy, paste, rename ----
+
+void KitForm::CopyPad() {
+    PadCopy copy;
+    for (int s = 0; s < kPadStride; ++s) copy.values[size_t(s)] = Kit.getParameter(padIndex(Pad(), s));
+    char name[64];
+    Extras.padName(Pad(), name, sizeof name);
+    copy.name = name;
+    copy_ = copy;
+    ShowKitMessage("Copied pad " + std::to_string(Pad() + 1));
+}
+
+bool KitForm::PastePad() {
+    if (!copy_) {
+        ShowKitMessage("Nothing copied yet");
+        return false;
+    }
+    for (int i : kProgramLoadOrder) SendKit(padIndex(Pad(), i), copy_->values[size_t(i)]);
+    for (int s = kSoundParameters; s < kPadStride; ++s)
+        if (s != kSoundParameters + kKey) SendKit(padIndex(Pad(), s), copy_->values[size_t(s)]);
+    Extras.setPadName(Pad(), copy_->name.c_str());
+    SelectPad(Pad());
+    ShowKitMessage("Pasted into pad " + std::to_string(Pad() + 1));
+    return true;
+}
+
+void KitForm::StartRename() {
+    char name[64];
+    Extras.padName(Pad(), name, sizeof name);
+    NameEdit->SetText(name);
+    PadTitle->Hide();
+    NameEdit->Show();
+    SetFocusedControl(NameEdit);
+    ShowKitMessage("Type the name, Return to keep it");
+}
+
+void KitForm::FinishRename(bool accept) {
+    if (accept) Extras.setPadName(Pad(), NameEdit->Text().c_str());
+    NameEdit->Hide();
+    PadTitle->Show();
+    if (FocusedControl() == NameEdit) SetFocusedControl(nullptr);
+    ShowKitMessage(accept ? "Renamed pad " + std::to_string(Pad() + 1) : "");
+    RefreshNames();
+}
+
+}  // namespace tamrik
