@@ -151,7 +151,7 @@ TComboBox* KitForm::SettingList(PadSetting setting, int left, int width, std::ve
 
 TTsumami* KitForm::SettingKnob(PadSetting setting, int left, const char* caption) {
     TTsumami* knob = builders::Knob(KitBox, left, 82, StateOf(setting, SettingDefault(setting)));
-    builders::Text(KitBox, caption, left, 117, 40);
+    builders::Text(KitBox, caption, left, 116, 40, true);
     knob->OnChange = [this, setting](TObject*) { SettingChanged(setting); };
     knob->OnDblClick = [this, setting](TObject*) { SendKit(padIndex(Pad(), kSoundParameters + setting), SettingDefault(setting)); };
     settings_[size_t(setting)] = knob;

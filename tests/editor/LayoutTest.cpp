@@ -29,7 +29,7 @@ constexpr uint64_t kPanelGolden = 0xdd10e499fbf1cd56ull;
 constexpr uint64_t kPanelGolden150 = 0x2c6a3c4d15809217ull;
 constexpr uint64_t kPanelGolden200 = 0x895573f7ea776058ull;
 constexpr uint64_t kStripGolden = 0x3f78d8a10ce32bf3ull;
-constexpr uint64_t kKitPanelGolden = 0xd1e7eca7df02a2e6ull;
+constexpr uint64_t kKitPanelGolden = 0x87387bf484db87e6ull;
 
 uint64_t HashOf(const PixelBuffer& picture) {
     uint64_t h = 1469598103934665603ull;
