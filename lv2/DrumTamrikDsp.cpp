@@ -9,4 +9,6 @@ const char* const kDspUri = kPluginUri;
 
 std::unique_ptr<Instrument> makeDspInstrument() { return std::make_unique<DrumTamrikInstrument>(); }
 
+const void* dspExtension(const char*) { return nullptr; }
+
 }  // namespace tamrik::lv2

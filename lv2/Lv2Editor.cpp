@@ -39,7 +39,8 @@ Lv2Editor* Lv2Editor::create(LV2UI_Write_Function write, LV2UI_Controller contro
     if (!parent || !widget) return nullptr;
     std::unique_ptr<Lv2Editor> editor(new Lv2Editor(write, controller));
     editor->touch_ = static_cast<const LV2UI_Touch*>(findFeature(features, LV2_UI__touch));
-    auto form = std::make_unique<TForm1>(tk::CreatePlatformBackend(), static_cast<ParameterLink&>(*editor));
+    std::unique_ptr<TForm1> form = makeEditorForm(tk::CreatePlatformBackend(), *editor, features);
+    if (!form) return nullptr;
     if (const float factor = HostScaleFactor(features); factor > 0.0f)
         form->SetScale(tk::Scale(int(std::lround(std::min(factor, 10.0f) * 100.0f))));
     if (!form->CreateParented(reinterpret_cast<tk::NativeWindow>(parent))) return nullptr;
@@ -57,14 +58,12 @@ Lv2Editor* Lv2Editor::create(LV2UI_Write_Function write, LV2UI_Controller contro
 }
 
 Lv2Editor::Lv2Editor(LV2UI_Write_Function write, LV2UI_Controller controller)
-    : write_(write), controller_(controller) {
-    for (int32_t i = 0; i < kNumParameters; ++i) values_[i] = kParameterTable[i].defaultValue;
-}
+    : write_(write), controller_(controller), values_(editorDefaults()) {}
 
 Lv2Editor::~Lv2Editor() = default;
 
 void Lv2Editor::portEvent(uint32_t port, uint32_t bufferSize, uint32_t format, const void* buffer) {
-    if (port >= uint32_t(kNumParameters) || format != 0 || bufferSize != sizeof(float) || !buffer) return;
+    if (port >= values_.size() || format != 0 || bufferSize != sizeof(float) || !buffer) return;
     std::memcpy(&values_[port], buffer, sizeof(float));
 }
 
@@ -74,19 +73,19 @@ int Lv2Editor::idle() {
 }
 
 void Lv2Editor::setParameterAutomated(int32_t index, float value) {
-    if (!isParameterIndex(index)) return;
+    if (!isParameter(index)) return;
     values_[index] = value;
     if (write_) write_(controller_, uint32_t(index), sizeof value, 0, &value);
 }
 
-float Lv2Editor::getParameter(int32_t index) { return isParameterIndex(index) ? values_[index] : 0.0f; }
+float Lv2Editor::getParameter(int32_t index) { return isParameter(index) ? values_[index] : 0.0f; }
 
 void Lv2Editor::beginEdit(int32_t index) {
-    if (touch_ && touch_->touch && isParameterIndex(index)) touch_->touch(touch_->handle, uint32_t(index), true);
+    if (touch_ && touch_->touch && isParameter(index)) touch_->touch(touch_->handle, uint32_t(index), true);
 }
 
 void Lv2Editor::endEdit(int32_t index) {
-    if (touch_ && touch_->touch && isParameterIndex(index)) touch_->touch(touch_->handle, uint32_t(index), false);
+    if (touch_ && touch_->touch && isParameter(index)) touch_->touch(touch_->handle, uint32_t(index), false);
 }
 
 }  // namespace tamrik::lv2
@@ -100,7 +99,7 @@ Lv2Editor* self(LV2UI_Handle handle) { return static_cast<Lv2Editor*>(handle); }
 LV2UI_Handle instantiate(const LV2UI_Descriptor*, const char* pluginUri, const char*,
                          LV2UI_Write_Function write, LV2UI_Controller controller, LV2UI_Widget* widget,
                          const LV2_Feature* const* features) {
-    if (!pluginUri || std::strcmp(pluginUri, tamrik::lv2::kPluginUri) != 0) return nullptr;
+    if (!pluginUri || std::strcmp(pluginUri, tamrik::lv2::kEditorPluginUri) != 0) return nullptr;
     try {
         return Lv2Editor::create(write, controller, widget, features);
     } catch (const std::bad_alloc&) {
@@ -122,7 +121,7 @@ const void* extensionData(const char* uri) {
     return uri && std::strcmp(uri, LV2_UI__idleInterface) == 0 ? &kIdleInterface : nullptr;
 }
 
-const LV2UI_Descriptor kDescriptor = {tamrik::lv2::kUiUri, instantiate, cleanup, portEvent, extensionData};
+const LV2UI_Descriptor kDescriptor = {tamrik::lv2::kEditorUri, instantiate, cleanup, portEvent, extensionData};
 
 }  // namespace
 

@@ -1,5 +1,5 @@
-// The instrument's editor as an LV2 X11 UI: the same TForm1 panel the VST
-// build shows, made a child of the host's ui:parent window and run by the
+// The instrument's editor as an LV2 X11 UI: the same panel the VST build
+// shows (TForm1, or the Kit's KitForm), made a child of the host's ui:parent window and run by the
 // host's ui:idleInterface calls (X events, the 100 ms refresh, painting).
 // It is the form's ParameterLink: a value the user sets goes to the host's
 // write_function for that port, and getParameter answers the last value
@@ -9,11 +9,15 @@
 // host's ui:scaleFactor option, and a scale the user picks is asked of the
 // host with ui:resize.
 //
+// Each UI library says which plug-in and panel it is (the definitions
+// below), as each DSP library says which instrument.
+//
 // UI thread only: every call comes from the host's UI thread.
 #pragma once
 
 #include <cstdint>
 #include <memory>
+#include <vector>
 
 #include <lv2/core/lv2.h>
 #include <lv2/ui/ui.h>
@@ -24,6 +28,15 @@
 #include "lv2/Lv2Ports.h"
 
 namespace tamrik::lv2 {
+
+// Defined by each UI library: its URI, the plug-in it shows, how many
+// parameters (control ports 0 to n - 1) it has and their defaults, and its
+// form (nullptr when the host lacks a feature the panel needs).
+extern const char* const kEditorUri;
+extern const char* const kEditorPluginUri;
+std::vector<float> editorDefaults();
+std::unique_ptr<TForm1> makeEditorForm(std::unique_ptr<tk::Backend> backend, ParameterLink& link,
+                                       const LV2_Feature* const* features);
 
 class Lv2Editor final : private ParameterLink {
 public:
@@ -49,7 +62,9 @@ private:
     LV2UI_Write_Function write_;
     LV2UI_Controller controller_;
     const LV2UI_Touch* touch_ = nullptr;
-    float values_[kNumParameters];
+    bool isParameter(int32_t index) const { return index >= 0 && size_t(index) < values_.size(); }
+
+    std::vector<float> values_;
     std::unique_ptr<TForm1> form_;  // last: it goes before the values it reads
 };
 

@@ -172,7 +172,8 @@ LV2_State_Status restore(LV2_Handle h, LV2_State_Retrieve_Function retrieve, LV2
 const LV2_State_Interface kStateInterface = {save, restore};
 
 const void* extensionData(const char* uri) {
-    return uri && std::strcmp(uri, LV2_STATE__interface) == 0 ? &kStateInterface : nullptr;
+    if (!uri) return nullptr;
+    return std::strcmp(uri, LV2_STATE__interface) == 0 ? &kStateInterface : tamrik::lv2::dspExtension(uri);
 }
 
 const LV2_Descriptor kDescriptor = {tamrik::lv2::kDspUri, instantiate, connectPort, activate,

@@ -28,9 +28,11 @@
 
 namespace tamrik::lv2 {
 
-// Defined by each DSP library.
+// Defined by each DSP library; dspExtension answers the extension_data
+// URIs of its own (nullptr for any other).
 extern const char* const kDspUri;
 std::unique_ptr<Instrument> makeDspInstrument();
+const void* dspExtension(const char* uri);
 
 class Lv2Instrument {
 public:
@@ -45,6 +47,7 @@ public:
     LV2_State_Status restore(LV2_State_Retrieve_Function retrieve, LV2_State_Handle handle);
 
     const Instrument& instrument() const { return *instrument_; }
+    Instrument& instrument() { return *instrument_; }
     uint32_t midiPort() const { return uint32_t(controls_.size()); }
 
 private:

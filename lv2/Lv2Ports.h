@@ -17,6 +17,7 @@ inline constexpr char kUiUri[] = "urn:quenmar:drum-tamrik#ui";
 // stereo groups (Main, Aux 1-8); its state as one chunk under kKitStateKey.
 inline constexpr char kKitUri[] = "urn:quenmar:drum-tamrik-kit";
 inline constexpr char kKitStateKey[] = "urn:quenmar:drum-tamrik-kit#state";
+inline constexpr char kKitUiUri[] = "urn:quenmar:drum-tamrik-kit#ui";
 
 // Port index = parameter index for the 22 controls, then MIDI and audio.
 enum Port : uint32_t {

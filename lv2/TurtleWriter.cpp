@@ -148,10 +148,12 @@ std::string presets() {
     return t.str();
 }
 
-std::string kitManifest(const std::string& dsp) {
+std::string kitManifest(const std::string& dsp, const std::string& ui) {
     std::ostringstream t;
     t << kPrefixes;
     t << uri(lv2::kKitUri) << "\n    a lv2:Plugin, lv2:InstrumentPlugin ;\n    lv2:binary <" << dsp
+      << "> ;\n    rdfs:seeAlso <DrumTamrikKit.ttl> .\n\n";
+    t << uri(lv2::kKitUiUri) << "\n    a ui:X11UI ;\n    ui:binary <" << ui
       << "> ;\n    rdfs:seeAlso <DrumTamrikKit.ttl> .\n";
     return t.str();
 }
@@ -169,7 +171,7 @@ std::string kitDescription(int major, int minor, int micro) {
       << "    doap:release [ doap:revision \"" << major << "." << minor << "." << micro << "\" ] ;\n"
       << "    lv2:minorVersion " << minor << " ;\n    lv2:microVersion " << micro << " ;\n"
       << "    lv2:requiredFeature urid:map ;\n    lv2:optionalFeature lv2:hardRTCapable ;\n"
-      << "    lv2:extensionData state:interface ;\n    lv2:port ";
+      << "    lv2:extensionData state:interface ;\n    ui:ui " << uri(lv2::kKitUiUri) << " ;\n    lv2:port ";
     for (int32_t i = 0; i < kit.parameterCount(); ++i) {
         char name[64];
         kit.parameterName(i, name, sizeof name);
@@ -213,6 +215,13 @@ std::string kitDescription(int major, int minor, int micro) {
         t << "\n" << uri(base + "#" + group) << "\n    a pg:StereoGroup, pg:OutputGroup ;\n"
           << "    lv2:symbol \"" << group << "\" ;\n    rdfs:label \"" << label << "\" .\n";
     }
+    // The panel's names, auditions, lights and Learn need the instrument
+    // itself, in the host's process.
+    t << "\n" << uri(lv2::kKitUiUri) << "\n    a ui:X11UI ;\n"
+      << "    lv2:requiredFeature ui:idleInterface, ui:parent, <http://lv2plug.in/ns/ext/instance-access>,\n"
+      << "        <http://lv2plug.in/ns/ext/data-access> ;\n"
+      << "    lv2:optionalFeature ui:resize, ui:noUserResize ;\n"
+      << "    lv2:extensionData ui:idleInterface .\n";
     return t.str();
 }
 
@@ -229,16 +238,16 @@ void write(const std::string& path, const std::string& text) {
 
 int main(int argc, char** argv) {
     int major = 0, minor = 0, micro = 0;
-    if (argc == 5 && std::string(argv[1]) == "--kit" &&
-        std::sscanf(argv[4], "%d.%d.%d", &major, &minor, &micro) == 3) {
+    if (argc == 6 && std::string(argv[1]) == "--kit" &&
+        std::sscanf(argv[5], "%d.%d.%d", &major, &minor, &micro) == 3) {
         const std::string dir = argv[2];
-        write(dir + "/manifest.ttl", kitManifest(argv[3]));
+        write(dir + "/manifest.ttl", kitManifest(argv[3], argv[4]));
         write(dir + "/DrumTamrikKit.ttl", kitDescription(major, minor, micro));
         return 0;
     }
     if (argc != 5 || std::sscanf(argv[4], "%d.%d.%d", &major, &minor, &micro) != 3) {
         std::fprintf(stderr, "usage: tamrik-lv2-ttl OUTDIR DSP_BINARY UI_BINARY VERSION\n"
-                             "       tamrik-lv2-ttl --kit OUTDIR DSP_BINARY VERSION\n");
+                             "       tamrik-lv2-ttl --kit OUTDIR DSP_BINARY UI_BINARY VERSION\n");
         return 2;
     }
     const std::string dir = argv[1];

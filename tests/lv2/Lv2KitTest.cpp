@@ -196,3 +196,96 @@ TEST(Lv2Kit, StateRoundTripsAndDamageIsRefused) {
     EXPECT_EQ(b.state()->restore(handle, retrieve, &first, 0, nullptr), LV2_STATE_SUCCESS);
     EXPECT_EQ(saved(b).bytes, first.bytes);
 }
+
+// The Kit's UI library, opened as a host opens it on the instance above:
+// without instance-access and data-access there is no panel; with them it
+// fills its parent at 505 x 508, a click selects a pad and Learn takes the
+// note the instance plays next, reported through write_function.
+#include <dlfcn.h>
+
+#include <lv2/data-access/data-access.h>
+#include <lv2/instance-access/instance-access.h>
+#include <lv2/ui/ui.h>
+
+// Last: Xlib's macros (None, Bool, Status) would break the headers above.
+#include "X11HostWindow.h"
+
+namespace {
+
+const LV2UI_Descriptor* kitUiDescriptor() {
+    static void* library =
+        dlopen(TAMRIK_LV2_PATH "/DrumTamrikKit.lv2/DrumTamrikKit_ui.so", RTLD_NOW | RTLD_LOCAL);
+    if (!library) return nullptr;
+    auto entry = reinterpret_cast<LV2UI_DescriptorFunction>(dlsym(library, "lv2ui_descriptor"));
+    return entry ? entry(0) : nullptr;
+}
+
+using Writes = std::vector<std::pair<uint32_t, float>>;
+
+void written(LV2UI_Controller controller, uint32_t port, uint32_t size, uint32_t format, const void* buffer) {
+    float value = 0.0f;
+    if (format == 0 && size == sizeof value) std::memcpy(&value, buffer, sizeof value);
+    static_cast<Writes*>(controller)->push_back({port, value});
+}
+
+TEST(Lv2KitUi, ThePanelOpensOnTheInstanceAndLearnsTheNoteItPlays) {
+    OPEN_TEST_DISPLAY(x);
+    KitLv2 kit;
+    ASSERT_NE(kit.instance(), nullptr);
+    const LV2UI_Descriptor* d = kitUiDescriptor();
+    ASSERT_NE(d, nullptr);
+    EXPECT_STREQ(d->URI, lv2::kKitUiUri);
+    std::pair<int, int> size{0, 0};
+    LV2UI_Resize resize{&size, [](LV2UI_Feature_Handle h, int w, int height) {
+                            *static_cast<std::pair<int, int>*>(h) = {w, height};
+                            return 0;
+                        }};
+    LV2_Extension_Data_Feature data{lilv_instance_get_descriptor(kit.instance())->extension_data};
+    const LV2_Feature parent{LV2_UI__parent, x.handle()}, sizing{LV2_UI__resize, &resize},
+        idleFeature{LV2_UI__idleInterface, nullptr},
+        instance{LV2_INSTANCE_ACCESS_URI, lilv_instance_get_handle(kit.instance())},
+        dataAccess{LV2_DATA_ACCESS_URI, &data};
+    Writes writes;
+    LV2UI_Widget widget = nullptr;
+    const char* bundle = TAMRIK_LV2_PATH "/DrumTamrikKit.lv2/";
+    const LV2_Feature* without[] = {&parent, &sizing, &idleFeature, nullptr};
+    EXPECT_EQ(d->instantiate(d, lv2::kKitUri, bundle, written, &writes, &widget, without), nullptr);
+    EXPECT_TRUE(x.Children().empty()) << "nothing left behind";
+    const LV2_Feature* features[] = {&parent, &sizing, &idleFeature, &instance, &dataAccess, nullptr};
+    EXPECT_EQ(d->instantiate(d, lv2::kPluginUri, bundle, written, &writes, &widget, features), nullptr)
+        << "DrumTamrik's plug-in is not the Kit";
+    XResizeWindow(x.display, x.window, 505, 508);  // as the host's container grows to the panel
+    LV2UI_Handle ui = d->instantiate(d, lv2::kKitUri, bundle, written, &writes, &widget, features);
+    ASSERT_NE(ui, nullptr);
+    EXPECT_EQ(size, (std::pair<int, int>{505, 508}));
+    EXPECT_EQ(x.Children().size(), 1u);
+    const auto* idle = static_cast<const LV2UI_Idle_Interface*>(d->extension_data(LV2_UI__idleInterface));
+    ASSERT_NE(idle, nullptr);
+    const auto idleOnce = [&] { idle->idle(ui); };
+    test::IdleRounds(idleOnce, 200);
+    EXPECT_TRUE(writes.empty()) << "opening and refreshing write nothing";
+
+    // Pad 3 (the panel and strip are 361 high; the pads start 16 below),
+    // then Learn, then a note on the instance.
+    const auto click = [&](int px, int py) {
+        x.Move(px, py);
+        x.Button(true);
+        x.Button(false);
+        test::IdleRounds(idleOnce, 100);
+    };
+    click(8 + 2 * 61 + 28, 361 + 16 + 15);
+    click(72 + 20, 361 + 106);
+    kit.render(64, 64, {{70, 0}});
+    const uint32_t key = uint32_t(padIndex(2, kSoundParameters + kKey));
+    EXPECT_TRUE(test::IdleUntil(idleOnce, [&] {
+        for (const auto& [port, value] : writes)
+            if (port == key && value == valueOfStep(70, 127)) return true;
+        return false;
+    })) << "Learn did not reach the host";
+    for (const auto& [port, value] : writes) EXPECT_EQ(port, key) << "only the Key was written";
+
+    d->cleanup(ui);
+    EXPECT_TRUE(x.Children().empty());
+}
+
+}  // namespace
