@@ -3,12 +3,15 @@
 // effEditOpen into it, the host's message loop dispatching, and the user's
 // mouse through SendInput. Also: parents that are not windows, hosts that
 // destroy their window first, a hundred open/close cycles leaving no window
-// or GDI object behind, and two instances and two copies of the DLL.
+// or GDI object behind, and two instances and two copies of the DLL. The
+// Kit's DLL the same way: its whole panel, a pad selected, Learn, an
+// audition by right-click.
 #include <gtest/gtest.h>
 #include <windows.h>
 #include <commctrl.h>
 
 #include <chrono>
+#include <cmath>
 #include <filesystem>
 #include <functional>
 #include <string>
@@ -16,6 +19,8 @@
 #include <vector>
 
 #include "HostHarness.h"
+#include "PluginInstance.h"
+#include "kit/KitMap.h"
 #include "Win32HostWindow.h"
 
 namespace tamrik::test {
@@ -70,11 +75,19 @@ void Drag(HWND window, POINT from, int dx, int dy) {
     Pump(80);
 }
 
-void Click(HWND window, int x, int y) {
+void Click(HWND window, int x, int y, bool right = false) {
     MouseTo(OnScreen(window, x, y));
     Pump(60);
-    Button(true);
-    Button(false);
+    if (right) {
+        INPUT in[2]{};
+        in[0].type = in[1].type = INPUT_MOUSE;
+        in[0].mi.dwFlags = MOUSEEVENTF_RIGHTDOWN;
+        in[1].mi.dwFlags = MOUSEEVENTF_RIGHTUP;
+        SendInput(2, in, sizeof in[0]);
+    } else {
+        Button(true);
+        Button(false);
+    }
     Pump(120);
 }
 
@@ -313,6 +326,56 @@ TEST(Win32Editor, TwoInstancesAndTwoCopiesOfTheLibraryEachKeepTheirEditor) {
     }
     std::error_code ignored;
     fs::remove(copy, ignored);
+}
+
+// The Kit's panel: the sound panel and its strip (361 high), then the kit
+// area with the pads two rows of eight.
+POINT KitPadAt(int p) { return {8 + (p % 8) * 61 + 28, 361 + 16 + (p / 8) * 32 + 15}; }
+constexpr POINT kKitLearn{72 + 20, 361 + 106};
+
+double Loudness(PluginInstance& kit) {
+    double sum = 0.0;
+    for (const auto& channel : kit.render(64))
+        for (float v : channel) sum += std::abs(double(v));
+    return sum;
+}
+
+TEST(Win32KitEditor, TheWholeKitPanelOpensAsAChildAndTheUserSelectsLearnsAndAuditions) {
+    const HWND window = HostWindow();
+    PluginInstance kit(TAMRIK_KIT_PATH);
+    ERect* rect = nullptr;
+    ASSERT_EQ(kit.dispatch(effEditGetRect, 0, 0, &rect), 1);
+    EXPECT_EQ(std::vector<int>({rect->top, rect->left, rect->bottom, rect->right}), (std::vector<int>{0, 0, 508, 505}));
+    SetWindowPos(window, nullptr, 0, 0, 505 + 40, 508 + 60, SWP_NOMOVE | SWP_NOZORDER);
+    ASSERT_EQ(kit.dispatch(effEditOpen, 0, 0, window), 1);
+    const std::vector<HWND> children = Children(window);
+    ASSERT_EQ(children.size(), 1u);
+    const HWND form = children[0];
+    RECT r{};
+    GetWindowRect(form, &r);
+    EXPECT_EQ(std::vector<LONG>({r.right - r.left, r.bottom - r.top}), std::vector<LONG>({505, 508}));
+    EXPECT_TRUE(GetWindowLongA(form, GWL_STYLE) & WS_CHILD);
+    int trackbars = 0;
+    for (HWND child : Children(form)) trackbars += ClassOf(child) == TRACKBAR_CLASSA;
+    EXPECT_EQ(trackbars, 6) << "the sound panel's sliders are the platform's trackbars";
+    Pump(300);
+
+    const int32_t key = kit::padIndex(2, kit::kSoundParameters + kit::kKey);
+    Click(form, KitPadAt(2).x, KitPadAt(2).y);
+    Click(form, kKitLearn.x, kKitLearn.y);
+    kit.note(70, 100);
+    Loudness(kit);
+    EXPECT_TRUE(Pump(2000, [&] { return kit.getParameter(key) == kit::valueOfStep(70, 127); }))
+        << "Learn did not take the note";
+
+    for (int i = 0; i < 100000 && Loudness(kit) > 0.0; ++i) {
+    }
+    ASSERT_EQ(Loudness(kit), 0.0);
+    Click(form, KitPadAt(7).x, KitPadAt(7).y, true);
+    EXPECT_TRUE(Pump(2000, [&] { return Loudness(kit) > 0.0; })) << "no audition";
+
+    kit.dispatch(effEditClose);
+    EXPECT_TRUE(Children(window).empty());
 }
 
 }  // namespace
