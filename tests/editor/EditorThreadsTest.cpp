@@ -3,7 +3,9 @@
 // audio thread's reads of the same parameters. Under ThreadSanitizer this
 // shows the editor shares nothing unguarded with the audio path; closing
 // the editors in either order, and one instance going with its editor
-// still open, shows the two forms keep to themselves.
+// still open, shows the two forms keep to themselves. The Kit's panel the
+// same way: auditions, hit lights, Learn, names and whole kits on the UI
+// thread while the audio thread plays the kit.
 #include <gtest/gtest.h>
 
 #include <atomic>
@@ -52,6 +54,37 @@ TEST(EditorThreads, TwoEditorsOpenAndCloseInEitherOrderWhileAudioRenders) {
         EXPECT_GE(blocks.load(), 20);
         first.close();  // with its editor open
     }
+}
+
+TEST(EditorThreads, TheKitPanelAuditionsLearnsAndLoadsKitsWhileAudioRenders) {
+    EditorHost host(tk::OffscreenBackend::Faces::System, Hosted::Kit);
+    ASSERT_EQ(host.openEditor(), 1);
+    KitForm& f = host.kitForm();
+    f.SetUserPresetDirectory({});
+    std::atomic<bool> stop{false};
+    std::atomic<int> blocks{0};
+    std::thread audio([&] {
+        for (int i = 0; !stop.load() || i < 20; ++i) {
+            host.render(64, uint8_t(36 + i % 21));
+            blocks.fetch_add(1);
+        }
+    });
+    for (int round = 0; round < 40; ++round) {
+        f.SelectPad(round % 16);
+        f.AuditionPad((round * 5) % 16);
+        if (round % 8 == 0) f.StartLearn();
+        if (round % 10 == 0) f.LoadFactoryKit(round / 10 % 5);
+        if (round % 7 == 0) {
+            f.StartRename();
+            f.NameEdit->SetText("Pad " + std::to_string(round));
+            f.NameEdit->OnAccept(f.NameEdit);
+        }
+        host.tick();
+    }
+    stop = true;
+    audio.join();
+    EXPECT_GE(blocks.load(), 20);
+    host.close();  // with its editor open
 }
 
 }  // namespace
