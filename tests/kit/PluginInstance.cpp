@@ -1,6 +1,7 @@
 #include "PluginInstance.h"
 
 #include <algorithm>
+#include <cmath>
 #include <map>
 #include <memory>
 #include <mutex>
@@ -56,6 +57,13 @@ std::vector<std::vector<float>> PluginInstance::render(int32_t frames, int32_t b
         effect_->processReplacing(effect_, nullptr, pointers.data(), std::min(block, frames - at));
     }
     return out;
+}
+
+double PluginInstance::loudness(int32_t frames) {
+    double sum = 0.0;
+    for (const auto& channel : render(frames, frames))
+        for (float v : channel) sum += std::abs(double(v));
+    return sum;
 }
 
 }  // namespace tamrik::test

@@ -33,6 +33,8 @@ public:
 
     // frames samples of every output channel, in blocks of `block`.
     std::vector<std::vector<float>> render(int32_t frames, int32_t block = 64);
+    // One block of frames samples: the sum of its magnitudes over every output.
+    double loudness(int32_t frames);
 
 private:
     vst::AEffect* effect_ = nullptr;
