@@ -135,6 +135,7 @@ void KitForm::BuildKitArea() {
     KitMenu->OnChange = [this](TObject*) { MenuChosen(KitMenu->ItemIndex()); };
     KitMessage = Text(KitBox, "", 308, 126, 189);
     kitChooser_ = std::make_unique<FileChooser>(KitBox, 152, 122, 345, kKitExtension);
+    KitFileList = kitChooser_->List();
     kitChooser_->OnChosen = [this](const std::filesystem::path& file) { LoadKitFile(file); };
     kitChooser_->OnMessage = [this](std::string text) { ShowKitMessage(std::move(text)); };
     kitDirectory_ = userKitDirectory();

@@ -76,6 +76,8 @@ public:
     tk::TEdit* NameEdit;
     tk::TComboBox* KitMenu;
     tk::TLabel* KitMessage;
+    // The chooser of kit files (hidden but while dropped down).
+    tk::TComboBox* KitFileList;
     std::unique_ptr<tk::TTimer> KitTimer;
 
     int SelectedPad() const { return Pad(); }

@@ -246,11 +246,18 @@ TEST_F(KitPanel, KitFilesSaveAndLoadAndADamagedOneChangesNothing) {
     ASSERT_NE(host.getParameter(padIndex(6, kQ)), 0.875f);
     host.clearAutomations();
     Choose(f->KitMenu, KitForm::kMenuOpen);
-    ASSERT_TRUE(f->LoadKitFile(saved)) << f->KitMessage->Caption();
+    ASSERT_TRUE(f->KitFileList->DroppedDown()) << "the chooser opens on the kits folder";
+    const std::vector<std::string> listed = f->KitFileList->Items();
+    ASSERT_EQ(listed.size(), 4u);
+    EXPECT_EQ(listed[0], dir.string());
+    EXPECT_EQ(listed[2], "Mine 2");
+    EXPECT_EQ(listed[3], "Mine");
+    Choose(f->KitFileList, 3);
     EXPECT_EQ(host.getParameter(padIndex(6, kQ)), 0.875f);
     EXPECT_EQ(kit().padName(6), "Pedal");
     EXPECT_EQ(kit().kitName(), "Mine");
     EXPECT_TRUE(Automated(padIndex(6, kQ)));
+    EXPECT_EQ(f->KitMessage->Caption(), "Loaded Mine.tamrikkit");
 
     // Damaged: refused with the line and the reason, nothing half-loaded.
     const KitSnapshot before = kit().snapshot();
