@@ -90,6 +90,23 @@ TEST_F(KitPanel, AClickSelectsAPadAndTheSoundPanelShowsAndSendsItsValues) {
     EXPECT_EQ(host.getParameter(padIndex(0, kCutOff)), kParameterTable[kCutOff].defaultValue);
 }
 
+TEST_F(KitPanel, UserPresetsCarryAPadsSoundToAnother) {
+    f->SetUserPresetDirectory(dir / "presets");
+    ClickPad(2);
+    host.setParameter(padIndex(2, kCutOff), 0.25f);
+    host.setParameter(padIndex(2, kWave1), 1.0f);
+    host.tick();
+    const fs::path saved = f->SaveUserPreset();
+    ASSERT_FALSE(saved.empty()) << f->ReadoutLine();
+    ClickPad(9);
+    host.clearAutomations();
+    ASSERT_TRUE(f->LoadPresetFile(saved));
+    for (int i = 0; i < kSoundParameters; ++i)
+        EXPECT_EQ(host.getParameter(padIndex(9, i)), host.getParameter(padIndex(2, i))) << i;
+    for (const Automation& a : host.automations()) EXPECT_EQ(padOf(a.index), 9) << a.index;
+    EXPECT_EQ(f->PresetTitle->Caption(), f->PresetName(f->CurrentPreset()));
+}
+
 TEST_F(KitPanel, ModifierAndRightClicksAuditionWithoutSelectingAndTheLightFlashes) {
     EXPECT_EQ(host.render(256), 0.0);
     ClickPad(3, TK_MK_SHIFT);
