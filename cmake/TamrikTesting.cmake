@@ -3,11 +3,21 @@
 find_package(GTest REQUIRED)
 include(GoogleTest)
 
+# GoogleTest's header is compiled once per build folder and reused by every
+# test program: parsing it took a third of each test file's compile time.
+# The owner is a test program like the others, so that its compile options
+# (position-independent executable code) are theirs.
+file(WRITE ${CMAKE_BINARY_DIR}/gtest_pch_main.cpp "int main() { return 0; }\n")
+add_executable(tamrik_gtest_pch EXCLUDE_FROM_ALL ${CMAKE_BINARY_DIR}/gtest_pch_main.cpp)
+target_link_libraries(tamrik_gtest_pch PRIVATE GTest::gtest)
+target_precompile_headers(tamrik_gtest_pch PRIVATE <gtest/gtest.h>)
+
 function(tamrik_add_test name)
   cmake_parse_arguments(T "" "" "SOURCES;LIBS;LABELS" ${ARGN})
   add_executable(${name} ${T_SOURCES})
   target_link_libraries(${name} PRIVATE ${T_LIBS} GTest::gtest GTest::gtest_main)
   target_include_directories(${name} PRIVATE ${PROJECT_SOURCE_DIR} ${PROJECT_SOURCE_DIR}/tests)
+  target_precompile_headers(${name} REUSE_FROM tamrik_gtest_pch)
   # The property list is flattened on its way to the discovery script: an
   # empty label list would vanish (making RUN_SERIAL a label) and several
   # labels would split apart, so labels go in only when there are any, with

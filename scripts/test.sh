@@ -1,11 +1,14 @@
 #!/usr/bin/env bash
 # The test suite, by parts; no argument runs them all:
-#   normal   a RelWithDebInfo build, every test but the LV2 ones (a virtual X
-#            display for the tests that open real windows)
+#   normal   the Release build (as installed and packaged) in build-release,
+#            every test but the LV2 ones (a virtual X display for the tests
+#            that open real windows)
 #   asan     AddressSanitizer + UndefinedBehaviorSanitizer at -O0 (Debug), every
 #            test, so the golden sound hashes also prove that the optimiser
 #            changes no bit
 #   tsan     ThreadSanitizer on the tests labelled "threads"
+# The sanitizer builds carry line tables only (-g1): enough for a report's
+# stack, and much cheaper to compile than full debug information.
 #   windows  both Windows DLLs and their tests under wine (scripts/test-windows.sh)
 #   lv2      the LV2 bundle: our lilv host, the Turtle checkers, the UI, jalv
 #   soak     20 s of the soak (scripts/soak.sh runs it for minutes)
@@ -42,32 +45,36 @@ configure() {  # build dir, cmake arguments...
   cmake -S . -B "$dir" "$@" >/dev/null
 }
 
+release=build-release
+configure_release() { configure $release -DCMAKE_BUILD_TYPE=Release; }
 part_normal() {
-  configure build -DCMAKE_BUILD_TYPE=RelWithDebInfo
-  cmake --build build -j"$jobs"
-  run_ctest build -LE lv2
+  configure_release
+  cmake --build $release -j"$jobs"
+  run_ctest $release -LE lv2
 }
 part_asan() {
-  configure build-asan -DCMAKE_BUILD_TYPE=Debug -DTAMRIK_SANITIZE=address,undefined
+  configure build-asan -DCMAKE_BUILD_TYPE=Debug -DTAMRIK_SANITIZE=address,undefined \
+    -DCMAKE_CXX_FLAGS_DEBUG=-g1 -DCMAKE_C_FLAGS_DEBUG=-g1
   cmake --build build-asan -j"$jobs" --target test_programs
   ASAN_OPTIONS=detect_leaks=1:abort_on_error=0 UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1 \
     run_ctest build-asan
 }
 part_tsan() {
-  configure build-tsan -DCMAKE_BUILD_TYPE=RelWithDebInfo -DTAMRIK_SANITIZE=thread
+  configure build-tsan -DCMAKE_BUILD_TYPE=RelWithDebInfo -DTAMRIK_SANITIZE=thread \
+    "-DCMAKE_CXX_FLAGS_RELWITHDEBINFO=-O2 -g1 -DNDEBUG" "-DCMAKE_C_FLAGS_RELWITHDEBINFO=-O2 -g1 -DNDEBUG"
   cmake --build build-tsan -j"$jobs" --target thread_tests DrumTamrik
   TSAN_OPTIONS=halt_on_error=1 run_ctest build-tsan -L threads
 }
 part_windows() { scripts/test-windows.sh; }
 part_lv2() {
-  configure build -DCMAKE_BUILD_TYPE=RelWithDebInfo
-  cmake --build build -j"$jobs" --target DrumTamrik_lv2 lv2_plugin_tests lv2_ui_tests
-  run_ctest build -L lv2
+  configure_release
+  cmake --build $release -j"$jobs" --target test_programs
+  run_ctest $release -L lv2
 }
 part_soak() {
-  configure build -DCMAKE_BUILD_TYPE=RelWithDebInfo
-  cmake --build build -j"$jobs" --target tamrik-soak DrumTamrik
-  build/tests/soak/tamrik-soak 20
+  configure_release
+  cmake --build $release -j"$jobs" --target tamrik-soak DrumTamrik
+  $release/tests/soak/tamrik-soak 20
 }
 part_fuzz() { scripts/fuzz.sh 20; }
 
