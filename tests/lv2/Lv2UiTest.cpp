@@ -1,17 +1,26 @@
 // The bundle's X11 UI in a small LV2 UI host of our own (no toolkit): the
 // host's window as ui:parent, ui:resize offered, ui:idleInterface called
-// about 30 times a second, the user's mouse through XTest. The panel must
+// about 30 times a second, the user's mouse through XTest; ui:touch and a
+// ui:scaleFactor among the options where a test offers them. The panel must
 // sit at (0, 0) of its parent, send a dragged knob through write_function,
 // follow port_event within 100 ms without writing back, and leave nothing
 // behind after 100 instantiate and cleanup cycles.
 #include <gtest/gtest.h>
 #include <dlfcn.h>
 
+#include <unistd.h>
+
 #include <algorithm>
+#include <cstdlib>
 #include <cstring>
+#include <filesystem>
+#include <string>
 #include <vector>
 
+#include <lv2/atom/atom.h>
+#include <lv2/options/options.h>
 #include <lv2/ui/ui.h>
+#include <lv2/urid/urid.h>
 
 #include "OpenDescriptors.h"
 #include "lv2/Lv2Ports.h"
@@ -33,29 +42,58 @@ const LV2UI_Descriptor* uiDescriptor() {
     return entry ? entry(0) : nullptr;
 }
 
+// A write_function call, or (touch) a ui:touch call with value 1 for a grab
+// and 0 for a release, in the order the panel made them.
 struct Write {
     uint32_t port, size, format;
     float value;
+    bool touch = false;
+};
+
+// What the host offers beyond its window, ui:resize and the idle interface.
+struct Offers {
+    bool parent = true;
+    bool touch = false;
+    float scaleFactor = 0;  // none among the options
 };
 
 // The host side of one UI instance.
 class UiHost {
 public:
-    explicit UiHost(HostDisplay& x, bool offerParent = true) {
+    explicit UiHost(HostDisplay& x, Offers offers = {}) {
         resize_ = {this, [](LV2UI_Feature_Handle self, int w, int h) {
                        static_cast<UiHost*>(self)->size = {w, h};
                        return 0;
                    }};
+        touch_ = {this, [](LV2UI_Feature_Handle self, uint32_t port, bool grabbed) {
+                      static_cast<UiHost*>(self)->writes.push_back({port, 0, 0, grabbed ? 1.0f : 0.0f, true});
+                  }};
+        map_ = {this, [](LV2_URID_Map_Handle self, const char* uri) {
+                    std::vector<std::string>& uris = static_cast<UiHost*>(self)->uris_;
+                    const auto at = std::find(uris.begin(), uris.end(), uri);
+                    if (at == uris.end()) uris.emplace_back(uri);
+                    return LV2_URID(std::find(uris.begin(), uris.end(), uri) - uris.begin() + 1);
+                }};
+        scaleFactor_ = offers.scaleFactor;
+        options_[0] = {LV2_OPTIONS_INSTANCE, 0, map_.map(this, LV2_UI__scaleFactor), sizeof(float),
+                       map_.map(this, LV2_ATOM__Float), &scaleFactor_};
+        options_[1] = {LV2_OPTIONS_INSTANCE, 0, 0, 0, 0, nullptr};
         parentFeature_ = {LV2_UI__parent, x.handle()};
         resizeFeature_ = {LV2_UI__resize, &resize_};
         idleFeature_ = {LV2_UI__idleInterface, nullptr};
-        const LV2_Feature* features[] = {offerParent ? &parentFeature_ : &idleFeature_, &resizeFeature_,
-                                         &idleFeature_, nullptr};
+        touchFeature_ = {LV2_UI__touch, &touch_};
+        mapFeature_ = {LV2_URID__map, &map_};
+        optionsFeature_ = {LV2_OPTIONS__options, options_};
+        std::vector<const LV2_Feature*> features{&resizeFeature_, &idleFeature_};
+        if (offers.parent) features.push_back(&parentFeature_);
+        if (offers.touch) features.push_back(&touchFeature_);
+        if (offers.scaleFactor > 0) features.insert(features.end(), {&mapFeature_, &optionsFeature_});
+        features.push_back(nullptr);
         const LV2UI_Descriptor* d = uiDescriptor();
         if (!d) return;
         descriptor_ = d;
         handle_ = d->instantiate(d, lv2::kPluginUri, TAMRIK_LV2_PATH "/DrumTamrik.lv2/", &UiHost::write, this,
-                                 &widget, features);
+                                 &widget, features.data());
         if (handle_)
             idle_ = static_cast<const LV2UI_Idle_Interface*>(d->extension_data(LV2_UI__idleInterface));
     }
@@ -71,9 +109,10 @@ public:
     std::vector<float> written(uint32_t port) const {
         std::vector<float> values;
         for (const Write& w : writes)
-            if (w.port == port) values.push_back(w.value);
+            if (w.port == port && !w.touch) values.push_back(w.value);
         return values;
     }
+    size_t touches() const { return size_t(std::count_if(writes.begin(), writes.end(), [](const Write& w) { return w.touch; })); }
 
     LV2UI_Widget widget = nullptr;
     std::pair<int, int> size{0, 0};
@@ -90,7 +129,26 @@ private:
     LV2UI_Handle handle_ = nullptr;
     const LV2UI_Idle_Interface* idle_ = nullptr;
     LV2UI_Resize resize_{};
-    LV2_Feature parentFeature_{}, resizeFeature_{}, idleFeature_{};
+    LV2UI_Touch touch_{};
+    LV2_URID_Map map_{};
+    std::vector<std::string> uris_;
+    float scaleFactor_ = 0;
+    LV2_Options_Option options_[2]{};
+    LV2_Feature parentFeature_{}, resizeFeature_{}, idleFeature_{}, touchFeature_{}, mapFeature_{}, optionsFeature_{};
+};
+
+// The user's settings in a folder of the test's own, with no scale chosen:
+// a choice made on this machine would win over the host's.
+struct NoUserSettings {
+    std::filesystem::path folder = std::filesystem::temp_directory_path() / ("tamrik-lv2ui-" + std::to_string(::getpid()));
+    NoUserSettings() {
+        std::filesystem::create_directories(folder);
+        ::setenv("XDG_CONFIG_HOME", folder.c_str(), 1);
+    }
+    ~NoUserSettings() {
+        ::unsetenv("XDG_CONFIG_HOME");
+        std::filesystem::remove_all(folder);
+    }
 };
 
 // The panel's pixels around the CutOff knob.
@@ -142,9 +200,54 @@ TEST(Lv2Ui, ThePanelInTheHostsWindowSendsADragAndFollowsPortEvents) {
     EXPECT_EQ(ui.written(kCutOff), (std::vector<float>{0.21f, 0.22f}));
 }
 
+TEST(Lv2Ui, WithUiTouchADragIsOneGrabAroundItsValues) {
+    OPEN_TEST_DISPLAY(x);
+    const NoUserSettings settings;
+    UiHost ui(x, Offers{.touch = true});
+    ASSERT_TRUE(ui.ok());
+    IdleRounds([&] { ui.idle(); }, 250);
+    EXPECT_TRUE(ui.writes.empty()) << "showing and refreshing touch nothing";
+
+    EXPECT_TRUE(DragCutOffKnob(x, [&] { ui.idle(); }, 10, [&] { return ui.written(kCutOff).size(); }));
+    EXPECT_TRUE(IdleUntil([&] { ui.idle(); }, [&] { return ui.touches() >= 2; })) << "no release after the drag";
+    IdleRounds([&] { ui.idle(); }, 150);
+    ASSERT_EQ(ui.touches(), 2u) << "one grab and one release";
+    ASSERT_GE(ui.writes.size(), 3u);
+    const Write& grab = ui.writes.front();
+    const Write& release = ui.writes.back();
+    EXPECT_TRUE(grab.touch && grab.port == kCutOff && grab.value == 1.0f) << "the grab before the first value";
+    EXPECT_TRUE(release.touch && release.port == kCutOff && release.value == 0.0f) << "the release after the last";
+    EXPECT_EQ(ui.written(kCutOff), (std::vector<float>{0.51f, 0.52f, 0.53f, 0.54f, 0.55f}));
+    EXPECT_EQ(ui.writes.size(), 7u) << "nothing but port 4";
+}
+
+TEST(Lv2Ui, AtTheHostsScaleFactorTwoThePanelIsTwiceAsLargeAndADragMeansTheSame) {
+    OPEN_TEST_DISPLAY(x);
+    const NoUserSettings settings;
+    UiHost ui(x, Offers{.touch = true, .scaleFactor = 2.0f});
+    ASSERT_TRUE(ui.ok());
+    EXPECT_EQ(ui.size, std::make_pair(1010, 722)) << "reported through ui:resize";
+    XResizeWindow(x.display, x.window, 1010, 722);  // as a host follows ui:resize
+    const std::vector<::Window> children = x.Children();
+    ASSERT_EQ(children.size(), 1u);
+    XWindowAttributes a{};
+    ASSERT_TRUE(XGetWindowAttributes(x.display, children[0], &a));
+    EXPECT_EQ(std::vector<int>({a.x, a.y, a.width, a.height}), std::vector<int>({0, 0, 1010, 722}));
+    IdleRounds([&] { ui.idle(); }, 250);
+    EXPECT_TRUE(ui.writes.empty());
+
+    EXPECT_TRUE(DragCutOffKnob(x, [&] { ui.idle(); }, 20, [&] { return ui.written(kCutOff).size(); }, 0, 2));
+    const std::vector<float> cutoff = ui.written(kCutOff);
+    ASSERT_FALSE(cutoff.empty());
+    for (size_t i = 0; i < cutoff.size(); ++i) EXPECT_EQ(cutoff[i], float(51 + int(i)) / 100.0f) << "as at 100 %";
+    EXPECT_EQ(cutoff.back(), 0.6f);
+    EXPECT_TRUE(IdleUntil([&] { ui.idle(); }, [&] { return ui.touches() >= 2; }));
+    EXPECT_EQ(ui.touches(), 2u) << "the drag is one gesture";
+}
+
 TEST(Lv2Ui, WithoutAParentItRefusesAndInstantiateCleanupCyclesLeaveNothingBehind) {
     OPEN_TEST_DISPLAY(x);
-    EXPECT_FALSE(UiHost(x, false).ok());
+    EXPECT_FALSE(UiHost(x, Offers{.parent = false}).ok());
     { UiHost warmUp(x); }  // fontconfig's caches
     const int descriptors = OpenDescriptors();
     for (int i = 0; i < TAMRIK_UI_CYCLES; ++i) {
