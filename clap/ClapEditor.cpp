@@ -33,7 +33,11 @@ const T* hostExtension(const clap_host_t* host, const char* id) {
 
 ClapEditor::ClapEditor(const clap_host_t* host, Instrument& instrument, const ClapParameters& parameters,
                        EditorChanges& changes)
-    : host_(host), instrument_(instrument), parameters_(parameters), changes_(changes) {}
+    : host_(host),
+      instrument_(instrument),
+      parameters_(parameters),
+      changes_(changes),
+      editing_(parameters.count(), false) {}
 
 ClapEditor::~ClapEditor() { destroy(); }
 
@@ -55,7 +59,8 @@ bool ClapEditor::create(const char* api, bool floating) {
 
 void ClapEditor::destroy() {
     stopTimer();
-    form_.reset();
+    form_.reset();  // ends the gestures it has open
+    for (uint32_t id = 0; openEdits_ > 0 && id < editing_.size(); ++id) endEdit(int32_t(id));
     created_ = false;
 }
 
@@ -125,7 +130,33 @@ void ClapEditor::setParameterAutomated(int32_t index, float value) {
     const EditorChange gesture[] = {{EditorChange::Kind::Begin, id, 0.0},
                                     {EditorChange::Kind::Value, id, parameters_.fromInstrument(id, value)},
                                     {EditorChange::Kind::End, id, 0.0}};
-    if (changes_.push(gesture, 3) && hostParams_ && hostParams_->request_flush) hostParams_->request_flush(host_);
+    const bool pushed = editing_[id] ? changes_.push(&gesture[1], 1, openEdits_) : changes_.push(gesture, 3, openEdits_);
+    if (pushed) requestFlush();
+}
+
+void ClapEditor::beginEdit(int32_t index) {
+    const auto id = clap_id(index);
+    if (!parameters_.has(id) || editing_[id]) return;
+    const EditorChange begin{EditorChange::Kind::Begin, id, 0.0};
+    // With the ring full the gesture stays closed: its values then go as
+    // gestures of their own.
+    if (!changes_.push(&begin, 1, openEdits_ + 1)) return;
+    editing_[id] = true;
+    ++openEdits_;
+}
+
+void ClapEditor::endEdit(int32_t index) {
+    const auto id = clap_id(index);
+    if (!parameters_.has(id) || !editing_[id]) return;
+    const EditorChange end{EditorChange::Kind::End, id, 0.0};
+    changes_.push(&end, 1);  // its slot was kept
+    editing_[id] = false;
+    --openEdits_;
+    requestFlush();
+}
+
+void ClapEditor::requestFlush() const {
+    if (hostParams_ && hostParams_->request_flush) hostParams_->request_flush(host_);
 }
 
 float ClapEditor::getParameter(int32_t index) { return instrument_.getParameter(index); }

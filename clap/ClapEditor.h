@@ -11,14 +11,16 @@
 // the host's message loop drives the form's window, as for VST.
 //
 // The form's ParameterLink: a value the user sets goes to the instrument at
-// once and, as a gesture (begin, value, end), to the changes the next
-// process or flush hands the host; the host is asked to flush.
+// once and to the changes the next process or flush hands the host, inside
+// the gesture the form began (a drag: begin, its values, end) or, sent
+// outside one, as a gesture of its own; the host is asked to flush.
 //
 // Main thread only.
 #pragma once
 
 #include <cstdint>
 #include <memory>
+#include <vector>
 
 #include "clap/ClapApi.h"
 #include "clap/ClapParameters.h"
@@ -61,6 +63,9 @@ public:
 private:
     void setParameterAutomated(int32_t index, float value) override;
     float getParameter(int32_t index) override;
+    void beginEdit(int32_t index) override;
+    void endEdit(int32_t index) override;
+    void requestFlush() const;
     void stopTimer();
 
     const clap_host_t* host_;
@@ -73,6 +78,10 @@ private:
     bool timerRunning_ = false;
     clap_id timer_ = CLAP_INVALID_ID;
     tk::Scale scale_;
+    // Gestures begun and not yet ended, by parameter; each holds a slot of
+    // the changes for its end.
+    std::vector<bool> editing_;
+    uint32_t openEdits_ = 0;
     std::unique_ptr<TForm1> form_;
 };
 

@@ -6,7 +6,6 @@
 #include <string_view>
 
 #include "common/StringCopy.h"
-#include "synth/ParameterText.h"
 
 namespace tamrik::clap {
 
@@ -62,7 +61,7 @@ bool ClapParameters::toText(clap_id id, double value, char* text, size_t size) c
     if (n > 0)
         instrument_.choiceName(int32_t(id), choiceOf(value, n), text, size);
     else
-        formatParameterValue(static_cast<float>(value), text, size);
+        instrument_.valueDisplay(int32_t(id), static_cast<float>(value), text, size);
     return true;
 }
 

@@ -34,7 +34,8 @@ public:
     // The CLAP value the host shows for the instrument's value.
     double fromInstrument(clap_id id, float value) const;
 
-    // "0.50" for a continuous value, the choice's name for a stepped one.
+    // The instrument's display for a continuous value ("0.50", "-6.0 dB"),
+    // the choice's name for a stepped one.
     bool toText(clap_id id, double value, char* text, size_t size) const;
     // A number, or for a stepped parameter also a choice's name.
     std::optional<double> fromText(clap_id id, const char* text) const;

@@ -146,6 +146,7 @@ ClapPlugin::ClapPlugin(const PluginKind& kind, const clap_host_t* host, std::uni
     : record_{kind.descriptor,      this,           pluginInit,          pluginDestroy,
               pluginActivate,       pluginDeactivate, pluginStartProcessing, pluginStopProcessing,
               pluginReset,          pluginProcess,  pluginExtension,     pluginOnMainThread},
+      kind_(kind),
       host_(host),
       instrument_(std::move(instrument)),
       parameters_(*instrument_),
@@ -178,8 +179,8 @@ const void* ClapPlugin::extension(const char* id) const {
     if (std::strcmp(id, CLAP_EXT_NOTE_PORTS) == 0) return &kNotePorts;
     if (std::strcmp(id, CLAP_EXT_PARAMS) == 0) return &kParams;
     if (std::strcmp(id, CLAP_EXT_STATE) == 0) return &kState;
-    if (std::strcmp(id, CLAP_EXT_GUI) == 0) return &kGui;
-    if (std::strcmp(id, CLAP_EXT_TIMER_SUPPORT) == 0) return &kTimerSupport;
+    if (std::strcmp(id, CLAP_EXT_GUI) == 0) return hasEditor() ? &kGui : nullptr;
+    if (std::strcmp(id, CLAP_EXT_TIMER_SUPPORT) == 0) return hasEditor() ? &kTimerSupport : nullptr;
     return nullptr;
 }
 
@@ -238,6 +239,12 @@ void ClapPlugin::handleEvent(const clap_event_header_t& event, uint32_t frames) 
                 instrument_->receiveMidi(bytes, sizeof bytes, int32_t(time - renderedUpTo_));
             }
             return;
+        case CLAP_EVENT_NOTE_CHOKE:
+            if (const auto* note = eventAs<clap_event_note_t>(event)) {
+                if (note->key < -1 || note->key > 127 || note->channel < -1 || note->channel > 15) return;
+                instrument_->chokeKey(note->key, note->channel, int32_t(time - renderedUpTo_));
+            }
+            return;
         case CLAP_EVENT_MIDI:
             if (const auto* midi = eventAs<clap_event_midi_t>(event))
                 instrument_->receiveMidi(midi->data, sizeof midi->data, int32_t(time - renderedUpTo_));
@@ -246,7 +253,7 @@ void ClapPlugin::handleEvent(const clap_event_header_t& event, uint32_t frames) 
             renderUntil(std::min(time, frames));
             applyParameter(event);
             return;
-        default:  // note-offs, chokes, expressions, modulation, transport, sysex, MIDI 2
+        default:  // note-offs, expressions, modulation, transport, sysex, MIDI 2
             return;
     }
 }
@@ -303,7 +310,7 @@ bool ClapPlugin::audioPortInfo(uint32_t index, bool isInput, clap_audio_port_inf
     if (index == 0)
         copyString(info->name, "Main", sizeof info->name);
     else
-        std::snprintf(info->name, sizeof info->name, "Output %u", unsigned(index + 1));
+        std::snprintf(info->name, sizeof info->name, "Aux %u", unsigned(index));
     info->flags = index == 0 ? uint32_t(CLAP_AUDIO_PORT_IS_MAIN) : 0u;
     info->channel_count = 2;
     info->port_type = CLAP_PORT_STEREO;

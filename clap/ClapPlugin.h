@@ -9,7 +9,8 @@
 // A CLAP note-on's velocity v (0 to 1) becomes the MIDI velocity
 // RoundEven(v x 127), the product formed in double and limited to 0..127
 // (NaN counts as 0): 1.0 gives 127, 0.5 gives 64, and each MIDI velocity
-// sent as k / 127 comes back as k.
+// sent as k / 127 comes back as k. A note-choke ends what its key plays on
+// an instrument that has chokes (the Kit's pads on that key fade).
 //
 // Threads, as CLAP assigns them: process, reset, start/stop_processing and
 // (while active) params flush on the audio thread, where nothing allocates,
@@ -61,6 +62,7 @@ public:
     const ClapParameters& parameters() const { return parameters_; }
     ClapEditor& editor() { return editor_; }
     const clap_plugin_t* record() const { return &record_; }
+    bool hasEditor() const { return kind_.hasEditor; }
 
 private:
     ClapPlugin(const PluginKind& kind, const clap_host_t* host, std::unique_ptr<Instrument> instrument);
@@ -75,6 +77,7 @@ private:
     static constexpr int32_t kMaxChannels = 32;
 
     clap_plugin_t record_;
+    const PluginKind& kind_;
     const clap_host_t* host_;
     const clap_host_params_t* hostParams_ = nullptr;
     std::unique_ptr<Instrument> instrument_;

@@ -6,7 +6,9 @@
 //
 // A change is written whole or not at all; a full ring drops it (the
 // instrument already has the value; only the host's automation record
-// misses it).
+// misses it). A writer can keep slots in reserve, so that the end of every
+// gesture it has begun always finds room: a host never sees a gesture that
+// does not end.
 #pragma once
 
 #include <array>
@@ -24,11 +26,12 @@ struct EditorChange {
 
 class EditorChanges {
 public:
-    // UI thread. False, writing nothing, when fewer than count slots are free.
-    bool push(const EditorChange* changes, uint32_t count) {
+    // UI thread. False, writing nothing, when fewer than count + reserve
+    // slots are free.
+    bool push(const EditorChange* changes, uint32_t count, uint32_t reserve = 0) {
         const uint32_t head = head_.load(std::memory_order_relaxed);
         const uint32_t tail = tail_.load(std::memory_order_acquire);
-        if (kCapacity - (head - tail) < count) return false;
+        if (kCapacity - (head - tail) < count + reserve) return false;
         for (uint32_t k = 0; k < count; ++k) ring_[(head + k) % kCapacity] = changes[k];
         head_.store(head + count, std::memory_order_release);
         return true;
@@ -49,8 +52,9 @@ public:
         return head_.load(std::memory_order_acquire) == tail_.load(std::memory_order_acquire);
     }
 
-private:
     static constexpr uint32_t kCapacity = 1024;  // a power of two: the counters wrap cleanly
+
+private:  // a power of two: the counters wrap cleanly
     std::array<EditorChange, kCapacity> ring_{};
     std::atomic<uint32_t> head_{0}, tail_{0};
 };

@@ -4,6 +4,7 @@
 #include <iterator>
 
 #include "clap/ClapPlugin.h"
+#include "kit/KitInstrument.h"
 #include "synth/DrumTamrikInstrument.h"
 
 namespace tamrik::clap {
@@ -26,13 +27,31 @@ const clap_plugin_descriptor_t kDrumTamrik = {
     kDrumTamrikFeatures,
 };
 
-std::unique_ptr<Instrument> makeDrumTamrik() { return std::make_unique<DrumTamrikInstrument>(); }
+const char* kKitFeatures[] = {CLAP_PLUGIN_FEATURE_INSTRUMENT, CLAP_PLUGIN_FEATURE_DRUM_MACHINE,
+                              CLAP_PLUGIN_FEATURE_SYNTHESIZER, CLAP_PLUGIN_FEATURE_STEREO, nullptr};
 
-// Every plug-in of the library, in the order hosts list them. DrumTamrik
-// Kit joins here (id com.quenmar.drum-tamrik-kit; features instrument,
-// drum-machine, synthesizer, stereo) once its instrument exists.
+const clap_plugin_descriptor_t kKit = {
+    CLAP_VERSION_INIT,
+    "com.quenmar.drum-tamrik-kit",
+    "DrumTamrik Kit",
+    "Quenmar",
+    "",
+    "",
+    "",
+    TAMRIK_VERSION,
+    "Sixteen DrumTamrik sounds, each on its own key, pitch and output, with choke groups",
+    kKitFeatures,
+};
+
+std::unique_ptr<Instrument> makeDrumTamrik() { return std::make_unique<DrumTamrikInstrument>(); }
+std::unique_ptr<Instrument> makeKit() { return std::make_unique<kit::KitInstrument>(); }
+
+// Every plug-in of the library, in the order hosts list them. The Kit has
+// no panel here yet: its gui extension is absent rather than the sound
+// panel of one pad.
 const PluginKind kKinds[] = {
-    {&kDrumTamrik, &makeDrumTamrik},
+    {&kDrumTamrik, &makeDrumTamrik, true},
+    {&kKit, &makeKit, false},
 };
 
 uint32_t CLAP_ABI factoryCount(const clap_plugin_factory_t*) { return pluginKindCount(); }

@@ -17,6 +17,8 @@ namespace tamrik::clap {
 struct PluginKind {
     const clap_plugin_descriptor_t* descriptor;
     std::unique_ptr<Instrument> (*makeInstrument)();
+    // Whether the gui extension offers a panel for it.
+    bool hasEditor;
 };
 
 uint32_t pluginKindCount();

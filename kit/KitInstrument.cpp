@@ -257,8 +257,11 @@ float KitInstrument::getParameter(int32_t index) const {
 }
 
 void KitInstrument::parameterDisplay(int32_t index, char* text, size_t size) const {
+    valueDisplay(index, getParameter(index), text, size);
+}
+
+void KitInstrument::valueDisplay(int32_t index, float v, char* text, size_t size) const {
     if (!isKitParameter(index)) return copyString(text, "", size);
-    const float v = getParameter(index);
     char buffer[32];
     if (index == kChannelIndex) {
         const int32_t c = channelOf(v);
@@ -387,6 +390,16 @@ void KitInstrument::padName(int32_t pad, char* text, size_t size) const {
 }
 
 void KitInstrument::kitName(char* text, size_t size) const { copyString(text, kitName_.get().c_str(), size); }
+
+void KitInstrument::chokeKey(int32_t key, int32_t midiChannel, int32_t frame) {
+    if (key < -1 || key > 127 || midiChannel < -1 || midiChannel > 15) return;
+    const int32_t listen = channelOf(channel.get());
+    if (listen != 0 && midiChannel >= 0 && midiChannel != listen - 1) return;
+    const int32_t at = std::max(frame, 0);
+    ++serial;  // what is struck later in the block is not part of it
+    for (int32_t p = 0; p < kPads; ++p)
+        if (key < 0 || pads[p].key() == key) pads[p].choke(at, serial);
+}
 
 bool KitInstrument::sounding() const {
     for (int32_t p = 0; p < kPads; ++p)

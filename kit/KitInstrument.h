@@ -54,6 +54,7 @@ public:
     void setParameter(int32_t index, float value) override;
     float getParameter(int32_t index) const override;
     void parameterDisplay(int32_t index, char* text, size_t size) const override;
+    void valueDisplay(int32_t index, float value, char* text, size_t size) const override;
 
     // A program is a factory kit: selecting one loads it whole, except that
     // selecting the current one again changes nothing (hosts do that after
@@ -68,6 +69,8 @@ public:
     void receiveMidi(const uint8_t* bytes, size_t size, int32_t frame) override;
     void render(float* const* outputs, int32_t frames) override;
     bool sounding() const override;
+    // The pads on that key fade as a choke group's do, muted or not.
+    void chokeKey(int32_t key, int32_t channel, int32_t frame) override;
 
     // Records 'CURR' (the program), 'KNAM' (kit name), 'VALS' (count, then
     // the values by index), 'PADN' per pad (its number and name).

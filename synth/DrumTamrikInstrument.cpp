@@ -90,8 +90,12 @@ void DrumTamrikInstrument::setParameter(int32_t index, float value) {
 }
 
 void DrumTamrikInstrument::parameterDisplay(int32_t index, char* text, size_t size) const {
+    valueDisplay(index, isParameterIndex(index) ? params.get(index) : 0.0f, text, size);
+}
+
+void DrumTamrikInstrument::valueDisplay(int32_t index, float value, char* text, size_t size) const {
     if (isParameterIndex(index))
-        formatParameterValue(params.get(index), text, size);
+        formatParameterValue(value, text, size);
     else
         copyString(text, "", size);
 }

@@ -43,6 +43,7 @@ public:
     void setParameter(int32_t index, float value) override;
     float getParameter(int32_t index) const override { return params.get(index); }
     void parameterDisplay(int32_t index, char* text, size_t size) const override;
+    void valueDisplay(int32_t index, float value, char* text, size_t size) const override;
 
     int32_t currentProgram() const override { return current.get(); }
     void setProgram(int32_t program) override;

@@ -6,14 +6,14 @@
 //
 // Threads, per operation:
 // - Constants (identity, counts, names of parameters, groups and outputs,
-//   defaults, steps): any thread, any time.
+//   defaults, steps, valueDisplay): any thread, any time.
 // - setParameter, getParameter, parameterDisplay, currentProgram,
 //   setProgram: any thread, also while another thread renders or calls these
 //   (hosts play automation on the audio thread while their UI thread
 //   switches programs). Each value is a relaxed atomic: a render sees it old
 //   or new, never torn; a change that recomputes several derived values may
 //   reach one block half-applied.
-// - receiveMidi, render: the audio thread, one call at a time. They never
+// - receiveMidi, chokeKey, render: the audio thread, one call at a time. They never
 //   allocate, lock, log or wait.
 // - setSampleRate, programName, setProgramName, copyProgram, saveState,
 //   loadState: the UI (main) thread, one call at a time. setSampleRate and
@@ -76,6 +76,9 @@ public:
     // The value as the user reads it, in the full-stop notation whatever
     // the locale.
     virtual void parameterDisplay(int32_t index, char* text, size_t size) const = 0;
+    // The same for any value the parameter may take (a host's automation
+    // lane reads it for values not yet set).
+    virtual void valueDisplay(int32_t index, float value, char* text, size_t size) const = 0;
 
     // Programs: a program number out of range changes nothing.
     virtual int32_t currentProgram() const = 0;
@@ -97,6 +100,11 @@ public:
     // False once no voice sounds or waits: a render would add nothing until
     // the next MIDI message. Audio thread.
     virtual bool sounding() const = 0;
+    // Ends with a short fade what `key` (0 to 127; -1 every key) is playing,
+    // `frame` samples into the next render, for a message on `channel` (0 to
+    // 15; -1 any channel). An instrument without chokes leaves it: what it
+    // plays ends by itself. Audio thread.
+    virtual void chokeKey(int32_t /*key*/, int32_t /*channel*/, int32_t /*frame*/) {}
 
     // The whole state (every program, names, the current program) in a
     // versioned format of the instrument's own. loadState refuses a damaged,

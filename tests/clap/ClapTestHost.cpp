@@ -57,6 +57,12 @@ AnyEvent noteOff(uint32_t time, int16_t key) {
     return e;
 }
 
+AnyEvent noteChoke(uint32_t time, int16_t key, int16_t channel) {
+    AnyEvent e{};
+    e.note = {header(sizeof(clap_event_note_t), time, CLAP_EVENT_NOTE_CHOKE), -1, 0, channel, key, 0.0};
+    return e;
+}
+
 AnyEvent midi(uint32_t time, uint8_t status, uint8_t data1, uint8_t data2) {
     AnyEvent e{};
     e.midi = {header(sizeof(clap_event_midi_t), time, CLAP_EVENT_MIDI), 0, {status, data1, data2}};
@@ -170,15 +176,21 @@ void ClapInstance::deactivate() {
 
 clap_process_status ClapInstance::process(float* left, float* right, uint32_t frames, const InputEvents& in,
                                           OutputEvents* out) {
-    OutputEvents ignored;
     float* channels[2] = {left, right};
-    clap_audio_buffer_t output{channels, nullptr, 2, 0, 0};
+    return processPorts(channels, 1, frames, in, out);
+}
+
+clap_process_status ClapInstance::processPorts(float* const* channels, uint32_t ports, uint32_t frames,
+                                               const InputEvents& in, OutputEvents* out) {
+    OutputEvents ignored;
+    std::vector<clap_audio_buffer_t> outputs(ports);
+    for (uint32_t k = 0; k < ports; ++k) outputs[k] = {const_cast<float**>(channels + 2 * k), nullptr, 2, 0, 0};
     clap_process_t p{};
     p.steady_time = -1;
     p.frames_count = frames;
     p.transport = nullptr;
-    p.audio_outputs = &output;
-    p.audio_outputs_count = 1;
+    p.audio_outputs = outputs.data();
+    p.audio_outputs_count = ports;
     p.in_events = in.list();
     p.out_events = out ? out->list() : ignored.list();
     return plugin_->process(plugin_, &p);
@@ -186,8 +198,16 @@ clap_process_status ClapInstance::process(float* left, float* right, uint32_t fr
 
 std::vector<float> ClapInstance::render(uint32_t frames, uint32_t block,
                                         std::vector<std::pair<uint32_t, AnyEvent>> events) {
+    return renderPorts(1, frames, block, std::move(events))[0];
+}
+
+std::vector<std::vector<float>> ClapInstance::renderPorts(uint32_t ports, uint32_t frames, uint32_t block,
+                                                          std::vector<std::pair<uint32_t, AnyEvent>> events,
+                                                          std::vector<clap_process_status>* statuses) {
     std::stable_sort(events.begin(), events.end(), [](const auto& a, const auto& b) { return a.first < b.first; });
-    std::vector<float> out, left(block), right(block);
+    std::vector<std::vector<float>> out(2 * ports), buffers(2 * ports, std::vector<float>(block));
+    std::vector<float*> channels;
+    for (auto& b : buffers) channels.push_back(b.data());
     size_t next = 0;
     for (uint32_t start = 0; start < frames; start += block) {
         const uint32_t n = std::min(block, frames - start);
@@ -197,8 +217,9 @@ std::vector<float> ClapInstance::render(uint32_t frames, uint32_t block,
             e.header.time = events[next].first - start;
             in.events.push_back(e);
         }
-        process(left.data(), right.data(), n, in);
-        out.insert(out.end(), left.begin(), left.begin() + n);
+        const clap_process_status status = processPorts(channels.data(), ports, n, in);
+        if (statuses) statuses->push_back(status);
+        for (size_t c = 0; c < out.size(); ++c) out[c].insert(out[c].end(), buffers[c].begin(), buffers[c].begin() + n);
     }
     return out;
 }

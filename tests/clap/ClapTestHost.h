@@ -28,6 +28,7 @@
 namespace tamrik::test::clap {
 
 inline constexpr const char* kDrumTamrikId = "com.quenmar.drum-tamrik";
+inline constexpr const char* kKitId = "com.quenmar.drum-tamrik-kit";
 
 // The library, opened once and kept until exit; its entry initialised once.
 const clap_plugin_entry_t& clapEntry();
@@ -46,6 +47,7 @@ union AnyEvent {
 
 AnyEvent noteOn(uint32_t time, int16_t key, double velocity, int16_t channel = 0);
 AnyEvent noteOff(uint32_t time, int16_t key);
+AnyEvent noteChoke(uint32_t time, int16_t key, int16_t channel = -1);
 AnyEvent midi(uint32_t time, uint8_t status, uint8_t data1, uint8_t data2);
 AnyEvent paramValue(uint32_t time, clap_id id, double value);
 
@@ -127,9 +129,17 @@ public:
     // One process call over a stereo pair; left and right must hold frames.
     clap_process_status process(float* left, float* right, uint32_t frames, const InputEvents& in = {},
                                 OutputEvents* out = nullptr);
+    // One process call over stereo ports: channels 2k and 2k + 1 are port k.
+    clap_process_status processPorts(float* const* channels, uint32_t ports, uint32_t frames,
+                                     const InputEvents& in = {}, OutputEvents* out = nullptr);
     // Renders frames in blocks of `block`, events placed at their absolute
     // frame; the left channel (both carry the same signal).
     std::vector<float> render(uint32_t frames, uint32_t block, std::vector<std::pair<uint32_t, AnyEvent>> events = {});
+    // The same over stereo ports: every channel (2k, 2k + 1 for port k), and
+    // each process call's status.
+    std::vector<std::vector<float>> renderPorts(uint32_t ports, uint32_t frames, uint32_t block,
+                                                std::vector<std::pair<uint32_t, AnyEvent>> events,
+                                                std::vector<clap_process_status>* statuses = nullptr);
 
     double value(clap_id id) const;
     std::vector<uint8_t> save() const;

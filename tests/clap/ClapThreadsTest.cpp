@@ -82,3 +82,25 @@ TEST(ClapThreads, MainThreadCallsWhileTheAudioThreadRenders) {
     EXPECT_GE(blocks, 50);
     EXPECT_EQ(p.value(4), double(0.9f));
 }
+
+// The slot kept for a gesture's end: values fill the ring up to it and no
+// further, and the end still goes in.
+TEST(ClapThreads, AFullRingStillTakesTheEndOfAnOpenGesture) {
+    EditorChanges changes;
+    const EditorChange begin{EditorChange::Kind::Begin, 4, 0.0}, end{EditorChange::Kind::End, 4, 0.0};
+    ASSERT_TRUE(changes.push(&begin, 1, 1));
+    uint32_t values = 0;
+    for (EditorChange value{EditorChange::Kind::Value, 4, 0.0}; changes.push(&value, 1, 1); value.value += 1.0)
+        ++values;
+    EXPECT_EQ(values, EditorChanges::kCapacity - 2);
+    EXPECT_FALSE(changes.push(&begin, 1, 2)) << "no room for another gesture's end";
+    EXPECT_TRUE(changes.push(&end, 1));
+    std::vector<EditorChange::Kind> kinds;
+    changes.drain([&](const EditorChange& c) {
+        kinds.push_back(c.kind);
+        return true;
+    });
+    ASSERT_EQ(kinds.size(), size_t(EditorChanges::kCapacity));
+    EXPECT_EQ(kinds.front(), EditorChange::Kind::Begin);
+    EXPECT_EQ(kinds.back(), EditorChange::Kind::End);
+}

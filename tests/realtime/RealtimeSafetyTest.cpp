@@ -234,31 +234,39 @@ TEST(RealTime, AudioAndParameterEntriesNeverAllocateOrLock) {
 }
 
 // The CLAP entries the audio thread calls: process (notes in both dialects,
-// parameter events that split the block, controller 126), params flush and
-// reset.
-TEST(RealTime, ClapAudioEntriesNeverAllocateOrLock) {
+// note-chokes, parameter events that split the block, controller 126), params
+// flush and reset, with every output port connected.
+namespace {
+
+void ClapAudioEntriesNeverAllocateOrLock(const char* id) {
     using namespace tamrik::test::clap;
     resetCounts();
     {
         AudioCall marked;
         const clap_plugin_factory_t& factory = clapFactory();
         ClapTestHost host;
-        const clap_plugin_t* made = factory.create_plugin(&factory, host.host(), kDrumTamrikId);
+        const clap_plugin_t* made = factory.create_plugin(&factory, host.host(), id);
         made->destroy(made);
     }
     EXPECT_GT(counts.newCalls + counts.malloc, 0) << "calls inside the CLAP library are not seen";
-    ClapInstance p;
+    ClapInstance p(id);
     ASSERT_TRUE(p.activate(48000.0, 4096));
     const clap_plugin_t* plugin = p.plugin();
     const clap_plugin_params_t& params = p.params();
+    const int parameters = int(params.count(plugin));
+    const auto* audioPorts = p.extension<clap_plugin_audio_ports_t>(CLAP_EXT_AUDIO_PORTS);
+    const uint32_t ports = audioPorts->count(plugin, false);
     std::mt19937 random(19);
     auto uniform = [&](int lo, int hi) { return std::uniform_int_distribution<int>(lo, hi)(random); };
-    std::vector<float> left(4096), right(4096);
-    float* channels[2] = {left.data(), right.data()};
-    clap_audio_buffer_t output{channels, nullptr, 2, 0, 0};
+    std::vector<std::vector<float>> buffers(2 * ports, std::vector<float>(4096));
+    std::vector<float*> channels;
+    for (auto& b : buffers) channels.push_back(b.data());
+    std::vector<clap_audio_buffer_t> outputs;
+    for (uint32_t k = 0; k < ports; ++k) outputs.push_back({channels.data() + 2 * k, nullptr, 2, 0, 0});
     OutputEvents out;
     out.capacity = 0;  // the test host's own list must not allocate inside the marked span
     float sink = 0.0f;
+    int sounding = 0;
     resetCounts();
     for (int block = 0; block < 500; ++block) {
         const auto frames = uint32_t(block < 14 ? 1 << (block % 13) : uniform(1, 4096));
@@ -267,30 +275,42 @@ TEST(RealTime, ClapAudioEntriesNeverAllocateOrLock) {
             const auto at = uint32_t(uniform(0, int(frames) - 1));
             timed.push_back({at, i % 2 ? noteOn(at, int16_t(uniform(20, 100)), uniform(0, 1000) / 1000.0, int16_t(i % 16))
                                        : midi(at, uint8_t(0x90 | (i % 16)), uint8_t(uniform(20, 100)), 100)});
-            timed.push_back({at, paramValue(at, clap_id(uniform(0, 21)), uniform(0, 1000) / 1000.0)});
+            timed.push_back({at, paramValue(at, clap_id(uniform(0, parameters - 1)), uniform(0, 1000) / 1000.0)});
+            if (i % 5 == 0) timed.push_back({at, noteChoke(at, int16_t(uniform(-1, 100)), int16_t(uniform(-1, 15)))});
         }
         if (block % 9 == 0) timed.push_back({frames - 1, midi(frames - 1, 0xB0, 126, 0)});
         std::stable_sort(timed.begin(), timed.end(), [](const auto& a, const auto& b) { return a.first < b.first; });
         InputEvents in;
         for (const auto& t : timed) in.events.push_back(t.second);
-        InputEvents changes({paramValue(0, clap_id(uniform(0, 21)), 0.5)});
+        InputEvents changes({paramValue(0, clap_id(uniform(0, parameters - 1)), 0.5)});
         clap_process_t proc{};
         proc.steady_time = -1;
         proc.frames_count = frames;
-        proc.audio_outputs = &output;
-        proc.audio_outputs_count = 1;
+        proc.audio_outputs = outputs.data();
+        proc.audio_outputs_count = ports;
         proc.in_events = in.list();
         proc.out_events = out.list();
         {
             AudioCall marked;
-            plugin->process(plugin, &proc);
+            sounding += plugin->process(plugin, &proc) == CLAP_PROCESS_CONTINUE;
             params.flush(plugin, changes.list(), out.list());
             if (block % 50 == 49) plugin->reset(plugin);
         }
-        sink += left[frames - 1];
+        sink += buffers[0][frames - 1];
     }
     EXPECT_EQ(total(), 0) << report();
     EXPECT_TRUE(std::isfinite(sink));
+    EXPECT_GT(sounding, 20) << "the voices played";
+}
+
+}  // namespace
+
+TEST(RealTime, ClapAudioEntriesNeverAllocateOrLock) {
+    ClapAudioEntriesNeverAllocateOrLock(tamrik::test::clap::kDrumTamrikId);
+}
+
+TEST(RealTime, TheKitsClapAudioEntriesNeverAllocateOrLock) {
+    ClapAudioEntriesNeverAllocateOrLock(tamrik::test::clap::kKitId);
 }
 
 // The Kit likewise: notes on its keys (chokes among them), on other
