@@ -31,9 +31,10 @@ const T* hostExtension(const clap_host_t* host, const char* id) {
 
 }  // namespace
 
-ClapEditor::ClapEditor(const clap_host_t* host, Instrument& instrument, const ClapParameters& parameters,
-                       EditorChanges& changes)
+ClapEditor::ClapEditor(const clap_host_t* host, const PluginKind& kind, Instrument& instrument,
+                       const ClapParameters& parameters, EditorChanges& changes)
     : host_(host),
+      kind_(kind),
       instrument_(instrument),
       parameters_(parameters),
       changes_(changes),
@@ -48,7 +49,7 @@ bool ClapEditor::supports(const char* api, bool floating) {
 }
 
 bool ClapEditor::create(const char* api, bool floating) {
-    if (created_ || !supports(api, floating)) return false;
+    if (created_ || !kind_.makeForm || !supports(api, floating)) return false;
     timers_ = hostExtension<clap_host_timer_support_t>(host_, CLAP_EXT_TIMER_SUPPORT);
     if (kNeedsTimer && (!timers_ || !timers_->register_timer || !timers_->unregister_timer)) return false;
     hostParams_ = hostExtension<clap_host_params_t>(host_, CLAP_EXT_PARAMS);
@@ -81,7 +82,7 @@ bool ClapEditor::setScale(double scale) {
 bool ClapEditor::size(uint32_t* width, uint32_t* height) const {
     if (!width || !height) return false;
     *width = uint32_t(scale_.Dev(TForm1::kWidth));
-    *height = uint32_t(scale_.Dev(TForm1::kFormHeight));
+    *height = uint32_t(scale_.Dev(kind_.formHeight));
     return true;
 }
 
@@ -93,7 +94,7 @@ bool ClapEditor::setSize(uint32_t width, uint32_t height) const {
 
 bool ClapEditor::setParent(const clap_window_t* window) {
     if (!created_ || form_ || !window || !supports(window->api, false)) return false;
-    auto form = std::make_unique<TForm1>(tk::CreatePlatformBackend(), static_cast<ParameterLink&>(*this));
+    std::unique_ptr<TForm1> form = kind_.makeForm(tk::CreatePlatformBackend(), *this, instrument_);
     form->SetScale(scale_);
     if (!form->CreateParented(nativeWindow(*window))) return false;
     if (kNeedsTimer) {

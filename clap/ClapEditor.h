@@ -1,9 +1,10 @@
-// The panel inside a CLAP host: the same TForm1 the other formats show,
-// made a child of the window the host hands to the gui extension's
-// set_parent (X11 or Win32; embedded only, never floating). The panel is
-// 505 x 361 logical pixels (the panel and its strip), drawn at the host's scale where that is one of
-// the panel's steps (100 % to 300 %; others get the nearest step); the
-// host cannot resize it otherwise.
+// The panel inside a CLAP host: the same form the other formats show
+// (TForm1, or the Kit's KitForm), made a child of the window the host hands
+// to the gui extension's set_parent (X11 or Win32; embedded only, never
+// floating). DrumTamrik's is 505 x 361 logical pixels (the panel and its
+// strip), the Kit's taller by its pads; drawn at the host's scale where that
+// is one of the panel's steps (100 % to 300 %; others get the nearest
+// step); the host cannot resize it otherwise.
 //
 // On X11 the form's work (its X events, the 100 ms refresh, painting) runs
 // from a timer registered with the host's timer support for as long as the
@@ -25,6 +26,7 @@
 #include "clap/ClapApi.h"
 #include "clap/ClapParameters.h"
 #include "clap/EditorChanges.h"
+#include "clap/PluginFactory.h"
 #include "editor/ParameterLink.h"
 #include "synth/Instrument.h"
 #include "toolkit/Scale.h"
@@ -37,8 +39,8 @@ namespace tamrik::clap {
 
 class ClapEditor final : private ParameterLink {
 public:
-    ClapEditor(const clap_host_t* host, Instrument& instrument, const ClapParameters& parameters,
-               EditorChanges& changes);
+    ClapEditor(const clap_host_t* host, const PluginKind& kind, Instrument& instrument,
+               const ClapParameters& parameters, EditorChanges& changes);
     ~ClapEditor();
 
     // The platform's window system ("x11" or "win32"), embedded.
@@ -69,6 +71,7 @@ private:
     void stopTimer();
 
     const clap_host_t* host_;
+    const PluginKind& kind_;
     const clap_host_timer_support_t* timers_ = nullptr;
     const clap_host_params_t* hostParams_ = nullptr;
     Instrument& instrument_;

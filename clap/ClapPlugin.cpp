@@ -150,7 +150,7 @@ ClapPlugin::ClapPlugin(const PluginKind& kind, const clap_host_t* host, std::uni
       host_(host),
       instrument_(std::move(instrument)),
       parameters_(*instrument_),
-      editor_(host, *instrument_, parameters_, editorChanges_) {}
+      editor_(host, kind, *instrument_, parameters_, editorChanges_) {}
 
 ClapPlugin* ClapPlugin::of(const clap_plugin_t* plugin) { return static_cast<ClapPlugin*>(plugin->plugin_data); }
 

@@ -62,7 +62,7 @@ public:
     const ClapParameters& parameters() const { return parameters_; }
     ClapEditor& editor() { return editor_; }
     const clap_plugin_t* record() const { return &record_; }
-    bool hasEditor() const { return kind_.hasEditor; }
+    bool hasEditor() const { return kind_.makeForm != nullptr; }
 
 private:
     ClapPlugin(const PluginKind& kind, const clap_host_t* host, std::unique_ptr<Instrument> instrument);

@@ -52,9 +52,11 @@ public:
         return head_.load(std::memory_order_acquire) == tail_.load(std::memory_order_acquire);
     }
 
-    static constexpr uint32_t kCapacity = 1024;  // a power of two: the counters wrap cleanly
+    // A whole kit loaded from the panel (482 values, each its own gesture)
+    // fits; a power of two, so the counters wrap cleanly.
+    static constexpr uint32_t kCapacity = 4096;
 
-private:  // a power of two: the counters wrap cleanly
+private:
     std::array<EditorChange, kCapacity> ring_{};
     std::atomic<uint32_t> head_{0}, tail_{0};
 };

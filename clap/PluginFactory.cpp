@@ -4,6 +4,8 @@
 #include <iterator>
 
 #include "clap/ClapPlugin.h"
+#include "editor/KitForm.h"
+#include "editor/TForm1.h"
 #include "kit/KitInstrument.h"
 #include "synth/DrumTamrikInstrument.h"
 
@@ -46,12 +48,20 @@ const clap_plugin_descriptor_t kKit = {
 std::unique_ptr<Instrument> makeDrumTamrik() { return std::make_unique<DrumTamrikInstrument>(); }
 std::unique_ptr<Instrument> makeKit() { return std::make_unique<kit::KitInstrument>(); }
 
-// Every plug-in of the library, in the order hosts list them. The Kit has
-// no panel here yet: its gui extension is absent rather than the sound
-// panel of one pad.
+std::unique_ptr<TForm1> makeDrumTamrikForm(std::unique_ptr<tk::Backend> backend, ParameterLink& link, Instrument&) {
+    return std::make_unique<TForm1>(std::move(backend), link);
+}
+
+// The Kit's panel also reaches the instrument's names, auditions and hits.
+std::unique_ptr<TForm1> makeKitForm(std::unique_ptr<tk::Backend> backend, ParameterLink& link,
+                                    Instrument& instrument) {
+    return std::make_unique<KitForm>(std::move(backend), link, static_cast<kit::KitInstrument&>(instrument));
+}
+
+// Every plug-in of the library, in the order hosts list them.
 const PluginKind kKinds[] = {
-    {&kDrumTamrik, &makeDrumTamrik, true},
-    {&kKit, &makeKit, false},
+    {&kDrumTamrik, &makeDrumTamrik, &makeDrumTamrikForm, TForm1::kFormHeight},
+    {&kKit, &makeKit, &makeKitForm, KitForm::kKitFormHeight},
 };
 
 uint32_t CLAP_ABI factoryCount(const clap_plugin_factory_t*) { return pluginKindCount(); }

@@ -10,15 +10,25 @@
 #include <memory>
 
 #include "clap/ClapApi.h"
+#include "editor/ParameterLink.h"
 #include "synth/Instrument.h"
+
+namespace tamrik {
+class TForm1;
+namespace tk {
+class Backend;
+}
+}  // namespace tamrik
 
 namespace tamrik::clap {
 
 struct PluginKind {
     const clap_plugin_descriptor_t* descriptor;
     std::unique_ptr<Instrument> (*makeInstrument)();
-    // Whether the gui extension offers a panel for it.
-    bool hasEditor;
+    // The panel for an instrument made by makeInstrument (nullptr: no gui),
+    // and its height in logical pixels.
+    std::unique_ptr<TForm1> (*makeForm)(std::unique_ptr<tk::Backend>, ParameterLink&, Instrument&);
+    int formHeight;
 };
 
 uint32_t pluginKindCount();

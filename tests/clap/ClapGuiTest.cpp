@@ -7,6 +7,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <functional>
 #include <vector>
 
 #include "ClapTestHost.h"
@@ -29,6 +30,15 @@ clap_window_t windowOf(HostDisplay& x) {
     w.api = CLAP_WINDOW_API_X11;
     w.x11 = x.window;
     return w;
+}
+
+// Flushes the panel's changes into out until a gesture's end has come
+// (the panel closes it once it sees the button up).
+bool FlushUntilGestureEnds(ClapInstance& p, const std::function<void()>& idle, OutputEvents& out) {
+    return IdleUntil(idle, [&] {
+        p.params().flush(p.plugin(), nullptr, out.list());
+        return !out.events.empty() && out.events.back().header.type == CLAP_EVENT_PARAM_GESTURE_END;
+    });
 }
 
 TEST(ClapGui, AnswersTruthfullyAboutWhatItCanDo) {
@@ -114,10 +124,7 @@ TEST(ClapGui, ThePanelSendsADragAsAGestureAndFollowsTheHost) {
     // One gesture around the whole drag: begin, each value in order, end
     // (the end once the panel sees the button up).
     OutputEvents out;
-    EXPECT_TRUE(IdleUntil(idle, [&] {
-        p.params().flush(p.plugin(), nullptr, out.list());
-        return !out.events.empty() && out.events.back().header.type == CLAP_EVENT_PARAM_GESTURE_END;
-    }));
+    EXPECT_TRUE(FlushUntilGestureEnds(p, idle, out));
     ASSERT_GE(out.events.size(), 3u);
     EXPECT_EQ(out.events.front().header.type, CLAP_EVENT_PARAM_GESTURE_BEGIN);
     EXPECT_EQ(out.events.back().header.type, CLAP_EVENT_PARAM_GESTURE_END);
@@ -170,6 +177,37 @@ TEST(ClapGui, ThePanelSendsADragAsAGestureAndFollowsTheHost) {
     gui.destroy(p.plugin());
     EXPECT_TRUE(p.host().timers.empty());
     EXPECT_EQ(p.host().badUnregistrations, 0);
+    EXPECT_TRUE(x.Children().empty());
+}
+
+// The Kit's panel through the same extension: its own size, its pads, a
+// drag on the selected pad's sound reported as one gesture of that pad's
+// parameter.
+TEST(ClapGui, TheKitsPanelOpensAtItsSizeAndSendsItsGestures) {
+    OPEN_TEST_DISPLAY(x);
+    ClapInstance p(kKitId);
+    const clap_plugin_gui_t& gui = p.gui();
+    ASSERT_TRUE(gui.create(p.plugin(), CLAP_WINDOW_API_X11, false));
+    const clap_window_t parent = windowOf(x);
+    ASSERT_TRUE(gui.set_parent(p.plugin(), &parent));
+    ASSERT_TRUE(gui.show(p.plugin()));
+    const std::vector<::Window> children = x.Children();
+    ASSERT_EQ(children.size(), 1u);
+    XWindowAttributes a{};
+    ASSERT_TRUE(XGetWindowAttributes(x.display, children[0], &a));
+    EXPECT_EQ(std::make_pair(a.width, a.height), std::make_pair(505, 508));
+    auto idle = [&] { p.host().runTimers(p.plugin()); };
+    IdleRounds(idle, 100);
+    auto reports = [&] { return size_t(p.host().flushRequests); };
+    EXPECT_TRUE(DragCutOffKnob(x, idle, 6, reports));
+    OutputEvents out;
+    EXPECT_TRUE(FlushUntilGestureEnds(p, idle, out));
+    ASSERT_GE(out.events.size(), 3u);
+    EXPECT_EQ(out.events.front().header.type, CLAP_EVENT_PARAM_GESTURE_BEGIN);
+    for (const AnyEvent& e : out.events) EXPECT_EQ(e.gesture.param_id, clap_id(kCutOff)) << "pad 1's CutOff";
+    EXPECT_EQ(p.value(kCutOff), out.events[out.events.size() - 2].param.value);
+    gui.destroy(p.plugin());
+    EXPECT_TRUE(p.host().timers.empty());
     EXPECT_TRUE(x.Children().empty());
 }
 

@@ -61,9 +61,10 @@ TEST(ClapKit, ListedBesideDrumTamrikWithItsOwnDescriptor) {
     EXPECT_EQ(factory.get_plugin_descriptor(&factory, 2), nullptr);
     ClapInstance p(kKitId);
     EXPECT_EQ(p.plugin()->desc, d);
-    // No panel of its own here yet: no gui rather than one pad's.
-    EXPECT_EQ(p.extension<void>(CLAP_EXT_GUI), nullptr);
-    EXPECT_EQ(p.extension<void>(CLAP_EXT_TIMER_SUPPORT), nullptr);
+    // Its panel holds the pads below the sound panel.
+    uint32_t width = 0, height = 0;
+    ASSERT_TRUE(p.gui().get_size(p.plugin(), &width, &height));
+    EXPECT_EQ(std::make_pair(width, height), std::make_pair(505u, 508u));
 }
 
 TEST(ClapKit, NineStereoOutputsTheFirstMainAndParametersAsTheInstrumentGivesThem) {
