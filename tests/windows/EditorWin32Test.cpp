@@ -5,16 +5,20 @@
 // destroy their window first, a hundred open/close cycles leaving no window
 // or GDI object behind, and two instances and two copies of the DLL. The
 // Kit's DLL the same way: its whole panel, a pad selected, Learn, an
-// audition by right-click.
+// audition by right-click. At the 200 % the user chose: the size the host
+// is told and a drag that means what it does at 100 %.
 #include <gtest/gtest.h>
 #include <windows.h>
 #include <commctrl.h>
 
 #include <chrono>
 #include <cmath>
+#include <cstdlib>
 #include <filesystem>
+#include <fstream>
 #include <functional>
 #include <string>
+#include <system_error>
 #include <thread>
 #include <vector>
 
@@ -52,6 +56,14 @@ void Button(bool down) {
     in.type = INPUT_MOUSE;
     in.mi.dwFlags = down ? MOUSEEVENTF_LEFTDOWN : MOUSEEVENTF_LEFTUP;
     SendInput(1, &in, sizeof in);
+}
+
+// child's rectangle in parent's client coordinates.
+RECT InParent(HWND child, HWND parent) {
+    RECT r{};
+    GetWindowRect(child, &r);
+    MapWindowPoints(nullptr, parent, reinterpret_cast<POINT*>(&r), 2);
+    return r;
 }
 
 POINT OnScreen(HWND window, int x, int y) {
@@ -145,9 +157,7 @@ TEST(Win32Editor, OpensAsAChildAndTheUserDrivesKnobSliderAndPresets) {
     const std::vector<HWND> children = Children(window);
     ASSERT_EQ(children.size(), 1u) << "the panel is a direct child of the host's window";
     const HWND form = children[0];
-    RECT r{};
-    GetWindowRect(form, &r);
-    MapWindowPoints(nullptr, window, reinterpret_cast<POINT*>(&r), 2);
+    RECT r = InParent(form, window);
     EXPECT_EQ(std::vector<LONG>({r.left, r.top, r.right - r.left, r.bottom - r.top}),
               std::vector<LONG>({0, 0, 505, 361}));
     EXPECT_TRUE(IsWindowVisible(form));
@@ -166,8 +176,7 @@ TEST(Win32Editor, OpensAsAChildAndTheUserDrivesKnobSliderAndPresets) {
     host.clearRequests();
     HWND bar = nullptr;
     for (HWND child : Children(form)) {
-        GetWindowRect(child, &r);
-        MapWindowPoints(nullptr, form, reinterpret_cast<POINT*>(&r), 2);
+        r = InParent(child, form);
         if (ClassOf(child) == TRACKBAR_CLASSA && r.left == kTrackBar3.x && r.top == kTrackBar3.y) bar = child;
     }
     ASSERT_NE(bar, nullptr) << "TrackBar3 is the platform's trackbar";
@@ -368,6 +377,94 @@ TEST(Win32KitEditor, TheWholeKitPanelOpensAsAChildAndTheUserSelectsLearnsAndAudi
     EXPECT_TRUE(Pump(2000, [&] { return kit.loudness(64) > 0.0; })) << "no audition";
 
     kit.dispatch(effEditClose);
+    EXPECT_TRUE(Children(window).empty());
+}
+
+}  // namespace
+}  // namespace tamrik::test
+
+namespace tamrik::test {
+namespace {
+
+// The scale the user chose on the strip, in a settings file of the test's
+// own (%APPDATA%): what a test can set without touching the process's DPI
+// awareness, which is the host's.
+class ChosenScale {
+public:
+    explicit ChosenScale(int percent) {
+        if (const char* a = std::getenv("APPDATA")) before_ = a;
+        fs::create_directories(folder_ / "DrumTamrik");
+        std::ofstream(folder_ / "DrumTamrik" / "settings") << "scale = " << percent << "\n";
+        _putenv_s("APPDATA", folder_.string().c_str());
+    }
+    ~ChosenScale() {
+        _putenv_s("APPDATA", before_.c_str());
+        std::error_code ignored;
+        fs::remove_all(folder_, ignored);
+    }
+    ChosenScale(const ChosenScale&) = delete;
+    ChosenScale& operator=(const ChosenScale&) = delete;
+
+private:
+    fs::path folder_ = fs::temp_directory_path() / ("tamrik-win32-" + std::to_string(GetCurrentProcessId()));
+    std::string before_;
+};
+
+// Sizes the host's client area as a host does from effEditGetRect, and
+// gives the window back its own size afterwards (the tests share it).
+class SizedHostWindow {
+public:
+    SizedHostWindow(HWND window, int width, int height) : window_(window) {
+        GetWindowRect(window, &before_);
+        RECT r{0, 0, width, height};
+        AdjustWindowRect(&r, DWORD(GetWindowLongA(window, GWL_STYLE)), FALSE);
+        SetWindowPos(window, nullptr, 0, 0, r.right - r.left, r.bottom - r.top, SWP_NOMOVE | SWP_NOZORDER);
+    }
+    ~SizedHostWindow() {
+        SetWindowPos(window_, nullptr, 0, 0, before_.right - before_.left, before_.bottom - before_.top,
+                     SWP_NOMOVE | SWP_NOZORDER);
+    }
+    SizedHostWindow(const SizedHostWindow&) = delete;
+    SizedHostWindow& operator=(const SizedHostWindow&) = delete;
+
+private:
+    HWND window_;
+    RECT before_{};
+};
+
+TEST(Win32Editor, AtTwoHundredPercentTheHostsWindowGetsTheSizeAndADragMeansTheSame) {
+    const ChosenScale chosen(200);
+    const HWND window = HostWindow();
+    HostHarness host;
+    ERect* rect = nullptr;
+    ASSERT_EQ(host.dispatch(effEditGetRect, 0, 0, &rect), 1);
+    ASSERT_NE(rect, nullptr);
+    EXPECT_EQ(std::vector<int>({rect->top, rect->left, rect->bottom, rect->right}),
+              std::vector<int>({0, 0, 722, 1010}))
+        << "the user's scale, before open";
+    const SizedHostWindow sized(window, rect->right, rect->bottom);
+    ASSERT_EQ(host.dispatch(effEditOpen, 0, 0, window), 1);
+    const std::vector<HWND> children = Children(window);
+    ASSERT_EQ(children.size(), 1u);
+    const HWND form = children[0];
+    RECT r = InParent(form, window);
+    EXPECT_EQ(std::vector<LONG>({r.left, r.top, r.right - r.left, r.bottom - r.top}),
+              std::vector<LONG>({0, 0, 1010, 722}));
+    GetClientRect(window, &r);
+    EXPECT_EQ(std::vector<LONG>({r.right, r.bottom}), std::vector<LONG>({1010, 722})) << "the host's window";
+    Pump(300);
+    EXPECT_TRUE(host.requests(audioMasterAutomate).empty());
+
+    Drag(form, {kCutOffKnob.x * 2, kCutOffKnob.y * 2}, 40, 0);
+    const std::vector<float> cutoff = Automated(host, 4);
+    ASSERT_FALSE(cutoff.empty());
+    for (size_t i = 0; i < cutoff.size(); ++i) EXPECT_EQ(cutoff[i], float(51 + int(i)) / 100.0f) << "as at 100 %";
+    EXPECT_EQ(cutoff.back(), 0.6f);
+    EXPECT_TRUE(Pump(20000, [&] { return !host.requests(audioMasterEndEdit).empty(); })) << "the drag never ended";
+    EXPECT_EQ(host.requests(audioMasterBeginEdit).size(), 1u) << "the drag is one edit";
+    EXPECT_EQ(host.requests(audioMasterEndEdit).size(), 1u);
+
+    host.dispatch(effEditClose);
     EXPECT_TRUE(Children(window).empty());
 }
 
