@@ -39,6 +39,10 @@ public:
     // A notification (TK_WM_HSCROLL, TK_WM_VSCROLL) that the native control
     // sender sent to the form's window.
     virtual void BackendControlNotify(uint32_t msg, uintptr_t wParam, NativeWindow sender) = 0;
+    // A press on the native control sender that the toolkit's habits take
+    // (TK_WM_LBUTTONDBLCLK, or TK_WM_LBUTTONDOWN with TK_MK_CONTROL): true
+    // when the control acted on it, and the native control must not.
+    virtual bool BackendControlPress(uint32_t msg, uintptr_t wParam, NativeWindow sender) = 0;
     // A tick of the platform's own timer, for backends whose host runs the
     // message loop (Win32): due timers fire and pending painting is done.
     virtual void BackendTimer() = 0;

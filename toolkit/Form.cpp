@@ -326,4 +326,12 @@ void TForm::BackendControlNotify(uint32_t msg, uintptr_t wParam, NativeWindow se
     InputDone();
 }
 
+bool TForm::BackendControlPress(uint32_t msg, uintptr_t wParam, NativeWindow sender) {
+    TWinControl* control = sender ? ControlWithHandle(*this, sender) : nullptr;
+    if (!control || !control->OnDblClick) return false;
+    control->Perform(msg, wParam, 0);
+    InputDone();
+    return true;
+}
+
 }  // namespace tamrik::tk

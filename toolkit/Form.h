@@ -118,6 +118,7 @@ private:
     void BackendChar(uint32_t character) override;
     void BackendExpose(const TRect& area) override;
     void BackendControlNotify(uint32_t msg, uintptr_t wParam, NativeWindow sender) override;
+    bool BackendControlPress(uint32_t msg, uintptr_t wParam, NativeWindow sender) override;
     void BackendTimer() override;
 
     std::unique_ptr<Backend> backend_;

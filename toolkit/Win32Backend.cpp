@@ -16,6 +16,7 @@
 
 #include <algorithm>
 #include <cstdio>
+#include <cstdlib>
 #include <cstring>
 #include <mutex>
 
@@ -85,13 +86,21 @@ bool IsToolkitKey(WPARAM vk) {
 
 // A common control (the trackbar) as a child of the form's window. The
 // platform draws it at whatever size it has; the one length its messages
-// carry in pixels, the thumb's, is scaled here.
+// carry in pixels, the thumb's, is scaled here. It takes its own input, so
+// the habits the toolkit's controls have are added here: a double-click (by
+// the system's time and distance, the class may not report them) or a
+// Ctrl-click goes to the toolkit's control instead, and the pointer over it
+// is reported to the form for its readout.
 class Win32Control final : public NativeControl {
 public:
-    Win32Control(HWND hwnd, Scale scale) : hwnd_(hwnd), scale_(scale) {}
+    Win32Control(HWND hwnd, Scale scale, BackendEvents* events) : hwnd_(hwnd), scale_(scale), events_(events) {
+        SetWindowSubclass(hwnd_, &Win32Control::Subclass, 1, reinterpret_cast<DWORD_PTR>(this));
+    }
     ~Win32Control() override {
         // Gone already when the host destroyed its window first.
-        if (IsWindow(hwnd_)) DestroyWindow(hwnd_);
+        if (!IsWindow(hwnd_)) return;
+        RemoveWindowSubclass(hwnd_, &Win32Control::Subclass, 1);
+        DestroyWindow(hwnd_);
     }
     NativeWindow Handle() const override { return reinterpret_cast<NativeWindow>(hwnd_); }
     intptr_t Send(uint32_t msg, uintptr_t wParam, intptr_t lParam) override {
@@ -105,8 +114,45 @@ public:
     }
 
 private:
+    static LRESULT CALLBACK Subclass(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam, UINT_PTR, DWORD_PTR self) {
+        auto* control = reinterpret_cast<Win32Control*>(self);
+        if (control->Take(msg, wParam, lParam)) return 0;
+        if (msg == WM_NCDESTROY) RemoveWindowSubclass(hwnd, &Win32Control::Subclass, 1);
+        return DefSubclassProc(hwnd, msg, wParam, lParam);
+    }
+
+    // True when the message went to the toolkit instead of the trackbar.
+    bool Take(UINT msg, WPARAM wParam, LPARAM lParam) {
+        if (!events_) return false;
+        const POINT at{GET_X_LPARAM(lParam), GET_Y_LPARAM(lParam)};
+        if (msg == WM_MOUSEMOVE && !(wParam & (MK_LBUTTON | MK_RBUTTON))) {
+            POINT onForm = at;
+            MapWindowPoints(hwnd_, GetParent(hwnd_), &onForm, 1);
+            events_->BackendMouseMove({int(onForm.x), int(onForm.y)});
+            return false;
+        }
+        if (msg != WM_LBUTTONDOWN && msg != WM_LBUTTONDBLCLK) return false;
+        const LONG time = GetMessageTime();
+        const bool twice = msg == WM_LBUTTONDBLCLK ||
+                           (pressed_ && DWORD(time - lastPress_) <= GetDoubleClickTime() &&
+                            std::abs(at.x - lastAt_.x) <= GetSystemMetrics(SM_CXDOUBLECLK) / 2 &&
+                            std::abs(at.y - lastAt_.y) <= GetSystemMetrics(SM_CYDOUBLECLK) / 2);
+        // A third press starts afresh.
+        pressed_ = !twice;
+        lastPress_ = time;
+        lastAt_ = at;
+        const uintptr_t keys = ((wParam & MK_SHIFT) ? uintptr_t(TK_MK_SHIFT) : 0u) | ((wParam & MK_CONTROL) ? uintptr_t(TK_MK_CONTROL) : 0u);
+        if (twice) return events_->BackendControlPress(TK_WM_LBUTTONDBLCLK, keys, Handle());
+        if (wParam & MK_CONTROL) return events_->BackendControlPress(TK_WM_LBUTTONDOWN, keys, Handle());
+        return false;
+    }
+
     HWND hwnd_;
     Scale scale_;
+    BackendEvents* events_;
+    bool pressed_ = false;
+    LONG lastPress_ = 0;
+    POINT lastAt_{};
 };
 
 class Win32Backend final : public Backend {
@@ -306,7 +352,7 @@ std::unique_ptr<NativeControl> Win32Backend::CreateNativeControl(const std::stri
                                          formArea.Left, formArea.Top, formArea.Width(), formArea.Height(),
                                          hwnd_, nullptr, OwnModule(), nullptr);
     if (!control) return nullptr;
-    return std::make_unique<Win32Control>(control, scale);
+    return std::make_unique<Win32Control>(control, scale, events_);
 }
 
 // hwnd rather than hwnd_: messages arrive while CreateWindowEx is still

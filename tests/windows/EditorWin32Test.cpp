@@ -470,3 +470,78 @@ TEST(Win32Editor, AtTwoHundredPercentTheHostsWindowGetsTheSizeAndADragMeansTheSa
 
 }  // namespace
 }  // namespace tamrik::test
+
+namespace tamrik::test {
+namespace {
+
+HWND TrackBar3(HWND form) {
+    for (HWND child : Children(form)) {
+        const RECT r = InParent(child, form);
+        if (ClassOf(child) == TRACKBAR_CLASSA && r.left == kTrackBar3.x && r.top == kTrackBar3.y) return child;
+    }
+    return nullptr;
+}
+
+POINT ThumbOf(HWND bar) {
+    RECT thumb{};
+    SendMessageA(bar, TBM_GETTHUMBRECT, 0, reinterpret_cast<LPARAM>(&thumb));
+    return {(thumb.left + thumb.right) / 2, (thumb.top + thumb.bottom) / 2};
+}
+
+void CtrlClick(HWND window, POINT at) {
+    MouseTo(OnScreen(window, at.x, at.y));
+    INPUT in[4]{};
+    for (INPUT& i : in) i.type = INPUT_KEYBOARD;
+    in[0].ki.wVk = in[3].ki.wVk = VK_CONTROL;
+    in[3].ki.dwFlags = KEYEVENTF_KEYUP;
+    in[1].type = in[2].type = INPUT_MOUSE;
+    in[1].mi.dwFlags = MOUSEEVENTF_LEFTDOWN;
+    in[2].mi.dwFlags = MOUSEEVENTF_LEFTUP;
+    SendInput(4, in, sizeof in[0]);
+
+}
+
+// The platform's trackbar takes its own input; the habits of the knobs
+// must hold on it all the same.
+TEST(Win32Editor, TheNativeSliderHasTheKnobsHabits) {
+    const HWND window = HostWindow();
+    HostHarness host;
+    ASSERT_EQ(host.dispatch(effEditOpen, 0, 0, window), 1);
+    const HWND form = Children(window).at(0);
+    const HWND bar = TrackBar3(form);
+    ASSERT_NE(bar, nullptr);
+    const float initial = host.getParameter(0);
+
+    // Hovering shows the readout.
+    const RECT readout{232, 313 + 30, 232 + 265, 313 + 30 + 14};
+    MouseTo(OnScreen(form, 250, 100));
+    Pump(100);
+    const std::vector<uint32_t> blank = Pixels(form, readout);
+    const POINT thumb = ThumbOf(bar);
+    MouseTo(OnScreen(bar, thumb.x, thumb.y + 20));
+    EXPECT_TRUE(Pump(20000, [&] { return Pixels(form, readout) != blank; })) << "no readout over the slider";
+
+    Drag(bar, ThumbOf(bar), 0, -30);
+    ASSERT_NE(host.getParameter(0), initial);
+    Pump(600);  // past the double-click time: the next press is a first one
+    host.clearRequests();
+    const POINT t = ThumbOf(bar);
+    Click(bar, t.x, t.y);
+    Click(bar, t.x, t.y);
+    EXPECT_TRUE(Pump(20000, [&] { return host.getParameter(0) == initial; })) << "a double-click sets the default";
+    EXPECT_EQ(SendMessageA(bar, TBM_GETPOS, 0, 0), 45) << "and the slider shows it";
+    EXPECT_EQ(host.requests(audioMasterBeginEdit).size(), host.requests(audioMasterEndEdit).size());
+
+    Drag(bar, ThumbOf(bar), 0, -30);
+    ASSERT_NE(host.getParameter(0), initial);
+    Pump(600);
+    host.clearRequests();
+    CtrlClick(bar, ThumbOf(bar));
+    EXPECT_TRUE(Pump(20000, [&] { return host.getParameter(0) == initial; })) << "so does a Ctrl-click";
+    EXPECT_EQ(host.requests(audioMasterBeginEdit).size(), 1u);
+    EXPECT_EQ(host.requests(audioMasterEndEdit).size(), 1u);
+    host.dispatch(effEditClose);
+}
+
+}  // namespace
+}  // namespace tamrik::test
