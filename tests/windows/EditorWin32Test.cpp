@@ -39,7 +39,8 @@ std::string ClassOf(HWND hwnd) {
     return name;
 }
 
-// The mouse, through the system's input queue, at screen coordinates.
+// The mouse, through the system's input queue, at screen coordinates; back
+// once the cursor is there and the messages are handled.
 void MouseTo(POINT p) {
     INPUT in{};
     in.type = INPUT_MOUSE;
@@ -49,6 +50,11 @@ void MouseTo(POINT p) {
     in.mi.dy = LONG((p.y * 65536LL + h - 1) / h);
     in.mi.dwFlags = MOUSEEVENTF_MOVE | MOUSEEVENTF_ABSOLUTE;
     SendInput(1, &in, sizeof in);
+    PumpUntil([&] {
+        POINT at{};
+        return GetCursorPos(&at) && at.x == p.x && at.y == p.y;
+    });
+    Settle();
 }
 
 void Button(bool down) {
@@ -56,6 +62,7 @@ void Button(bool down) {
     in.type = INPUT_MOUSE;
     in.mi.dwFlags = down ? MOUSEEVENTF_LEFTDOWN : MOUSEEVENTF_LEFTUP;
     SendInput(1, &in, sizeof in);
+    Settle();
 }
 
 // child's rectangle in parent's client coordinates.
@@ -75,32 +82,26 @@ POINT OnScreen(HWND window, int x, int y) {
 // Presses at from, moves by (dx, dy) in 2-pixel steps, releases.
 void Drag(HWND window, POINT from, int dx, int dy) {
     MouseTo(OnScreen(window, from.x, from.y));
-    Pump(60);
     Button(true);
-    Pump(60);
     const int steps = std::max(std::abs(dx), std::abs(dy)) / 2;
-    for (int i = 1; i <= steps; ++i) {
+    for (int i = 1; i <= steps; ++i)
         MouseTo(OnScreen(window, from.x + dx * i / steps, from.y + dy * i / steps));
-        Pump(30);
-    }
     Button(false);
-    Pump(80);
 }
 
 void Click(HWND window, int x, int y, bool right = false) {
     MouseTo(OnScreen(window, x, y));
-    Pump(60);
     if (right) {
         INPUT in[2]{};
         in[0].type = in[1].type = INPUT_MOUSE;
         in[0].mi.dwFlags = MOUSEEVENTF_RIGHTDOWN;
         in[1].mi.dwFlags = MOUSEEVENTF_RIGHTUP;
         SendInput(2, in, sizeof in[0]);
+        Settle();
     } else {
         Button(true);
         Button(false);
     }
-    Pump(120);
 }
 
 std::vector<float> Automated(HostHarness& host, int32_t index) {
@@ -198,13 +199,12 @@ TEST(Win32Editor, OpensAsAChildAndTheUserDrivesKnobSliderAndPresets) {
     EXPECT_EQ(host.requests(audioMasterAutomate).size(), attack.size()) << "only A was touched";
 
     // The host sets CutOff: the knob follows at the next refresh, without a
-    // report. Wine's timers and paints lag behind a busy machine's, so the
-    // wait allows a few refresh periods (150 ms failed once under load).
+    // report.
     host.clearRequests();
     const RECT knob{kCutOffKnob.x - 16, kCutOffKnob.y - 16, kCutOffKnob.x + 17, kCutOffKnob.y + 17};
     const std::vector<uint32_t> before = Pixels(form, knob);
     host.setParameter(4, 0.2f);
-    EXPECT_TRUE(Pump(400, [&] { return Pixels(form, knob) != before; })) << "the knob did not follow";
+    EXPECT_TRUE(PumpUntil([&] { return Pixels(form, knob) != before; })) << "the knob did not follow";
     EXPECT_TRUE(host.requests(audioMasterAutomate).empty());
     Drag(form, kCutOffKnob, 4, 0);
     EXPECT_EQ(Automated(host, 4), (std::vector<float>{0.21f, 0.22f})) << "a drag starts where it went";
@@ -215,7 +215,7 @@ TEST(Win32Editor, OpensAsAChildAndTheUserDrivesKnobSliderAndPresets) {
     const int row = ListRowHeight();
     const int rows = std::min((200 - 2) / row, 18);
     Click(form, 440, 200 - rows * row - 2 + 1 + 5 * row + row / 2);  // "Slash"
-    EXPECT_TRUE(Pump(1000, [&] { return host.requests(audioMasterAutomate).size() >= 21; }));
+    EXPECT_TRUE(PumpUntil([&] { return host.requests(audioMasterAutomate).size() >= 21; }));
     Pump(200);
     EXPECT_EQ(host.requests(audioMasterAutomate).size(), 21u) << "the preset, and nothing sent back";
     EXPECT_EQ(host.getParameter(8), 1.0f) << "Slash: noise on Osc1";
@@ -367,14 +367,14 @@ TEST(Win32KitEditor, TheWholeKitPanelOpensAsAChildAndTheUserSelectsLearnsAndAudi
     Click(form, kKitLearn.x, kKitLearn.y);
     kit.note(70, 100);
     kit.loudness(64);
-    EXPECT_TRUE(Pump(2000, [&] { return kit.getParameter(key) == kit::valueOfStep(70, 127); }))
+    EXPECT_TRUE(PumpUntil([&] { return kit.getParameter(key) == kit::valueOfStep(70, 127); }))
         << "Learn did not take the note";
 
     // What the learned note played dies away first.
     for (int blocks = 0; kit.loudness(64) > 0.0 && blocks < 100000; ++blocks) continue;
     ASSERT_EQ(kit.loudness(64), 0.0);
     Click(form, KitPadAt(7).x, KitPadAt(7).y, true);
-    EXPECT_TRUE(Pump(2000, [&] { return kit.loudness(64) > 0.0; })) << "no audition";
+    EXPECT_TRUE(PumpUntil([&] { return kit.loudness(64) > 0.0; })) << "no audition";
 
     kit.dispatch(effEditClose);
     EXPECT_TRUE(Children(window).empty());

@@ -14,7 +14,8 @@
 
 namespace tamrik::test {
 
-// Runs the host's message loop for ms, or until done() holds.
+// Runs the host's message loop for ms, or until done() holds. Without done()
+// it only lets time pass, for checks that something does NOT happen.
 inline bool Pump(int ms, const std::function<bool()>& done = {}) {
     const auto until = std::chrono::steady_clock::now() + std::chrono::milliseconds(ms);
     do {
@@ -27,6 +28,16 @@ inline bool Pump(int ms, const std::function<bool()>& done = {}) {
         std::this_thread::sleep_for(std::chrono::milliseconds(5));
     } while (std::chrono::steady_clock::now() < until);
     return false;
+}
+
+// The message loop until done(): the deadline only catches a hang, however
+// slow wine is on a busy machine (or under qemu).
+inline bool PumpUntil(const std::function<bool()>& done) { return Pump(20000, done); }
+
+// SendInput queues its messages at once; this handles them, and what they
+// caused, until the thread's queue holds no input or posted message.
+inline bool Settle() {
+    return PumpUntil([] { return GetQueueStatus(QS_INPUT | QS_POSTMESSAGE) == 0; });
 }
 
 inline HWND MakeWindow(HWND parent, int x, int y) {
@@ -56,7 +67,10 @@ inline HWND HostWindow(int which = 0) {
             std::fprintf(stderr, "cannot create a window (error %lu): no display?\n", GetLastError());
             std::exit(1);
         }
-        Pump(200);
+        RECT r{};
+        GetWindowRect(windows[which], &r);
+        const POINT middle{(r.left + r.right) / 2, (r.top + r.bottom) / 2};
+        PumpUntil([&] { return GetAncestor(WindowFromPoint(middle), GA_ROOT) == windows[which]; });
     }
     return windows[which];
 }
