@@ -59,7 +59,11 @@ case ${1:-} in
   env)
     # The preload library goes into the emulated processes only; the
     # reserved range keeps the shared user data page reachable.
-    echo "export QEMU_SET_ENV=LD_PRELOAD=$preload QEMU_RESERVED_VA=0xffff0000"
+    # Nehalem: a CPU without AVX, so the engine takes its SSE2 path. qemu's
+    # (7.2) AVX2 emulation reads wrong values, and then wild addresses, for
+    # the gathers of lanes that each read their own table (the Kit's), where
+    # the same DLL gives the golden bits on real CPUs, AVX2 or not.
+    echo "export QEMU_SET_ENV=LD_PRELOAD=$preload QEMU_RESERVED_VA=0xffff0000 QEMU_CPU=Nehalem"
     ;;
   *)
     echo "usage: $0 native|install|register|unregister|env" >&2
