@@ -4,6 +4,8 @@
 // macros (None, Bool, Status) would break them.
 #pragma once
 
+#include <fcntl.h>
+#include <sys/file.h>
 #include <unistd.h>
 
 #include <chrono>
@@ -37,6 +39,21 @@ inline bool DisplayRequired() {
     }
 
 inline int Sentinel(Display*, XErrorEvent*) { return 0; }
+
+// Tests that drive the display's one pointer must not overlap, and CTest's
+// RUN_SERIAL alone does not keep them apart (it was seen starting the LV2 UI
+// tests side by side, each catching the other's drags). A process takes
+// the display's lock before its first window and holds it until it exits.
+inline void HoldTheDisplay() {
+    static const int lock = [] {
+        const char* display = std::getenv("DISPLAY");
+        const std::string path = "/tmp/tamrik-x11-pointer" + std::string(display ? display : "") + ".lock";
+        const int fd = open(path.c_str(), O_RDWR | O_CREAT | O_CLOEXEC, 0666);
+        if (fd >= 0) flock(fd, LOCK_EX);
+        return fd;
+    }();
+    (void)lock;
+}
 
 // The test display outlives each test (-noreset), and so does its XTest
 // pointer: a button that an earlier program pressed and never released
@@ -72,6 +89,7 @@ struct HostDisplay {
 
     HostDisplay() {
         if (!display) return;
+        HoldTheDisplay();
         ReleaseHeldButtons(display);
         window = XCreateSimpleWindow(display, DefaultRootWindow(display), 300, 250, 505, 313, 0, 0,
                                      BlackPixel(display, DefaultScreen(display)));

@@ -46,6 +46,7 @@ struct TestDisplay {
 
     explicit TestDisplay(bool shown = false) {
         if (!display) return;
+        test::HoldTheDisplay();
         ReleaseHeldButtons(display);
         parent = XCreateSimpleWindow(display, DefaultRootWindow(display), shown ? 300 : 0, shown ? 250 : 0, 320,
                                      200, 0, 0, WhitePixel(display, DefaultScreen(display)));
