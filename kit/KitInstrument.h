@@ -84,7 +84,7 @@ public:
 
     std::string kitName() const { return kitName_.get(); }
     std::string padName(int32_t pad) const;
-    void setPadName(int32_t pad, const char* name);
+    void setPadName(int32_t pad, const char* name) override;
     const KitPad& pad(int32_t p) const { return pads[p]; }
 
     // The panel's view (kit/KitControls.h).
