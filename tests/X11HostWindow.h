@@ -55,15 +55,27 @@ inline void HoldTheDisplay() {
     (void)lock;
 }
 
+// Where the pointer is (screen coordinates), the window under it and the
+// buttons the server holds down.
+struct PointerState {
+    int x = 0, y = 0;
+    ::Window over = 0;
+    unsigned mask = 0;
+};
+inline PointerState QueryPointer(Display* display) {
+    PointerState p;
+    ::Window root = 0;
+    int wx = 0, wy = 0;
+    XQueryPointer(display, DefaultRootWindow(display), &root, &p.over, &p.x, &p.y, &wx, &wy, &p.mask);
+    return p;
+}
+
 // The test display outlives each test (-noreset), and so does its XTest
 // pointer: a button that an earlier program pressed and never released
 // stays down, and a press on a button that is down reaches no window. Each
 // test starts with every button up.
 inline void ReleaseHeldButtons(Display* display) {
-    ::Window root = 0, child = 0;
-    int rx = 0, ry = 0, wx = 0, wy = 0;
-    unsigned mask = 0;
-    if (!XQueryPointer(display, DefaultRootWindow(display), &root, &child, &rx, &ry, &wx, &wy, &mask)) return;
+    const unsigned mask = QueryPointer(display).mask;
     for (unsigned button = 1; button <= 5; ++button)
         if (mask & (Button1Mask << (button - 1))) XTestFakeButtonEvent(display, button, False, CurrentTime);
     XSync(display, False);
@@ -177,12 +189,9 @@ constexpr int kKnobX = 8 + 144 + 16, kKnobY = 200 + 32 + 16;
 // For a failure's report: where the pointer is, over which window, and
 // which buttons the server holds down.
 inline void DescribePointer(Display* display, const char* what) {
-    ::Window root = 0, child = 0;
-    int rx = 0, ry = 0, wx = 0, wy = 0;
-    unsigned mask = 0;
-    XQueryPointer(display, DefaultRootWindow(display), &root, &child, &rx, &ry, &wx, &wy, &mask);
-    std::fprintf(stderr, "%s: pointer at (%d, %d) over window 0x%lx, button mask 0x%x\n", what, rx, ry,
-                 static_cast<unsigned long>(child), mask);
+    const PointerState p = QueryPointer(display);
+    std::fprintf(stderr, "%s: pointer at (%d, %d) over window 0x%lx, button mask 0x%x\n", what, p.x, p.y,
+                 static_cast<unsigned long>(p.over), p.mask);
 }
 
 // Presses on the knob's centre and drags right, 2 pixels a step; each step
