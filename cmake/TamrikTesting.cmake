@@ -11,6 +11,12 @@ file(WRITE ${CMAKE_BINARY_DIR}/gtest_pch_main.cpp "int main() { return 0; }\n")
 add_executable(tamrik_gtest_pch EXCLUDE_FROM_ALL ${CMAKE_BINARY_DIR}/gtest_pch_main.cpp)
 target_link_libraries(tamrik_gtest_pch PRIVATE GTest::gtest)
 target_precompile_headers(tamrik_gtest_pch PRIVATE <gtest/gtest.h>)
+# A test program's own code is compiled at -O1 in the optimised builds: the
+# libraries it tests are built as they ship, and its cases compile in 60 % of
+# the time they take at -O3. (Debug stays -O0; the header above is shared,
+# and -O1 keeps it valid for every optimised test file.)
+set(TAMRIK_TEST_OPTIMIZE $<$<NOT:$<CONFIG:Debug>>:-O1>)
+target_compile_options(tamrik_gtest_pch PRIVATE ${TAMRIK_TEST_OPTIMIZE})
 
 function(tamrik_add_test name)
   cmake_parse_arguments(T "" "" "SOURCES;LIBS;LABELS" ${ARGN})
@@ -18,6 +24,7 @@ function(tamrik_add_test name)
   target_link_libraries(${name} PRIVATE ${T_LIBS} GTest::gtest GTest::gtest_main)
   target_include_directories(${name} PRIVATE ${PROJECT_SOURCE_DIR} ${PROJECT_SOURCE_DIR}/tests)
   target_precompile_headers(${name} REUSE_FROM tamrik_gtest_pch)
+  target_compile_options(${name} PRIVATE ${TAMRIK_TEST_OPTIMIZE})
   # The property list is flattened on its way to the discovery script: an
   # empty label list would vanish (making RUN_SERIAL a label) and several
   # labels would split apart, so labels go in only when there are any, with
