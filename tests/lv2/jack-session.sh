@@ -1,11 +1,19 @@
 # Sourced by the real-host tests: a JACK server of its own on the dummy
 # driver (no sound card), a MIDI note every half second from jack_midiseq,
-# and a check that a port's recorded output is not silent. The server has
-# a name of its own, so runs side by side do not meet. Every process started
+# and a check that a port's recorded output is not silent. Every process started
 # here is ended, by its id, when the test exits: clients first, then the
 # server, each waited for, since JACK keeps only a few server slots in shared
 # memory and a server ended before its clients leaves its slot taken.
+#
+# One session at a time on the machine, whatever started it. Servers of
+# their own names are not enough: sessions of two test runs side by side (two
+# build folders, or a developer's run beside CI's) still lose clients to each
+# other (same-named clients such as "seq" and jack_wait's meet in /dev/shm),
+# and fail. The lock is held until the test's shell exits; a session lasts
+# seconds.
 set -euo pipefail
+exec 9>>/tmp/tamrik-jack-session.lock
+flock 9
 lv2dir=$(realpath "$1")
 work=$(mktemp -d)
 export JACK_DEFAULT_SERVER=tamrik-lv2-$$ LV2_PATH="$lv2dir:/usr/lib/lv2"
