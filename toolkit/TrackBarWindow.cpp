@@ -91,9 +91,7 @@ void TrackBarWindow::OnPress(TPoint at, bool fine) {
     if (!(style_ & TK_TBS_NOTHUMB) && thumb.Contains(at)) {
         dragging_ = true;
         grabOffset_ = along - CentreOf(pos_);
-        fine_ = fine;
-        fineFromAlong_ = CentreOf(pos_);
-        fineFromPos_ = pos_;
+        fine_.Start(CentreOf(pos_), pos_, fine);
         window_.SetCapture();
         // Reported at once so that the owner knows the thumb is held.
         Notify(TK_TB_THUMBTRACK);
@@ -111,19 +109,12 @@ void TrackBarWindow::OnMove(TPoint at, bool fine) {
     if (!dragging_) return;
     const int before = pos_;
     const int along = (Vertical() ? at.y : at.x) - grabOffset_;
-    if (fine && !fine_) {
-        fineFromAlong_ = along;
-        fineFromPos_ = pos_;
-    }
-    fine_ = fine;
     const Scale logical;
     const int span = AlongEnd(logical) - AlongStart(logical);
-    if (fine && span > 0) {
-        const int64_t moved = int64_t(along - fineFromAlong_) * (max_ - min_);
-        SetPos(fineFromPos_ + int(moved / (10LL * span)));
-    } else {
+    if (const std::optional<int> finePosition = fine_.Move(along, fine, pos_, max_ - min_, span))
+        SetPos(*finePosition);
+    else
         SetPos(PositionAt(along));
-    }
     if (pos_ != before) Notify(TK_TB_THUMBTRACK);
 }
 

@@ -4,6 +4,7 @@
 // user action to its parent window as TK_WM_HSCROLL or TK_WM_VSCROLL.
 #pragma once
 
+#include "toolkit/FineDrag.h"
 #include "toolkit/WinControl.h"
 
 namespace tamrik::tk {
@@ -60,11 +61,7 @@ private:
     bool dragging_ = false;
     bool paging_ = false;
     int grabOffset_ = 0;
-    // A stretch of the drag with Shift held: ten times finer, from where
-    // the thumb was when Shift went down.
-    bool fine_ = false;
-    int fineFromAlong_ = 0;
-    int fineFromPos_ = 0;
+    FineDrag fine_;
 };
 
 }  // namespace tamrik::tk

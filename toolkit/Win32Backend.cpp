@@ -20,6 +20,7 @@
 #include <cstring>
 #include <mutex>
 
+#include "toolkit/FineDrag.h"
 #include "toolkit/Messages.h"
 #include "toolkit/PlatformBackend.h"
 #include "toolkit/SystemColors.h"
@@ -89,8 +90,10 @@ bool IsToolkitKey(WPARAM vk) {
 // carry in pixels, the thumb's, is scaled here. It takes its own input, so
 // the habits the toolkit's controls have are added here: a double-click (by
 // the system's time and distance, the class may not report them) or a
-// Ctrl-click goes to the toolkit's control instead, and the pointer over it
-// is reported to the form for its readout.
+// Ctrl-click goes to the toolkit's control instead, the pointer over it is
+// reported to the form for its readout, and while Shift is down a drag of
+// its thumb is placed by the toolkit's fine rule and reported as the class
+// reports its own.
 class Win32Control final : public NativeControl {
 public:
     Win32Control(HWND hwnd, Scale scale, BackendEvents* events) : hwnd_(hwnd), scale_(scale), events_(events) {
@@ -125,12 +128,14 @@ private:
     bool Take(UINT msg, WPARAM wParam, LPARAM lParam) {
         if (!events_) return false;
         const POINT at{GET_X_LPARAM(lParam), GET_Y_LPARAM(lParam)};
-        if (msg == WM_MOUSEMOVE && !(wParam & (MK_LBUTTON | MK_RBUTTON))) {
+        if (msg == WM_MOUSEMOVE && (wParam & MK_LBUTTON)) return dragging_ && FineMove(at, wParam & MK_SHIFT);
+        if (msg == WM_MOUSEMOVE && !(wParam & MK_RBUTTON)) {
             POINT onForm = at;
             MapWindowPoints(hwnd_, GetParent(hwnd_), &onForm, 1);
             events_->BackendMouseMove({int(onForm.x), int(onForm.y)});
             return false;
         }
+        if (msg == WM_LBUTTONUP || msg == WM_CAPTURECHANGED) dragging_ = false;
         if (msg != WM_LBUTTONDOWN && msg != WM_LBUTTONDBLCLK) return false;
         const LONG time = GetMessageTime();
         const bool twice = msg == WM_LBUTTONDBLCLK ||
@@ -142,9 +147,50 @@ private:
         lastPress_ = time;
         lastAt_ = at;
         const uintptr_t keys = ((wParam & MK_SHIFT) ? uintptr_t(TK_MK_SHIFT) : 0u) | ((wParam & MK_CONTROL) ? uintptr_t(TK_MK_CONTROL) : 0u);
-        if (twice) return events_->BackendControlPress(TK_WM_LBUTTONDBLCLK, keys, Handle());
-        if (wParam & MK_CONTROL) return events_->BackendControlPress(TK_WM_LBUTTONDOWN, keys, Handle());
-        return false;
+        const bool taken = (twice && events_->BackendControlPress(TK_WM_LBUTTONDBLCLK, keys, Handle())) ||
+                           (!twice && (wParam & MK_CONTROL) &&
+                            events_->BackendControlPress(TK_WM_LBUTTONDOWN, keys, Handle()));
+        if (!taken) StartDrag(at, wParam & MK_SHIFT);
+        return taken;
+    }
+
+    bool Vertical() const { return GetWindowLongA(hwnd_, GWL_STYLE) & TBS_VERT; }
+    int Along(POINT at) const { return Vertical() ? at.y : at.x; }
+    RECT ThumbRect() const {
+        RECT thumb{};
+        SendMessageA(hwnd_, TBM_GETTHUMBRECT, 0, reinterpret_cast<LPARAM>(&thumb));
+        return thumb;
+    }
+    int Position() const { return int(SendMessageA(hwnd_, TBM_GETPOS, 0, 0)); }
+
+    // The class drags the thumb only when the press is on it.
+    void StartDrag(POINT at, bool fine) {
+        const RECT thumb = ThumbRect();
+        dragging_ = PtInRect(&thumb, at);
+        if (dragging_) fine_.Start(Along(at), Position(), fine);
+    }
+
+    // True when Shift placed the thumb, which the class must then not move.
+    bool FineMove(POINT at, bool fine) {
+        RECT channel{};
+        SendMessageA(hwnd_, TBM_GETCHANNELRECT, 0, reinterpret_cast<LPARAM>(&channel));
+        const RECT thumb = ThumbRect();
+        // Some versions of the class give a vertical bar's channel turned
+        // as a horizontal one's: its length is the longer side either way.
+        const int length = std::max(channel.right - channel.left, channel.bottom - channel.top);
+        const int breadth = Vertical() ? thumb.bottom - thumb.top : thumb.right - thumb.left;
+        const int low = int(SendMessageA(hwnd_, TBM_GETRANGEMIN, 0, 0));
+        const int high = int(SendMessageA(hwnd_, TBM_GETRANGEMAX, 0, 0));
+        const int before = Position();
+        const std::optional<int> wanted = fine_.Move(Along(at), fine, before, high - low, length - breadth - 1);
+        if (!wanted) return false;
+        const int position = std::clamp(*wanted, low, std::max(low, high));
+        if (position != before) {
+            SendMessageA(hwnd_, TBM_SETPOS, TRUE, position);
+            SendMessageA(GetParent(hwnd_), Vertical() ? WM_VSCROLL : WM_HSCROLL,
+                         MAKEWPARAM(TB_THUMBTRACK, WORD(position)), reinterpret_cast<LPARAM>(hwnd_));
+        }
+        return true;
     }
 
     HWND hwnd_;
@@ -153,6 +199,9 @@ private:
     bool pressed_ = false;
     LONG lastPress_ = 0;
     POINT lastAt_{};
+    // The class is dragging the thumb (its own capture holds the mouse).
+    bool dragging_ = false;
+    FineDrag fine_;
 };
 
 class Win32Backend final : public Backend {

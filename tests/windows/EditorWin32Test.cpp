@@ -6,7 +6,8 @@
 // or GDI object behind, and two instances and two copies of the DLL. The
 // Kit's DLL the same way: its whole panel, a pad selected, Learn, an
 // audition by right-click. At the 200 % the user chose: the size the host
-// is told and a drag that means what it does at 100 %.
+// is told and a drag that means what it does at 100 %. The platform's
+// slider with the knobs' habits: readout, default, Shift, wheel.
 #include <gtest/gtest.h>
 #include <windows.h>
 #include <commctrl.h>
@@ -40,16 +41,21 @@ std::string ClassOf(HWND hwnd) {
 }
 
 // The mouse, through the system's input queue, at screen coordinates; back
-// once the cursor is there and the messages are handled.
-void MouseTo(POINT p) {
-    INPUT in{};
-    in.type = INPUT_MOUSE;
+// once the cursor is there and the messages are handled. With shift, Shift
+// goes down again first, as a held key repeats: wine takes the keys' state
+// afresh from the display (where no key is down) when a press captures the
+// mouse.
+void MouseTo(POINT p, bool shift = false) {
+    INPUT in[2]{};
+    in[0].type = INPUT_KEYBOARD;
+    in[0].ki.wVk = VK_SHIFT;
+    in[1].type = INPUT_MOUSE;
     const int w = GetSystemMetrics(SM_CXSCREEN), h = GetSystemMetrics(SM_CYSCREEN);
     // Rounded up, so that scaling back (rounding or truncating) lands on p.
-    in.mi.dx = LONG((p.x * 65536LL + w - 1) / w);
-    in.mi.dy = LONG((p.y * 65536LL + h - 1) / h);
-    in.mi.dwFlags = MOUSEEVENTF_MOVE | MOUSEEVENTF_ABSOLUTE;
-    SendInput(1, &in, sizeof in);
+    in[1].mi.dx = LONG((p.x * 65536LL + w - 1) / w);
+    in[1].mi.dy = LONG((p.y * 65536LL + h - 1) / h);
+    in[1].mi.dwFlags = MOUSEEVENTF_MOVE | MOUSEEVENTF_ABSOLUTE;
+    SendInput(shift ? 2 : 1, shift ? in : in + 1, sizeof in[0]);
     PumpUntil([&] {
         POINT at{};
         return GetCursorPos(&at) && at.x == p.x && at.y == p.y;
@@ -79,14 +85,23 @@ POINT OnScreen(HWND window, int x, int y) {
     return p;
 }
 
-// Presses at from, moves by (dx, dy) in 2-pixel steps, releases.
-void Drag(HWND window, POINT from, int dx, int dy) {
-    MouseTo(OnScreen(window, from.x, from.y));
+// Presses at from, moves by (dx, dy) in 2-pixel steps, releases; with
+// shift, Shift is held from before the press to after the release.
+void Drag(HWND window, POINT from, int dx, int dy, bool shift = false) {
+    MouseTo(OnScreen(window, from.x, from.y), shift);
     Button(true);
     const int steps = std::max(std::abs(dx), std::abs(dy)) / 2;
     for (int i = 1; i <= steps; ++i)
-        MouseTo(OnScreen(window, from.x + dx * i / steps, from.y + dy * i / steps));
+        MouseTo(OnScreen(window, from.x + dx * i / steps, from.y + dy * i / steps), shift);
     Button(false);
+    if (shift) {
+        INPUT up{};
+        up.type = INPUT_KEYBOARD;
+        up.ki.wVk = VK_SHIFT;
+        up.ki.dwFlags = KEYEVENTF_KEYUP;
+        SendInput(1, &up, sizeof up);
+        Settle();
+    }
 }
 
 void Click(HWND window, int x, int y, bool right = false) {
@@ -503,15 +518,33 @@ void CtrlClick(HWND window, POINT at) {
 
 }
 
+void Wheel(int notches) {
+    INPUT in{};
+    in.type = INPUT_MOUSE;
+    in.mi.dwFlags = MOUSEEVENTF_WHEEL;
+    in.mi.mouseData = DWORD(notches * WHEEL_DELTA);
+    SendInput(1, &in, sizeof in);
+    Settle();
+}
+
+int PositionOf(HWND bar) { return int(SendMessageA(bar, TBM_GETPOS, 0, 0)); }
+
 // The platform's trackbar takes its own input; the habits of the knobs
-// must hold on it all the same.
-TEST(Win32Editor, TheNativeSliderHasTheKnobsHabits) {
-    const HWND window = HostWindow();
+// must hold on it all the same. The bar is A's (TrackBar3).
+struct NativeSlider : ::testing::Test {
     HostHarness host;
-    ASSERT_EQ(host.dispatch(effEditOpen, 0, 0, window), 1);
-    const HWND form = Children(window).at(0);
-    const HWND bar = TrackBar3(form);
-    ASSERT_NE(bar, nullptr);
+    HWND form = nullptr;
+    HWND bar = nullptr;
+    void SetUp() override {
+        ASSERT_EQ(host.dispatch(effEditOpen, 0, 0, HostWindow()), 1);
+        form = Children(HostWindow()).at(0);
+        bar = TrackBar3(form);
+        ASSERT_NE(bar, nullptr);
+    }
+    void TearDown() override { host.dispatch(effEditClose); }
+};
+
+TEST_F(NativeSlider, HasTheKnobsHabits) {
     const float initial = host.getParameter(0);
 
     // Hovering shows the readout.
@@ -542,7 +575,50 @@ TEST(Win32Editor, TheNativeSliderHasTheKnobsHabits) {
     EXPECT_TRUE(PumpUntil([&] { return host.getParameter(0) == initial; })) << "so does a Ctrl-click";
     EXPECT_EQ(host.requests(audioMasterBeginEdit).size(), 1u);
     EXPECT_EQ(host.requests(audioMasterEndEdit).size(), 1u);
-    host.dispatch(effEditClose);
+}
+
+// A is inverted: position p stands for (50 - p) / 50.
+float AttackAt(int position) { return float(50 - position) / 50.0f; }
+
+// Each press waits out the double-click time of the one before it.
+TEST_F(NativeSlider, DragsTenTimesFinerWithShiftAndStepsByTheWheel) {
+    Pump(600);
+    ASSERT_EQ(PositionOf(bar), 45);
+
+    Drag(bar, ThumbOf(bar), 0, -60, true);
+    const int fine = 45 - PositionOf(bar);
+    EXPECT_GE(fine, 1) << "Shift still moves the thumb";
+    const std::vector<float> sent = Automated(host, 0);
+    EXPECT_EQ(sent.size(), size_t(fine)) << "one report per position";
+    for (size_t i = 0; i < sent.size(); ++i) EXPECT_EQ(sent[i], AttackAt(44 - int(i)));
+    EXPECT_EQ(host.getParameter(0), AttackAt(45 - fine));
+    EXPECT_TRUE(PumpUntil([&] { return !host.requests(audioMasterEndEdit).empty(); })) << "the drag never ended";
+    EXPECT_EQ(host.requests(audioMasterBeginEdit).size(), 1u) << "the Shift drag is one edit";
+    EXPECT_EQ(host.requests(audioMasterEndEdit).size(), 1u);
+
+    Pump(600);
+    const int from = PositionOf(bar);
+    Drag(bar, ThumbOf(bar), 0, -60);
+    const int plain = from - PositionOf(bar);
+    EXPECT_NEAR(fine * 10, plain, 10) << "without Shift the same drag goes about ten times as far";
+
+    // One notch up raises A one step, as the toolkit's slider does.
+    Pump(600);
+    host.clearRequests();
+    const int at = PositionOf(bar);
+    const POINT thumb = ThumbOf(bar);
+    MouseTo(OnScreen(bar, thumb.x, thumb.y));
+    Wheel(1);
+    EXPECT_TRUE(PumpUntil([&] { return host.getParameter(0) != AttackAt(at); })) << "the wheel did nothing";
+    EXPECT_EQ(host.getParameter(0), AttackAt(at - 1));
+    EXPECT_TRUE(PumpUntil([&] { return PositionOf(bar) == at - 1; })) << "the slider shows it";
+    EXPECT_TRUE(PumpUntil([&] { return !host.requests(audioMasterEndEdit).empty(); }));
+    EXPECT_EQ(Automated(host, 0), std::vector<float>{AttackAt(at - 1)});
+    EXPECT_EQ(host.requests(audioMasterAutomate).size(), 1u);
+    EXPECT_EQ(host.requests(audioMasterBeginEdit).size(), 1u) << "a notch is one edit";
+    EXPECT_EQ(host.requests(audioMasterEndEdit).size(), 1u);
+    Wheel(-1);
+    EXPECT_TRUE(PumpUntil([&] { return host.getParameter(0) == AttackAt(at); })) << "and down again";
 }
 
 }  // namespace
