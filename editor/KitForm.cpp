@@ -9,6 +9,7 @@
 #include <system_error>
 
 #include "common/RoundEven.h"
+#include "editor/ControlAccess.h"
 #include "editor/ControlBuilders.h"
 #include "editor/PresetFile.h"
 #include "kit/FactoryKits.h"
@@ -23,18 +24,18 @@ namespace {
 
 constexpr int kKnobSteps = 100;
 
-// What each pad setting's control shows: the number of steps of a list
-// (its items are 0 to steps), 0 for a knob, 1 for the check box.
+// The steps of each pad setting's control: its states run from 0 to steps
+// (a list's items, a knob's positions, the check box's off and on).
 int StepsOf(PadSetting s) {
     switch (s) {
         case kKey: case kPitch: return 127;
         case kOutput: case kChoke: return 8;
         case kMute: return 1;
-        default: return 0;
+        default: return kKnobSteps;
     }
 }
 
-int StateOf(PadSetting s, float v) {
+int SettingState(PadSetting s, float v) {
     switch (s) {
         case kKey: case kPitch: return noteOf(v);
         case kOutput: case kChoke: return eighthOf(v);
@@ -43,20 +44,7 @@ int StateOf(PadSetting s, float v) {
     }
 }
 
-float ValueOf(PadSetting s, int state) {
-    const int steps = StepsOf(s);
-    return valueOfStep(state, steps == 0 ? kKnobSteps : steps);
-}
-
-int ControlState(const TComboBox* c) { return c->ItemIndex(); }
-int ControlState(const TTsumami* c) { return c->Position(); }
-int ControlState(const TCheckBox* c) { return c->Checked() ? 1 : 0; }
-void SetControlState(TComboBox* c, int state) { c->SetItemIndex(state); }
-void SetControlState(TTsumami* c, int state) { c->SetPosition(state); }
-void SetControlState(TCheckBox* c, int state) { c->SetChecked(state == 1); }
-bool ControlHeld(const TComboBox* c) { return c->DroppedDown(); }
-bool ControlHeld(const TTsumami* c) { return c->Adjusting(); }
-bool ControlHeld(const TCheckBox*) { return false; }
+float ValueOf(PadSetting s, int state) { return valueOfStep(state, StepsOf(s)); }
 
 std::vector<std::string> NoteItems() {
     std::vector<std::string> items;
@@ -69,8 +57,6 @@ std::vector<std::string> NumberedItems(const char* none, const char* prefix) {
     for (int k = 1; k <= 8; ++k) items.push_back(std::string(prefix) + std::to_string(k));
     return items;
 }
-
-float SettingDefault(PadSetting s) { return s == kVelocity ? 1.0f : 0.5f; }
 
 }  // namespace
 
@@ -87,7 +73,7 @@ KitForm::KitForm(std::unique_ptr<Backend> backend, ParameterLink& kit, KitContro
 
 KitForm::~KitForm() {
     for (int s = 0; s < kPadSettings; ++s)
-        if (editing_[size_t(s)]) Kit.endEdit(padIndex(Pad(), kSoundParameters + s));
+        if (editing_[size_t(s)]) Kit.endEdit(SettingIndex(PadSetting(s)));
 }
 
 void KitForm::BuildKitArea() {
@@ -120,9 +106,7 @@ void KitForm::BuildKitArea() {
     LevelKnob = SettingKnob(kLevel, 318, "Level");
     PanKnob = SettingKnob(kPan, 360, "Pan");
     VelocityKnob = SettingKnob(kVelocity, 402, "Vel");
-    MuteBox = builders::Switch(KitBox, "Mute", 446, 97, 54);
-    MuteBox->OnClick = [this](TObject*) { SettingChanged(kMute); };
-    settings_[kMute] = MuteBox;
+    MuteBox = BindSetting(kMute, builders::Switch(KitBox, "Mute", 446, 97, 54));
 
     PadTitle = Text(KitBox, "", 8, 126, 140);
     NameEdit = new TEdit(KitBox);
@@ -145,18 +129,72 @@ void KitForm::BuildKitArea() {
 TComboBox* KitForm::SettingList(PadSetting setting, int left, int width, std::vector<std::string> items) {
     TComboBox* list = builders::List(KitBox, left, 96, width, std::move(items));
     list->SetDropDownCount(16);
-    list->OnChange = [this, setting](TObject*) { SettingChanged(setting); };
-    settings_[size_t(setting)] = list;
-    return list;
+    return BindSetting(setting, list);
 }
 
 TTsumami* KitForm::SettingKnob(PadSetting setting, int left, const char* caption) {
-    TTsumami* knob = builders::Knob(KitBox, left, 82, StateOf(setting, SettingDefault(setting)));
+    const float initial = Extras.parameterDefault(padIndex(0, kSoundParameters + setting));
+    TTsumami* knob = builders::Knob(KitBox, left, 82, SettingState(setting, initial));
     builders::Text(KitBox, caption, left, 116, 40, true);
-    knob->OnChange = [this, setting](TObject*) { SettingChanged(setting); };
-    knob->OnDblClick = [this, setting](TObject*) { SendKit(padIndex(Pad(), kSoundParameters + setting), SettingDefault(setting)); };
-    settings_[size_t(setting)] = knob;
-    return knob;
+    return BindSetting(setting, knob);
+}
+
+template <typename C>
+C* KitForm::BindSetting(PadSetting setting, C* control) {
+    settings_[size_t(setting)] = control;
+    Listen(control, [this, setting](TObject*) { SettingChanged(setting); });
+    control->OnDblClick = [this, setting](TObject*) { ResetSetting(setting); };
+    control->OnMouseWheel = [this, setting](TObject*, int notches, uint32_t) { WheelSetting(setting, notches); };
+    return control;
+}
+
+int32_t KitForm::SettingIndex(PadSetting setting) const { return padIndex(Pad(), kSoundParameters + setting); }
+
+bool KitForm::SettingHeld(PadSetting setting) const {
+    return std::visit([](auto* c) { return Held(c); }, settings_[size_t(setting)]);
+}
+
+void KitForm::SendSetting(PadSetting setting, float value) {
+    const int32_t index = SettingIndex(setting);
+    if (editing_[size_t(setting)])
+        Kit.setParameterAutomated(index, value);
+    else
+        SendKit(index, value);
+    RefreshSettings();
+}
+
+void KitForm::ResetSetting(PadSetting setting) { SendSetting(setting, Extras.parameterDefault(SettingIndex(setting))); }
+
+void KitForm::WheelSetting(PadSetting setting, int notches) {
+    const int now = SettingState(setting, Kit.getParameter(SettingIndex(setting)));
+    const int state = std::clamp(now + notches, 0, StepsOf(setting));
+    if (state != now) SendSetting(setting, ValueOf(setting, state));
+}
+
+std::string KitForm::SettingReadout(PadSetting setting) {
+    const int32_t index = SettingIndex(setting);
+    char name[64], display[kDisplaySize], label[kDisplaySize];
+    Extras.parameterName(index, name, sizeof name);
+    Extras.parameterDisplay(index, display, sizeof display);
+    Extras.parameterLabel(index, label, sizeof label);
+    return ReadoutOf(name, display, label);
+}
+
+std::string KitForm::HeldReadout() {
+    std::string text = TForm1::HeldReadout();
+    for (int s = 0; s < kPadSettings && text.empty(); ++s)
+        if (SettingHeld(PadSetting(s))) text = SettingReadout(PadSetting(s));
+    return text;
+}
+
+std::string KitForm::PointedReadout(const TWinControl* hot) {
+    std::string text = TForm1::PointedReadout(hot);
+    for (const TWinControl* c = hot; c && text.empty(); c = c->Parent())
+        for (int s = 0; s < kPadSettings && text.empty(); ++s)
+            if (std::visit([c](auto* setting) { return static_cast<const TWinControl*>(setting) == c; },
+                           settings_[size_t(s)]))
+                text = SettingReadout(PadSetting(s));
+    return text;
 }
 
 void KitForm::SelectPad(int pad) {
@@ -165,7 +203,7 @@ void KitForm::SelectPad(int pad) {
     for (int s = 0; s < kPadSettings; ++s)
         if (editing_[size_t(s)]) {
             editing_[size_t(s)] = false;
-            Kit.endEdit(padIndex(Pad(), kSoundParameters + s));
+            Kit.endEdit(SettingIndex(PadSetting(s)));
         }
     if (NameEdit->Visible()) FinishRename(false);
     SetPad(pad);
@@ -189,9 +227,9 @@ void KitForm::StartLearn() {
 }
 
 void KitForm::SettingChanged(PadSetting setting) {
-    const int state = std::visit([](auto* c) { return ControlState(c); }, settings_[size_t(setting)]);
-    const int32_t index = padIndex(Pad(), kSoundParameters + setting);
-    if (state < 0 || state == StateOf(setting, Kit.getParameter(index))) return;
+    const int state = std::visit([](auto* c) { return StateOf(c); }, settings_[size_t(setting)]);
+    const int32_t index = SettingIndex(setting);
+    if (state < 0 || state == SettingState(setting, Kit.getParameter(index))) return;
     const float value = ValueOf(setting, state);
     if (std::holds_alternative<TTsumami*>(settings_[size_t(setting)])) {
         // A knob's drag is one edit, closed once the knob is let go.
@@ -213,18 +251,18 @@ void KitForm::SendKit(int32_t index, float value) {
 
 void KitForm::CloseFinishedEdits() {
     for (int s = 0; s < kPadSettings; ++s)
-        if (editing_[size_t(s)] && !std::visit([](auto* c) { return ControlHeld(c); }, settings_[size_t(s)])) {
+        if (editing_[size_t(s)] && !SettingHeld(PadSetting(s))) {
             editing_[size_t(s)] = false;
-            Kit.endEdit(padIndex(Pad(), kSoundParameters + s));
+            Kit.endEdit(SettingIndex(PadSetting(s)));
         }
 }
 
 void KitForm::RefreshSettings() {
     for (int s = 0; s < kPadSettings; ++s) {
-        const int state = StateOf(PadSetting(s), Kit.getParameter(padIndex(Pad(), kSoundParameters + s)));
+        const int state = SettingState(PadSetting(s), Kit.getParameter(SettingIndex(PadSetting(s))));
         std::visit(
             [state](auto* c) {
-                if (ControlState(c) != state && !ControlHeld(c)) SetControlState(c, state);
+                if (StateOf(c) != state && !Held(c)) SetState(c, state);
             },
             settings_[size_t(s)]);
     }
@@ -267,7 +305,7 @@ void KitForm::KitTimerTimer(TObject*) {
         const int note = int(Extras.lastNote() & 0x7F);
         learning_ = false;
         LearnButton->SetCaption("Learn");
-        SendKit(padIndex(Pad(), kSoundParameters + kKey), valueOfStep(note, 127));
+        SendKit(SettingIndex(kKey), valueOfStep(note, 127));
         ShowKitMessage("Pad " + std::to_string(Pad() + 1) + " plays on " + noteLabel(note));
     }
     CloseFinishedEdits();

@@ -3,7 +3,9 @@
 // them the kit area: the 16 pads with their names and hit lights, the
 // selected pad's Key (with a learn: the next note played sets it), Pitch,
 // Output, Choke, Level, Pan, Velocity and Mute, and the kit menu (the
-// factory kits, kit files, copy and paste of a pad, renaming a pad).
+// factory kits, kit files, copy and paste of a pad, renaming a pad). The
+// settings have the habits of the panel's controls (default, wheel, fine
+// knob drags) and show on its readout as the instrument names them.
 //
 // Parameter values go through ParameterLink like everything the panel
 // sends, each a whole edit, so the host hears of every change; names,
@@ -121,7 +123,22 @@ private:
     void BuildKitArea();
     tk::TComboBox* SettingList(kit::PadSetting setting, int left, int width, std::vector<std::string> items);
     TTsumami* SettingKnob(kit::PadSetting setting, int left, const char* caption);
+    // A setting's control, bound to the selected pad's setting with the
+    // panel's habits: default, wheel, readout.
+    template <typename C>
+    C* BindSetting(kit::PadSetting setting, C* control);
+    int32_t SettingIndex(kit::PadSetting setting) const;
+    bool SettingHeld(kit::PadSetting setting) const;
     void SettingChanged(kit::PadSetting setting);
+    // A value set at once (default, wheel): a whole edit, or a change within
+    // the edit of a drag still going; the control follows at once.
+    void SendSetting(kit::PadSetting setting, float value);
+    void ResetSetting(kit::PadSetting setting);
+    void WheelSetting(kit::PadSetting setting, int notches);
+    // As the instrument names the parameter and shows its value to a host.
+    std::string SettingReadout(kit::PadSetting setting);
+    std::string HeldReadout() override;
+    std::string PointedReadout(const tk::TWinControl* hot) override;
     void RefreshSettings();
     void CloseFinishedEdits();
     void SendKit(int32_t index, float value);

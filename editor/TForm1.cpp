@@ -14,6 +14,7 @@
 #include <vector>
 
 #include "common/RoundEven.h"
+#include "editor/ControlAccess.h"
 #include "editor/ControlBuilders.h"
 #include "editor/FactoryPresets.h"
 #include "editor/Logo.h"
@@ -47,27 +48,6 @@ Reading Read(int index, float v) {
     const int64_t state = scale.inverted ? scale.steps - n : n;
     return {int(std::clamp<int64_t>(state, 0, scale.steps)), cached};
 }
-
-int StateOf(const TTsumami* c) { return c->Position(); }
-int StateOf(const TvTrackBar* c) { return c->Position(); }
-int StateOf(const TComboBox* c) { return c->ItemIndex(); }
-int StateOf(const TCheckBox* c) { return c->Checked() ? 1 : 0; }
-
-// Whether the user holds the control, so that the refresh leaves it alone.
-bool Held(const TTsumami* c) { return c->Adjusting(); }
-bool Held(const TvTrackBar* c) { return c->Adjusting(); }
-bool Held(const TComboBox* c) { return c->DroppedDown(); }
-bool Held(const TCheckBox*) { return false; }
-
-void SetState(TTsumami* c, int state) { c->SetPosition(state); }
-void SetState(TvTrackBar* c, int state) { c->SetPosition(state); }
-void SetState(TComboBox* c, int state) { c->SetItemIndex(state); }
-void SetState(TCheckBox* c, int state) { c->SetChecked(state == 1); }
-
-void Listen(TTsumami* c, const TNotifyEvent& handler) { c->OnChange = handler; }
-void Listen(TvTrackBar* c, const TNotifyEvent& handler) { c->OnChange = handler; }
-void Listen(TComboBox* c, const TNotifyEvent& handler) { c->OnChange = handler; }
-void Listen(TCheckBox* c, const TNotifyEvent& handler) { c->OnClick = handler; }
 
 int InitialState(ParameterIndex index) { return Read(index, kParameterTable[index].defaultValue).state; }
 
@@ -312,13 +292,11 @@ void TForm1::Wheel(int index, int notches) {
 
 void TForm1::FormInput(TObject*) {
     CloseFinishedEdits();
-    int shown = -1;
-    for (int index = 0; index < kParameterCount && shown < 0; ++index)
-        if (IsHeld(index)) shown = index;
-    if (shown < 0) shown = ParameterOf(HotControl());
-    if (shown >= 0) {
+    std::string shown = HeldReadout();
+    if (shown.empty()) shown = PointedReadout(HotControl());
+    if (!shown.empty()) {
         messageShown_ = false;
-        readout_ = ReadoutText(shown);
+        readout_ = std::move(shown);
     } else if (!messageShown_) {
         readout_.clear();
     }
@@ -326,11 +304,25 @@ void TForm1::FormInput(TObject*) {
     UpdateStrip();
 }
 
+std::string TForm1::HeldReadout() {
+    for (int index = 0; index < kParameterCount; ++index)
+        if (IsHeld(index)) return ReadoutText(index);
+    return {};
+}
+
+std::string TForm1::PointedReadout(const TWinControl* hot) {
+    const int index = ParameterOf(hot);
+    return index < 0 ? std::string() : ReadoutText(index);
+}
+
 std::string TForm1::ReadoutText(int index) {
-    // The size of a host's parameter text buffer, so the text is cut alike.
-    char display[8];
+    char display[kDisplaySize];
     formatParameterValue(Synth.getParameter(index), display, sizeof display);
-    return std::string(kParameterTable[index].name) + ": " + display + " " + kParameterLabel;
+    return ReadoutOf(kParameterTable[index].name, display, kParameterLabel);
+}
+
+std::string TForm1::ReadoutOf(const std::string& name, const std::string& display, const std::string& label) {
+    return name + ": " + display + (label.empty() ? "" : " " + label);
 }
 
 void TForm1::ShowMessage(std::string text) {

@@ -23,6 +23,7 @@
 #pragma once
 
 #include <array>
+#include <cstddef>
 #include <cstdint>
 #include <filesystem>
 #include <functional>
@@ -191,6 +192,16 @@ public:
     void ChooseScale(tk::Scale scale);
 
 protected:
+    // A host's parameter text buffer: the readout cuts a value's text alike.
+    static constexpr size_t kDisplaySize = 8;
+    // A readout line: "name: display label".
+    static std::string ReadoutOf(const std::string& name, const std::string& display, const std::string& label);
+    // The readout for the parameter control the user holds, and for the
+    // one under the mouse (hot); empty for none. A form with parameter
+    // controls of its own adds them.
+    virtual std::string HeldReadout();
+    virtual std::string PointedReadout(const tk::TWinControl* hot);
+
     // A form with more below the strip: height is the whole form's.
     TForm1(std::unique_ptr<tk::Backend> backend, ParameterLink& synth, int height);
     // The values now stand for another sound (the Kit's next pad): the

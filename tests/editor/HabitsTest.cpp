@@ -1,27 +1,31 @@
 // What people expect of a control: each gesture reaches the host between a
 // begin and an end of its parameter's edit; a double-click or Ctrl-click
 // sets the default, Shift makes a drag ten times finer, the wheel steps;
-// and the readout says what the host would show for the parameter.
+// and the readout says what the host would show for the parameter. The
+// same of the Kit's own settings, whose texts are the Kit's.
 #include <gtest/gtest.h>
 
 #include <string>
 #include <vector>
 
 #include "EditorHost.h"
+#include "kit/KitInstrument.h"
 #include "toolkit/Messages.h"
 
 namespace tamrik::test {
 namespace {
 
 using namespace tk;
+using namespace kit;
 
 constexpr TPoint kCutOffKnob{168, 248};  // Tsumami3's centre on the form
 constexpr TPoint kAttackThumb{304, 126};  // TrackBar3's thumb at position 45
 constexpr TPoint kTypeList{60, 242};      // ComboBox3
 constexpr TPoint kRingBox{30, 128};       // CheckBox1
 
-struct Habits : ::testing::Test {
-    EditorHost host;
+template <Hosted hosted>
+struct Driven : ::testing::Test {
+    EditorHost host{OffscreenBackend::Faces::System, hosted};
     TForm1* f = nullptr;
     void SetUp() override {
         ASSERT_EQ(host.openEditor(), 1);
@@ -44,6 +48,8 @@ struct Habits : ::testing::Test {
     }
     float value(int index) { return host.getParameter(index); }
 };
+
+using Habits = Driven<Hosted::DrumTamrik>;
 
 // Begin, then changes of that parameter only, then end; nothing else.
 void ExpectOneEdit(const std::vector<HostCall>& calls, int index) {
@@ -160,6 +166,132 @@ TEST_F(Habits, TheReadoutSaysWhatTheHostShows) {
         EXPECT_EQ(f->ReadoutLine(), hostText(index));
     }
     screen().MoveMouse(2, 2);
+    EXPECT_EQ(f->ReadoutLine(), "") << "nothing under the mouse, nothing to read";
+}
+
+// The Kit's settings, on pad 3. Each control's centre on the form and the
+// steps its states run over.
+struct KitSetting {
+    PadSetting setting;
+    TPoint at;
+    int steps;
+};
+constexpr int kKitTop = TForm1::kFormHeight;
+constexpr KitSetting kKey_{kKey, {39, kKitTop + 106}, 127};
+constexpr KitSetting kPitch_{kPitch, {149, kKitTop + 106}, 127};
+constexpr KitSetting kOutput_{kOutput, {214, kKitTop + 106}, 8};
+constexpr KitSetting kChoke_{kChoke, {279, kKitTop + 106}, 8};
+constexpr KitSetting kLevel_{kLevel, {334, kKitTop + 98}, 100};
+constexpr KitSetting kPan_{kPan, {376, kKitTop + 98}, 100};
+constexpr KitSetting kVelocity_{kVelocity, {418, kKitTop + 98}, 100};
+constexpr KitSetting kMute_{kMute, {452, kKitTop + 105}, 1};
+constexpr KitSetting kAllSettings[] = {kKey_, kPitch_, kOutput_, kChoke_, kLevel_, kPan_, kVelocity_, kMute_};
+
+struct KitHabits : Driven<Hosted::Kit> {
+    void SetUp() override {
+        Driven::SetUp();
+        host.kitForm().SelectPad(2);
+    }
+    KitInstrument& kit() { return static_cast<KitInstrument&>(host.instrument()); }
+    static int32_t index(const KitSetting& s) { return padIndex(2, kSoundParameters + s.setting); }
+    float value(const KitSetting& s) { return host.getParameter(index(s)); }
+    // 40 ms on the form's clock, then the host's idle call: the Kit's refresh.
+    void step() {
+        screen().Advance(40);
+        host.dispatch(vst::effEditIdle);
+    }
+    std::string instrumentText(const KitSetting& s) {
+        char name[64] = {}, display[8] = {}, label[8] = {};
+        kit().parameterName(index(s), name, sizeof name);
+        kit().parameterDisplay(index(s), display, sizeof display);
+        kit().parameterLabel(index(s), label, sizeof label);
+        return std::string(name) + ": " + display + (label[0] ? std::string(" ") + label : "");
+    }
+};
+
+TEST_F(KitHabits, DoubleClickOrCtrlClickSetsEachSettingToTheInstrumentsDefault) {
+    for (const KitSetting& s : kAllSettings)
+        host.setParameter(index(s), kit().parameterDefault(index(s)) == 1.0f ? 0.0f : 1.0f);
+    step();
+    for (const KitSetting& s : kAllSettings) {
+        SCOPED_TRACE(s.setting);
+        host.clearAutomations();
+        screen().Advance(1000);
+        screen().HoldKeys(TK_MK_CONTROL);
+        host.click(s.at.x, s.at.y);
+        screen().HoldKeys(0);
+        EXPECT_EQ(value(s), kit().parameterDefault(index(s)));
+        ExpectOneEdit(host.calls(), index(s));
+        EXPECT_TRUE(f->PopupArea().IsEmpty()) << "Ctrl-click opens no list";
+    }
+    EXPECT_EQ(host.kitForm().KeyList->ItemIndex(), noteOf(kit().parameterDefault(index(kKey_))))
+        << "the list follows at once";
+
+    for (const KitSetting& s : {kLevel_, kMute_}) {
+        host.setParameter(index(s), 1.0f);
+        step();
+        host.clearAutomations();
+        doubleClick(s.at);
+        EXPECT_EQ(value(s), kit().parameterDefault(index(s))) << s.setting;
+    }
+    EXPECT_EQ(host.kitForm().LevelKnob->Position(), 50);
+}
+
+TEST_F(KitHabits, TheWheelStepsEachSettingOverItsOwnSteps) {
+    for (const KitSetting& s : kAllSettings) host.setParameter(index(s), 0.0f);
+    step();
+    for (const KitSetting& s : kAllSettings) {
+        SCOPED_TRACE(s.setting);
+        screen().MoveMouse(s.at.x, s.at.y);
+        screen().Wheel(2);
+        EXPECT_EQ(value(s), valueOfStep(std::min(2, s.steps), s.steps));
+        host.clearAutomations();
+        screen().Wheel(-1);
+        EXPECT_EQ(value(s), valueOfStep(std::min(2, s.steps) - 1, s.steps));
+        ExpectOneEdit(host.calls(), index(s));
+        screen().Wheel(-5);
+        EXPECT_EQ(value(s), 0.0f) << "held at the first state";
+        host.clearAutomations();
+        screen().Wheel(-1);
+        EXPECT_TRUE(host.calls().empty()) << "nothing beyond the end";
+    }
+    screen().MoveMouse(kKey_.at.x, kKey_.at.y);
+    screen().Wheel(1);
+    EXPECT_EQ(host.kitForm().KeyList->ItemIndex(), 1) << "the list follows at once";
+}
+
+TEST_F(KitHabits, ShiftMakesAKnobDragTenTimesFinerAndADragIsOneEdit) {
+    screen().HoldKeys(TK_MK_SHIFT);
+    drag(kLevel_.at, {{20, 0}, {40, 0}});
+    screen().HoldKeys(0);
+    EXPECT_EQ(value(kLevel_), 0.52f) << "20 pixels a step";
+    step();
+    ExpectOneEdit(host.calls(), index(kLevel_));
+    drag(kLevel_.at, {{40, 0}});
+    EXPECT_EQ(value(kLevel_), 0.72f) << "2 pixels a step";
+}
+
+TEST_F(KitHabits, TheReadoutNamesEachSettingAsTheInstrumentDoes) {
+    for (const KitSetting& s : kAllSettings) {
+        screen().MoveMouse(s.at.x, s.at.y);
+        EXPECT_EQ(f->ReadoutLine(), instrumentText(s));
+    }
+    screen().MoveMouse(kLevel_.at.x, kLevel_.at.y);
+    EXPECT_EQ(f->ReadoutLine(), "Pad 3 Level: 0.0dB");
+    screen().PressLeft();
+    screen().MoveMouse(kLevel_.at.x + 200, kLevel_.at.y);
+    EXPECT_EQ(f->ReadoutLine(), "Pad 3 Level: 12.0dB") << "while dragged, wherever the mouse is";
+    screen().ReleaseLeft();
+    screen().MoveMouse(kPan_.at.x, kPan_.at.y);
+    EXPECT_EQ(f->ReadoutLine(), "Pad 3 Pan: C");
+
+    host.click(kChoke_.at.x, kChoke_.at.y);
+    ASSERT_FALSE(f->PopupArea().IsEmpty());
+    screen().MoveMouse(kChoke_.at.x, kChoke_.at.y + 60);
+    EXPECT_EQ(f->ReadoutLine(), instrumentText(kChoke_)) << "an open list keeps its readout";
+    screen().PressLeft();
+    screen().ReleaseLeft();
+    screen().MoveMouse(kLevel_.at.x, kKitTop + 4);
     EXPECT_EQ(f->ReadoutLine(), "") << "nothing under the mouse, nothing to read";
 }
 
