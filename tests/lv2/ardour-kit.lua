@@ -1,0 +1,77 @@
+-- Run by ardour-kit.sh in its working folder, on the JACK server it started,
+-- once to make the session (KIT_STEP=make) and once, in a new process, to
+-- reopen it (KIT_STEP=reopen). KIT_ID names the plug-in, KIT_PRESET the
+-- preset that names pad 2 and sets its Level.
+local step, id = os.getenv("KIT_STEP"), os.getenv("KIT_ID")
+local cutoff2, key1, key2, level2 = 34, 22, 52, 54
+
+AudioEngine:set_backend("JACK", "", "")
+assert(AudioEngine:start(false) == 0, "the engine did not start")
+
+-- Waits for a condition, not a time; the deadline only catches a hang.
+local function wait_until(what, condition)
+  for _ = 1, 6000 do
+    if condition() then return end
+    ARDOUR.LuaAPI.usleep(10000)
+  end
+  error("gave up waiting for " .. what)
+end
+
+local function param(proc, index)
+  return ARDOUR.LuaAPI.get_processor_param(proc, index, true)
+end
+
+local function report(track)
+  local proc = track:nth_plugin(0)
+  local insert = proc:to_insert()
+  print(string.format("plugin %s, %d audio outputs, the insert %d, the track %d",
+    proc:display_name(), insert:plugin(0):get_info().n_outputs:n_audio(),
+    insert:output_streams():n_audio(), track:n_outputs():n_audio()))
+  for _, index in ipairs({cutoff2, key2, level2}) do
+    print(string.format("param %d %.4f", index, param(proc, index)))
+  end
+  return proc
+end
+
+local function save()
+  assert(Session:save_state("", false, false, false, false, false) == 0, "the session was not saved")
+  print("saved")
+end
+
+if step == "make" then
+  local info = nil
+  for p in ARDOUR.LuaAPI.list_plugins():iter() do
+    if p.unique_id == id then
+      info = p
+      print("listed: " .. p.name .. " " .. p.unique_id .. " by " .. p.creator)
+    end
+  end
+  assert(info, id .. " is not listed")
+  Session = create_session("session", "kit", 44100)
+  -- Not strict: the track takes every output the instrument has.
+  local track = Session:new_midi_track(ARDOUR.ChanCount(ARDOUR.DataType("midi"), 1),
+    ARDOUR.ChanCount(ARDOUR.DataType("audio"), 2), false, info, nil, nil, 1, "Kit",
+    ARDOUR.PresentationInfo.max_order, ARDOUR.TrackMode.Normal, true):front()
+  -- Ardour pans a track of more than two outputs over them as loudspeakers;
+  -- without the panner each of the Kit's outputs reaches its own port.
+  track:panner_shell():set_bypassed(true)
+  local proc = track:nth_plugin(0)
+  local plugin = proc:to_insert():plugin(0)
+  local preset = plugin:preset_by_label(os.getenv("KIT_PRESET"))
+  assert(preset, "the preset is not listed")
+  assert(plugin:load_preset(preset), "the preset did not load")
+  assert(param(proc, level2) == 0.75, "the preset's Level did not reach the plug-in")
+  ARDOUR.LuaAPI.set_processor_param(proc, cutoff2, 0.25)
+  ARDOUR.LuaAPI.set_processor_param(proc, key2, 61 / 127)
+  ARDOUR.LuaAPI.set_processor_param(proc, key1, 60 / 127)  -- the note the sequencer plays
+  report(track)
+  save()
+  track:monitoring_control():set_value(ARDOUR.MonitorChoice.MonitorInput, PBD.GroupControlDisposition.NoGroup)
+  io.open("ready", "w"):close()
+  wait_until("the recording", function() return ARDOUR.LuaAPI.file_test("recorded", ARDOUR.LuaAPI.FileTest.Exists) end)
+else
+  Session = load_session("session", "kit")
+  assert(Session, "the session did not open")
+  report(Session:route_by_name("Kit"):to_track())
+  save()
+end
