@@ -37,12 +37,20 @@ using LaneKernel = void (*)(DrumVoices::VoiceLanes& lanes, int32_t base,
 
 // One instruction set's kernels, by filter weight: byWeight for lanes of one
 // sound (the settings `s`), perLane for lanes of different sounds, each with
-// its own settings (the lanes' filter weight still the same).
+// its own settings (the lanes' filter weight still the same), and
+// valuesByLane for different sounds whose switches, waves and clip
+// branches agree (SharedLanes::switchesOf): those come from `s`, the values
+// lane by lane, with no blend for what every lane does alike.
 struct LanePath {
     int32_t width;
     LaneKernel byWeight[3];
     LaneKernel perLane[3];
+    LaneKernel valuesByLane[3];
 };
+
+// Where the settings come from: all from `s`, the values lane by lane and
+// the rest from `s`, or all lane by lane.
+enum class LaneMode { whole, values, lanewise };
 
 extern const LanePath kSse2Lanes;
 extern const LanePath kAvx2Lanes;
@@ -53,9 +61,9 @@ namespace {
 // Renders samples [start, frames) of lanes [base, base + V::W) of `lanes`
 // into rows[0 .. V::W), stopping each lane after the sample on which it
 // falls idle; end[] gets the end of each lane's run. start[] and end[] are
-// indexed like `lanes`. With `lanewise`, the settings come lane by lane from
-// `per` (indexed like `lanes` too) and `s` is not read.
-template <class V, int32_t weight, bool lanewise>
+// indexed like `lanes`. Lane by lane settings come from `per` (indexed like
+// `lanes` too); with LaneMode::lanewise, `s` is not read.
+template <class V, int32_t weight, LaneMode mode>
 void renderLanes(DrumVoices::VoiceLanes& L, int32_t base, float (*rows)[DrumVoices::kChunk],
                  const int32_t* start, int32_t* end, int32_t frames,
                  const DrumVoices::BlockSettings& s, const DrumVoices::LaneSettings* per) {
@@ -99,10 +107,10 @@ void renderLanes(DrumVoices::VoiceLanes& L, int32_t base, float (*rows)[DrumVoic
     I osc1At{}, osc2At{}, plain1At{}, plain2At{};
     bool anyRing = s.ringOn, anyFm = s.fmOn, anyClip = s.clipOn, anySquare = s.curveMode == 1,
          anyRoot = s.curveMode == 2;
-    if constexpr (lanewise) {
-        const auto lanesOf = [&](const int32_t* p) { return V::loadI(p + base); };
+    constexpr bool lanewise = mode == LaneMode::lanewise;
+    const auto lanesOf = [&](const int32_t* p) { return V::loadI(p + base); };
+    if constexpr (mode != LaneMode::whole) {
         const auto singles = [&](const float* p) { return V::toD(V::loadF(p + base)); };
-        const auto on = [&](const int32_t* p) { return V::cmpeqI(lanesOf(p), one); };
         attackLength = lanesOf(per->attackLength);
         holdLength = lanesOf(per->holdLength);
         releaseLength = lanesOf(per->releaseLength);
@@ -116,6 +124,17 @@ void renderLanes(DrumVoices::VoiceLanes& L, int32_t base, float (*rows)[DrumVoic
         mix1 = V::toD(lanesOf(per->mix1));
         mix2 = V::mulD(V::toD(lanesOf(per->mix2)), singles(per->mix2Scale));
         makeup = singles(per->clipMakeup);
+    } else {
+        attackLength = V::setI(s.attackLength), holdLength = V::setI(s.holdLength);
+        releaseLength = V::setI(s.releaseLength);
+        clipFloor = V::setI(s.clipFloor), ceiling = V::setI(s.clipCeiling);
+        releaseLengthD = V::setD(s.releaseLength), attackStep = V::setD(s.attackStep);
+        releaseStep = V::setD(s.releaseStep), envDepth = V::setD(s.envDepth);
+        damping = V::setD(s.damping), mix1 = V::setD(s.mix1);
+        mix2 = V::setD(s.fmOn ? 0.5 * s.mix2 : s.mix2), makeup = V::setD(s.clipMakeup);
+    }
+    if constexpr (lanewise) {
+        const auto on = [&](const int32_t* p) { return V::cmpeqI(lanesOf(p), one); };
         ringLanes = on(per->ringOn), fmLanes = on(per->fmOn), clipLanes = on(per->clipOn);
         squareLanes = on(per->square), rootLanes = on(per->root);
         lowLanes = V::cmpeqI(lanesOf(per->filterType), zero);
@@ -126,14 +145,6 @@ void renderLanes(DrumVoices::VoiceLanes& L, int32_t base, float (*rows)[DrumVoic
         anyRing = V::bits(ringLanes) != 0, anyFm = V::bits(fmLanes) != 0;
         anyClip = V::bits(clipLanes) != 0;
         anySquare = V::bits(squareLanes) != 0, anyRoot = V::bits(rootLanes) != 0;
-    } else {
-        attackLength = V::setI(s.attackLength), holdLength = V::setI(s.holdLength);
-        releaseLength = V::setI(s.releaseLength);
-        clipFloor = V::setI(s.clipFloor), ceiling = V::setI(s.clipCeiling);
-        releaseLengthD = V::setD(s.releaseLength), attackStep = V::setD(s.attackStep);
-        releaseStep = V::setD(s.releaseStep), envDepth = V::setD(s.envDepth);
-        damping = V::setD(s.damping), mix1 = V::setD(s.mix1);
-        mix2 = V::setD(s.fmOn ? 0.5 * s.mix2 : s.mix2), makeup = V::setD(s.clipMakeup);
     }
     const float* const origin = WaveTables::Reader::origin();
     const F zeroF = V::setF(0.0f), oneF = V::setF(1.0f), wrap = V::setF(4096.0f),
@@ -378,8 +389,12 @@ void renderLanes(DrumVoices::VoiceLanes& L, int32_t base, float (*rows)[DrumVoic
 template <class V>
 constexpr LanePath lanePath() {
     return {V::W,
-            {&renderLanes<V, 0, false>, &renderLanes<V, 1, false>, &renderLanes<V, 2, false>},
-            {&renderLanes<V, 0, true>, &renderLanes<V, 1, true>, &renderLanes<V, 2, true>}};
+            {&renderLanes<V, 0, LaneMode::whole>, &renderLanes<V, 1, LaneMode::whole>,
+             &renderLanes<V, 2, LaneMode::whole>},
+            {&renderLanes<V, 0, LaneMode::lanewise>, &renderLanes<V, 1, LaneMode::lanewise>,
+             &renderLanes<V, 2, LaneMode::lanewise>},
+            {&renderLanes<V, 0, LaneMode::values>, &renderLanes<V, 1, LaneMode::values>,
+             &renderLanes<V, 2, LaneMode::values>}};
 }
 
 }  // namespace

@@ -17,7 +17,10 @@ void SharedLanes::render(DrumVoices* const* sounds, float* const* out, int32_t c
         noise = noise || DrumVoices::readsNoise(settings[k]);
     }
     const WaveTables::Reader tables(noise);
-    for (int32_t k = 0; k < count; ++k) DrumVoices::takeRows(settings[k], tables);
+    for (int32_t k = 0; k < count; ++k) {
+        DrumVoices::takeRows(settings[k], tables);
+        switches[k] = switchesOf(settings[k]);
+    }
 
     for (int32_t done = 0; done < frames; done += DrumVoices::kChunk) {
         const int32_t chunk = std::min(DrumVoices::kChunk, frames - done);
@@ -35,6 +38,15 @@ void SharedLanes::render(DrumVoices* const* sounds, float* const* out, int32_t c
             renderWeight(sounds, byWeight[weight], counts[weight], weight, chunk, nextRow);
         for (int32_t k = 0; k < count; ++k) sounds[k]->addRows(out[k] + done, nullptr, rowOf[k], chunk);
     }
+}
+
+SharedLanes::Switches SharedLanes::switchesOf(const DrumVoices::BlockSettings& s) {
+    const uint32_t curve = s.curveMode == 1 || s.curveMode == 2 ? uint32_t(s.curveMode) : 0;
+    const uint32_t type = s.filterType == 0 || s.filterType == 1 ? uint32_t(s.filterType) : 2;
+    const uint32_t flags = uint32_t(s.ringOn) | uint32_t(s.fmOn) << 1 | uint32_t(s.clipOn) << 2 |
+                           uint32_t(s.multiOn && s.clipFloor > 0) << 3 |
+                           uint32_t(s.clipCeiling >= 0) << 4 | curve << 5 | type << 7;
+    return {flags, s.osc1At, s.osc2At};
 }
 
 void SharedLanes::renderWeight(DrumVoices* const* sounds, const Entry* entries, int32_t count,
@@ -60,7 +72,7 @@ void SharedLanes::renderWeight(DrumVoices* const* sounds, const Entry* entries, 
         int32_t p = 0;
         while (p + 1 < lead.pathCount && lead.paths[p + 1]->width >= taken) ++p;
         const LanePath& path = *lead.paths[p];
-        bool oneSound = true;
+        bool oneSound = true, sameSwitches = true;
         for (int32_t l = 0; l < taken; ++l) {
             const Entry e = entries[i + l];
             const DrumVoices& sound = *sounds[e.sound];
@@ -68,6 +80,7 @@ void SharedLanes::renderWeight(DrumVoices* const* sounds, const Entry* entries, 
             groupStart[l] = sound.start[e.voice];
             groupSettings.set(l, settings[e.sound]);
             oneSound = oneSound && e.sound == entries[i].sound;
+            sameSwitches = sameSwitches && switches[e.sound] == switches[entries[i].sound];
         }
         static const DrumVoices::VoiceLanes rest{};
         for (int32_t l = taken; l < path.width; ++l) {
@@ -77,7 +90,9 @@ void SharedLanes::renderWeight(DrumVoices* const* sounds, const Entry* entries, 
         }
         const DrumVoices::BlockSettings& first = settings[entries[i].sound];
         // Lanes of one sound take its settings whole, as DrumVoices does.
-        const LaneKernel kernel = oneSound ? path.byWeight[weight] : path.perLane[weight];
+        const LaneKernel kernel = oneSound       ? path.byWeight[weight]
+                                  : sameSwitches ? path.valuesByLane[weight]
+                                                 : path.perLane[weight];
         kernel(group, 0, rows + nextRow, groupStart, groupEnd, frames, first, &groupSettings);
         for (int32_t l = 0; l < taken; ++l) {
             const Entry e = entries[i + l];

@@ -28,6 +28,15 @@ private:
     struct Entry {
         int32_t sound, voice;
     };
+    // Every branch the lane kernel takes on a sound's settings rather than
+    // lane by lane, and the rows it reads: sounds that agree on these share
+    // a group through LanePath::valuesByLane.
+    struct Switches {
+        uint32_t flags;
+        int32_t osc1At, osc2At;
+        bool operator==(const Switches&) const = default;
+    };
+    static Switches switchesOf(const DrumVoices::BlockSettings& s);
     // Renders the sounding voices entries[0 .. count), all of filter weight
     // `weight`, into rows from `nextRow` on.
     void renderWeight(DrumVoices* const* sounds, const Entry* entries, int32_t count,
@@ -36,6 +45,7 @@ private:
     static constexpr int32_t kMaxVoices = kMaxSounds * DrumVoices::kVoices;
 
     DrumVoices::BlockSettings settings[kMaxSounds] = {};
+    Switches switches[kMaxSounds] = {};
     DrumVoices::VoiceLanes group{};
     DrumVoices::LaneSettings groupSettings{};
     alignas(64) int32_t groupStart[DrumVoices::kLanes] = {}, groupEnd[DrumVoices::kLanes] = {};
