@@ -388,11 +388,24 @@ void DrumVoices::silence(uint32_t voiceMask) {
         if (voiceMask >> v & 1) lanes.stage[v] = stageIdle;
 }
 
-bool DrumVoices::silent() const {
-    int32_t busy = 0;
-    for (int32_t v = 0; v < kVoices; ++v) busy |= lanes.stage[v] ^ stageIdle;
-    return busy == 0;
+uint32_t DrumVoices::busyVoices() const {
+    uint32_t idle = 0;
+#if defined(__SSE2__)
+    // Four stages a compare: a kit asks this of every pad every block.
+    const __m128i rest = _mm_set1_epi32(stageIdle);
+    for (int32_t v = 0; v < kVoices; v += 4) {
+        const __m128i stage = _mm_loadu_si128(reinterpret_cast<const __m128i*>(lanes.stage + v));
+        const int bits = _mm_movemask_ps(_mm_castsi128_ps(_mm_cmpeq_epi32(stage, rest)));
+        idle |= static_cast<uint32_t>(bits) << v;
+    }
+#else
+    for (int32_t v = 0; v < kVoices; ++v)
+        idle |= static_cast<uint32_t>(lanes.stage[v] == stageIdle) << v;
+#endif
+    return ~idle & ((1u << kVoices) - 1);
 }
+
+bool DrumVoices::silent() const { return busyVoices() == 0; }
 
 void DrumVoices::noteOn(int32_t note, int32_t velocity, int32_t deltaFrames, int32_t index) {
     const DerivedValues& d = params.derived();
@@ -494,12 +507,9 @@ void DrumVoices::LaneSettings::set(int32_t l, const BlockSettings& s) {
 // every voice on the scalar path) through the one-voice code.
 uint32_t DrumVoices::beginChunk(int32_t frames) {
     // Most voices of a kit's pads rest: only the others count.
-    uint32_t busy = 0, mask = 0;
-    for (int32_t v = 0; v < kVoices; ++v) {
-        end[v] = start[v] = frames;
-        busy |= static_cast<uint32_t>(lanes.stage[v] != stageIdle) << v;
-    }
-    for (; busy != 0; busy &= busy - 1) {
+    uint32_t mask = 0;
+    for (int32_t v = 0; v < kVoices; ++v) end[v] = start[v] = frames;
+    for (uint32_t busy = busyVoices(); busy != 0; busy &= busy - 1) {
         const int32_t v = std::countr_zero(busy);
         end[v] = start[v] = countDown(lanes.stage[v], frames);
         mask |= static_cast<uint32_t>(start[v] < frames) << v;

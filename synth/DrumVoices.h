@@ -139,6 +139,8 @@ private:
     friend class SharedLanes;
 
     BlockSettings takeSettings() const;
+    // Bit v set for each voice v that sounds or waits.
+    uint32_t busyVoices() const;
     // The rows the settings' waves read, from `tables` (which must hold the
     // noise if either wave is the noise).
     static void takeRows(BlockSettings& s, const WaveTables::Reader& tables);
