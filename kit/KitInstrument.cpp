@@ -99,6 +99,20 @@ void addBoth(float* left, float* right, const float* mono, int32_t n) {
     addScaled(right, mono, 1.0f, n);
 }
 
+// True when any two of the channels are one buffer or lie apart over n
+// samples: then adding to them chunk by chunk gives each sample its adds in
+// the order that adding whole channels one after the other gives.
+bool apartOrSame(const float* const* channels, int32_t count, int32_t n) {
+    const auto at = [](const float* p) { return reinterpret_cast<uintptr_t>(p); };
+    const uintptr_t bytes = static_cast<uintptr_t>(n) * sizeof(float);
+    for (int32_t i = 0; i < count; ++i)
+        for (int32_t j = 0; j < i; ++j) {
+            const uintptr_t a = at(channels[i]), b = at(channels[j]);
+            if (a != b && a < b + bytes && b < a + bytes) return false;
+        }
+    return true;
+}
+
 float clampUnit(float v) { return v < 0.0f ? 0.0f : (v > 1.0f ? 1.0f : v); }
 
 float padSettingDefault(int32_t pad, int32_t setting) {
@@ -434,28 +448,45 @@ void KitInstrument::render(float* const* outputs, int32_t frames) {
     // Each active pad's gain per channel for the block, rounded once;
     // exactly 1 at the defaults, so a lone pad passes through bit for bit.
     float gains[kPads][2];
-    int32_t pairs[kPads];
     bool muted[kPads];
     DrumVoices* engines[kPads];
+    // When every pad plays into both channels of its pair as it is, the
+    // pads' sums can skip their own channels and go straight to the pairs.
+    float *lefts[kPads], *rights[kPads];
+    const float* channels[kOutputChannels];
+    int32_t channelCount = 0;
+    uint32_t usedPairs = 0;
+    bool plain = true;
     for (int32_t k = 0; k < count; ++k) {
         const KitPad& pad = pads[active[k]];
         const double level = levelGain(clampUnit(pad.get(kSoundParameters + kLevel)));
         const float pan = clampUnit(pad.get(kSoundParameters + kPan));
         gains[k][0] = static_cast<float>(level * panLeft(pan) * master);
         gains[k][1] = static_cast<float>(level * panRight(pan) * master);
-        pairs[k] = pad.output();
         muted[k] = pad.muted();
         engines[k] = &pads[active[k]].engine();
+        const int32_t pair = pad.output();
+        lefts[k] = outputs[2 * pair];
+        rights[k] = outputs[2 * pair + 1];
+        plain = plain && !muted[k] && lefts[k] && rights[k] && gains[k][0] == 1.0f &&
+                gains[k][1] == 1.0f;
+        if (plain && !(usedPairs >> pair & 1)) {
+            usedPairs |= 1u << pair;
+            channels[channelCount++] = lefts[k];
+            channels[channelCount++] = rights[k];
+        }
     }
+    plain = plain && apartOrSame(channels, channelCount, frames);
     for (int32_t from = 0; from < frames; from += kPiece) {
         const int32_t n = std::min(kPiece, frames - from);
         float* spans[kPads];
         bool rendered[kPads] = {};  // since the pad's last event
-        for (int32_t k = 0; k < count; ++k) std::fill(mono[k], mono[k] + n, 0.0f);
+        bool direct = false;
         // Every pad's voices together, in spans cut at every pad's events:
         // a voice rendered in pieces gives the same samples.
         for (int32_t done = 0; done < n;) {
             int32_t cut = n;
+            bool fading = false;
             for (int32_t k = 0; k < count; ++k) {
                 KitPad& pad = pads[active[k]];
                 if (pad.nextEvent() - from <= done) {
@@ -464,21 +495,35 @@ void KitInstrument::render(float* const* outputs, int32_t frames) {
                     pad.applyEvents(from + done, fadeLength);
                 }
                 cut = std::min(cut, pad.nextEvent() - from);
+                fading = fading || pad.fades();
             }
-            for (int32_t k = 0; k < count; ++k) spans[k] = mono[k] + done;
-            lanes->render(engines, spans, count, cut - done);
-            for (int32_t k = 0; k < count; ++k) {
-                pads[active[k]].fade(spans[k], cut - done);
-                rendered[k] = true;
+            // One span with nothing to fade: each pad's sum goes to its pair
+            // as it would from its own channel, pads in order.
+            direct = plain && done == 0 && cut == n && !fading;
+            if (direct) {
+                float *left[kPads], *right[kPads];
+                for (int32_t k = 0; k < count; ++k) {
+                    left[k] = lefts[k] + from;
+                    right[k] = rights[k] + from;
+                }
+                lanes->render(engines, left, count, n, right);
+            } else {
+                for (int32_t k = 0; k < count; ++k) {
+                    spans[k] = mono[k] + done;
+                    std::fill(spans[k], spans[k] + (cut - done), 0.0f);
+                }
+                lanes->render(engines, spans, count, cut - done);
+                for (int32_t k = 0; k < count; ++k) pads[active[k]].fade(spans[k], cut - done);
             }
+            for (int32_t k = 0; k < count; ++k) rendered[k] = true;
             done = cut;
         }
         // Pads are summed in pad order.
         for (int32_t k = 0; k < count; ++k) {
             if (rendered[k]) pads[active[k]].endSpan();
-            if (muted[k]) continue;
-            float* left = outputs[2 * pairs[k]];
-            float* right = outputs[2 * pairs[k] + 1];
+            if (muted[k] || direct) continue;
+            float* left = lefts[k];
+            float* right = rights[k];
             if (left && right && gains[k][0] == 1.0f && gains[k][1] == 1.0f) {
                 addBoth(left + from, right + from, mono[k], n);
                 continue;

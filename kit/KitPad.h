@@ -48,6 +48,7 @@ public:
 
     // Nothing sounds, waits or fades: a block costs nothing.
     bool idle() const { return eventCount == 0 && !fading && voices.silent(); }
+    bool fades() const { return fading; }
 
     // A block is rendered in spans that end where any pad has an event (the
     // kit renders every pad's voices together, SharedLanes); a pad's own

@@ -263,6 +263,14 @@ void addWholeRows(float* out1, float* out2, const float* const* rows, int32_t co
     }
 }
 
+// out1[n] + sum[n], then out2[n] + sum[n], sample by sample (out2 may be out1).
+void addTwice(float* out1, float* out2, const float* sum, int32_t frames) {
+    for (int32_t n = 0; n < frames; ++n) {
+        out1[n] = out1[n] + sum[n];
+        out2[n] = out2[n] + sum[n];
+    }
+}
+
 DrumVoices::Isa isaNamed(const char* name, DrumVoices::Isa otherwise) {
     using Isa = DrumVoices::Isa;
     if (!name) return otherwise;
@@ -563,6 +571,45 @@ void DrumVoices::render(float* out1, float* out2, int32_t sampleFrames) {
         const int32_t frames = std::min(kChunk, sampleFrames - done);
         renderChunk(frames, s);
         addRows(out1 + done, out2 + done, rows, frames);
+    }
+}
+
+void DrumVoices::addSum(float* out1, float* out2, const float* const* row,
+                        int32_t frames) const {
+    const float* whole[kVoices];
+    int32_t count = 0;
+    for (uint32_t rest = soundingMask; rest != 0; rest &= rest - 1) {
+        const int32_t v = std::countr_zero(rest);
+        if (start[v] != 0 || end[v] != frames) {
+            alignas(16) float sum[kChunk] = {};
+            addRows(sum, nullptr, row, frames);
+            return addTwice(out1, out2, sum, frames);
+        }
+        whole[count++] = row[v];
+    }
+    int32_t n = 0;
+#if defined(__SSE2__)
+    // The sum stays in registers: no cleared buffer to add it in.
+    if (count == 1) {  // a pad's lone voice, as often in a kit
+        const __m128 zero = _mm_setzero_ps();
+        for (; n + 4 <= frames; n += 4) {
+            const __m128 sum = _mm_add_ps(zero, _mm_load_ps(whole[0] + n));
+            _mm_storeu_ps(out1 + n, _mm_add_ps(_mm_loadu_ps(out1 + n), sum));
+            _mm_storeu_ps(out2 + n, _mm_add_ps(_mm_loadu_ps(out2 + n), sum));
+        }
+    }
+    for (; n + 4 <= frames; n += 4) {
+        __m128 sum = _mm_setzero_ps();
+        for (int32_t k = 0; k < count; ++k) sum = _mm_add_ps(sum, _mm_load_ps(whole[k] + n));
+        _mm_storeu_ps(out1 + n, _mm_add_ps(_mm_loadu_ps(out1 + n), sum));
+        _mm_storeu_ps(out2 + n, _mm_add_ps(_mm_loadu_ps(out2 + n), sum));
+    }
+#endif
+    for (; n < frames; ++n) {
+        float sum = 0.0f;
+        for (int32_t k = 0; k < count; ++k) sum = sum + whole[k][n];
+        out1[n] = out1[n] + sum;
+        out2[n] = out2[n] + sum;
     }
 }
 

@@ -155,6 +155,9 @@ private:
     // v, over [start, end)) to both outputs, voice 0 to 16 in order; out2
     // may be null.
     void addRows(float* out1, float* out2, const float* const* row, int32_t frames) const;
+    // Adds the sum of those rows, formed from 0 as addRows forms it in a
+    // cleared buffer, to out1 and then to out2 (which may be out1).
+    void addSum(float* out1, float* out2, const float* const* row, int32_t frames) const;
     // The one-voice code for weight `weight`.
     static int32_t renderAlone(int32_t weight, Voice& voice, float* row, int32_t start,
                                int32_t frames, const BlockSettings& s);

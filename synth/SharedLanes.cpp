@@ -8,7 +8,7 @@
 namespace tamrik {
 
 void SharedLanes::render(DrumVoices* const* sounds, float* const* out, int32_t count,
-                         int32_t frames) {
+                         int32_t frames, float* const* pairs) {
     count = std::min(count, kMaxSounds);
     if (frames <= 0 || count <= 0) return;
     bool noise = false;
@@ -36,7 +36,12 @@ void SharedLanes::render(DrumVoices* const* sounds, float* const* out, int32_t c
         int32_t nextRow = 0;
         for (int32_t weight = 0; weight < 3; ++weight)
             renderWeight(sounds, byWeight[weight], counts[weight], weight, chunk, nextRow);
-        for (int32_t k = 0; k < count; ++k) sounds[k]->addRows(out[k] + done, nullptr, rowOf[k], chunk);
+        for (int32_t k = 0; k < count; ++k) {
+            if (pairs)
+                sounds[k]->addSum(out[k] + done, pairs[k] + done, rowOf[k], chunk);
+            else
+                sounds[k]->addRows(out[k] + done, nullptr, rowOf[k], chunk);
+        }
     }
 }
 

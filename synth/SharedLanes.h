@@ -21,8 +21,11 @@ public:
     // Adds `frames` samples of each sound's voices to its output out[k] (one
     // channel), for sounds[0 .. count), count at most kMaxSounds: the caller
     // leaves out sounds that rest. The sounds share one instruction-set path
-    // (the first sound's).
-    void render(DrumVoices* const* sounds, float* const* out, int32_t count, int32_t frames);
+    // (the first sound's). With `pairs`, each sound's sum instead goes to
+    // out[k] and then to pairs[k], as adding that channel, cleared, to both
+    // would give it; the sounds in order, chunk by chunk.
+    void render(DrumVoices* const* sounds, float* const* out, int32_t count, int32_t frames,
+                float* const* pairs = nullptr);
 
 private:
     struct Entry {

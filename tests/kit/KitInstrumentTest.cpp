@@ -55,6 +55,22 @@ void setPad(KitInstrument& kit, int32_t pad, int32_t setting, float value) {
 
 bool padSounds(const KitInstrument& kit, int32_t pad) { return !kit.pad(pad).engine().silent(); }
 
+// A kit on a forced path, and `count` more on it to play pads alone.
+struct KitsOnPath {
+    std::unique_ptr<KitInstrument> together;
+    std::vector<std::unique_ptr<KitInstrument>> alone;
+    std::vector<KitInstrument*> all;  // together first
+
+    KitsOnPath(const char* isa, int32_t count) {
+        setenv("TAMRIK_ISA", isa, 1);
+        together = std::make_unique<KitInstrument>();
+        for (int32_t p = 0; p < count; ++p) alone.push_back(std::make_unique<KitInstrument>());
+        unsetenv("TAMRIK_ISA");
+        all.push_back(together.get());
+        for (auto& a : alone) all.push_back(a.get());
+    }
+};
+
 // A sound long enough that a choke has something to cut.
 void longRelease(KitInstrument& kit, int32_t pad) {
     kit.setParameter(padIndex(pad, kR), 0.8f);
@@ -233,6 +249,53 @@ TEST(KitPlay, NothingSoundingAddsNothingAndNilChannelsAreSkipped) {
     EXPECT_EQ(kit.pad(0).engine().voice(1).attackCount, 64);
 }
 
+// Hosts may hand one buffer for several channels, or buffers that overlap:
+// each pad's sum goes to the left and then the right channel of its pair
+// over the whole block, pad after pad, whatever the channels share.
+TEST(KitPlay, ChannelsSharingMemoryTakeEachPadsAddsInOrder) {
+    constexpr int32_t kFrames = 203, kPlayed = 6;
+    for (const char* isa : {"scalar", "sse2", "avx2"}) {
+        for (const int32_t shift : {0, 1, 5}) {  // the right channels start `shift` samples on
+            const KitsOnPath kits(isa, kPlayed);
+            KitInstrument& together = *kits.together;
+            const auto& alone = kits.alone;
+            for (KitInstrument* k : kits.all)
+                for (int32_t p = 0; p < kPads; ++p) {
+                    setPad(*k, p, kKey, valueOfStep(36 + p, 127));
+                    setPad(*k, p, kChoke, 0.0f);
+                    setPad(*k, p, kOutput, valueOfStep(p % 2, kAuxPairs));
+                }
+            for (int32_t p = 0; p < kPlayed; ++p) {
+                note(together, 36 + p, 30 + 15 * p, 3 * p);
+                note(*alone[size_t(p)], 36 + p, 30 + 15 * p, 3 * p);
+            }
+            std::mt19937 rng{uint32_t(shift)};
+            std::vector<float> shared(kFrames + shift), expected;
+            for (float& x : shared) x = rng() % 5 == 0 ? -0.0f : float(rng() % 7) - 3.0f;
+            expected = shared;
+            int32_t sounding = 0;
+            for (int32_t p = 0; p < kPlayed; ++p) {
+                const Outputs solo = render(*alone[size_t(p)], kFrames, kFrames);
+                const int32_t left = 2 * (p % 2);
+                for (float x : solo.channel[size_t(left)]) sounding += x != 0.0f;
+                for (int32_t i = 0; i < kFrames; ++i)
+                    expected[size_t(i)] = expected[size_t(i)] + solo.channel[size_t(left)][size_t(i)];
+                for (int32_t i = 0; i < kFrames; ++i)
+                    expected[size_t(i + shift)] =
+                        expected[size_t(i + shift)] + solo.channel[size_t(left + 1)][size_t(i)];
+            }
+            float* pointers[kOutputChannels];
+            for (int32_t c = 0; c < kOutputChannels; ++c) pointers[c] = shared.data() + (c % 2) * shift;
+            together.render(pointers, kFrames);
+            EXPECT_GT(sounding, kFrames) << isa << ": too little to compare";
+            for (size_t i = 0; i < shared.size(); ++i)
+                ASSERT_EQ(std::memcmp(&expected[i], &shared[i], sizeof(float)), 0)
+                    << isa << " shift " << shift << " sample " << i << ": " << expected[i] << " against "
+                    << shared[i];
+        }
+    }
+}
+
 TEST(KitPrograms, FactoryKitsLoadWholeAndReselectingTheCurrentKeepsTheSession) {
     KitInstrument kit;
     ASSERT_GE(kit.programCount(), 5);
@@ -358,14 +421,10 @@ TEST(KitPlay, PadsPlayedTogetherSumWhatEachPlaysAloneInPadOrder) {
     constexpr int32_t kFrames = 2500;
     for (const char* isa : {"scalar", "sse2", "avx2", "avx512"}) {
         for (int32_t program = 1; program < kFactoryKitCount; ++program) {
-            setenv("TAMRIK_ISA", isa, 1);
-            auto together = std::make_unique<KitInstrument>();
-            std::vector<std::unique_ptr<KitInstrument>> alone;
-            for (int32_t p = 0; p < kPads; ++p) alone.push_back(std::make_unique<KitInstrument>());
-            unsetenv("TAMRIK_ISA");
-            std::vector<KitInstrument*> all{together.get()};
-            for (auto& a : alone) all.push_back(a.get());
-            for (KitInstrument* k : all) {
+            const KitsOnPath kits(isa, kPads);
+            KitInstrument& together = *kits.together;
+            const auto& alone = kits.alone;
+            for (KitInstrument* k : kits.all) {
                 k->setProgram(program);
                 for (int32_t p = 0; p < kPads; ++p) {
                     setPad(*k, p, kKey, valueOfStep(36 + p, 127));  // one pad a key
@@ -385,7 +444,7 @@ TEST(KitPlay, PadsPlayedTogetherSumWhatEachPlaysAloneInPadOrder) {
                 for (int32_t n = 0; n < notes; ++n) {
                     const int32_t p = int32_t(rng() % kPads), velocity = 1 + int32_t(rng() % 127),
                                   frame = int32_t(rng() % uint32_t(frames + 20));
-                    note(*together, 36 + p, velocity, frame);
+                    note(together, 36 + p, velocity, frame);
                     note(*alone[size_t(p)], 36 + p, velocity, frame);
                 }
                 const auto renderInto = [&](KitInstrument& k, Outputs& out) {
@@ -393,7 +452,7 @@ TEST(KitPlay, PadsPlayedTogetherSumWhatEachPlaysAloneInPadOrder) {
                     for (int32_t c = 0; c < kOutputChannels; ++c) pointers[c] = out.channel[size_t(c)].data() + at;
                     k.render(pointers, frames);
                 };
-                renderInto(*together, got);
+                renderInto(together, got);
                 for (int32_t p = 0; p < kPads; ++p) renderInto(*alone[size_t(p)], soloOut[size_t(p)]);
                 at += frames;
             }
