@@ -15,7 +15,7 @@ paths=${*:-scalar sse2 avx2}
 out=$(mktemp)
 trap 'rm -f "$out"' EXIT
 inside() {  # the inclusive count of the first function whose line holds $1
-  callgrind_annotate --inclusive=yes "$out" 2>/dev/null |
+  callgrind_annotate --inclusive=yes --threshold=100 "$out" 2>/dev/null |
     awk -v f="$1" 'index($0, f) && !done { gsub(",", "", $1); print $1; done = 1 }'
 }
 if [ -n "$kit" ]; then
