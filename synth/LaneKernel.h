@@ -107,6 +107,11 @@ void renderLanes(DrumVoices::VoiceLanes& L, int32_t base, float (*rows)[DrumVoic
     I osc1At{}, osc2At{}, plain1At{}, plain2At{};
     bool anyRing = s.ringOn, anyFm = s.fmOn, anyClip = s.clipOn, anySquare = s.curveMode == 1,
          anyRoot = s.curveMode == 2;
+    // Lane by lane, a blend is left out where every lane that can sound
+    // agrees: the others keep their state whatever they compute.
+    bool allRing = false, allFm = false, allClip = false, anyFloor = true,
+         anyNegativeCeiling = true;
+    int32_t laneType = -1;  // the filter type of every such lane, -1 where they differ
     constexpr bool lanewise = mode == LaneMode::lanewise;
     const auto lanesOf = [&](const int32_t* p) { return V::loadI(p + base); };
     if constexpr (mode != LaneMode::whole) {
@@ -142,9 +147,21 @@ void renderLanes(DrumVoices::VoiceLanes& L, int32_t base, float (*rows)[DrumVoic
         negativeCeiling = V::cmpgtI(zero, ceiling);
         osc1At = lanesOf(per->osc1At), osc2At = lanesOf(per->osc2At);
         plain1At = lanesOf(per->plain1At), plain2At = lanesOf(per->plain2At);
-        anyRing = V::bits(ringLanes) != 0, anyFm = V::bits(fmLanes) != 0;
-        anyClip = V::bits(clipLanes) != 0;
-        anySquare = V::bits(squareLanes) != 0, anyRoot = V::bits(rootLanes) != 0;
+        const M used =
+            V::andnotM(V::cmpeqI(stage, idle), V::cmpgtI(V::setI(frames), startAt));
+        const auto any = [&](M m) { return V::bits(V::andM(m, used)) != 0; };
+        const auto every = [&](M m) { return V::bits(V::andnotM(m, used)) == 0; };
+        anyRing = any(ringLanes), anyFm = any(fmLanes), anyClip = any(clipLanes);
+        anySquare = any(squareLanes), anyRoot = any(rootLanes);
+        allRing = every(ringLanes), allFm = every(fmLanes), allClip = every(clipLanes);
+        anyFloor = any(V::cmpgtI(clipFloor, zero));
+        anyNegativeCeiling = any(negativeCeiling);
+        if (every(lowLanes))
+            laneType = 0;
+        else if (every(bandLanes))
+            laneType = 1;
+        else if (!any(V::orM(lowLanes, bandLanes)))
+            laneType = 2;
     }
     const float* const origin = WaveTables::Reader::origin();
     const F zeroF = V::setF(0.0f), oneF = V::setF(1.0f), wrap = V::setF(4096.0f),
@@ -160,9 +177,10 @@ void renderLanes(DrumVoices::VoiceLanes& L, int32_t base, float (*rows)[DrumVoic
         return V::roundD(V::mulD(V::toD(state), factor));
     };
     auto select = [&](I low, I band, I high) {
-        if constexpr (lanewise)
-            return V::blend(lowLanes, low, V::blend(bandLanes, band, high));
-        else
+        if constexpr (lanewise) {
+            if (laneType < 0) return V::blend(lowLanes, low, V::blend(bandLanes, band, high));
+            return laneType == 0 ? low : (laneType == 1 ? band : high);
+        } else
             return s.filterType == 0 ? low : (s.filterType == 1 ? band : high);
     };
 
@@ -211,14 +229,16 @@ void renderLanes(DrumVoices::VoiceLanes& L, int32_t base, float (*rows)[DrumVoic
             // sample: the same bits as leaving them out.
             s1 = V::toD(V::gather(origin, V::addI(at1, osc1At)));
             F read2 = V::gather(origin, V::addI(at2, osc2At));
-            if (anyRing)
-                s1 = V::mulD(s1, V::toD(V::blend(ringLanes,
-                                                 V::gather(origin, V::addI(at2, plain2At)), oneF)));
+            if (anyRing) {
+                const F ring = V::gather(origin, V::addI(at2, plain2At));
+                s1 = V::mulD(s1, V::toD(allRing ? ring : V::blend(ringLanes, ring, oneF)));
+            }
             if (anyFm) {
                 const I at =
                     V::andI(V::roundD(V::addD(V::toD(i1), V::mulD(fmDepth, V::toD(read2)))),
                             indexMask);
-                read2 = V::blend(fmLanes, V::gather(origin, V::addI(at, plain1At)), read2);
+                const F fm = V::gather(origin, V::addI(at, plain1At));
+                read2 = allFm ? fm : V::blend(fmLanes, fm, read2);
             }
             s2 = V::toD(read2);
         } else {
@@ -323,10 +343,12 @@ void renderLanes(DrumVoices::VoiceLanes& L, int32_t base, float (*rows)[DrumVoic
             // Where Multi does not act the floor is 0, which leaves every
             // magnitude as it is.
             if (anyClip) {
-                const I magnitude = V::maxU(V::absU(y), clipFloor);
-                const I clipped = V::blend(negativeCeiling, ceiling,
-                                           V::signOf(V::minU(magnitude, ceiling), y));
-                y = V::blend(clipLanes, V::roundD(V::mulD(V::toD(clipped), makeup)), y);
+                I magnitude = V::absU(y);
+                if (anyFloor) magnitude = V::maxU(magnitude, clipFloor);
+                I clipped = V::signOf(V::minU(magnitude, ceiling), y);
+                if (anyNegativeCeiling) clipped = V::blend(negativeCeiling, ceiling, clipped);
+                const I scaled = V::roundD(V::mulD(V::toD(clipped), makeup));
+                y = allClip ? scaled : V::blend(clipLanes, scaled, y);
             }
             yD = V::toD(y);
         } else if (s.clipOn) {
