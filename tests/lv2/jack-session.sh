@@ -29,16 +29,26 @@ trap cleanup EXIT
 
 jackd -n "$JACK_DEFAULT_SERVER" -d dummy -r 44100 -p 256 >"$work/jackd.log" 2>&1 &
 pids+=($!)
-jack_wait -w -t 10 >/dev/null || { cat "$work/jackd.log"; exit 1; }
+jack_wait -w -t 60 >/dev/null || { cat "$work/jackd.log"; exit 1; }
 jack_midiseq seq 22050 0 60 2000 >/dev/null 2>&1 &
 pids+=($!)
 
+# The deadlines below (a minute) only catch a hang: on a busy machine a host
+# can take seconds to load a plug-in and show its ports.
 wait_for_port() {  # port name
-  for _ in $(seq 100); do
+  for _ in $(seq 600); do
     jack_lsp 2>/dev/null | grep -qxF "$1" && return 0
     sleep 0.1
   done
   echo "no port $1"; return 1
+}
+
+connect_when_ready() {  # from port, to port
+  for _ in $(seq 600); do
+    jack_connect "$1" "$2" 2>/dev/null && return 0
+    sleep 0.1
+  done
+  echo "could not connect $1 to $2"; return 1
 }
 
 # Records two seconds of a port; fails if fewer than 1000 sample bytes are non-zero.

@@ -8,6 +8,6 @@ exec 3<>"$work/stdin"
 jalv -x -n drumtamrik urn:quenmar:drum-tamrik <"$work/stdin" >"$work/jalv.log" 2>&1 &
 pids+=($!)
 wait_for_port drumtamrik:out_1 || { cat "$work/jalv.log"; exit 1; }
-for _ in $(seq 50); do jack_connect seq:out drumtamrik:midi_in 2>/dev/null && break; sleep 0.1; done
+connect_when_ready seq:out drumtamrik:midi_in
 head -4 "$work/jalv.log"
 expect_sound drumtamrik:out_1

@@ -11,5 +11,5 @@ wait_for_port tamrikkit:aux8_r || { cat "$work/jalv.log"; exit 1; }
 outputs=$(jack_lsp 2>/dev/null | grep -cE '^tamrikkit:(main|aux[1-8])_[lr]$' || true)
 echo "$outputs outputs"
 [ "$outputs" -eq 18 ]
-for _ in $(seq 50); do jack_connect seq:out tamrikkit:midi_in 2>/dev/null && break; sleep 0.1; done
+connect_when_ready seq:out tamrikkit:midi_in
 expect_sound tamrikkit:main_l
