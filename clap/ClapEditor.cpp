@@ -24,11 +24,6 @@ constexpr bool kNeedsTimer = true;
 tk::NativeWindow nativeWindow(const clap_window_t& w) { return tk::NativeWindow(w.x11); }
 #endif
 
-template <typename T>
-const T* hostExtension(const clap_host_t* host, const char* id) {
-    return host && host->get_extension ? static_cast<const T*>(host->get_extension(host, id)) : nullptr;
-}
-
 }  // namespace
 
 ClapEditor::ClapEditor(const clap_host_t* host, const PluginKind& kind, Instrument& instrument,

@@ -114,11 +114,6 @@ const clap_plugin_gui_t kGui = {guiIsApiSupported, guiPreferredApi, guiCreate,  
 void CLAP_ABI timerTick(const clap_plugin_t* p, clap_id timer) { self(p)->editor().onTimer(timer); }
 const clap_plugin_timer_support_t kTimerSupport = {timerTick};
 
-template <typename T>
-const T* hostExtension(const clap_host_t* host, const char* id) {
-    return host->get_extension ? static_cast<const T*>(host->get_extension(host, id)) : nullptr;
-}
-
 // The event of that type, when the header says it is whole.
 template <typename T>
 const T* eventAs(const clap_event_header_t& event) {

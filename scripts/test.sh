@@ -42,7 +42,7 @@ run_ctest() {  # build dir, extra ctest arguments...
 }
 configure() {  # build dir, cmake arguments...
   local dir=$1; shift
-  cmake -S . -B "$dir" "$@" >/dev/null
+  cmake -S . -B "$dir" -DCMAKE_UNITY_BUILD=ON -DCMAKE_UNITY_BUILD_BATCH_SIZE=16 "$@" >/dev/null
 }
 
 release=build-release

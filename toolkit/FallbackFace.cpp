@@ -22,7 +22,7 @@ constexpr std::array<const char*, 95> kGlyphs = {
     "06564", "03531", "00644", "03216", "27223", "00557", "00552", "00577", "00525", "05316",
     "07247", "32623", "22222", "62326", "03600"};
 
-constexpr const char* kBox = "75557";
+constexpr const char* kMissingGlyph = "75557";
 
 }  // namespace
 
@@ -34,7 +34,7 @@ void FallbackFace::Draw(PixelBuffer& target, const TRect& clip, int x, int y,
                         std::string_view text, TColor color) const {
     const TRect area = clip.Intersect(target.Bounds());
     for (unsigned char c : text) {
-        const char* rows = (c >= 32 && c < 127) ? kGlyphs[c - 32] : kBox;
+        const char* rows = (c >= 32 && c < 127) ? kGlyphs[c - 32] : kMissingGlyph;
         for (int row = 0; row < 5; ++row) {
             const int bits = rows[row] - '0';
             for (int col = 0; col < 3; ++col) {
