@@ -1,9 +1,12 @@
 #!/usr/bin/env bash
 # Builds the release archives into dist/:
-#   DrumTamrik-<version>-linux-x86_64.tar.gz  the .so, DrumTamrik.clap, the LV2 bundle
-#                                             DrumTamrik.lv2, the tools, the README
-#   DrumTamrik-<version>-windows.zip          32-bit/ and 64-bit/ DrumTamrik.dll and
-#                                             DrumTamrik.clap, INSTALL.txt
+#   DrumTamrik-<version>-linux-x86_64.tar.gz  DrumTamrik.so and DrumTamrikKit.so,
+#                                             DrumTamrik.clap (both instruments), the LV2
+#                                             bundles DrumTamrik.lv2 and DrumTamrikKit.lv2,
+#                                             the tools, the README
+#   DrumTamrik-<version>-windows.zip          32-bit/ and 64-bit/ DrumTamrik.dll,
+#                                             DrumTamrikKit.dll and DrumTamrik.clap,
+#                                             INSTALL.txt
 set -euo pipefail
 cd "$(dirname "$0")/.."
 scripts/deps.sh base lv2 windows
@@ -15,27 +18,28 @@ mkdir -p dist
 
 # A folder of its own: no tests, so none of their libraries are needed.
 cmake -S . -B build-package -DCMAKE_BUILD_TYPE=Release -DCMAKE_UNITY_BUILD=ON -DCMAKE_UNITY_BUILD_BATCH_SIZE=16 -DTAMRIK_TESTS=OFF -DTAMRIK_LV2=ON >/dev/null
-cmake --build build-package -j"$jobs" --target DrumTamrik DrumTamrik_clap DrumTamrik_lv2 tamrik-render tamrik-host \
-  tamrik-gallery
+cmake --build build-package -j"$jobs" --target DrumTamrik DrumTamrikKit DrumTamrik_clap DrumTamrik_lv2 \
+  DrumTamrikKit_lv2 tamrik-render tamrik-host tamrik-gallery
 linux=DrumTamrik-$version-linux-x86_64
 mkdir -p "$stage/$linux"
-cp build-package/plugin/DrumTamrik.so build-package/lib/clap/DrumTamrik.clap \
+cp build-package/plugin/DrumTamrik.so build-package/plugin/DrumTamrikKit.so build-package/lib/clap/DrumTamrik.clap \
    build-package/tools/tamrik-render/tamrik-render \
    build-package/tools/tamrik-host/tamrik-host build-package/tools/tamrik-gallery/tamrik-gallery \
    README.md "$stage/$linux/"
-cp -r build-package/lib/lv2/DrumTamrik.lv2 "$stage/$linux/"
-strip "$stage/$linux"/DrumTamrik.so "$stage/$linux"/DrumTamrik.clap "$stage/$linux"/tamrik-* \
-  "$stage/$linux"/DrumTamrik.lv2/*.so
+cp -r build-package/lib/lv2/DrumTamrik.lv2 build-package/lib/lv2/DrumTamrikKit.lv2 "$stage/$linux/"
+strip "$stage/$linux"/DrumTamrik*.so "$stage/$linux"/DrumTamrik.clap "$stage/$linux"/tamrik-* \
+  "$stage/$linux"/DrumTamrik*.lv2/*.so
 tar -C "$stage" -czf "dist/$linux.tar.gz" "$linux"
 
 windows=DrumTamrik-$version-windows
 for arch in i686 x86_64; do
   cmake -S . -B build-win-$arch -DCMAKE_TOOLCHAIN_FILE=cmake/toolchains/mingw-$arch.cmake \
     -DCMAKE_BUILD_TYPE=Release -DCMAKE_UNITY_BUILD=ON -DCMAKE_UNITY_BUILD_BATCH_SIZE=16 >/dev/null
-  cmake --build build-win-$arch -j"$jobs" --target DrumTamrik DrumTamrik_clap
+  cmake --build build-win-$arch -j"$jobs" --target DrumTamrik DrumTamrikKit DrumTamrik_clap
   bits=$([ $arch = i686 ] && echo 32 || echo 64)
   mkdir -p "$stage/$windows/$bits-bit"
   $arch-w64-mingw32-strip -o "$stage/$windows/$bits-bit/DrumTamrik.dll" build-win-$arch/plugin/DrumTamrik.dll
+  $arch-w64-mingw32-strip -o "$stage/$windows/$bits-bit/DrumTamrikKit.dll" build-win-$arch/plugin/DrumTamrikKit.dll
   $arch-w64-mingw32-strip -o "$stage/$windows/$bits-bit/DrumTamrik.clap" build-win-$arch/lib/clap/DrumTamrik.clap
 done
 cat > "$stage/$windows/INSTALL.txt" <<TEXT
@@ -45,10 +49,13 @@ Copy the DrumTamrik.dll that matches your host into the folder it scans for
 VST 2 plug-ins (for example C:\\Program Files\\VSTPlugins):
   64-bit\\DrumTamrik.dll  for 64-bit hosts (most hosts today)
   32-bit\\DrumTamrik.dll  for 32-bit hosts, or a 32-bit plug-in bridge
+DrumTamrikKit.dll beside it is DrumTamrik Kit: sixteen sounds on their own
+keys and outputs.
 For CLAP hosts, copy the DrumTamrik.clap that matches your host into
 %COMMONPROGRAMFILES%\\CLAP (usually C:\\Program Files\\Common Files\\CLAP).
 Each file is self-contained: it needs nothing but Windows itself.
-Then let the host rescan its plug-ins; the instrument shows up as "DrumTamrik".
+Then let the host rescan its plug-ins; the instruments show up as "DrumTamrik"
+and "DrumTamrik Kit".
 TEXT
 sed -i 's/$/\r/' "$stage/$windows/INSTALL.txt"
 rm -f "dist/$windows.zip"
