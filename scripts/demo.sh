@@ -5,7 +5,7 @@
 set -euo pipefail
 here=$(cd "$(dirname "$0")/.." && pwd)
 "$here/scripts/deps.sh" base
-cmake -S "$here" -B "$here/build-demo" -DCMAKE_BUILD_TYPE=Release -DCMAKE_UNITY_BUILD=ON -DCMAKE_UNITY_BUILD_BATCH_SIZE=16 \
+cmake -S "$here" -B "$here/build-demo" -DCMAKE_BUILD_TYPE=Release \
   -DTAMRIK_TESTS=OFF -DTAMRIK_LV2=OFF >/dev/null
 cmake --build "$here/build-demo" -j"$(nproc)" --target DrumTamrik tamrik-render
 exec "$here/build-demo/tools/tamrik-render/tamrik-render" "$@"

@@ -13,7 +13,7 @@ cd "$(dirname "$0")/.."
 seconds=${1:-60}
 scripts/deps.sh tests
 # Line tables only (-g1): a report's stack needs no more.
-CC=clang CXX=clang++ cmake -S . -B build-fuzz -DCMAKE_BUILD_TYPE=RelWithDebInfo -DTAMRIK_FUZZ=ON -DCMAKE_UNITY_BUILD=ON -DCMAKE_UNITY_BUILD_BATCH_SIZE=16 \
+CC=clang CXX=clang++ cmake -S . -B build-fuzz -DCMAKE_BUILD_TYPE=RelWithDebInfo -DTAMRIK_FUZZ=ON \
   "-DCMAKE_CXX_FLAGS_RELWITHDEBINFO=-O2 -g1 -DNDEBUG" "-DCMAKE_C_FLAGS_RELWITHDEBINFO=-O2 -g1 -DNDEBUG" >/dev/null
 cmake --build build-fuzz -j"$(nproc)" --target fuzz_targets
 

@@ -17,7 +17,7 @@ trap 'rm -rf "$stage"' EXIT
 mkdir -p dist
 
 # A folder of its own: no tests, so none of their libraries are needed.
-cmake -S . -B build-package -DCMAKE_BUILD_TYPE=Release -DCMAKE_UNITY_BUILD=ON -DCMAKE_UNITY_BUILD_BATCH_SIZE=16 -DTAMRIK_TESTS=OFF -DTAMRIK_LV2=ON >/dev/null
+cmake -S . -B build-package -DCMAKE_BUILD_TYPE=Release -DTAMRIK_TESTS=OFF -DTAMRIK_LV2=ON >/dev/null
 cmake --build build-package -j"$jobs" --target DrumTamrik DrumTamrikKit DrumTamrik_clap DrumTamrik_lv2 \
   DrumTamrikKit_lv2 tamrik-render tamrik-host tamrik-gallery
 linux=DrumTamrik-$version-linux-x86_64
@@ -34,7 +34,7 @@ tar -C "$stage" -czf "dist/$linux.tar.gz" "$linux"
 windows=DrumTamrik-$version-windows
 for arch in i686 x86_64; do
   cmake -S . -B build-win-$arch -DCMAKE_TOOLCHAIN_FILE=cmake/toolchains/mingw-$arch.cmake \
-    -DCMAKE_BUILD_TYPE=Release -DCMAKE_UNITY_BUILD=ON -DCMAKE_UNITY_BUILD_BATCH_SIZE=16 >/dev/null
+    -DCMAKE_BUILD_TYPE=Release >/dev/null
   cmake --build build-win-$arch -j"$jobs" --target DrumTamrik DrumTamrikKit DrumTamrik_clap
   bits=$([ $arch = i686 ] && echo 32 || echo 64)
   mkdir -p "$stage/$windows/$bits-bit"

@@ -34,7 +34,7 @@ if [ "${TAMRIK_WINE32:-}" = qemu ] && [ $route = native ]; then
 fi
 for arch in i686 x86_64; do
   cmake -S . -B build-win-$arch -DCMAKE_TOOLCHAIN_FILE=cmake/toolchains/mingw-$arch.cmake \
-    -DCMAKE_BUILD_TYPE=Release -DCMAKE_UNITY_BUILD=ON -DCMAKE_UNITY_BUILD_BATCH_SIZE=16 >/dev/null
+    -DCMAKE_BUILD_TYPE=Release >/dev/null
   cmake --build build-win-$arch -j"$jobs" --target windows_tests
 done
 echo "-- 32-bit programs: $route"

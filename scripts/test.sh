@@ -14,10 +14,7 @@
 # With more than one part, the Windows part (mostly waiting on wine) runs
 # beside the others, its output kept until the end. Prints each part's time.
 # The sanitizer builds carry line tables only (-g1): enough for a report's
-# stack, and much cheaper to compile than full debug information. Every build
-# compiles each library's files in batches of 16 (a unity build): a third
-# less compile time. Test files, benchmarks and the sound's per-path files
-# (which have compile options of their own) stay one compile each.
+# stack, and much cheaper to compile than full debug information.
 #
 # Usage: scripts/test.sh [PART...]
 set -euo pipefail
@@ -45,7 +42,7 @@ run_ctest() {  # build dir, extra ctest arguments...
 }
 configure() {  # build dir, cmake arguments...
   local dir=$1; shift
-  cmake -S . -B "$dir" -DCMAKE_UNITY_BUILD=ON -DCMAKE_UNITY_BUILD_BATCH_SIZE=16 "$@" >/dev/null
+  cmake -S . -B "$dir" "$@" >/dev/null
 }
 
 release=build-release
