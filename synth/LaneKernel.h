@@ -190,17 +190,31 @@ void renderLanes(DrumVoices::VoiceLanes& L, int32_t base, float (*rows)[DrumVoic
 
     // Each sample's output of every lane, transposed into the rows at the end.
     alignas(64) float tile[DrumVoices::kChunk][W];
+    // The chunk goes in two passes: oscillators and envelope for every
+    // sample, then filter and output. Within a pass only short chains carry
+    // from sample to sample, so the samples' long chains (table reads, FM,
+    // the filter's products) overlap. The first pass leaves here what the
+    // second reads: the filter input, and f and env where some lane attacks
+    // or releases.
+    alignas(64) int32_t mixedAt[DrumVoices::kChunk][W];
+    alignas(64) float fAt[DrumVoices::kChunk][W], envAt[DrumVoices::kChunk][W];
+    M activeAt[DrumVoices::kChunk];
+    bool variesAt[DrumVoices::kChunk];
 
-    // One sample of every lane; with `masked`, lanes outside `active` keep
-    // their state (without, every lane is active).
-    I sounded = zero;
-    auto sample = [&](int32_t n, M active, auto masked) {
-        auto keep = [&](M m, auto now, auto before) {
+    // With `masked`, lanes outside `active` keep their state (without,
+    // every lane is active).
+    auto keepOf = [](auto masked) {
+        return [](M m, auto now, auto before) {
             if constexpr (decltype(masked)::value)
                 return V::blend(m, now, before);
             else
                 return now;
         };
+    };
+    // Oscillators and envelope of one sample of every lane.
+    I sounded = zero;
+    auto oscillate = [&](int32_t n, M active, auto masked) {
+        const auto keep = keepOf(masked);
         auto live = [&](M m) {
             if constexpr (decltype(masked)::value)
                 return V::andM(m, active);
@@ -251,7 +265,7 @@ void renderLanes(DrumVoices::VoiceLanes& L, int32_t base, float (*rows)[DrumVoic
                 s2 = V::toD(V::gather(s.plain1Row, at));
             }
         }
-        const I mixed = V::addI(V::roundD(V::mulD(mix1, s1)), V::roundD(V::mulD(mix2, s2)));
+        V::storeI(mixedAt[n], V::addI(V::roundD(V::mulD(mix1, s1)), V::roundD(V::mulD(mix2, s2))));
         F next1 = V::addF(phase1, inc1), next2 = V::addF(phase2, inc2);
         next1 = V::blend(V::cmpeqI(V::andI(i1, wrapBit), wrapBit), V::subF(next1, wrap), next1);
         next2 = V::blend(V::cmpeqI(V::andI(i2, wrapBit), wrapBit), V::subF(next2, wrap), next2);
@@ -276,8 +290,8 @@ void renderLanes(DrumVoices::VoiceLanes& L, int32_t base, float (*rows)[DrumVoic
         const M attack = V::cmpeqI(stage, one), hold = V::cmpeqI(stage, two);
         I nextStage = V::blend(V::andnotM(V::cmpgtI(holdLength, holdCount), hold), three, stage);
         holdCount = V::incrementWhere(live(hold), holdCount);
-        D envD = envHold, f = fHold;
         const bool envVaries = V::bits(V::andnotM(hold, active)) != 0;
+        variesAt[n] = envVaries;
         if (envVaries) {  // some lane attacks or releases
             const M release = V::andnotM(V::orM(attack, hold), active);
             F env = oneF;
@@ -303,10 +317,20 @@ void renderLanes(DrumVoices::VoiceLanes& L, int32_t base, float (*rows)[DrumVoic
             } else if (s.curveMode == 2) {
                 env = V::sqrtF(env);
             }
-            envD = V::toD(env);
-            f = V::toD(V::toF(V::minD(cap, V::mulD(V::addD(envDepth, envD), cutoffBase))));
+            V::storeF(envAt[n], env);
+            V::storeF(fAt[n], V::toF(V::minD(cap, V::mulD(V::addD(envDepth, V::toD(env)), cutoffBase))));
         }
         stage = keep(active, nextStage, stage);
+        sounded = V::incrementWhere(active, sounded);
+    };
+
+    // Filter, clip, envelope and gain of one sample of every lane.
+    auto finish = [&](int32_t n, M active, auto masked) {
+        const auto keep = keepOf(masked);
+        const bool envVaries = variesAt[n];
+        D envD = envHold, f = fHold;
+        if (envVaries) envD = V::toD(V::loadF(envAt[n])), f = V::toD(V::loadF(fAt[n]));
+        const I mixed = V::loadI(mixedAt[n]);
 
         // Filter.
         const I h1 = V::subI(V::subI(mixed, product(band1, damping)), low1);
@@ -364,7 +388,6 @@ void renderLanes(DrumVoices::VoiceLanes& L, int32_t base, float (*rows)[DrumVoic
         }
         if (envVaries) yD = V::mulD(yD, envD);  // else env is 1 in every lane: y x 1 is y
         V::storeF(tile[n], V::toF(V::mulD(yD, voiceGain)));
-        sounded = V::incrementWhere(active, sounded);
     };
 
     constexpr uint32_t allLanes = (1u << W) - 1;
@@ -373,14 +396,23 @@ void renderLanes(DrumVoices::VoiceLanes& L, int32_t base, float (*rows)[DrumVoic
         const int32_t n = stop;
         const M active = V::andnotM(V::cmpeqI(stage, idle), V::cmpgtI(V::setI(n + 1), startAt));
         const uint32_t lanesOn = V::bits(active);
-        if (lanesOn == allLanes) {
-            sample(n, active, std::false_type{});
-        } else if (lanesOn != 0) {
-            sample(n, active, std::true_type{});
-        } else {
-            if (n >= lastStart) break;
+        activeAt[n] = active;
+        if (lanesOn == allLanes)
+            oscillate(n, active, std::false_type{});
+        else if (lanesOn != 0)
+            oscillate(n, active, std::true_type{});
+        else if (n >= lastStart)
+            break;
+    }
+    for (int32_t n = first; n < stop; ++n) {
+        const M active = activeAt[n];
+        const uint32_t lanesOn = V::bits(active);
+        if (lanesOn == allLanes)
+            finish(n, active, std::false_type{});
+        else if (lanesOn != 0)
+            finish(n, active, std::true_type{});
+        else
             V::storeF(tile[n], zeroF);
-        }
     }
     // A lane's samples outside its run are not read from the rows.
     int32_t n = first;
