@@ -327,9 +327,8 @@ void renderLanes(DrumVoices::VoiceLanes& L, int32_t base, float (*rows)[DrumVoic
     // Filter, clip, envelope and gain of one sample of every lane.
     auto finish = [&](int32_t n, M active, auto masked) {
         const auto keep = keepOf(masked);
-        const bool envVaries = variesAt[n];
-        D envD = envHold, f = fHold;
-        if (envVaries) envD = V::toD(V::loadF(envAt[n])), f = V::toD(V::loadF(fAt[n]));
+        D f = fHold;
+        if (variesAt[n]) f = V::toD(V::loadF(fAt[n]));
         const I mixed = V::loadI(mixedAt[n]);
 
         // Filter.
@@ -357,7 +356,12 @@ void renderLanes(DrumVoices::VoiceLanes& L, int32_t base, float (*rows)[DrumVoic
             low2 = keep(active, l2, low2);
             y = select(l2, b2, h2);
         }
+        V::storeI(mixedAt[n], y);
+    };
 
+    auto output = [&](int32_t n) {
+        const bool envVaries = variesAt[n];
+        I y = V::loadI(mixedAt[n]);
         // Clip, envelope and gain. The clip works on magnitudes in unsigned
         // int32 (|INT32_MIN| is 2^31 there), which gives the int64 answer:
         // below a ceiling of 0 or more every magnitude is min(max(|y|,
@@ -386,7 +390,7 @@ void renderLanes(DrumVoices::VoiceLanes& L, int32_t base, float (*rows)[DrumVoic
         } else {
             yD = V::toD(y);
         }
-        if (envVaries) yD = V::mulD(yD, envD);  // else env is 1 in every lane: y x 1 is y
+        if (envVaries) yD = V::mulD(yD, V::toD(V::loadF(envAt[n])));  // else env is 1 in every lane: y x 1 is y
         V::storeF(tile[n], V::toF(V::mulD(yD, voiceGain)));
     };
 
@@ -411,6 +415,10 @@ void renderLanes(DrumVoices::VoiceLanes& L, int32_t base, float (*rows)[DrumVoic
             finish(n, active, std::false_type{});
         else if (lanesOn != 0)
             finish(n, active, std::true_type{});
+    }
+    for (int32_t n = first; n < stop; ++n) {
+        if (V::bits(activeAt[n]) != 0)
+            output(n);
         else
             V::storeF(tile[n], zeroF);
     }
