@@ -11,8 +11,9 @@
 // same sums bit for bit. The voice state is kept as one array per field, so
 // that the voices of a lane group (4, 8 or 16, by the instruction set the
 // CPU offers) render side by side in SIMD lanes (LaneKernel.h); a group with
-// a single sounding voice, and every voice on the scalar path, runs the
-// one-voice code, which is the reference the lanes reproduce bit for bit.
+// a single sounding voice takes the lanes across time instead (LoneVoice.h),
+// and every voice on the scalar path runs the one-voice code, which is the
+// reference both reproduce bit for bit.
 #pragma once
 
 #include <cstdint>
