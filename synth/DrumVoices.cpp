@@ -18,6 +18,7 @@
 #include "common/RoundEven.h"
 #include "common/WrapAround.h"
 #include "synth/LaneKernel.h"
+#include "synth/LoneVoice.h"
 #include "synth/WaveTables.h"
 
 namespace tamrik {
@@ -230,6 +231,62 @@ int32_t renderRun(Voice& voice, float* out, int32_t start, int32_t frames,
 using RunRenderer = int32_t (*)(Voice&, float*, int32_t, int32_t, const BlockSettings&);
 constexpr RunRenderer kRunRenderers[3] = {&renderRun<0>, &renderRun<1>, &renderRun<2>};
 
+// The samples a stage lasts from `count`: it ends on the sample whose count
+// reaches `length`, or at once where it already has.
+int64_t stageLength(int32_t count, int32_t length) {
+    return count >= length ? 1 : static_cast<int64_t>(length) - count + 1;
+}
+
+// Sets [from, to) of `values` to 0.
+void clear(int32_t* values, int32_t from, int32_t to) {
+    for (int32_t n = from; n < to; ++n) values[n] = 0;
+}
+
+}  // namespace
+
+void loneStages(Voice& voice, const BlockSettings& s, int32_t start, int32_t frames, int32_t width,
+                LoneSamples& in) {
+    Voice v = voice;
+    int32_t n = start;
+    // Takes as much of a stage as the chunk holds; true where the stage ends.
+    const auto take = [&](int32_t& count, int32_t length) {
+        const int64_t left = stageLength(count, length);
+        const auto samples = static_cast<int32_t>(std::min<int64_t>(left, frames - n));
+        count = add(count, samples);
+        n += samples;
+        return samples == left;
+    };
+    in.attackFrom = v.attackCount;
+    if (v.stage == 1 && n < frames && take(v.attackCount, s.attackLength)) v.stage = 2;
+    in.attackEnd = n;
+    if (v.stage == 2 && n < frames && take(v.holdCount, s.holdLength)) v.stage = 3;
+    in.holdEnd = n;
+    in.releaseFrom = v.releaseCount;
+    if (v.stage != 1 && v.stage != 2 && v.stage != DrumVoices::stageIdle && n < frames &&
+        take(v.releaseCount, s.releaseLength))
+        v.stage = DrumVoices::stageIdle;
+    in.end = n;
+
+    const double sweepStep1 = v.sweepStep1, sweepStep2 = v.sweepStep2;
+    const double baseInc1 = v.baseInc1, baseInc2 = v.baseInc2;
+    clear(in.read1, start & -width, start);
+    clear(in.read2, start & -width, start);
+    for (n = start; n < in.end; ++n) {
+        const float inc1 = increment(v.sweep1Left, sweepStep1, baseInc1, v.baseInc1);
+        const float inc2 = increment(v.sweep2Left, sweepStep2, baseInc2, v.baseInc2);
+        const int32_t i1 = roundEven(v.phase1), i2 = roundEven(v.phase2);
+        in.read1[n] = i1;
+        in.read2[n] = i2;
+        v.phase1 = advance(v.phase1, inc1, i1);
+        v.phase2 = advance(v.phase2, inc2, i2);
+    }
+    clear(in.read1, in.end, (in.end + width - 1) & -width);
+    clear(in.read2, in.end, (in.end + width - 1) & -width);
+    voice = v;
+}
+
+namespace {
+
 // Adds `count` rows that all span the chunk to out1 (and out2 when `both`),
 // row after row in registers.
 template <bool both>
@@ -379,6 +436,8 @@ void DrumVoices::initEngine(bool buildTables) {
     pathCount = 0;
     for (auto [isa, lanePath] : built)
         if (lanePath && isa <= isa_) paths[pathCount++] = lanePath;
+    // A voice alone takes the widest lanes across time: measured the fastest.
+    lonePath = pathCount > 0 ? paths[0] : nullptr;
 }
 
 void DrumVoices::playNote(int32_t note, int32_t velocity, int32_t deltaFrames) {
@@ -526,9 +585,10 @@ uint32_t DrumVoices::beginChunk(int32_t frames) {
     return mask;
 }
 
-int32_t DrumVoices::renderAlone(int32_t weight, Voice& voice, float* row, int32_t start,
-                                int32_t frames, const BlockSettings& s) {
-    return kRunRenderers[weight](voice, row, start, frames, s);
+int32_t DrumVoices::renderAlone(int32_t weight, Voice& voice, float* row, int32_t from,
+                                int32_t frames, const BlockSettings& s) const {
+    const LoneRenderer alone = lonePath ? lonePath->lone[weight] : kRunRenderers[weight];
+    return alone(voice, row, from, frames, s);
 }
 
 void DrumVoices::renderChunk(int32_t frames, const BlockSettings& s) {
@@ -551,7 +611,7 @@ void DrumVoices::renderChunk(int32_t frames, const BlockSettings& s) {
             continue;
         }
         Voice voice = lanes.get(v);
-        end[v] = kRunRenderers[s.filterWeight](voice, scratch[v], start[v], frames, s);
+        end[v] = renderAlone(s.filterWeight, voice, scratch[v], start[v], frames, s);
         lanes.set(v, voice);
         ++v;
     }

@@ -11,8 +11,9 @@
 // same sums bit for bit. The voice state is kept as one array per field, so
 // that the voices of a lane group (4, 8 or 16, by the instruction set the
 // CPU offers) render side by side in SIMD lanes (LaneKernel.h); a group with
-// a single sounding voice, and every voice on the scalar path, runs the
-// one-voice code, which is the reference the lanes reproduce bit for bit.
+// a single sounding voice takes the lanes across time instead (LoneVoice.h),
+// and every voice on the scalar path runs the one-voice code, which is the
+// reference both reproduce bit for bit.
 #pragma once
 
 #include <cstdint>
@@ -158,9 +159,10 @@ private:
     // Adds the sum of those rows, formed from 0 as addRows forms it in a
     // cleared buffer, to out1 and then to out2 (which may be out1).
     void addSum(float* out1, float* out2, const float* const* row, int32_t frames) const;
-    // The one-voice code for weight `weight`.
-    static int32_t renderAlone(int32_t weight, Voice& voice, float* row, int32_t start,
-                               int32_t frames, const BlockSettings& s);
+    // A voice alone, for weight `weight`: across time on a lane path, else
+    // the one-voice code.
+    int32_t renderAlone(int32_t weight, Voice& voice, float* row, int32_t from, int32_t frames,
+                        const BlockSettings& s) const;
     void renderChunk(int32_t frames, const BlockSettings& s);
 
     const SynthParameters& params;
@@ -169,6 +171,7 @@ private:
     Isa isa_ = Isa::scalar;
     const LanePath* paths[3] = {};  // the lane paths up to isa_, widest first
     int32_t pathCount = 0;
+    const LanePath* lonePath = nullptr;  // the lanes a voice alone takes across time
     alignas(64) float scratch[kLanes][kChunk] = {};
     alignas(64) int32_t start[kLanes] = {}, end[kLanes] = {};
     uint32_t soundingMask = 0;  // in the chunk, from beginChunk

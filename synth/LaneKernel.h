@@ -41,11 +41,18 @@ using LaneKernel = void (*)(DrumVoices::VoiceLanes& lanes, int32_t base,
 // valuesByLane for different sounds whose switches, waves and clip
 // branches agree (SharedLanes::switchesOf): those come from `s`, the values
 // lane by lane, with no blend for what every lane does alike.
+//
+// lone renders one voice with lanes across time instead (LoneVoice.h): the
+// same signature and bits as the one-voice code.
+using LoneRenderer = int32_t (*)(DrumVoices::Voice& voice, float* row, int32_t start,
+                                 int32_t frames, const DrumVoices::BlockSettings& s);
+
 struct LanePath {
     int32_t width;
     LaneKernel byWeight[3];
     LaneKernel perLane[3];
     LaneKernel valuesByLane[3];
+    LoneRenderer lone[3];
 };
 
 // Where the settings come from: all from `s`, the values lane by lane and
@@ -57,6 +64,50 @@ extern const LanePath kAvx2Lanes;
 extern const LanePath kAvx512Lanes;
 
 namespace {
+
+// The steps below are shared by the lane kernel and LoneVoice.h; they are
+// forced inline, since a call per sample would cost more than the step.
+
+// The envelope clamped to [0, 1] and shaped by the curve of one sound.
+template <class V>
+[[gnu::always_inline]] inline typename V::F envelopeCurve(typename V::F env, int32_t curveMode) {
+    env = V::minF(V::setF(1.0f), V::maxF(V::setF(0.0f), env));
+    if (curveMode == 1) return V::mulF(env, env);
+    if (curveMode == 2) return V::sqrtF(env);
+    return env;
+}
+
+// The filter coefficient at the shaped envelope, a single; coefficientAt
+// widens it again.
+template <class V>
+[[gnu::always_inline]] inline typename V::F coefficientOf(typename V::D env, typename V::D envDepth,
+                                                          typename V::D cutoffBase) {
+    return V::toF(V::minD(V::setD(0.785), V::mulD(V::addD(envDepth, env), cutoffBase)));
+}
+template <class V>
+[[gnu::always_inline]] inline typename V::D coefficientAt(typename V::D env, typename V::D envDepth,
+                                                          typename V::D cutoffBase) {
+    return V::toD(coefficientOf<V>(env, envDepth, cutoffBase));
+}
+
+// The clip stage of one sound, scaled back up. It works on magnitudes in
+// unsigned int32 (|INT32_MIN| is 2^31 there), which gives the int64 answer:
+// below a ceiling of 0 or more every magnitude is min(max(|y|, floor),
+// ceiling) with y's sign; a negative ceiling wins outright.
+template <class V>
+[[gnu::always_inline]] inline typename V::D clipScaled(typename V::I y,
+                                                       const DrumVoices::BlockSettings& s,
+                                                       typename V::I ceiling, typename V::I floor,
+                                                       typename V::D makeup) {
+    if (!s.clipOn) return V::toD(y);
+    typename V::I clipped = ceiling;
+    if (s.clipCeiling >= 0) {
+        typename V::I magnitude = V::absU(y);
+        if (s.multiOn && s.clipFloor > 0) magnitude = V::maxU(magnitude, floor);
+        clipped = V::signOf(V::minU(magnitude, ceiling), y);
+    }
+    return V::roundWholeD(V::mulD(V::toD(clipped), makeup));
+}
 
 // Renders samples [start, frames) of lanes [base, base + V::W) of `lanes`
 // into rows[0 .. V::W), stopping each lane after the sample on which it
@@ -95,7 +146,7 @@ void renderLanes(DrumVoices::VoiceLanes& L, int32_t base, float (*rows)[DrumVoic
     const I zero = V::setI(0), idle = V::setI(DrumVoices::stageIdle), one = V::setI(1),
             two = V::setI(2), three = V::setI(3), indexMask = V::setI(4095),
             wrapBit = V::setI(4096);
-    const D fmDepth = V::setD(2046), cap = V::setD(0.785);
+    const D fmDepth = V::setD(2046);
     // The settings, the same values whether they come for the whole group
     // or lane by lane: every single and int32 widens to double exactly, and
     // FM's halving of an int32 weight is exact either way.
@@ -186,7 +237,7 @@ void renderLanes(DrumVoices::VoiceLanes& L, int32_t base, float (*rows)[DrumVoic
 
     // In hold, env is 1 under every curve, so f is fixed per lane.
     const D envHold = V::setD(1.0);
-    const D fHold = V::toD(V::toF(V::minD(cap, V::mulD(V::addD(envDepth, envHold), cutoffBase))));
+    const D fHold = coefficientAt<V>(envHold, envDepth, cutoffBase);
 
     // Each sample's output of every lane, transposed into the rows at the end.
     alignas(64) float tile[DrumVoices::kChunk][W];
@@ -308,17 +359,15 @@ void renderLanes(DrumVoices::VoiceLanes& L, int32_t base, float (*rows)[DrumVoic
                                      idle, nextStage);
                 releaseCount = V::incrementWhere(release, releaseCount);
             }
-            env = V::minF(oneF, V::maxF(zeroF, env));
             if constexpr (lanewise) {
+                env = V::minF(oneF, V::maxF(zeroF, env));
                 if (anySquare) env = V::blend(squareLanes, V::mulF(env, env), env);
                 if (anyRoot) env = V::blend(rootLanes, V::sqrtF(env), env);
-            } else if (s.curveMode == 1) {
-                env = V::mulF(env, env);
-            } else if (s.curveMode == 2) {
-                env = V::sqrtF(env);
+            } else {
+                env = envelopeCurve<V>(env, s.curveMode);
             }
             V::storeF(envAt[n], env);
-            V::storeF(fAt[n], V::toF(V::minD(cap, V::mulD(V::addD(envDepth, V::toD(env)), cutoffBase))));
+            V::storeF(fAt[n], coefficientOf<V>(V::toD(env), envDepth, cutoffBase));
         }
         stage = keep(active, nextStage, stage);
         sounded = V::incrementWhere(active, sounded);
@@ -362,10 +411,7 @@ void renderLanes(DrumVoices::VoiceLanes& L, int32_t base, float (*rows)[DrumVoic
     auto output = [&](int32_t n) {
         const bool envVaries = variesAt[n];
         I y = V::loadI(mixedAt[n]);
-        // Clip, envelope and gain. The clip works on magnitudes in unsigned
-        // int32 (|INT32_MIN| is 2^31 there), which gives the int64 answer:
-        // below a ceiling of 0 or more every magnitude is min(max(|y|,
-        // floor), ceiling) with y's sign; a negative ceiling wins outright.
+        // Clip (see clipScaled), envelope and gain.
         D yD;
         if constexpr (lanewise) {
             // Where Multi does not act the floor is 0, which leaves every
@@ -379,16 +425,8 @@ void renderLanes(DrumVoices::VoiceLanes& L, int32_t base, float (*rows)[DrumVoic
                 y = allClip ? scaled : V::blend(clipLanes, scaled, y);
             }
             yD = V::toD(y);
-        } else if (s.clipOn) {
-            I clipped = ceiling;
-            if (s.clipCeiling >= 0) {
-                I magnitude = V::absU(y);
-                if (s.multiOn && s.clipFloor > 0) magnitude = V::maxU(magnitude, clipFloor);
-                clipped = V::signOf(V::minU(magnitude, ceiling), y);
-            }
-            yD = V::roundWholeD(V::mulD(V::toD(clipped), makeup));
         } else {
-            yD = V::toD(y);
+            yD = clipScaled<V>(y, s, ceiling, clipFloor, makeup);
         }
         if (envVaries) yD = V::mulD(yD, V::toD(V::loadF(envAt[n])));  // else env is 1 in every lane: y x 1 is y
         V::storeF(tile[n], V::toF(V::mulD(yD, voiceGain)));
@@ -448,6 +486,11 @@ void renderLanes(DrumVoices::VoiceLanes& L, int32_t base, float (*rows)[DrumVoic
     for (int32_t l = 0; l < W; ++l) end[base + l] = start[base + l] + count[l];
 }
 
+// LoneVoice.h.
+template <class V, int32_t weight>
+int32_t renderLone(DrumVoices::Voice& voice, float* row, int32_t start, int32_t frames,
+                   const DrumVoices::BlockSettings& s);
+
 template <class V>
 constexpr LanePath lanePath() {
     return {V::W,
@@ -456,7 +499,8 @@ constexpr LanePath lanePath() {
             {&renderLanes<V, 0, LaneMode::lanewise>, &renderLanes<V, 1, LaneMode::lanewise>,
              &renderLanes<V, 2, LaneMode::lanewise>},
             {&renderLanes<V, 0, LaneMode::values>, &renderLanes<V, 1, LaneMode::values>,
-             &renderLanes<V, 2, LaneMode::values>}};
+             &renderLanes<V, 2, LaneMode::values>},
+            {&renderLone<V, 0>, &renderLone<V, 1>, &renderLone<V, 2>}};
 }
 
 }  // namespace

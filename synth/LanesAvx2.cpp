@@ -1,6 +1,6 @@
 // The voice kernel in eight AVX2 lanes, compiled with -mavx2 (and no FMA) for
 // the CPUs that have it; DrumVoices picks it at run time.
-#include "synth/LaneKernel.h"
+#include "synth/LoneVoice.h"
 
 #if defined(__AVX2__)
 #include <immintrin.h>

@@ -1,7 +1,7 @@
 // The voice kernel in sixteen AVX-512 lanes (AVX-512F only), compiled with
 // -mavx512f for the CPUs that have it; DrumVoices picks it at
 // run time. Masks live in mask registers, so a masked lane costs nothing.
-#include "synth/LaneKernel.h"
+#include "synth/LoneVoice.h"
 
 #if defined(__AVX512F__)
 #include <immintrin.h>

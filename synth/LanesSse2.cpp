@@ -1,7 +1,7 @@
 // The voice kernel in four SSE2 lanes: the baseline of every x86-64 CPU (and
 // of the 32-bit Windows build). SSE2 has no gather and no blend: four loads
 // and and/andnot/or stand in for them.
-#include "synth/LaneKernel.h"
+#include "synth/LoneVoice.h"
 
 #if defined(__SSE2__)
 #include <emmintrin.h>

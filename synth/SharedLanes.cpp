@@ -61,13 +61,12 @@ void SharedLanes::renderWeight(DrumVoices* const* sounds, const Entry* entries, 
     const int32_t widest = lead.pathCount > 0 ? lead.paths[0]->width : 1;
     for (int32_t i = 0; i < count;) {
         const int32_t taken = std::min(count - i, widest);
-        if (taken == 1) {  // a lone voice: the one-voice code
+        if (taken == 1) {  // a lone voice, across time
             const Entry e = entries[i];
             DrumVoices& sound = *sounds[e.sound];
             DrumVoices::Voice voice = sound.lanes.get(e.voice);
-            sound.end[e.voice] = DrumVoices::renderAlone(weight, voice, rows[nextRow],
-                                                         sound.start[e.voice], frames,
-                                                         settings[e.sound]);
+            sound.end[e.voice] = lead.renderAlone(weight, voice, rows[nextRow],
+                                                  sound.start[e.voice], frames, settings[e.sound]);
             sound.lanes.set(e.voice, voice);
             rowOf[e.sound][e.voice] = rows[nextRow++];
             ++i;

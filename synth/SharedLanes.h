@@ -3,7 +3,8 @@
 // settings (DrumVoices::LaneSettings), and each sound's voices still add up,
 // voice 0 to 16 in order, into that sound's own output, bit for bit what its
 // DrumVoices::render gives. The same voice code as DrumVoices (its lane
-// kernels and one-voice code); only the forming of the groups is here.
+// kernels, and for a lone voice its renderer across time or the one-voice
+// code); only the forming of the groups is here.
 //
 // Audio thread only; no allocation (the object holds every row it needs).
 #pragma once

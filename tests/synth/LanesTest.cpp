@@ -102,8 +102,10 @@ void apply(Engine& e, const Step& step) {
 // Plays one case's random stream on the scalar path and on every wider one,
 // comparing output bits and voice states after every block. The engines live
 // on from case to case (building one rebuilds the shared noise), in the same
-// state as long as the paths agree.
-void compare(std::vector<Engine*> engines, const Case& c, uint32_t seed) {
+// state as long as the paths agree. With `alone`, a block's note silences the
+// voice before it, so that one voice sounds at a time (a lane path renders it
+// across time).
+void compare(std::vector<Engine*> engines, const Case& c, uint32_t seed, bool alone = false) {
     for (Engine* e : engines)
         for (int32_t i = 0; i < kNumParameters; ++i) e->params.set(i, c.values[i]);
     std::mt19937 rng(seed);
@@ -112,9 +114,11 @@ void compare(std::vector<Engine*> engines, const Case& c, uint32_t seed) {
         const int32_t frames =
             rng() % 3 == 0 ? 1 + static_cast<int32_t>(rng() % 7) : 1 + static_cast<int32_t>(rng() % 200);
         std::vector<Step> steps;
-        const int32_t count = rng() % 4 == 0 ? 18 + static_cast<int32_t>(rng() % 8)  // retriggers
-                                             : static_cast<int32_t>(rng() % 6);
+        const int32_t count = alone            ? static_cast<int32_t>(rng() % 2)
+                              : rng() % 4 == 0 ? 18 + static_cast<int32_t>(rng() % 8)  // retriggers
+                                               : static_cast<int32_t>(rng() % 6);
         for (int32_t k = 0; k < count; ++k) {
+            if (alone) steps.push_back({Step::soundOff, 0, 0, 0});
             if (rng() % 16 == 0) {
                 steps.push_back({Step::soundOff, 0, 0, 0});
                 continue;
@@ -152,6 +156,9 @@ void compare(std::vector<Engine*> engines, const Case& c, uint32_t seed) {
 
 }  // namespace
 
+// Every switch combination, with many voices, and again one voice at a time
+// (which every lane path renders with lanes across time), its stages now and
+// then a few samples long so that they start and end anywhere in a chunk.
 TEST(Lanes, EveryPathRendersTheOneVoiceCodesBits) {
     // Every switch combination once; an unoptimised (sanitizer) build takes
     // every seventh, to stay within seconds.
@@ -167,7 +174,12 @@ TEST(Lanes, EveryPathRendersTheOneVoiceCodesBits) {
         engines.push_back(owned.emplace_back(std::make_unique<Engine>(kPaths[isa])).get());
     for (uint32_t k = 0; k < combinations; k += stride) {
         std::mt19937 rng(k);
-        compare(engines, makeCase(k, rng), k * 7919u);
+        Case c = makeCase(k, rng);
+        compare(engines, c, k * 7919u);
+        if (HasFatalFailure()) return;
+        if (rng() % 3 == 0)
+            for (int32_t p : {kA, kH, kR}) c.values[p] = static_cast<float>(rng() % 4) / 40000.0f;
+        compare(engines, c, k * 6007u, true);
         if (HasFatalFailure()) return;
     }
 }
@@ -192,6 +204,8 @@ TEST(Lanes, ClipExtremesAndRunawayFiltersMatch) {
                 c.values[kQ] = q;
                 c.values[kCutOff] = 1.0f;
                 compare(engines, c, k * 104729u);
+                if (HasFatalFailure()) return;
+                compare(engines, c, k * 104729u + 1, true);
                 if (HasFatalFailure()) return;
             }
 }
