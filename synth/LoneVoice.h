@@ -127,7 +127,7 @@ int32_t renderLone(DrumVoices::Voice& voice, float* row, int32_t start, int32_t 
             releaseLength = V::setD(s.releaseLength), envDepth = V::setD(s.envDepth),
             cutoffBase = V::setD(voice.cutoffBase);
     const F one = V::setF(1.0f);
-    const F fHold = V::toF(coefficientAt<V>(V::setD(1.0), envDepth, cutoffBase));
+    const F fHold = coefficientOf<V>(V::setD(1.0), envDepth, cutoffBase);
     // The counts of sample n, as (from - first sample of the stage) + n.
     const I attackCount = V::setI(wrapSub(in.attackFrom, start));
     const I releaseCount = V::setI(wrapSub(in.releaseFrom, in.holdEnd));
@@ -164,7 +164,7 @@ int32_t renderLone(DrumVoices::Voice& voice, float* row, int32_t start, int32_t 
         }
         env = envelopeCurve<V>(env, s.curveMode);
         V::storeF(in.env + n, env);
-        V::storeF(in.f + n, V::toF(coefficientAt<V>(V::toD(env), envDepth, cutoffBase)));
+        V::storeF(in.f + n, coefficientOf<V>(V::toD(env), envDepth, cutoffBase));
     }
 
     // Pass 3: the filter.
