@@ -20,7 +20,9 @@
 // function compiled for AVX may be picked by the linker for the baseline.
 #pragma once
 
+#include <array>
 #include <cstdint>
+#include <utility>
 #include <type_traits>
 
 #include "synth/DrumVoices.h"
@@ -109,6 +111,81 @@ template <class V>
     return V::roundWholeD(V::mulD(V::toD(clipped), makeup));
 }
 
+// The filter of lanes [at, at + U::W) of a group, lane type U: the whole
+// group's, or on paths that split it (V::Half), each half's. The chain from
+// one sample to the next runs through two products a stage; in halves it
+// needs no move between the register halves, and the two halves' chains
+// overlap.
+template <class U, int32_t weight>
+struct FilterLanes {
+    using I = typename U::I;
+    using D = typename U::D;
+    using M = typename U::M;
+    I low1, band1, high1, low2, band2, high2, smooth;
+
+    FilterLanes(const DrumVoices::VoiceLanes& L, int32_t at)
+        : low1(U::loadI(L.low1 + at)), band1(U::loadI(L.band1 + at)),
+          high1(U::loadI(L.high1 + at)), low2(U::loadI(L.low2 + at)),
+          band2(U::loadI(L.band2 + at)), high2(U::loadI(L.high2 + at)),
+          smooth(U::loadI(L.smooth + at)) {}
+    void store(DrumVoices::VoiceLanes& L, int32_t at) const {
+        U::storeI(L.low1 + at, low1), U::storeI(L.band1 + at, band1);
+        U::storeI(L.high1 + at, high1), U::storeI(L.low2 + at, low2);
+        U::storeI(L.band2 + at, band2), U::storeI(L.high2 + at, high2);
+        U::storeI(L.smooth + at, smooth);
+    }
+
+    // The output of the filter type: `type` for every lane, or with -1 by
+    // the masks of the low- and band-pass lanes.
+    struct Pick {
+        int32_t type;
+        M low, band;
+        I operator()(I l, I b, I h) const {
+            if (type < 0) return U::blend(low, l, U::blend(band, b, h));
+            return type == 0 ? l : (type == 1 ? b : h);
+        }
+    };
+
+    // y for the input x; with `masked`, lanes outside `active` keep their state.
+    template <bool masked>
+    [[gnu::always_inline]] I step(I x, D f, D damping, M active, const Pick& pick) {
+        const auto keep = [&](I now, I before) {
+            if constexpr (masked)
+                return U::blend(active, now, before);
+            else
+                return now;
+        };
+        const auto product = [](I state, D factor) {
+            return U::roundD(U::mulD(U::toD(state), factor));
+        };
+        const I h1 = U::subI(U::subI(x, product(band1, damping)), low1);
+        const I b1 = U::addI(band1, product(h1, f));
+        const I l1 = U::addI(low1, product(b1, f));
+        high1 = keep(h1, high1);
+        band1 = keep(b1, band1);
+        low1 = keep(l1, low1);
+        I y = pick(l1, b1, h1);
+        if constexpr (weight == 1) {
+            const I h2 = U::subI(y, smooth);
+            const I l2 = U::addI(product(U::subI(y, smooth), f), smooth);
+            high2 = keep(h2, high2);
+            band2 = keep(y, band2);
+            low2 = keep(l2, low2);
+            smooth = keep(l2, smooth);
+            y = pick(l2, y, h2);
+        } else if constexpr (weight == 2) {
+            const I h2 = U::subI(U::subI(y, product(band2, damping)), low2);
+            const I b2 = U::addI(band2, product(h2, f));
+            const I l2 = U::addI(low2, product(b2, f));
+            high2 = keep(h2, high2);
+            band2 = keep(b2, band2);
+            low2 = keep(l2, low2);
+            y = pick(l2, b2, h2);
+        }
+        return y;
+    }
+};
+
 // Renders samples [start, frames) of lanes [base, base + V::W) of `lanes`
 // into rows[0 .. V::W), stopping each lane after the sample on which it
 // falls idle; end[] gets the end of each lane's run. start[] and end[] are
@@ -129,10 +206,6 @@ void renderLanes(DrumVoices::VoiceLanes& L, int32_t base, float (*rows)[DrumVoic
     I stage = V::loadI(L.stage + base);
     I attackCount = V::loadI(L.attackCount + base), holdCount = V::loadI(L.holdCount + base),
       releaseCount = V::loadI(L.releaseCount + base);
-    I low1 = V::loadI(L.low1 + base), band1 = V::loadI(L.band1 + base),
-      high1 = V::loadI(L.high1 + base), low2 = V::loadI(L.low2 + base),
-      band2 = V::loadI(L.band2 + base), high2 = V::loadI(L.high2 + base),
-      smooth = V::loadI(L.smooth + base);
 
     // Fixed at note-on: converted to double once.
     const F baseInc1 = V::loadF(L.baseInc1 + base), baseInc2 = V::loadF(L.baseInc2 + base);
@@ -224,16 +297,8 @@ void renderLanes(DrumVoices::VoiceLanes& L, int32_t base, float (*rows)[DrumVoic
         if (at < first) first = at;
         if (at < frames && at > lastStart) lastStart = at;
     }
-    auto product = [](I state, const D& factor) {
-        return V::roundD(V::mulD(V::toD(state), factor));
-    };
-    auto select = [&](I low, I band, I high) {
-        if constexpr (lanewise) {
-            if (laneType < 0) return V::blend(lowLanes, low, V::blend(bandLanes, band, high));
-            return laneType == 0 ? low : (laneType == 1 ? band : high);
-        } else
-            return s.filterType == 0 ? low : (s.filterType == 1 ? band : high);
-    };
+    const int32_t filterType =
+        lanewise ? laneType : (s.filterType == 0 || s.filterType == 1 ? s.filterType : 2);
 
     // In hold, env is 1 under every curve, so f is fixed per lane.
     const D envHold = V::setD(1.0);
@@ -373,41 +438,6 @@ void renderLanes(DrumVoices::VoiceLanes& L, int32_t base, float (*rows)[DrumVoic
         sounded = V::incrementWhere(active, sounded);
     };
 
-    // Filter, clip, envelope and gain of one sample of every lane.
-    auto finish = [&](int32_t n, M active, auto masked) {
-        const auto keep = keepOf(masked);
-        D f = fHold;
-        if (variesAt[n]) f = V::toD(V::loadF(fAt[n]));
-        const I mixed = V::loadI(mixedAt[n]);
-
-        // Filter.
-        const I h1 = V::subI(V::subI(mixed, product(band1, damping)), low1);
-        const I b1 = V::addI(band1, product(h1, f));
-        const I l1 = V::addI(low1, product(b1, f));
-        high1 = keep(active, h1, high1);
-        band1 = keep(active, b1, band1);
-        low1 = keep(active, l1, low1);
-        I y = select(l1, b1, h1);
-        if constexpr (weight == 1) {
-            const I h2 = V::subI(y, smooth);
-            const I l2 = V::addI(product(V::subI(y, smooth), f), smooth);
-            high2 = keep(active, h2, high2);
-            band2 = keep(active, y, band2);
-            low2 = keep(active, l2, low2);
-            smooth = keep(active, l2, smooth);
-            y = select(l2, y, h2);
-        } else if constexpr (weight == 2) {
-            const I h2 = V::subI(V::subI(y, product(band2, damping)), low2);
-            const I b2 = V::addI(band2, product(h2, f));
-            const I l2 = V::addI(low2, product(b2, f));
-            high2 = keep(active, h2, high2);
-            band2 = keep(active, b2, band2);
-            low2 = keep(active, l2, low2);
-            y = select(l2, b2, h2);
-        }
-        V::storeI(mixedAt[n], y);
-    };
-
     auto output = [&](int32_t n) {
         const bool envVaries = variesAt[n];
         I y = V::loadI(mixedAt[n]);
@@ -446,13 +476,39 @@ void renderLanes(DrumVoices::VoiceLanes& L, int32_t base, float (*rows)[DrumVoic
         else if (n >= lastStart)
             break;
     }
-    for (int32_t n = first; n < stop; ++n) {
-        const M active = activeAt[n];
-        const uint32_t lanesOn = V::bits(active);
-        if (lanesOn == allLanes)
-            finish(n, active, std::false_type{});
-        else if (lanesOn != 0)
-            finish(n, active, std::true_type{});
+    // The filter of every sample, in place of its input.
+    {
+        using U = typename V::Half;
+        const U half{};
+        constexpr int32_t parts = W / U::W;
+        using FL = FilterLanes<U, weight>;
+        auto lanes = [&]<int32_t... p>(std::integer_sequence<int32_t, p...>) {
+            return std::array<FL, parts>{FL(L, base + p * U::W)...};
+        }(std::make_integer_sequence<int32_t, parts>{});
+        typename FL::Pick pick[parts];
+        typename U::D fFixed[parts], dampingOf[parts];
+        for (int32_t p = 0; p < parts; ++p) {
+            pick[p] = {filterType, V::part(lowLanes, p, half), V::part(bandLanes, p, half)};
+            fFixed[p] = V::part(fHold, p, half);
+            dampingOf[p] = V::part(damping, p, half);
+        }
+        for (int32_t n = first; n < stop; ++n) {
+            const M active = activeAt[n];
+            const uint32_t lanesOn = V::bits(active);
+            if (lanesOn == 0) continue;
+            for (int32_t p = 0; p < parts; ++p) {
+                const typename U::D f =
+                    variesAt[n] ? U::toD(U::loadF(fAt[n] + p * U::W)) : fFixed[p];
+                const typename U::I x = U::loadI(mixedAt[n] + p * U::W);
+                const typename U::I y =
+                    lanesOn == allLanes
+                        ? lanes[p].template step<false>(x, f, dampingOf[p], typename U::M{}, pick[p])
+                        : lanes[p].template step<true>(x, f, dampingOf[p],
+                                                       V::part(active, p, half), pick[p]);
+                U::storeI(mixedAt[n] + p * U::W, y);
+            }
+        }
+        for (int32_t p = 0; p < parts; ++p) lanes[p].store(L, base + p * U::W);
     }
     for (int32_t n = first; n < stop; ++n) {
         if (V::bits(activeAt[n]) != 0)
@@ -474,13 +530,6 @@ void renderLanes(DrumVoices::VoiceLanes& L, int32_t base, float (*rows)[DrumVoic
     V::storeI(L.attackCount + base, attackCount);
     V::storeI(L.holdCount + base, holdCount);
     V::storeI(L.releaseCount + base, releaseCount);
-    V::storeI(L.low1 + base, low1);
-    V::storeI(L.band1 + base, band1);
-    V::storeI(L.high1 + base, high1);
-    V::storeI(L.low2 + base, low2);
-    V::storeI(L.band2 + base, band2);
-    V::storeI(L.high2 + base, high2);
-    V::storeI(L.smooth + base, smooth);
     alignas(64) int32_t count[W];
     V::storeI(count, sounded);
     for (int32_t l = 0; l < W; ++l) end[base + l] = start[base + l] + count[l];

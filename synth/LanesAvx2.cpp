@@ -9,8 +9,28 @@ namespace tamrik {
 
 namespace {
 
+// Four of the eight lanes, for the filter: their doubles fill one register.
+struct Avx2Half {
+    static constexpr int32_t W = 4;
+    using I = __m128i;
+    using F = __m128;
+    using D = __m256d;
+    using M = __m128i;
+    static I loadI(const int32_t* p) { return _mm_loadu_si128(reinterpret_cast<const I*>(p)); }
+    static void storeI(int32_t* p, I x) { _mm_storeu_si128(reinterpret_cast<I*>(p), x); }
+    static F loadF(const float* p) { return _mm_loadu_ps(p); }
+    static I addI(I a, I b) { return _mm_add_epi32(a, b); }
+    static I subI(I a, I b) { return _mm_sub_epi32(a, b); }
+    static D toD(I a) { return _mm256_cvtepi32_pd(a); }
+    static D toD(F a) { return _mm256_cvtps_pd(a); }
+    static D mulD(D a, D b) { return _mm256_mul_pd(a, b); }
+    static I roundD(D a) { return _mm256_cvtpd_epi32(a); }
+    static I blend(M m, I a, I b) { return _mm_blendv_epi8(b, a, m); }
+};
+
 struct Avx2 {
     static constexpr int32_t W = 8;
+    using Half = Avx2Half;
     using I = __m256i;
     using F = __m256;
     using M = __m256i;  // all ones or all zeros per lane
@@ -40,6 +60,10 @@ struct Avx2 {
     static I roundF(F a) { return _mm256_cvtps_epi32(a); }
     static F gather(const float* row, I at) { return _mm256_i32gather_ps(row, at, 4); }
 
+    static Half::M part(M m, int32_t p, Half) {
+        return p ? _mm256_extracti128_si256(m, 1) : _mm256_castsi256_si128(m);
+    }
+    static Half::D part(const D& d, int32_t p, Half) { return p ? d.hi : d.lo; }
     static D toD(I a) {
         return {_mm256_cvtepi32_pd(_mm256_castsi256_si128(a)),
                 _mm256_cvtepi32_pd(_mm256_extracti128_si256(a, 1))};

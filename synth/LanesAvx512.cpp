@@ -1,6 +1,6 @@
-// The voice kernel in sixteen AVX-512 lanes (AVX-512F only), compiled with
-// -mavx512f for the CPUs that have it; DrumVoices picks it at
-// run time. Masks live in mask registers, so a masked lane costs nothing.
+// The voice kernel in sixteen AVX-512 lanes (AVX-512F, and VL for the
+// filter's halves), compiled with -mavx512f -mavx512vl for the CPUs that
+// have both; DrumVoices picks it at run time. Masks live in mask registers, so a masked lane costs nothing.
 #include "synth/LoneVoice.h"
 
 #if defined(__AVX512F__)
@@ -10,8 +10,29 @@ namespace tamrik {
 
 namespace {
 
+// Eight of the sixteen lanes, for the filter: their doubles fill one
+// register (AVX-512VL for the masked blend).
+struct Avx512Half {
+    static constexpr int32_t W = 8;
+    using I = __m256i;
+    using F = __m256;
+    using D = __m512d;
+    using M = __mmask8;
+    static I loadI(const int32_t* p) { return _mm256_loadu_si256(reinterpret_cast<const I*>(p)); }
+    static void storeI(int32_t* p, I x) { _mm256_storeu_si256(reinterpret_cast<I*>(p), x); }
+    static F loadF(const float* p) { return _mm256_loadu_ps(p); }
+    static I addI(I a, I b) { return _mm256_add_epi32(a, b); }
+    static I subI(I a, I b) { return _mm256_sub_epi32(a, b); }
+    static D toD(I a) { return _mm512_cvtepi32_pd(a); }
+    static D toD(F a) { return _mm512_cvtps_pd(a); }
+    static D mulD(D a, D b) { return _mm512_mul_pd(a, b); }
+    static I roundD(D a) { return _mm512_cvtpd_epi32(a); }
+    static I blend(M m, I a, I b) { return _mm256_mask_blend_epi32(m, b, a); }
+};
+
 struct Avx512 {
     static constexpr int32_t W = 16;
+    using Half = Avx512Half;
     using I = __m512i;
     using F = __m512;
     using M = __mmask16;
@@ -41,6 +62,8 @@ struct Avx512 {
     static I roundF(F a) { return _mm512_cvtps_epi32(a); }
     static F gather(const float* row, I at) { return _mm512_i32gather_ps(at, row, 4); }
 
+    static Half::M part(M m, int32_t p, Half) { return static_cast<Half::M>(m >> (8 * p)); }
+    static Half::D part(const D& d, int32_t p, Half) { return p ? d.hi : d.lo; }
     static D toD(I a) {
         return {_mm512_cvtepi32_pd(_mm512_castsi512_si256(a)),
                 _mm512_cvtepi32_pd(_mm512_extracti64x4_epi64(a, 1))};

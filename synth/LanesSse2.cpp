@@ -12,6 +12,8 @@ namespace {
 
 struct Sse2 {
     static constexpr int32_t W = 4;
+    // The filter takes the group whole.
+    using Half = Sse2;
     using I = __m128i;
     using F = __m128;
     using M = __m128i;  // all ones or all zeros per lane
@@ -45,6 +47,10 @@ struct Sse2 {
         return _mm_setr_ps(row[i[0]], row[i[1]], row[i[2]], row[i[3]]);
     }
 
+    template <class T>
+    static T part(T x, int32_t, Half) {
+        return x;
+    }
     static D toD(I a) {
         return {_mm_cvtepi32_pd(a), _mm_cvtepi32_pd(_mm_shuffle_epi32(a, _MM_SHUFFLE(1, 0, 3, 2)))};
     }
