@@ -16,6 +16,7 @@
 #pragma once
 
 #include <cstdint>
+#include <memory>
 
 #include "synth/Parameters.h"
 #include "synth/WaveTables.h"
@@ -138,6 +139,44 @@ public:
 private:
     friend class SharedLanes;
 
+    // Every branch the lane kernel takes on a sound's settings rather than
+    // lane by lane, and the rows it reads: lanes of sounds that agree on
+    // these take LanePath::valuesByLane.
+    struct Switches {
+        uint32_t flags;
+        int32_t osc1At, osc2At;
+        bool operator==(const Switches&) const = default;
+    };
+    static Switches switchesOf(const BlockSettings& s);
+
+    // Sounding voices formed into lane groups whatever their places (or
+    // sounds): full groups of the widest path first, then the rest through
+    // the narrowest path that holds it, a lone voice through the one-voice
+    // code. A group of one sound's neighbouring voices renders where they
+    // are; any other is copied into lanes of its own and back.
+    class Groups {
+    public:
+        struct Entry {
+            int32_t sound, voice;
+        };
+        // Renders entries[0 .. count) (by sound, each sound's in voice
+        // order), all of filter weight `weight`, into rows from `nextRow` on;
+        // rowOf[k][v] gets the row of voice v of sounds[k]. Lanes of several
+        // sounds take their settings from `perLane`, the values alone where
+        // their sounds' `switches` agree (SharedLanes); a single sound passes
+        // neither.
+        void render(DrumVoices* const* sounds, const BlockSettings* settings,
+                    const Switches* switches, LaneSettings* perLane, const Entry* entries,
+                    int32_t count, int32_t weight, int32_t frames, float (*rows)[kChunk],
+                    int32_t& nextRow, const float* (*rowOf)[kVoices]);
+
+        const float* voiceRows[kVoices] = {};  // this sound's, for render
+
+    private:
+        VoiceLanes lanes{};
+        alignas(64) int32_t start[kLanes] = {}, end[kLanes] = {};
+    };
+
     BlockSettings takeSettings() const;
     // Bit v set for each voice v that sounds or waits.
     uint32_t busyVoices() const;
@@ -158,9 +197,6 @@ private:
     // Adds the sum of those rows, formed from 0 as addRows forms it in a
     // cleared buffer, to out1 and then to out2 (which may be out1).
     void addSum(float* out1, float* out2, const float* const* row, int32_t frames) const;
-    // The one-voice code for weight `weight`.
-    static int32_t renderAlone(int32_t weight, Voice& voice, float* row, int32_t start,
-                               int32_t frames, const BlockSettings& s);
     void renderChunk(int32_t frames, const BlockSettings& s);
 
     const SynthParameters& params;
@@ -169,9 +205,13 @@ private:
     Isa isa_ = Isa::scalar;
     const LanePath* paths[3] = {};  // the lane paths up to isa_, widest first
     int32_t pathCount = 0;
+    // One row per sounding voice, and room for a group's idle lanes past the last.
     alignas(64) float scratch[kLanes][kChunk] = {};
     alignas(64) int32_t start[kLanes] = {}, end[kLanes] = {};
     uint32_t soundingMask = 0;  // in the chunk, from beginChunk
+    // On the heap: a kit's pads never use theirs (SharedLanes forms their
+    // groups) and keep the layout they had without it.
+    std::unique_ptr<Groups> groups = std::make_unique<Groups>();
 };
 
 }  // namespace tamrik
