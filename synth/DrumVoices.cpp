@@ -521,15 +521,6 @@ uint32_t DrumVoices::beginChunk(int32_t frames) {
     return mask;
 }
 
-DrumVoices::Switches DrumVoices::switchesOf(const BlockSettings& s) {
-    const uint32_t curve = s.curveMode == 1 || s.curveMode == 2 ? uint32_t(s.curveMode) : 0;
-    const uint32_t type = s.filterType == 0 || s.filterType == 1 ? uint32_t(s.filterType) : 2;
-    const uint32_t flags = uint32_t(s.ringOn) | uint32_t(s.fmOn) << 1 | uint32_t(s.clipOn) << 2 |
-                           uint32_t(s.multiOn && s.clipFloor > 0) << 3 |
-                           uint32_t(s.clipCeiling >= 0) << 4 | curve << 5 | type << 7;
-    return {flags, s.osc1At, s.osc2At};
-}
-
 void DrumVoices::Groups::render(DrumVoices* const* sounds, const BlockSettings* settings,
                                 const Switches* switches, LaneSettings* perLane,
                                 const Entry* entries, int32_t count, int32_t weight,

@@ -147,7 +147,14 @@ private:
         int32_t osc1At, osc2At;
         bool operator==(const Switches&) const = default;
     };
-    static Switches switchesOf(const BlockSettings& s);
+    static Switches switchesOf(const BlockSettings& s) {
+        const uint32_t curve = s.curveMode == 1 || s.curveMode == 2 ? uint32_t(s.curveMode) : 0;
+        const uint32_t type = s.filterType == 0 || s.filterType == 1 ? uint32_t(s.filterType) : 2;
+        const uint32_t flags = uint32_t(s.ringOn) | uint32_t(s.fmOn) << 1 |
+                               uint32_t(s.clipOn) << 2 | uint32_t(s.multiOn && s.clipFloor > 0) << 3 |
+                               uint32_t(s.clipCeiling >= 0) << 4 | curve << 5 | type << 7;
+        return {flags, s.osc1At, s.osc2At};
+    }
 
     // Sounding voices formed into lane groups whatever their places (or
     // sounds): full groups of the widest path first, then the rest through
