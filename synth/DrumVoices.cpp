@@ -338,9 +338,10 @@ DrumVoices::Isa isaNamed(const char* name, DrumVoices::Isa otherwise) {
     return otherwise;
 }
 
-// The voice fields that rendering changes.
+// The voice fields that rendering changes. Always inlined: a call would
+// read the visitor's captures again after every field it stores.
 template <class Visit>
-void eachRenderedField(Visit visit) {
+[[gnu::always_inline]] inline void eachRenderedField(Visit visit) {
     using V = DrumVoices::Voice;
     using L = DrumVoices::VoiceLanes;
     visit(&V::phase1, &L::phase1), visit(&V::phase2, &L::phase2);
@@ -356,7 +357,7 @@ void eachRenderedField(Visit visit) {
 // Every voice field in one list, for moving a voice between its lanes and
 // the one-voice code: the rendered ones and those fixed at note-on.
 template <class Visit>
-void eachField(Visit visit) {
+[[gnu::always_inline]] inline void eachField(Visit visit) {
     using V = DrumVoices::Voice;
     using L = DrumVoices::VoiceLanes;
     eachRenderedField(visit);
@@ -566,12 +567,6 @@ void DrumVoices::LaneSettings::set(int32_t l, const BlockSettings& s) {
     mix2Scale[l] = s.fmOn ? 0.5f : 1.0f;
 }
 
-// Every voice that sounds in the chunk into its row: a lane group starts at
-// each sounding voice not yet rendered and takes the voices that follow (the
-// lanes past the last voice are idle), so notes played in rotation fill the
-// lanes wherever they start. A group with two or more sounding voices goes
-// through the narrowest lane path that reaches them all, a lone voice (and
-// every voice on the scalar path) through the one-voice code.
 uint32_t DrumVoices::beginChunk(int32_t frames) {
     // Most voices of a kit's pads rest: only the others count.
     uint32_t mask = 0;
@@ -591,30 +586,85 @@ int32_t DrumVoices::renderAlone(int32_t weight, Voice& voice, float* row, int32_
     return alone(voice, row, from, frames, s);
 }
 
-void DrumVoices::renderChunk(int32_t frames, const BlockSettings& s) {
-    beginChunk(frames);
-    const int32_t widest = pathCount > 0 ? paths[0]->width : 1;
-    for (int32_t v = 0; v < kVoices;) {
-        if (start[v] >= frames) {
-            ++v;
+void DrumVoices::Groups::render(DrumVoices* const* sounds, const BlockSettings* settings,
+                                const Switches* switches, LaneSettings* perLane,
+                                const Entry* entries, int32_t count, int32_t weight,
+                                int32_t frames, float (*rows)[kChunk], int32_t& nextRow,
+                                const float* (*rowOf)[kVoices]) {
+    if (count <= 0) return;
+    const DrumVoices& lead = *sounds[entries[0].sound];
+    const int32_t widest = lead.pathCount > 0 ? lead.paths[0]->width : 1;
+    for (int32_t i = 0; i < count;) {
+        const Entry* e = entries + i;
+        const int32_t taken = std::min(count - i, widest);
+        DrumVoices& first = *sounds[e[0].sound];
+        const BlockSettings& s = settings[e[0].sound];
+        if (taken == 1) {
+            Voice voice = first.lanes.get(e[0].voice);
+            first.end[e[0].voice] =
+                lead.renderAlone(weight, voice, rows[nextRow], first.start[e[0].voice],
+                                 frames, s);
+            first.lanes.set(e[0].voice, voice);
+            rowOf[e[0].sound][e[0].voice] = rows[nextRow++];
+            ++i;
             continue;
         }
-        int32_t sounding = 0, reach = 0;
-        for (int32_t k = v; k < std::min(v + widest, kVoices); ++k)
-            if (start[k] < frames) ++sounding, reach = k - v + 1;
-        if (sounding > 1) {
-            int32_t p = 0;
-            while (p + 1 < pathCount && paths[p + 1]->width >= reach) ++p;
-            paths[p]->byWeight[s.filterWeight](lanes, v, scratch + v, start, end, frames, s,
-                                               nullptr);
-            v += paths[p]->width;
-            continue;
+        int32_t p = 0;
+        while (p + 1 < lead.pathCount && lead.paths[p + 1]->width >= taken) ++p;
+        const LanePath& path = *lead.paths[p];
+        const bool oneSound = e[taken - 1].sound == e[0].sound;  // entries come by sound
+        if (oneSound && e[taken - 1].voice - e[0].voice == taken - 1) {
+            // Neighbours: no copy. The lanes past them do not sound in the
+            // chunk (they would be entries of this group).
+            path.byWeight[weight](first.lanes, e[0].voice, rows + nextRow,
+                                  first.start, first.end, frames, s, nullptr);
+            for (int32_t l = 0; l < taken; ++l) rowOf[e[0].sound][e[l].voice] = rows[nextRow + l];
+        } else {
+            bool sameSwitches = true;
+            for (int32_t l = 0; l < taken; ++l) {
+                const Entry at = e[l];
+                const DrumVoices& sound = *sounds[at.sound];
+                lanes.copy(l, sound.lanes, at.voice);
+                start[l] = sound.start[at.voice];
+                if (!oneSound) {
+                    perLane->set(l, settings[at.sound]);
+                    sameSwitches = sameSwitches && switches[at.sound] == switches[e[0].sound];
+                }
+            }
+            static const VoiceLanes rest{};
+            for (int32_t l = taken; l < path.width; ++l) {
+                lanes.copy(l, rest, 0);
+                lanes.stage[l] = stageIdle;
+                start[l] = frames;
+            }
+            // Lanes of one sound take its settings whole.
+            const LaneKernel kernel = oneSound       ? path.byWeight[weight]
+                                      : sameSwitches ? path.valuesByLane[weight]
+                                                     : path.perLane[weight];
+            kernel(lanes, 0, rows + nextRow, start, end, frames, s, perLane);
+            for (int32_t l = 0; l < taken; ++l) {
+                const Entry at = e[l];
+                DrumVoices& sound = *sounds[at.sound];
+                sound.lanes.copyRendered(at.voice, lanes, l);
+                sound.end[at.voice] = end[l];
+                rowOf[at.sound][at.voice] = rows[nextRow + l];
+            }
         }
-        Voice voice = lanes.get(v);
-        end[v] = renderAlone(s.filterWeight, voice, scratch[v], start[v], frames, s);
-        lanes.set(v, voice);
-        ++v;
+        nextRow += taken;
+        i += taken;
     }
+}
+
+// Every voice that sounds in the chunk into a row of its own.
+void DrumVoices::renderChunk(int32_t frames, const BlockSettings& s) {
+    Groups::Entry entries[kVoices];
+    int32_t count = 0;
+    for (uint32_t rest = beginChunk(frames); rest != 0; rest &= rest - 1)
+        entries[count++] = {0, std::countr_zero(rest)};
+    DrumVoices* const self = this;
+    int32_t nextRow = 0;
+    groups->render(&self, &s, nullptr, nullptr, entries, count, s.filterWeight, frames, scratch,
+                  nextRow, &groups->voiceRows);
 }
 
 void DrumVoices::render(float* out1, float* out2, int32_t sampleFrames) {
@@ -622,15 +672,13 @@ void DrumVoices::render(float* out1, float* out2, int32_t sampleFrames) {
     BlockSettings s = takeSettings();
     const WaveTables::Reader tables(readsNoise(s));
     takeRows(s, tables);
-    const float* rows[kVoices];
-    for (int32_t v = 0; v < kVoices; ++v) rows[v] = scratch[v];
     // Each voice renders into its own row first; the rows are then added to
     // the outputs so that every output sample sums voices 0 to 16 in order,
     // exactly as a loop over all voices per sample would.
     for (int32_t done = 0; done < sampleFrames; done += kChunk) {
         const int32_t frames = std::min(kChunk, sampleFrames - done);
         renderChunk(frames, s);
-        addRows(out1 + done, out2 + done, rows, frames);
+        addRows(out1 + done, out2 + done, groups->voiceRows, frames);
     }
 }
 

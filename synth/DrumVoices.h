@@ -17,6 +17,7 @@
 #pragma once
 
 #include <cstdint>
+#include <memory>
 
 #include "synth/Parameters.h"
 #include "synth/WaveTables.h"
@@ -139,6 +140,51 @@ public:
 private:
     friend class SharedLanes;
 
+    // Every branch the lane kernel takes on a sound's settings rather than
+    // lane by lane, and the rows it reads: lanes of sounds that agree on
+    // these take LanePath::valuesByLane.
+    struct Switches {
+        uint32_t flags;
+        int32_t osc1At, osc2At;
+        bool operator==(const Switches&) const = default;
+    };
+    static Switches switchesOf(const BlockSettings& s) {
+        const uint32_t curve = s.curveMode == 1 || s.curveMode == 2 ? uint32_t(s.curveMode) : 0;
+        const uint32_t type = s.filterType == 0 || s.filterType == 1 ? uint32_t(s.filterType) : 2;
+        const uint32_t flags = uint32_t(s.ringOn) | uint32_t(s.fmOn) << 1 |
+                               uint32_t(s.clipOn) << 2 | uint32_t(s.multiOn && s.clipFloor > 0) << 3 |
+                               uint32_t(s.clipCeiling >= 0) << 4 | curve << 5 | type << 7;
+        return {flags, s.osc1At, s.osc2At};
+    }
+
+    // Sounding voices formed into lane groups whatever their places (or
+    // sounds): full groups of the widest path first, then the rest through
+    // the narrowest path that holds it, a lone voice through the one-voice
+    // code. A group of one sound's neighbouring voices renders where they
+    // are; any other is copied into lanes of its own and back.
+    class Groups {
+    public:
+        struct Entry {
+            int32_t sound, voice;
+        };
+        // Renders entries[0 .. count) (by sound, each sound's in voice
+        // order), all of filter weight `weight`, into rows from `nextRow` on;
+        // rowOf[k][v] gets the row of voice v of sounds[k]. Lanes of several
+        // sounds take their settings from `perLane`, the values alone where
+        // their sounds' `switches` agree (SharedLanes); a single sound passes
+        // neither.
+        void render(DrumVoices* const* sounds, const BlockSettings* settings,
+                    const Switches* switches, LaneSettings* perLane, const Entry* entries,
+                    int32_t count, int32_t weight, int32_t frames, float (*rows)[kChunk],
+                    int32_t& nextRow, const float* (*rowOf)[kVoices]);
+
+        const float* voiceRows[kVoices] = {};  // this sound's, for render
+
+    private:
+        VoiceLanes lanes{};
+        alignas(64) int32_t start[kLanes] = {}, end[kLanes] = {};
+    };
+
     BlockSettings takeSettings() const;
     // Bit v set for each voice v that sounds or waits.
     uint32_t busyVoices() const;
@@ -172,9 +218,13 @@ private:
     const LanePath* paths[3] = {};  // the lane paths up to isa_, widest first
     int32_t pathCount = 0;
     const LanePath* lonePath = nullptr;  // the lanes a voice alone takes across time
+    // One row per sounding voice, and room for a group's idle lanes past the last.
     alignas(64) float scratch[kLanes][kChunk] = {};
     alignas(64) int32_t start[kLanes] = {}, end[kLanes] = {};
     uint32_t soundingMask = 0;  // in the chunk, from beginChunk
+    // On the heap: a kit's pads never use theirs (SharedLanes forms their
+    // groups) and keep the layout they had without it.
+    std::unique_ptr<Groups> groups = std::make_unique<Groups>();
 };
 
 }  // namespace tamrik

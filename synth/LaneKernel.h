@@ -41,7 +41,7 @@ using LaneKernel = void (*)(DrumVoices::VoiceLanes& lanes, int32_t base,
 // sound (the settings `s`), perLane for lanes of different sounds, each with
 // its own settings (the lanes' filter weight still the same), and
 // valuesByLane for different sounds whose switches, waves and clip
-// branches agree (SharedLanes::switchesOf): those come from `s`, the values
+// branches agree (DrumVoices::switchesOf): those come from `s`, the values
 // lane by lane, with no blend for what every lane does alike.
 //
 // lone renders one voice with lanes across time instead (LoneVoice.h): the

@@ -2,9 +2,10 @@
 // different sounds share lane groups: each lane carries its own sound's
 // settings (DrumVoices::LaneSettings), and each sound's voices still add up,
 // voice 0 to 16 in order, into that sound's own output, bit for bit what its
-// DrumVoices::render gives. The same voice code as DrumVoices (its lane
-// kernels, and for a lone voice its renderer across time or the one-voice
-// code); only the forming of the groups is here.
+// DrumVoices::render gives. The same voice code and groups as DrumVoices
+// (DrumVoices::Groups: lane kernels, and for a lone voice its renderer
+// across time); here the sounds' voices are sorted by filter weight and
+// each sound's rows added to its output.
 //
 // Audio thread only; no allocation (the object holds every row it needs).
 #pragma once
@@ -29,30 +30,13 @@ public:
                 float* const* pairs = nullptr);
 
 private:
-    struct Entry {
-        int32_t sound, voice;
-    };
-    // Every branch the lane kernel takes on a sound's settings rather than
-    // lane by lane, and the rows it reads: sounds that agree on these share
-    // a group through LanePath::valuesByLane.
-    struct Switches {
-        uint32_t flags;
-        int32_t osc1At, osc2At;
-        bool operator==(const Switches&) const = default;
-    };
-    static Switches switchesOf(const DrumVoices::BlockSettings& s);
-    // Renders the sounding voices entries[0 .. count), all of filter weight
-    // `weight`, into rows from `nextRow` on.
-    void renderWeight(DrumVoices* const* sounds, const Entry* entries, int32_t count,
-                      int32_t weight, int32_t frames, int32_t& nextRow);
-
+    using Entry = DrumVoices::Groups::Entry;
     static constexpr int32_t kMaxVoices = kMaxSounds * DrumVoices::kVoices;
 
     DrumVoices::BlockSettings settings[kMaxSounds] = {};
-    Switches switches[kMaxSounds] = {};
-    DrumVoices::VoiceLanes group{};
+    DrumVoices::Switches switches[kMaxSounds] = {};
+    DrumVoices::Groups groups;
     DrumVoices::LaneSettings groupSettings{};
-    alignas(64) int32_t groupStart[DrumVoices::kLanes] = {}, groupEnd[DrumVoices::kLanes] = {};
     Entry byWeight[3][kMaxVoices] = {};
     const float* rowOf[kMaxSounds][DrumVoices::kVoices] = {};
     // One row per sounding voice, and room for a group's idle lanes past the last.

@@ -10,6 +10,7 @@
 #include <cstring>
 #include <memory>
 #include <random>
+#include <string>
 #include <vector>
 
 #include "common/FloatingPointGuard.h"
@@ -99,17 +100,45 @@ void apply(Engine& e, const Step& step) {
         e.voices.allSoundOff();
 }
 
+// Renders one block on every engine, each first taking `events`, into the
+// same starting output (what a host left there, -0 included), and compares
+// output bits and voice states with the first engine's (the scalar path).
+template <class Events>
+void compareBlock(const std::vector<Engine*>& engines, int32_t frames, std::mt19937& rng,
+                  Events events, const std::string& where) {
+    std::vector<float> start(static_cast<size_t>(frames));
+    for (float& x : start) x = rng() % 5 == 0 ? -0.0f : static_cast<float>(rng() % 7) - 3.0f;
+    std::vector<std::vector<float>> out(2 * engines.size(), start);
+    for (size_t e = 0; e < engines.size(); ++e) {
+        events(*engines[e]);
+        const FloatingPointGuard fp;
+        engines[e]->voices.render(out[2 * e].data(), out[2 * e + 1].data(), frames);
+    }
+    for (size_t e = 1; e < engines.size(); ++e) {
+        const char* isa = kPaths[static_cast<int32_t>(engines[e]->voices.isa())];
+        for (size_t channel = 0; channel < 2; ++channel)
+            ASSERT_TRUE(sameBits(out[channel].data(), out[2 * e + channel].data(), out[channel].size()))
+                << isa << " " << where << " channel " << channel;
+        for (int32_t v = 0; v < DrumVoices::kVoices; ++v)
+            ASSERT_TRUE(sameBits(engines[0]->voices.voice(v), engines[e]->voices.voice(v)))
+                << isa << " " << where << " voice " << v;
+    }
+}
+
+void setCase(const std::vector<Engine*>& engines, const Case& c) {
+    for (Engine* e : engines)
+        for (int32_t i = 0; i < kNumParameters; ++i) e->params.set(i, c.values[i]);
+}
+
 // Plays one case's random stream on the scalar path and on every wider one,
 // comparing output bits and voice states after every block. The engines live
 // on from case to case (building one rebuilds the shared noise), in the same
 // state as long as the paths agree. With `alone`, a block's note silences the
 // voice before it, so that one voice sounds at a time (a lane path renders it
 // across time).
-void compare(std::vector<Engine*> engines, const Case& c, uint32_t seed, bool alone = false) {
-    for (Engine* e : engines)
-        for (int32_t i = 0; i < kNumParameters; ++i) e->params.set(i, c.values[i]);
+void compare(const std::vector<Engine*>& engines, const Case& c, uint32_t seed, bool alone = false) {
+    setCase(engines, c);
     std::mt19937 rng(seed);
-    std::vector<std::vector<float>> out(2 * engines.size());
     for (int32_t block = 0; block < 6; ++block) {
         const int32_t frames =
             rng() % 3 == 0 ? 1 + static_cast<int32_t>(rng() % 7) : 1 + static_cast<int32_t>(rng() % 200);
@@ -133,24 +162,13 @@ void compare(std::vector<Engine*> engines, const Case& c, uint32_t seed, bool al
             const float v = anyValue(rng);
             for (Engine* e : engines) e->params.set(p, v);
         }
-        // The outputs start with what a host left there, -0 included.
-        std::vector<float> start(static_cast<size_t>(frames));
-        for (float& x : start) x = rng() % 5 == 0 ? -0.0f : static_cast<float>(rng() % 7) - 3.0f;
-        for (auto& channel : out) channel = start;
-        for (size_t e = 0; e < engines.size(); ++e) {
-            for (const Step& step : steps) apply(*engines[e], step);
-            const FloatingPointGuard fp;
-            engines[e]->voices.render(out[2 * e].data(), out[2 * e + 1].data(), frames);
-        }
-        for (size_t e = 1; e < engines.size(); ++e) {
-            const char* isa = kPaths[static_cast<int32_t>(engines[e]->voices.isa())];
-            for (size_t channel = 0; channel < 2; ++channel)
-                ASSERT_TRUE(sameBits(out[channel].data(), out[2 * e + channel].data(), out[channel].size()))
-                    << isa << " seed " << seed << " block " << block << " channel " << channel;
-            for (int32_t v = 0; v < DrumVoices::kVoices; ++v)
-                ASSERT_TRUE(sameBits(engines[0]->voices.voice(v), engines[e]->voices.voice(v)))
-                    << isa << " seed " << seed << " block " << block << " voice " << v;
-        }
+        compareBlock(
+            engines, frames, rng,
+            [&](Engine& e) {
+                for (const Step& step : steps) apply(e, step);
+            },
+            "seed " + std::to_string(seed) + " block " + std::to_string(block));
+        if (::testing::Test::HasFatalFailure()) return;
     }
 }
 
@@ -235,6 +253,54 @@ TEST(Lanes, OutputsThatShareMemoryTakeTheAddsInOrder) {
         EXPECT_TRUE(sameBits(expectOne.data(), one.data(), one.size())) << kPaths[isa];
         EXPECT_TRUE(sameBits(expectTwo.data(), two.data(), two.size())) << kPaths[isa];
     }
+}
+
+// The lane groups are formed from the voices that sound in each chunk,
+// wherever they sit: 2 to 17 of them from every place in the rotation (so
+// that they wrap past the last voice), some waiting to start inside a chunk
+// or a later one, some put to rest between blocks (gaps), all ending inside
+// chunks at different samples; every path against the one-voice code.
+TEST(Lanes, GroupsFormedFromTheSoundingVoicesRenderTheOneVoiceCodesBits) {
+    std::vector<std::unique_ptr<Engine>> owned;
+    std::vector<Engine*> engines;
+    for (int32_t isa = 0; isa <= static_cast<int32_t>(DrumVoices::bestIsa()); ++isa)
+        engines.push_back(owned.emplace_back(std::make_unique<Engine>(kPaths[isa])).get());
+    const uint32_t combinations = 3 * 3 * 3 * 5 * 5 * 2 * 2 * 2 * 2;
+    for (int32_t sounding : {2, 3, 5, 9, 15, 16, 17})
+        for (int32_t from = 0; from < DrumVoices::kVoices; ++from) {
+            std::mt19937 rng(static_cast<uint32_t>(100 * sounding + from));
+            Case c = makeCase(rng() % combinations, rng);
+            c.values[kA] = static_cast<float>(rng() % 40) / 40000.0f;
+            c.values[kH] = static_cast<float>(rng() % 100) / 40000.0f;
+            c.values[kR] = static_cast<float>(rng() % 200) / 40000.0f;
+            setCase(engines, c);
+            for (Engine* e : engines) {
+                e->voices.allSoundOff();
+                while (e->voices.nextVoice() != from) e->voices.playNote(60, 100, 0);
+                e->voices.allSoundOff();
+            }
+            std::vector<Step> notes;
+            for (int32_t k = 0; k < sounding; ++k) {
+                const uint32_t pick = rng() % 4;
+                const int32_t delta = pick < 2 ? 0 : static_cast<int32_t>(rng() % (pick == 2 ? 64 : 400));
+                notes.push_back({Step::noteOn, static_cast<int32_t>(30 + rng() % 70),
+                                 static_cast<int32_t>(1 + rng() % 127), delta});
+            }
+            for (int32_t block = 0; block < 8; ++block) {
+                const int32_t frames = 1 + static_cast<int32_t>(rng() % (block % 2 == 0 ? 300 : 70));
+                const uint32_t rest = rng() % 3 == 0 ? static_cast<uint32_t>(rng() & rng() & rng()) : 0u;
+                compareBlock(
+                    engines, frames, rng,
+                    [&](Engine& e) {
+                        if (block == 0)
+                            for (const Step& note : notes) apply(e, note);
+                        e.voices.silence(rest);
+                    },
+                    std::to_string(sounding) + " from " + std::to_string(from) + " block " +
+                        std::to_string(block));
+                if (HasFatalFailure()) return;
+            }
+        }
 }
 
 TEST(Lanes, ForcedPathsFallBackToWhatTheCpuHas) {
