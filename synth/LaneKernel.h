@@ -288,6 +288,7 @@ void renderLanes(DrumVoices::VoiceLanes& L, int32_t base, float (*rows)[DrumVoic
             laneType = 2;
     }
     const float* const origin = WaveTables::Reader::origin();
+    const double* const wide = WaveTables::Reader::originWide();
     const F zeroF = V::setF(0.0f), oneF = V::setF(1.0f), wrap = V::setF(4096.0f),
             guard = V::setF(8192.0f);
 
@@ -306,12 +307,13 @@ void renderLanes(DrumVoices::VoiceLanes& L, int32_t base, float (*rows)[DrumVoic
 
     // Each sample's output of every lane, transposed into the rows at the end.
     alignas(64) float tile[DrumVoices::kChunk][W];
-    // The chunk goes in two passes: oscillators and envelope for every
-    // sample, then filter and output. Within a pass only short chains carry
-    // from sample to sample, so the samples' long chains (table reads, FM,
-    // the filter's products) overlap. The first pass leaves here what the
-    // second reads: the filter input, and f and env where some lane attacks
-    // or releases.
+    // The chunk goes in three passes over its samples: oscillators and
+    // envelope, then the filter, then clip, envelope and gain. Within a pass
+    // only short chains carry from sample to sample, so the samples' long
+    // chains (table reads, FM, the filter's products) overlap. The first
+    // pass leaves here what the others read: the filter input (which the
+    // filter replaces with its output), and f and env where some lane
+    // attacks or releases.
     alignas(64) int32_t mixedAt[DrumVoices::kChunk][W];
     alignas(64) float fAt[DrumVoices::kChunk][W], envAt[DrumVoices::kChunk][W];
     M activeAt[DrumVoices::kChunk];
@@ -372,13 +374,13 @@ void renderLanes(DrumVoices::VoiceLanes& L, int32_t base, float (*rows)[DrumVoic
             }
             s2 = V::toD(read2);
         } else {
-            s1 = V::toD(V::gather(s.osc1Row, at1));
-            s2 = V::toD(V::gather(s.osc2Row, at2));
-            if (s.ringOn) s1 = V::mulD(s1, V::toD(V::gather(s.plain2Row, at2)));
+            s1 = V::gatherWide(wide + s.osc1At, at1);
+            s2 = V::gatherWide(wide + s.osc2At, at2);
+            if (s.ringOn) s1 = V::mulD(s1, V::gatherWide(wide + s.plain2At, at2));
             if (s.fmOn) {  // its halving is in mix2 (the same real product)
                 const I at =
                     V::andI(V::roundD(V::addD(V::toD(i1), V::mulD(fmDepth, s2))), indexMask);
-                s2 = V::toD(V::gather(s.plain1Row, at));
+                s2 = V::gatherWide(wide + s.plain1At, at);
             }
         }
         V::storeI(mixedAt[n], V::addI(V::roundD(V::mulD(mix1, s1)), V::roundD(V::mulD(mix2, s2))));

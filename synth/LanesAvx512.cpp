@@ -64,6 +64,10 @@ struct Avx512 {
 
     static Half::M part(M m, int32_t p, Half) { return static_cast<Half::M>(m >> (8 * p)); }
     static Half::D part(const D& d, int32_t p, Half) { return p ? d.hi : d.lo; }
+    static D gatherWide(const double* row, I at) {
+        return {_mm512_i32gather_pd(_mm512_castsi512_si256(at), row, 8),
+                _mm512_i32gather_pd(_mm512_extracti64x4_epi64(at, 1), row, 8)};
+    }
     static D toD(I a) {
         return {_mm512_cvtepi32_pd(_mm512_castsi512_si256(a)),
                 _mm512_cvtepi32_pd(_mm512_extracti64x4_epi64(a, 1))};

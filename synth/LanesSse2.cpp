@@ -51,6 +51,13 @@ struct Sse2 {
     static T part(T x, int32_t, Half) {
         return x;
     }
+    // Two doubles a register: a load and a load of the high half each.
+    static D gatherWide(const double* row, I at) {
+        alignas(16) int32_t i[4];
+        storeI(i, at);
+        return {_mm_loadh_pd(_mm_load_sd(row + i[0]), row + i[1]),
+                _mm_loadh_pd(_mm_load_sd(row + i[2]), row + i[3])};
+    }
     static D toD(I a) {
         return {_mm_cvtepi32_pd(a), _mm_cvtepi32_pd(_mm_shuffle_epi32(a, _MM_SHUFFLE(1, 0, 3, 2)))};
     }

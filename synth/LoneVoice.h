@@ -121,6 +121,7 @@ int32_t renderLone(DrumVoices::Voice& voice, float* row, int32_t start, int32_t 
     alignas(64) static constexpr int32_t kIota[16] = {0, 1, 2,  3,  4,  5,  6,  7,
                                                       8, 9, 10, 11, 12, 13, 14, 15};
     const I indexMask = V::setI(WaveTables::kLength - 1);
+    const double* const wide = WaveTables::Reader::originWide();
     const D fmDepth = V::setD(2046), mix1 = V::setD(s.mix1),
             mix2 = V::setD(s.fmOn ? 0.5 * s.mix2 : s.mix2);
     const D attackStep = V::setD(s.attackStep), releaseStep = V::setD(s.releaseStep),
@@ -136,12 +137,12 @@ int32_t renderLone(DrumVoices::Voice& voice, float* row, int32_t start, int32_t 
     for (int32_t n = lo; n < hi; n += W) {
         const I i1 = V::loadI(in.read1 + n), i2 = V::loadI(in.read2 + n);
         const I at1 = V::andI(i1, indexMask), at2 = V::andI(i2, indexMask);
-        D s1 = V::toD(V::gather(s.osc1Row, at1));
-        D s2 = V::toD(V::gather(s.osc2Row, at2));
-        if (s.ringOn) s1 = V::mulD(s1, V::toD(V::gather(s.plain2Row, at2)));
+        D s1 = V::gatherWide(wide + s.osc1At, at1);
+        D s2 = V::gatherWide(wide + s.osc2At, at2);
+        if (s.ringOn) s1 = V::mulD(s1, V::gatherWide(wide + s.plain2At, at2));
         if (s.fmOn) {  // its halving is in mix2 (the same real product)
             const I at = V::andI(V::roundD(V::addD(V::toD(i1), V::mulD(fmDepth, s2))), indexMask);
-            s2 = V::toD(V::gather(s.plain1Row, at));
+            s2 = V::gatherWide(wide + s.plain1At, at);
         }
         V::storeI(in.mixed + n,
                   V::addI(V::roundD(V::mulD(mix1, s1)), V::roundD(V::mulD(mix2, s2))));

@@ -9,6 +9,7 @@
 namespace tamrik {
 
 alignas(64) float WaveTables::tables[kWaves - 1 + kSlots][kSections][kLength];
+alignas(64) double WaveTables::widened[kWaves - 1 + kSlots][kSections][kLength];
 float WaveTables::noteFrequencies[128];
 std::atomic<int32_t> WaveTables::currentSlot{0};
 std::atomic<int32_t> WaveTables::readers[kSlots];
@@ -65,8 +66,7 @@ void WaveTables::build() {
         slot = (slot + 1) % kSlots;
         if (slot == currentSlot.load()) std::this_thread::yield();
     }
-    float(*rows[kWaves])[kLength] = {tables[kSine], tables[kSaw], tables[kSquare],
-                                     tables[kTriangle], tables[kWaves - 1 + slot]};
+    const int32_t table[kWaves] = {kSine, kSaw, kSquare, kTriangle, kWaves - 1 + slot};
     float w[kWaves][kLength];
 
     for (int32_t i = 0; i < kLength; ++i) {
@@ -97,11 +97,14 @@ void WaveTables::build() {
     for (int32_t i = 0; i < kLength; ++i) {
         for (int32_t wave = builtOnce ? kNoise : 0; wave < kWaves; ++wave) {
             const float* s = w[wave];
-            rows[wave][0][i] = s[i];
-            rows[wave][1][i] = static_cast<float>(0.37L * s[i] + 0.33L * s[(i + 1024) % kLength] +
-                                                  0.3L * s[(i + 1536) % kLength]);
-            rows[wave][2][i] = static_cast<float>(0.37L * s[i] + 0.33L * s[(i + 1280) % kLength] +
-                                                  0.3L * s[(i + 512) % kLength]);
+            float(*rows)[kLength] = tables[table[wave]];
+            rows[0][i] = s[i];
+            rows[1][i] = static_cast<float>(0.37L * s[i] + 0.33L * s[(i + 1024) % kLength] +
+                                            0.3L * s[(i + 1536) % kLength]);
+            rows[2][i] = static_cast<float>(0.37L * s[i] + 0.33L * s[(i + 1280) % kLength] +
+                                            0.3L * s[(i + 512) % kLength]);
+            for (int32_t section = 0; section < kSections; ++section)
+                widened[table[wave]][section][i] = rows[section][i];
         }
     }
     currentSlot.store(slot);

@@ -49,6 +49,10 @@ public:
             return static_cast<int32_t>(row(wave, section) - origin());
         }
         static const float* origin() { return tables[0][0]; }
+        // Every row again in double, at the same offsets from originWide(): the
+        // same values (a single widens exactly), for lanes that would widen
+        // each value they read.
+        static const double* originWide() { return widened[0][0]; }
 
     private:
         int32_t slot = -1;
@@ -63,6 +67,7 @@ private:
     // The fixed waves, then the noise slots: one array, so that any row is
     // an offset from the first.
     alignas(64) static float tables[kWaves - 1 + kSlots][kSections][kLength];
+    alignas(64) static double widened[kWaves - 1 + kSlots][kSections][kLength];
     static float noteFrequencies[128];
     static std::atomic<int32_t> currentSlot;
     static std::atomic<int32_t> readers[kSlots];
