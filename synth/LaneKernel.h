@@ -22,8 +22,8 @@
 
 #include <array>
 #include <cstdint>
-#include <utility>
 #include <type_traits>
+#include <utility>
 
 #include "synth/DrumVoices.h"
 
@@ -112,10 +112,10 @@ template <class V>
 }
 
 // The filter of lanes [at, at + U::W) of a group, lane type U: the whole
-// group's, or on paths that split it (V::Half), each half's. The chain from
-// one sample to the next runs through two products a stage; in halves it
-// needs no move between the register halves, and the two halves' chains
-// overlap.
+// group's, or on paths that split it (V::Half), each half's; or of one voice
+// (LoneVoice.h). The chain from one sample to the next runs through two
+// products a stage; in halves it needs no move between the register halves,
+// and the two halves' chains overlap.
 template <class U, int32_t weight>
 struct FilterLanes {
     using I = typename U::I;
@@ -133,6 +133,16 @@ struct FilterLanes {
         U::storeI(L.high1 + at, high1), U::storeI(L.low2 + at, low2);
         U::storeI(L.band2 + at, band2), U::storeI(L.high2 + at, high2);
         U::storeI(L.smooth + at, smooth);
+    }
+    // One voice's filter (U of one lane).
+    explicit FilterLanes(const DrumVoices::Voice& v)
+        : low1(U::loadI(&v.low1)), band1(U::loadI(&v.band1)), high1(U::loadI(&v.high1)),
+          low2(U::loadI(&v.low2)), band2(U::loadI(&v.band2)), high2(U::loadI(&v.high2)),
+          smooth(U::loadI(&v.smooth)) {}
+    void store(DrumVoices::Voice& v) const {
+        U::storeI(&v.low1, low1), U::storeI(&v.band1, band1), U::storeI(&v.high1, high1);
+        U::storeI(&v.low2, low2), U::storeI(&v.band2, band2), U::storeI(&v.high2, high2);
+        U::storeI(&v.smooth, smooth);
     }
 
     // The output of the filter type: `type` for every lane, or with -1 by
@@ -158,13 +168,17 @@ struct FilterLanes {
         const auto product = [](I state, D factor) {
             return U::roundD(U::mulD(U::toD(state), factor));
         };
-        const I h1 = U::subI(U::subI(x, product(band1, damping)), low1);
-        const I b1 = U::addI(band1, product(h1, f));
-        const I l1 = U::addI(low1, product(b1, f));
-        high1 = keep(h1, high1);
-        band1 = keep(b1, band1);
-        low1 = keep(l1, low1);
-        I y = pick(l1, b1, h1);
+        // A state-variable stage: Light is one, Heavy two in series.
+        const auto stage = [&](I in, I& low, I& band, I& high) {
+            const I h = U::subI(U::subI(in, product(band, damping)), low);
+            const I b = U::addI(band, product(h, f));
+            const I l = U::addI(low, product(b, f));
+            high = keep(h, high);
+            band = keep(b, band);
+            low = keep(l, low);
+            return pick(l, b, h);
+        };
+        I y = stage(x, low1, band1, high1);
         if constexpr (weight == 1) {
             const I h2 = U::subI(y, smooth);
             const I l2 = U::addI(product(U::subI(y, smooth), f), smooth);
@@ -174,13 +188,7 @@ struct FilterLanes {
             smooth = keep(l2, smooth);
             y = pick(l2, y, h2);
         } else if constexpr (weight == 2) {
-            const I h2 = U::subI(U::subI(y, product(band2, damping)), low2);
-            const I b2 = U::addI(band2, product(h2, f));
-            const I l2 = U::addI(low2, product(b2, f));
-            high2 = keep(h2, high2);
-            band2 = keep(b2, band2);
-            low2 = keep(l2, low2);
-            y = pick(l2, b2, h2);
+            y = stage(y, low2, band2, high2);
         }
         return y;
     }
@@ -460,7 +468,8 @@ void renderLanes(DrumVoices::VoiceLanes& L, int32_t base, float (*rows)[DrumVoic
         } else {
             yD = clipScaled<V>(y, s, ceiling, clipFloor, makeup);
         }
-        if (envVaries) yD = V::mulD(yD, V::toD(V::loadF(envAt[n])));  // else env is 1 in every lane: y x 1 is y
+        // Where every lane holds, env is 1: y x 1 is y.
+        if (envVaries) yD = V::mulD(yD, V::toD(V::loadF(envAt[n])));
         V::storeF(tile[n], V::toF(V::mulD(yD, voiceGain)));
     };
 
@@ -502,11 +511,12 @@ void renderLanes(DrumVoices::VoiceLanes& L, int32_t base, float (*rows)[DrumVoic
                 const typename U::D f =
                     variesAt[n] ? U::toD(U::loadF(fAt[n] + p * U::W)) : fFixed[p];
                 const typename U::I x = U::loadI(mixedAt[n] + p * U::W);
+                FL& filter = lanes[p];
                 const typename U::I y =
                     lanesOn == allLanes
-                        ? lanes[p].template step<false>(x, f, dampingOf[p], typename U::M{}, pick[p])
-                        : lanes[p].template step<true>(x, f, dampingOf[p],
-                                                       V::part(active, p, half), pick[p]);
+                        ? filter.template step<false>(x, f, dampingOf[p], typename U::M{}, pick[p])
+                        : filter.template step<true>(x, f, dampingOf[p], V::part(active, p, half),
+                                                   pick[p]);
                 U::storeI(mixedAt[n] + p * U::W, y);
             }
         }

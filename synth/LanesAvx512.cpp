@@ -1,6 +1,7 @@
 // The voice kernel in sixteen AVX-512 lanes (AVX-512F, and VL for the
 // filter's halves), compiled with -mavx512f -mavx512vl for the CPUs that
-// have both; DrumVoices picks it at run time. Masks live in mask registers, so a masked lane costs nothing.
+// have both; DrumVoices picks it at run time. Masks live in mask registers,
+// so a masked lane costs nothing.
 #include "synth/LoneVoice.h"
 
 #if defined(__AVX512F__)

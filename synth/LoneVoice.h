@@ -50,59 +50,51 @@ void loneStages(DrumVoices::Voice& voice, const DrumVoices::BlockSettings& s, in
 #if defined(__SSE2__)
 namespace {
 
-// The filter, one sample at a time in the low lane of SSE registers. Its
-// sums wrap as the one-voice code's int32 sums do, and cvtdq2pd, mulsd and
-// cvtpd2dq round as its products do; the state never leaves the SSE
-// registers, where a round trip through the integer registers would lengthen
-// the chain from one sample to the next.
+// One lane in the low lane of SSE registers, for the lane kernel's filter
+// (FilterLanes) run one sample at a time: its sums wrap as the one-voice
+// code's int32 sums do, and cvtdq2pd, mulsd and cvtpd2dq round as its
+// products do. The state never leaves the SSE registers, where a round trip
+// through the integer registers would lengthen the chain from one sample to
+// the next.
+struct OneLane {
+    static constexpr int32_t W = 1;
+    using I = __m128i;
+    using D = __m128d;
+    using M = __m128i;
+    static I loadI(const int32_t* p) { return _mm_cvtsi32_si128(*p); }
+    static void storeI(int32_t* p, I x) { *p = _mm_cvtsi128_si32(x); }
+    static I addI(I a, I b) { return _mm_add_epi32(a, b); }
+    static I subI(I a, I b) { return _mm_sub_epi32(a, b); }
+    static D toD(I a) { return _mm_cvtepi32_pd(a); }
+    static D mulD(D a, D b) { return _mm_mul_sd(a, b); }
+    static I roundD(D a) { return _mm_cvtpd_epi32(a); }
+    static I blend(M m, I a, I b) {
+        return _mm_or_si128(_mm_and_si128(m, a), _mm_andnot_si128(m, b));
+    }
+};
+
+// The filter of a voice alone, one sample at a time.
 template <int32_t weight>
 class LoneFilter {
 public:
     LoneFilter(const DrumVoices::Voice& v, const DrumVoices::BlockSettings& s)
-        : low1(in(v.low1)), band1(in(v.band1)), high1(in(v.high1)), low2(in(v.low2)),
-          band2(in(v.band2)), high2(in(v.high2)), smooth(in(v.smooth)),
-          damping(_mm_set_sd(s.damping)), type(s.filterType) {}
+        : lanes(v), damping(_mm_set_sd(s.damping)),
+          pick{s.filterType == 0 || s.filterType == 1 ? s.filterType : 2, {}, {}} {}
 
     // y for the input x at the coefficient f.
     int32_t step(int32_t x, float coefficient) {
         const __m128d f = _mm_cvtss_sd(damping, _mm_load_ss(&coefficient));
-        high1 = _mm_sub_epi32(_mm_sub_epi32(in(x), product(band1, damping)), low1);
-        band1 = _mm_add_epi32(band1, product(high1, f));
-        low1 = _mm_add_epi32(low1, product(band1, f));
-        __m128i y = select(low1, band1, high1);
-        if constexpr (weight == 1) {
-            high2 = _mm_sub_epi32(y, smooth);
-            band2 = y;
-            low2 = _mm_add_epi32(product(high2, f), smooth);
-            y = select(low2, band2, high2);
-            smooth = low2;
-        } else if constexpr (weight == 2) {
-            high2 = _mm_sub_epi32(_mm_sub_epi32(y, product(band2, damping)), low2);
-            band2 = _mm_add_epi32(band2, product(high2, f));
-            low2 = _mm_add_epi32(low2, product(band2, f));
-            y = select(low2, band2, high2);
-        }
-        return _mm_cvtsi128_si32(y);
+        return _mm_cvtsi128_si32(
+            lanes.template step<false>(_mm_cvtsi32_si128(x), f, damping, __m128i{}, pick));
     }
 
-    void save(DrumVoices::Voice& v) const {
-        v.low1 = out(low1), v.band1 = out(band1), v.high1 = out(high1);
-        v.low2 = out(low2), v.band2 = out(band2), v.high2 = out(high2), v.smooth = out(smooth);
-    }
+    void save(DrumVoices::Voice& v) const { lanes.store(v); }
 
 private:
-    static __m128i in(int32_t x) { return _mm_cvtsi32_si128(x); }
-    static int32_t out(__m128i x) { return _mm_cvtsi128_si32(x); }
-    static __m128i product(__m128i state, __m128d factor) {
-        return _mm_cvtpd_epi32(_mm_mul_sd(_mm_cvtepi32_pd(state), factor));
-    }
-    __m128i select(__m128i low, __m128i band, __m128i high) const {
-        return type == 0 ? low : (type == 1 ? band : high);
-    }
-
-    __m128i low1, band1, high1, low2, band2, high2, smooth;
+    using Lanes = FilterLanes<OneLane, weight>;
+    Lanes lanes;
     __m128d damping;
-    int32_t type;
+    typename Lanes::Pick pick;
 };
 
 template <class V, int32_t weight>
