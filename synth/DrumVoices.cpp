@@ -437,8 +437,6 @@ void DrumVoices::initEngine(bool buildTables) {
     pathCount = 0;
     for (auto [isa, lanePath] : built)
         if (lanePath && isa <= isa_) paths[pathCount++] = lanePath;
-    // A voice alone takes the widest lanes across time: measured the fastest.
-    lonePath = pathCount > 0 ? paths[0] : nullptr;
 }
 
 void DrumVoices::playNote(int32_t note, int32_t velocity, int32_t deltaFrames) {
@@ -582,7 +580,8 @@ uint32_t DrumVoices::beginChunk(int32_t frames) {
 
 int32_t DrumVoices::renderAlone(int32_t weight, Voice& voice, float* row, int32_t from,
                                 int32_t frames, const BlockSettings& s) const {
-    const LoneRenderer alone = lonePath ? lonePath->lone[weight] : kRunRenderers[weight];
+    // The widest lanes across time: measured the fastest.
+    const LoneRenderer alone = pathCount > 0 ? paths[0]->lone[weight] : kRunRenderers[weight];
     return alone(voice, row, from, frames, s);
 }
 

@@ -217,7 +217,6 @@ private:
     Isa isa_ = Isa::scalar;
     const LanePath* paths[3] = {};  // the lane paths up to isa_, widest first
     int32_t pathCount = 0;
-    const LanePath* lonePath = nullptr;  // the lanes a voice alone takes across time
     // One row per sounding voice, and room for a group's idle lanes past the last.
     alignas(64) float scratch[kLanes][kChunk] = {};
     alignas(64) int32_t start[kLanes] = {}, end[kLanes] = {};
