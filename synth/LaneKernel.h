@@ -92,23 +92,38 @@ template <class V>
     return V::toD(coefficientOf<V>(env, envDepth, cutoffBase));
 }
 
-// The clip stage of one sound, scaled back up. It works on magnitudes in
-// unsigned int32 (|INT32_MIN| is 2^31 there), which gives the int64 answer:
-// below a ceiling of 0 or more every magnitude is min(max(|y|, floor),
-// ceiling) with y's sign; a negative ceiling wins outright.
+// A sound's clip floor and ceiling in lanes, also widened for lane types
+// that clip in doubles.
+template <class V>
+struct ClipBounds {
+    typename V::I floor, ceiling;
+    typename V::D floorD, ceilingD;
+    ClipBounds(typename V::I f, typename V::I c)
+        : floor(f), ceiling(c), floorD(V::toD(f)), ceilingD(V::toD(c)) {}
+};
+
+// The clip stage of one sound, scaled back up. Below a ceiling of 0 or more
+// every magnitude is min(max(|y|, floor), ceiling) with y's sign (0 where y
+// is 0); a negative ceiling wins outright. Lane types with unsigned int32 min
+// and max work on magnitudes there (|INT32_MIN| is 2^31, which gives the
+// int64 answer); one may instead supply clipD, the same in doubles, where
+// every int32 and every step is exact.
 template <class V>
 [[gnu::always_inline]] inline typename V::D clipScaled(typename V::I y,
                                                        const DrumVoices::BlockSettings& s,
-                                                       typename V::I ceiling, typename V::I floor,
+                                                       const ClipBounds<V>& bounds,
                                                        typename V::D makeup) {
     if (!s.clipOn) return V::toD(y);
-    typename V::I clipped = ceiling;
-    if (s.clipCeiling >= 0) {
+    const bool withFloor = s.multiOn && s.clipFloor > 0;
+    typename V::D clipped = bounds.ceilingD;
+    if constexpr (requires { V::clipD(y, withFloor, bounds.floorD, bounds.ceilingD); }) {
+        if (s.clipCeiling >= 0) clipped = V::clipD(y, withFloor, bounds.floorD, bounds.ceilingD);
+    } else if (s.clipCeiling >= 0) {
         typename V::I magnitude = V::absU(y);
-        if (s.multiOn && s.clipFloor > 0) magnitude = V::maxU(magnitude, floor);
-        clipped = V::signOf(V::minU(magnitude, ceiling), y);
+        if (withFloor) magnitude = V::maxU(magnitude, bounds.floor);
+        clipped = V::toD(V::signOf(V::minU(magnitude, bounds.ceiling), y));
     }
-    return V::roundWholeD(V::mulD(V::toD(clipped), makeup));
+    return V::roundWholeD(V::mulD(clipped, makeup));
 }
 
 // The filter of lanes [at, at + U::W) of a group, lane type U: the whole
@@ -295,6 +310,7 @@ void renderLanes(DrumVoices::VoiceLanes& L, int32_t base, float (*rows)[DrumVoic
         else if (!any(V::orM(lowLanes, bandLanes)))
             laneType = 2;
     }
+    const ClipBounds<V> bounds(clipFloor, ceiling);
     const float* const origin = WaveTables::Reader::origin();
     const double* const wide = WaveTables::Reader::originWide();
     const F zeroF = V::setF(0.0f), oneF = V::setF(1.0f), wrap = V::setF(4096.0f),
@@ -466,7 +482,7 @@ void renderLanes(DrumVoices::VoiceLanes& L, int32_t base, float (*rows)[DrumVoic
             }
             yD = V::toD(y);
         } else {
-            yD = clipScaled<V>(y, s, ceiling, clipFloor, makeup);
+            yD = clipScaled<V>(y, s, bounds, makeup);
         }
         // Where every lane holds, env is 1: y x 1 is y.
         if (envVaries) yD = V::mulD(yD, V::toD(V::loadF(envAt[n])));

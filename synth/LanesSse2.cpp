@@ -115,6 +115,19 @@ struct Sse2 {
         return _mm_or_si128(_mm_and_si128(_mm_cmpgt_epi32(y, zeroI), magnitude),
                             _mm_and_si128(_mm_cmpgt_epi32(zeroI, y), negated));
     }
+    // The clip stage in doubles (see clipScaled): SSE2 has no unsigned min
+    // and max, while double has min, max and a sign bit.
+    static D clipD(I y, bool withFloor, const D& floor, const D& ceiling) {
+        const D x = toD(y);
+        const auto half = [withFloor](__m128d v, __m128d lowest, __m128d highest) {
+            const __m128d sign = _mm_set1_pd(-0.0);
+            __m128d magnitude = _mm_andnot_pd(sign, v);
+            if (withFloor) magnitude = _mm_max_pd(magnitude, lowest);
+            const __m128d signedM = _mm_or_pd(_mm_min_pd(magnitude, highest), _mm_and_pd(sign, v));
+            return _mm_and_pd(signedM, _mm_cmpneq_pd(v, _mm_setzero_pd()));
+        };
+        return {half(x.lo, floor.lo, ceiling.lo), half(x.hi, floor.hi, ceiling.hi)};
+    }
     static D roundWholeD(D a) {
         return {_mm_cvtepi32_pd(_mm_cvtpd_epi32(a.lo)), _mm_cvtepi32_pd(_mm_cvtpd_epi32(a.hi))};
     }

@@ -168,11 +168,11 @@ int32_t renderLone(DrumVoices::Voice& voice, float* row, int32_t start, int32_t 
     filter.save(voice);
 
     // Pass 4: clip, envelope and gain.
-    const I ceiling = V::setI(s.clipCeiling), floor = V::setI(s.clipFloor);
+    const ClipBounds<V> bounds(V::setI(s.clipFloor), V::setI(s.clipCeiling));
     const D makeup = V::setD(s.clipMakeup), gain = V::setD(voice.voiceGain);
     const bool held = in.attackEnd == start && in.holdEnd == in.end;  // y x 1 is y
     for (int32_t n = lo; n < hi; n += W) {
-        D y = clipScaled<V>(V::loadI(in.y + n), s, ceiling, floor, makeup);
+        D y = clipScaled<V>(V::loadI(in.y + n), s, bounds, makeup);
         if (!held) y = V::mulD(y, V::toD(V::loadF(in.env + n)));
         V::storeF(row + n, V::toF(V::mulD(y, gain)));
     }
