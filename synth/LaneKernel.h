@@ -313,8 +313,7 @@ void renderLanes(DrumVoices::VoiceLanes& L, int32_t base, float (*rows)[DrumVoic
     const ClipBounds<V> bounds(clipFloor, ceiling);
     const float* const origin = WaveTables::Reader::origin();
     const double* const wide = WaveTables::Reader::originWide();
-    const F zeroF = V::setF(0.0f), oneF = V::setF(1.0f), wrap = V::setF(4096.0f),
-            guard = V::setF(8192.0f);
+    const F zeroF = V::setF(0.0f), oneF = V::setF(1.0f), guard = V::setF(8192.0f);
 
     int32_t first = frames, lastStart = 0;
     for (int32_t l = 0; l < W; ++l) {
@@ -409,8 +408,10 @@ void renderLanes(DrumVoices::VoiceLanes& L, int32_t base, float (*rows)[DrumVoic
         }
         V::storeI(mixedAt[n], V::addI(V::roundD(V::mulD(mix1, s1)), V::roundD(V::mulD(mix2, s2))));
         F next1 = V::addF(phase1, inc1), next2 = V::addF(phase2, inc2);
-        next1 = V::blend(V::cmpeqI(V::andI(i1, wrapBit), wrapBit), V::subF(next1, wrap), next1);
-        next2 = V::blend(V::cmpeqI(V::andI(i2, wrapBit), wrapBit), V::subF(next2, wrap), next2);
+        // Less 4096 where the read position has bit 4096, less +0 elsewhere
+        // (which leaves every single as it is, -0 and NaN included).
+        next1 = V::subF(next1, V::toF(V::andI(i1, wrapBit)));
+        next2 = V::subF(next2, V::toF(V::andI(i2, wrapBit)));
         const uint32_t runaway =
             V::bits(live(V::orM(V::cmpgeF(next1, guard), V::cmpgeF(next2, guard))));
         if (runaway != 0) {

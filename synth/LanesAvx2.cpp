@@ -57,6 +57,7 @@ struct Avx2 {
     static F maxF(F a, F b) { return _mm256_max_ps(a, b); }
     static F sqrtF(F a) { return _mm256_sqrt_ps(a); }
     static M cmpgeF(F a, F b) { return _mm256_castps_si256(_mm256_cmp_ps(a, b, _CMP_GE_OQ)); }
+    static F toF(I a) { return _mm256_cvtepi32_ps(a); }
     static I roundF(F a) { return _mm256_cvtps_epi32(a); }
     static F gather(const float* row, I at) { return _mm256_i32gather_ps(row, at, 4); }
 

@@ -60,6 +60,7 @@ struct Avx512 {
     static F maxF(F a, F b) { return _mm512_max_ps(a, b); }
     static F sqrtF(F a) { return _mm512_sqrt_ps(a); }
     static M cmpgeF(F a, F b) { return _mm512_cmp_ps_mask(a, b, _CMP_GE_OQ); }
+    static F toF(I a) { return _mm512_cvtepi32_ps(a); }
     static I roundF(F a) { return _mm512_cvtps_epi32(a); }
     static F gather(const float* row, I at) { return _mm512_i32gather_ps(at, row, 4); }
 
