@@ -200,11 +200,13 @@ int32_t countDown(int32_t& stage, int32_t frames) {
     return stage > 0 ? static_cast<int32_t>(steps) : frames;
 }
 
-// One voice's run of samples [start, end) of a chunk, rendered in three
-// passes: the oscillators and envelope up to the sample on which the voice
-// falls idle, the filter, and the finish. The filter's products form a chain
-// from sample to sample; with a short loop of its own the CPU keeps many of
-// its samples in flight, and the other passes' samples run independently.
+// One voice's run of samples of a chunk, from `start` to the sample on
+// which it falls idle: each sample's oscillators and envelope (next), its
+// filter, and its finish (clip, envelope and gain), taken in passes over the
+// run rather than a sample at a time. The filter's products form a chain of
+// some 40 cycles from sample to sample; the finish's long chain of products
+// depends on nothing but the filter's output and, left in the same loop,
+// holds the CPU back from the next samples.
 template <int32_t weight>
 struct Run {
     // Copies: the row cannot alias them, so they stay in registers.
@@ -216,17 +218,23 @@ struct Run {
     FilterInput in[DrumVoices::kChunk];
     int32_t y[DrumVoices::kChunk];
 
-    Run(const Voice& voice, const BlockSettings& settings, int32_t from, int32_t frames)
-        : s(settings), v(voice), k(constants(v, s)), start(from), end(from) {
-        for (; end < frames && v.stage != DrumVoices::stageIdle; ++end)
-            in[end] = startSample(v, s, k);
-    }
+    Run(const Voice& voice, const BlockSettings& settings, int32_t from)
+        : s(settings), v(voice), k(constants(v, s)), start(from), end(from) {}
 
     static RunConstants constants(const Voice& v, const BlockSettings& s) {
         const double mix2 = s.fmOn ? 0.5 * s.mix2 : s.mix2;
         return {v.sweepStep1, v.sweepStep2, v.baseInc1, v.baseInc2, s.damping,
                 s.clipMakeup, v.voiceGain,  static_cast<double>(s.mix1), mix2,
                 coefficient(v, s, 1.0f)};
+    }
+
+    // True while the voice sounds before sample `to`.
+    bool soundsBefore(int32_t to) const { return end < to && v.stage != DrumVoices::stageIdle; }
+
+    // The next sample's oscillators and envelope; returns its place.
+    int32_t next() {
+        in[end] = startSample(v, s, k);
+        return end++;
     }
 
     void filter(int32_t n) {
@@ -245,12 +253,14 @@ struct Run {
 };
 
 // Renders samples [start, frames) of one voice into its scratch row, stopping
-// after the sample on which it falls idle; returns the end.
+// after the sample on which it falls idle; returns the end. The filter's
+// chain leaves room for the next samples' oscillators and envelope in the
+// same loop (measured: a tenth less time than a pass of their own).
 template <int32_t weight>
 int32_t renderRun(Voice& voice, float* out, int32_t start, int32_t frames,
                   const BlockSettings& settings) {
-    Run<weight> run(voice, settings, start, frames);
-    run.filter(run.start, run.end);
+    Run<weight> run(voice, settings, start);
+    while (run.soundsBefore(frames)) run.filter(run.next());
     return run.finish(voice, out);
 }
 
@@ -260,13 +270,16 @@ constexpr RunRenderer kRunRenderers[3] = {&renderRun<0>, &renderRun<1>, &renderR
 
 // Two voices rendered as renderRun renders each, voices[x] from start[x] to
 // at most `frames` into rows[x]; end[x] gets where each stops. Over the
-// samples both sound their filters run in lockstep: each voice's chain of
-// products fills the other's waits.
+// samples both sound their filters run in lockstep, each voice's chain of
+// products filling the other's waits; that loop is then full, so the
+// oscillators and envelope take a pass of their own before it.
 template <int32_t weight>
 void renderTwo(Voice* voices, float* const* rows, const int32_t* start, int32_t* end,
                int32_t frames, const BlockSettings* const* settings) {
-    Run<weight> a(voices[0], *settings[0], start[0], frames);
-    Run<weight> b(voices[1], *settings[1], start[1], frames);
+    Run<weight> a(voices[0], *settings[0], start[0]);
+    Run<weight> b(voices[1], *settings[1], start[1]);
+    while (a.soundsBefore(frames)) a.next();
+    while (b.soundsBefore(frames)) b.next();
     const int32_t from = std::max(a.start, b.start), to = std::min(a.end, b.end);
     if (from < to) {
         a.filter(a.start, from);
