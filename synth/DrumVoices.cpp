@@ -201,9 +201,9 @@ int32_t countDown(int32_t& stage, int32_t frames) {
 }
 
 // One voice's run of samples of a chunk, from `start` to the sample on
-// which it falls idle: each sample's oscillators and envelope (next), its
-// filter, and its finish (clip, envelope and gain), taken in passes over the
-// run rather than a sample at a time. The filter's products form a chain of
+// which it falls idle: each sample's oscillators and envelope, its filter,
+// and its finish (clip, envelope and gain), taken in passes over the run
+// rather than a sample at a time. The filter's products form a chain of
 // some 40 cycles from sample to sample; the finish's long chain of products
 // depends on nothing but the filter's output and, left in the same loop,
 // holds the CPU back from the next samples.
