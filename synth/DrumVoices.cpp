@@ -188,14 +188,6 @@ inline int32_t filterOf(Voice& v, int32_t x, double f, int32_t type, double damp
     return filterHeavy(v, x, f, type, damping);
 }
 
-// One sample of one sounding voice: what it adds to both outputs.
-template <int32_t weight>
-inline float renderVoice(Voice& v, const BlockSettings& s, const RunConstants& k) {
-    const FilterInput in = startSample(v, s, k);
-    const int32_t y = filterOf<weight>(v, in.mixed, in.f, s.filterType, k.damping);
-    return finishSample(y, in.env, s, k);
-}
-
 // Counts a waiting voice up towards its start (or, from below, towards
 // stageIdle, where a counting voice stops). Returns the first sample at which
 // it sounds, or `frames` when it does not sound in this chunk.
@@ -208,28 +200,107 @@ int32_t countDown(int32_t& stage, int32_t frames) {
     return stage > 0 ? static_cast<int32_t>(steps) : frames;
 }
 
+// One voice's run of samples of a chunk, from `start` to the sample on
+// which it falls idle: each sample's oscillators and envelope, its filter,
+// and its finish (clip, envelope and gain), taken in passes over the run
+// rather than a sample at a time. The filter's products form a chain of
+// some 40 cycles from sample to sample; the finish's long chain of products
+// depends on nothing but the filter's output and, left in the same loop,
+// holds the CPU back from the next samples.
+template <int32_t weight>
+struct Run {
+    // Copies: the row cannot alias them, so they stay in registers.
+    const BlockSettings s;
+    Voice v;
+    const RunConstants k;
+    const int32_t start;
+    int32_t end;
+    FilterInput in[DrumVoices::kChunk];
+    int32_t y[DrumVoices::kChunk];
+
+    Run(const Voice& voice, const BlockSettings& settings, int32_t from)
+        : s(settings), v(voice), k(constants(v, s)), start(from), end(from) {}
+
+    static RunConstants constants(const Voice& v, const BlockSettings& s) {
+        const double mix2 = s.fmOn ? 0.5 * s.mix2 : s.mix2;
+        return {v.sweepStep1, v.sweepStep2, v.baseInc1, v.baseInc2, s.damping,
+                s.clipMakeup, v.voiceGain,  static_cast<double>(s.mix1), mix2,
+                coefficient(v, s, 1.0f)};
+    }
+
+    // True while the voice sounds before sample `to`.
+    bool soundsBefore(int32_t to) const { return end < to && v.stage != DrumVoices::stageIdle; }
+
+    // The next sample's oscillators and envelope; returns its place.
+    int32_t next() {
+        in[end] = startSample(v, s, k);
+        return end++;
+    }
+
+    void filter(int32_t n) {
+        y[n] = filterOf<weight>(v, in[n].mixed, in[n].f, s.filterType, k.damping);
+    }
+    void filter(int32_t from, int32_t to) {
+        for (int32_t n = from; n < to; ++n) filter(n);
+    }
+
+    // Writes the run into `out` and the voice back; returns the end.
+    int32_t finish(Voice& voice, float* out) const {
+        for (int32_t n = start; n < end; ++n) out[n] = finishSample(y[n], in[n].env, s, k);
+        voice = v;
+        return end;
+    }
+};
+
 // Renders samples [start, frames) of one voice into its scratch row, stopping
-// after the sample on which it falls idle; returns the end.
+// after the sample on which it falls idle; returns the end. The filter's
+// chain leaves room for the next samples' oscillators and envelope in the
+// same loop (measured: a tenth less time than a pass of their own).
 template <int32_t weight>
 int32_t renderRun(Voice& voice, float* out, int32_t start, int32_t frames,
                   const BlockSettings& settings) {
-    // Local copies: out[] cannot alias them, so they stay in registers.
-    const BlockSettings s = settings;
-    Voice v = voice;
-    const double mix2 = s.fmOn ? 0.5 * s.mix2 : s.mix2;
-    const RunConstants k{v.sweepStep1, v.sweepStep2, v.baseInc1, v.baseInc2, s.damping,
-                         s.clipMakeup, v.voiceGain,  static_cast<double>(s.mix1), mix2,
-                         coefficient(v, s, 1.0f)};
-    int32_t n = start;
-    for (; n < frames && v.stage != DrumVoices::stageIdle; ++n)
-        out[n] = renderVoice<weight>(v, s, k);
-    voice = v;
-    return n;
+    Run<weight> run(voice, settings, start);
+    while (run.soundsBefore(frames)) run.filter(run.next());
+    return run.finish(voice, out);
 }
 
 // The one-voice routines by Weight: Light, Middle, Heavy.
 using RunRenderer = int32_t (*)(Voice&, float*, int32_t, int32_t, const BlockSettings&);
 constexpr RunRenderer kRunRenderers[3] = {&renderRun<0>, &renderRun<1>, &renderRun<2>};
+
+// Two voices rendered as renderRun renders each, voices[x] from start[x] to
+// at most `frames` into rows[x]; end[x] gets where each stops. Over the
+// samples both sound their filters run in lockstep, each voice's chain of
+// products filling the other's waits; that loop is then full, so the
+// oscillators and envelope take a pass of their own before it.
+template <int32_t weight>
+void renderTwo(Voice* voices, float* const* rows, const int32_t* start, int32_t* end,
+               int32_t frames, const BlockSettings* const* settings) {
+    Run<weight> a(voices[0], *settings[0], start[0]);
+    Run<weight> b(voices[1], *settings[1], start[1]);
+    while (a.soundsBefore(frames)) a.next();
+    while (b.soundsBefore(frames)) b.next();
+    const int32_t from = std::max(a.start, b.start), to = std::min(a.end, b.end);
+    if (from < to) {
+        a.filter(a.start, from);
+        b.filter(b.start, from);
+        for (int32_t n = from; n < to; ++n) {
+            a.filter(n);
+            b.filter(n);
+        }
+        a.filter(to, a.end);
+        b.filter(to, b.end);
+    } else {
+        a.filter(a.start, a.end);
+        b.filter(b.start, b.end);
+    }
+    end[0] = a.finish(voices[0], rows[0]);
+    end[1] = b.finish(voices[1], rows[1]);
+}
+
+using TwoRenderer = void (*)(Voice*, float* const*, const int32_t*, int32_t*, int32_t,
+                             const BlockSettings* const*);
+constexpr TwoRenderer kTwoRenderers[3] = {&renderTwo<0>, &renderTwo<1>, &renderTwo<2>};
 
 // The samples a stage lasts from `count`: it ends on the sample whose count
 // reaches `length`, or at once where it already has.
@@ -598,6 +669,30 @@ void DrumVoices::Groups::render(DrumVoices* const* sounds, const BlockSettings* 
         const int32_t taken = std::min(count - i, widest);
         DrumVoices& first = *sounds[e[0].sound];
         const BlockSettings& s = settings[e[0].sound];
+        if (widest == 1 && count - i >= 2) {
+            // The one-voice code, two voices at a time.
+            Voice two[2];
+            float* twoRows[2];
+            int32_t from[2], to[2];
+            const BlockSettings* twoSettings[2];
+            for (int32_t x = 0; x < 2; ++x) {
+                const DrumVoices& sound = *sounds[e[x].sound];
+                two[x] = sound.lanes.get(e[x].voice);
+                twoRows[x] = rows[nextRow + x];
+                from[x] = sound.start[e[x].voice];
+                twoSettings[x] = &settings[e[x].sound];
+            }
+            kTwoRenderers[weight](two, twoRows, from, to, frames, twoSettings);
+            for (int32_t x = 0; x < 2; ++x) {
+                DrumVoices& sound = *sounds[e[x].sound];
+                sound.lanes.set(e[x].voice, two[x]);
+                sound.end[e[x].voice] = to[x];
+                rowOf[e[x].sound][e[x].voice] = twoRows[x];
+            }
+            nextRow += 2;
+            i += 2;
+            continue;
+        }
         if (taken == 1) {
             Voice voice = first.lanes.get(e[0].voice);
             first.end[e[0].voice] =

@@ -12,8 +12,8 @@
 // that the voices of a lane group (4, 8 or 16, by the instruction set the
 // CPU offers) render side by side in SIMD lanes (LaneKernel.h); a group with
 // a single sounding voice takes the lanes across time instead (LoneVoice.h),
-// and every voice on the scalar path runs the one-voice code, which is the
-// reference both reproduce bit for bit.
+// and every voice on the scalar path runs the one-voice code (two voices at
+// a time), which is the reference both reproduce bit for bit.
 #pragma once
 
 #include <cstdint>
@@ -160,8 +160,9 @@ private:
     // Sounding voices formed into lane groups whatever their places (or
     // sounds): full groups of the widest path first, then the rest through
     // the narrowest path that holds it, a lone voice through the one-voice
-    // code. A group of one sound's neighbouring voices renders where they
-    // are; any other is copied into lanes of its own and back.
+    // code (on the scalar path every voice, two at a time). A group of one
+    // sound's neighbouring voices renders where they are; any other is
+    // copied into lanes of its own and back.
     class Groups {
     public:
         struct Entry {

@@ -303,6 +303,56 @@ TEST(Lanes, GroupsFormedFromTheSoundingVoicesRenderTheOneVoiceCodesBits) {
         }
 }
 
+// The scalar path renders its voices two at a time, their filters in
+// lockstep over the samples both sound. Each voice must still render what it
+// renders alone, whatever its partner does: starting later in the chunk or
+// blocks later, ending first, or not sounding any more at all.
+TEST(Lanes, ScalarVoicesRenderedInTwosRenderWhatEachRendersAlone) {
+    constexpr int32_t kSounding = 5;
+    const uint32_t combinations = 3 * 3 * 3 * 5 * 5 * 2 * 2 * 2 * 2;
+    Engine together("scalar");
+    std::vector<std::unique_ptr<Engine>> alone;
+    for (int32_t v = 0; v < kSounding; ++v) alone.push_back(std::make_unique<Engine>("scalar"));
+    for (uint32_t round = 0; round < 40; ++round) {
+        std::mt19937 rng(round);
+        Case c = makeCase(rng() % combinations, rng);
+        for (int32_t p : {kA, kH, kR}) c.values[p] = static_cast<float>(rng() % 300) / 40000.0f;
+        for (int32_t i = 0; i < kNumParameters; ++i) {
+            together.params.set(i, c.values[i]);
+            for (auto& e : alone) e->params.set(i, c.values[i]);
+        }
+        for (int32_t block = 0; block < 6; ++block) {
+            const int32_t frames = 1 + static_cast<int32_t>(rng() % 200);
+            for (int32_t v = 0; v < kSounding; ++v) {
+                if (rng() % 3 != 0) continue;
+                const int32_t note = static_cast<int32_t>(rng() % 128),
+                              velocity = static_cast<int32_t>(rng() % 128),
+                              delta = static_cast<int32_t>(rng() % (frames + 100));
+                together.voices.noteOn(note, velocity, delta, v);
+                alone[size_t(v)]->voices.noteOn(note, velocity, delta, v);
+            }
+            // Each voice alone from a cleared row, then the rows added to the
+            // start in voice order: the sums the voices form together (the
+            // start is never -0, so a voice's -0 adds as its 0 does).
+            std::vector<float> expected(static_cast<size_t>(frames)), unused(expected.size());
+            for (float& x : expected) x = static_cast<float>(1 + rng() % 7);
+            std::vector<float> got = expected;
+            const FloatingPointGuard fp;
+            together.voices.render(got.data(), unused.data(), frames);
+            for (auto& e : alone) {
+                std::vector<float> row(expected.size());
+                e->voices.render(row.data(), unused.data(), frames);
+                for (int32_t n = 0; n < frames; ++n) expected[size_t(n)] = expected[size_t(n)] + row[size_t(n)];
+            }
+            const std::string where = "round " + std::to_string(round) + " block " + std::to_string(block);
+            ASSERT_TRUE(sameBits(expected.data(), got.data(), size_t(frames))) << where;
+            for (int32_t v = 0; v < kSounding; ++v)
+                ASSERT_TRUE(sameBits(alone[size_t(v)]->voices.voice(v), together.voices.voice(v)))
+                    << where << " voice " << v;
+        }
+    }
+}
+
 TEST(Lanes, ForcedPathsFallBackToWhatTheCpuHas) {
     const Isa best = DrumVoices::bestIsa();
     for (int32_t isa = 0; isa < 4; ++isa) {
