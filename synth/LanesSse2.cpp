@@ -42,8 +42,8 @@ struct Sse2 {
     static M cmpgeF(F a, F b) { return _mm_castps_si128(_mm_cmpge_ps(a, b)); }
     static F toF(I a) { return _mm_cvtepi32_ps(a); }
     static I roundF(F a) { return _mm_cvtps_epi32(a); }
-    // The four positions of `at`, which are not negative: on x86-64 two
-    // a 64-bit move, fewer steps than a lane at a time or a store.
+    // The four positions of `at`, which are never negative: on x86-64 two
+    // to a 64-bit move, fewer steps than one lane at a time or a store.
     struct Positions {
         uint32_t i[4];
         explicit Positions(I at) {
