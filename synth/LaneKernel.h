@@ -102,12 +102,21 @@ struct ClipBounds {
         : floor(f), ceiling(c), floorD(V::toD(f)), ceilingD(V::toD(c)) {}
 };
 
-// The clip stage of one sound, scaled back up. Below a ceiling of 0 or more
-// every magnitude is min(max(|y|, floor), ceiling) with y's sign (0 where y
-// is 0); a negative ceiling wins outright. Lane types with unsigned int32 min
-// and max work on magnitudes there (|INT32_MIN| is 2^31, which gives the
-// int64 answer); one may instead supply clipD, the same in doubles, where
-// every int32 and every step is exact.
+// Below a clip ceiling of 0 or more: min(max(|y|, floor), ceiling) with y's
+// sign (0 where y is 0), on unsigned int32 magnitudes (|INT32_MIN| is 2^31
+// there, which gives the int64 answer).
+template <class V>
+[[gnu::always_inline]] inline typename V::I clippedInts(typename V::I y, bool withFloor,
+                                                        typename V::I floor,
+                                                        typename V::I ceiling) {
+    typename V::I magnitude = V::absU(y);
+    if (withFloor) magnitude = V::maxU(magnitude, floor);
+    return V::signOf(V::minU(magnitude, ceiling), y);
+}
+
+// The clip stage of one sound, scaled back up; a negative ceiling wins
+// outright. A lane type may supply clipD, clippedInts in doubles, where every
+// int32 and every step is exact.
 template <class V>
 [[gnu::always_inline]] inline typename V::D clipScaled(typename V::I y,
                                                        const DrumVoices::BlockSettings& s,
@@ -119,9 +128,7 @@ template <class V>
     if constexpr (requires { V::clipD(y, withFloor, bounds.floorD, bounds.ceilingD); }) {
         if (s.clipCeiling >= 0) clipped = V::clipD(y, withFloor, bounds.floorD, bounds.ceilingD);
     } else if (s.clipCeiling >= 0) {
-        typename V::I magnitude = V::absU(y);
-        if (withFloor) magnitude = V::maxU(magnitude, bounds.floor);
-        clipped = V::toD(V::signOf(V::minU(magnitude, bounds.ceiling), y));
+        clipped = V::toD(clippedInts<V>(y, withFloor, bounds.floor, bounds.ceiling));
     }
     return V::roundWholeD(V::mulD(clipped, makeup));
 }
@@ -474,9 +481,7 @@ void renderLanes(DrumVoices::VoiceLanes& L, int32_t base, float (*rows)[DrumVoic
             // Where Multi does not act the floor is 0, which leaves every
             // magnitude as it is.
             if (anyClip) {
-                I magnitude = V::absU(y);
-                if (anyFloor) magnitude = V::maxU(magnitude, clipFloor);
-                I clipped = V::signOf(V::minU(magnitude, ceiling), y);
+                I clipped = clippedInts<V>(y, anyFloor, clipFloor, ceiling);
                 if (anyNegativeCeiling) clipped = V::blend(negativeCeiling, ceiling, clipped);
                 const I scaled = V::roundD(V::mulD(V::toD(clipped), makeup));
                 y = allClip ? scaled : V::blend(clipLanes, scaled, y);
