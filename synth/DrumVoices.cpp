@@ -464,7 +464,9 @@ DrumVoices::Isa DrumVoices::bestIsa() {
     // These answers include the operating system's support for the wider
     // registers (XGETBV), not just the CPU's.
 #if defined(TAMRIK_HAVE_AVX512)
-    if (__builtin_cpu_supports("avx512f") && __builtin_cpu_supports("avx512vl")) return Isa::avx512;
+    if (__builtin_cpu_supports("avx512f") && __builtin_cpu_supports("avx512vl") &&
+        __builtin_cpu_supports("avx512dq"))
+        return Isa::avx512;
 #endif
 #if defined(TAMRIK_HAVE_AVX2)
     if (__builtin_cpu_supports("avx2")) return Isa::avx2;

@@ -9,7 +9,8 @@
 // Why the lanes give the same bits: int32 to double and float to double are
 // exact; mulpd, addpd, cvtpd2ps and sqrtps round as their scalar forms do;
 // cvtps2dq and cvtpd2dq round to even and answer INT32_MIN for NaN and
-// overflow, as RoundEven does; paddd wraps as the one-voice sums do; a float
+// overflow, as RoundEven does (roundpd to a whole double, where the result
+// is known to lie within int32); paddd wraps as the one-voice sums do; a float
 // addition equals the double sum rounded to float (double has more than twice
 // float's precision); the clip stage's int64 magnitudes fit unsigned int32
 // once clamped (the ceiling is an int32). min and max take their operands
@@ -22,6 +23,8 @@
 
 #include <array>
 #include <cstdint>
+#include <cstdlib>
+#include <limits>
 #include <type_traits>
 #include <utility>
 
@@ -216,6 +219,127 @@ struct FilterLanes {
     }
 };
 
+// The same filter with its state kept in double between samples, for lane
+// types that round a double to a whole double in one step (U::nearestD):
+// no conversion a product, against two for the int32 state. While the
+// settings keep the filter's factors and input small (wideFilterSafe) and
+// every carried value stays below kWideReach, each sample's exact values lie
+// within int32: the double sums equal the wrapping int32 sums, and each
+// product rounds as its int32 form does. `reach` gathers the largest
+// magnitude carried; where within() fails, the caller renders the chunk's
+// filter again with FilterLanes from the stored state.
+constexpr double kWideReach = 536870912.0;  // 2^29
+
+template <class U, int32_t weight>
+struct WideFilterLanes {
+    using I = typename U::I;
+    using D = typename U::D;
+    using M = typename U::M;
+    using MD = typename U::MD;
+    D low1, band1, high1, low2, band2, high2, smooth;
+    D reach;
+
+    WideFilterLanes(const DrumVoices::VoiceLanes& L, int32_t at)
+        : low1(load(L.low1 + at)), band1(load(L.band1 + at)), high1(load(L.high1 + at)),
+          low2(load(L.low2 + at)), band2(load(L.band2 + at)), high2(load(L.high2 + at)),
+          smooth(load(L.smooth + at)), reach(U::zeroD()) {
+        carry(low1), carry(band1);
+        if constexpr (weight == 1) carry(smooth);
+        if constexpr (weight == 2) carry(low2), carry(band2);
+    }
+    static D load(const int32_t* p) { return U::toD(U::loadI(p)); }
+    void store(DrumVoices::VoiceLanes& L, int32_t at) const {
+        U::storeI(L.low1 + at, U::roundD(low1)), U::storeI(L.band1 + at, U::roundD(band1));
+        U::storeI(L.high1 + at, U::roundD(high1)), U::storeI(L.low2 + at, U::roundD(low2));
+        U::storeI(L.band2 + at, U::roundD(band2)), U::storeI(L.high2 + at, U::roundD(high2));
+        U::storeI(L.smooth + at, U::roundD(smooth));
+    }
+    void carry(D v) { reach = U::maxAbsD(reach, v); }
+    // Every lane's carried values below kWideReach. A NaN, which the
+    // maximum may drop, would stay in the state it reached.
+    bool within() const {
+        for (const D v : {reach, low1, band1, low2, band2, smooth})
+            if (!U::magnitudesBelow(v, kWideReach)) return false;
+        return true;
+    }
+
+    struct Pick {
+        int32_t type;
+        MD low, band;
+        Pick() = default;
+        Pick(int32_t t, M l, M b) : type(t), low(U::maskD(l)), band(U::maskD(b)) {}
+        D operator()(D l, D b, D h) const {
+            if (type < 0) return U::blendD(low, l, U::blendD(band, b, h));
+            return type == 0 ? l : (type == 1 ? b : h);
+        }
+    };
+
+    template <bool masked>
+    [[gnu::always_inline]] I step(I in, D f, D damping, M active, const Pick& pick) {
+        MD on{};
+        if constexpr (masked) on = U::maskD(active);
+        const auto keep = [&](D now, D before) {
+            if constexpr (masked)
+                return U::blendD(on, now, before);
+            else
+                return now;
+        };
+        const auto product = [](D state, D factor) { return U::nearestD(U::mulD(state, factor)); };
+        // Below the reach at the start of a sample, |h| < 3.25, |band| <
+        // 3.55 and |low| < 3.79 x 2^29 by its end: within int32.
+        const auto stage = [&](D x, D& low, D& band, D& high) {
+            const D h = U::subD(U::subD(x, product(band, damping)), low);
+            const D b = U::addD(band, product(h, f));
+            const D l = U::addD(low, product(b, f));
+            high = keep(h, high);
+            band = keep(b, band);
+            low = keep(l, low);
+            carry(band), carry(low);
+            return pick(l, b, h);
+        };
+        D y = stage(U::toD(in), low1, band1, high1);
+        // A low or band output is a carried value already.
+        const bool pickedHigh = pick.type != 0 && pick.type != 1;
+        if constexpr (weight == 1) {
+            if (pickedHigh) carry(y);
+            const D h2 = U::subD(y, smooth);
+            const D l2 = U::addD(product(U::subD(y, smooth), f), smooth);
+            high2 = keep(h2, high2);
+            band2 = keep(y, band2);
+            low2 = keep(l2, low2);
+            smooth = keep(l2, smooth);
+            carry(smooth);
+            y = pick(l2, y, h2);
+        } else if constexpr (weight == 2) {
+            if (pickedHigh) carry(y);
+            y = stage(y, low2, band2, high2);
+        }
+        return U::roundD(y);
+    }
+};
+
+// Whether the settings of lanes [base, base + W) keep the filter's factors
+// and input small enough for WideFilterLanes: damping within +-1.25,
+// envDepth and cutoffBase finite and not negative (so 0 <= f <= 0.785), and
+// |mix1| + |mix2| at most 2^26 (the waves lie within +-1, so |x| < 2^27).
+inline bool wideFilterSafe(int32_t W, bool whole, const DrumVoices::BlockSettings& s,
+                           const DrumVoices::LaneSettings* per,
+                           const DrumVoices::VoiceLanes& L, int32_t base) {
+    const auto settingsSafe = [](float damping, float envDepth, int32_t mix1, int32_t mix2) {
+        const int64_t weights = std::abs(int64_t{mix1}) + std::abs(int64_t{mix2});
+        return damping >= -1.25f && damping <= 1.25f && envDepth >= 0.0f &&
+               envDepth <= std::numeric_limits<float>::max() && weights <= (int64_t{1} << 26);
+    };
+    if (whole && !settingsSafe(s.damping, s.envDepth, s.mix1, s.mix2)) return false;
+    for (int32_t l = base; l < base + W; ++l) {
+        const float cutoff = L.cutoffBase[l];
+        if (!(cutoff >= 0.0f && cutoff <= std::numeric_limits<float>::max())) return false;
+        if (!whole && !settingsSafe(per->damping[l], per->envDepth[l], per->mix1[l], per->mix2[l]))
+            return false;
+    }
+    return true;
+}
+
 // Renders samples [start, frames) of lanes [base, base + V::W) of `lanes`
 // into rows[0 .. V::W), stopping each lane after the sample on which it
 // falls idle; end[] gets the end of each lane's run. start[] and end[] are
@@ -347,6 +471,10 @@ void renderLanes(DrumVoices::VoiceLanes& L, int32_t base, float (*rows)[DrumVoic
     alignas(64) int32_t mixedAt[DrumVoices::kChunk][W];
     alignas(64) float fAt[DrumVoices::kChunk][W], envAt[DrumVoices::kChunk][W];
     M activeAt[DrumVoices::kChunk];
+    // The filter's output: in place of its input, or beside it where the
+    // filter in doubles may have to give way to the int32 one.
+    alignas(64) int32_t wideOut[DrumVoices::kChunk][W];
+    int32_t(*filtered)[W] = mixedAt;
     bool variesAt[DrumVoices::kChunk];
 
     // With `masked`, lanes outside `active` keep their state (without,
@@ -474,7 +602,7 @@ void renderLanes(DrumVoices::VoiceLanes& L, int32_t base, float (*rows)[DrumVoic
 
     auto output = [&](int32_t n) {
         const bool envVaries = variesAt[n];
-        I y = V::loadI(mixedAt[n]);
+        I y = V::loadI(filtered[n]);
         // Clip (see clipScaled), envelope and gain.
         D yD;
         if constexpr (lanewise) {
@@ -509,12 +637,13 @@ void renderLanes(DrumVoices::VoiceLanes& L, int32_t base, float (*rows)[DrumVoic
         else if (n >= lastStart)
             break;
     }
-    // The filter of every sample, in place of its input.
-    {
+    // The filter of every sample, from mixedAt into `into`. With the state
+    // in doubles, false where it left its reach, and the stored state is
+    // left as it was for FilterLanes to start again from.
+    auto filter = [&]<class FL>(std::type_identity<FL>, int32_t(*into)[W]) {
         using U = typename V::Half;
         const U half{};
         constexpr int32_t parts = W / U::W;
-        using FL = FilterLanes<U, weight>;
         auto lanes = [&]<int32_t... p>(std::integer_sequence<int32_t, p...>) {
             return std::array<FL, parts>{FL(L, base + p * U::W)...};
         }(std::make_integer_sequence<int32_t, parts>{});
@@ -529,20 +658,36 @@ void renderLanes(DrumVoices::VoiceLanes& L, int32_t base, float (*rows)[DrumVoic
             const M active = activeAt[n];
             const uint32_t lanesOn = V::bits(active);
             if (lanesOn == 0) continue;
+#pragma GCC unroll 4
             for (int32_t p = 0; p < parts; ++p) {
                 const typename U::D f =
                     variesAt[n] ? U::toD(U::loadF(fAt[n] + p * U::W)) : fFixed[p];
                 const typename U::I x = U::loadI(mixedAt[n] + p * U::W);
-                FL& filter = lanes[p];
+                FL& lane = lanes[p];
                 const typename U::I y =
                     lanesOn == allLanes
-                        ? filter.template step<false>(x, f, dampingOf[p], typename U::M{}, pick[p])
-                        : filter.template step<true>(x, f, dampingOf[p], V::part(active, p, half),
+                        ? lane.template step<false>(x, f, dampingOf[p], typename U::M{}, pick[p])
+                        : lane.template step<true>(x, f, dampingOf[p], V::part(active, p, half),
                                                    pick[p]);
-                U::storeI(mixedAt[n] + p * U::W, y);
+                U::storeI(into[n] + p * U::W, y);
             }
         }
+        if constexpr (requires { lanes[0].within(); })
+            for (int32_t p = 0; p < parts; ++p)
+                if (!lanes[p].within()) return false;
         for (int32_t p = 0; p < parts; ++p) lanes[p].store(L, base + p * U::W);
+        return true;
+    };
+    using Narrow = FilterLanes<typename V::Half, weight>;
+    if constexpr (requires { V::Half::nearestD(typename V::Half::D{}); }) {
+        using Wide = WideFilterLanes<typename V::Half, weight>;
+        if (wideFilterSafe(W, mode == LaneMode::whole, s, per, L, base) &&
+            filter(std::type_identity<Wide>{}, wideOut))
+            filtered = wideOut;
+        else
+            filter(std::type_identity<Narrow>{}, mixedAt);
+    } else {
+        filter(std::type_identity<Narrow>{}, mixedAt);
     }
     for (int32_t n = first; n < stop; ++n) {
         if (V::bits(activeAt[n]) != 0)

@@ -26,6 +26,22 @@ struct Avx2Half {
     static D mulD(D a, D b) { return _mm256_mul_pd(a, b); }
     static I roundD(D a) { return _mm256_cvtpd_epi32(a); }
     static I blend(M m, I a, I b) { return _mm_blendv_epi8(b, a, m); }
+    // The filter's state in doubles (WideFilterLanes).
+    using MD = __m256d;
+    static MD maskD(M m) { return _mm256_castsi256_pd(_mm256_cvtepi32_epi64(m)); }
+    static D addD(D a, D b) { return _mm256_add_pd(a, b); }
+    static D subD(D a, D b) { return _mm256_sub_pd(a, b); }
+    static D nearestD(D a) { return _mm256_round_pd(a, _MM_FROUND_TO_NEAREST_INT | _MM_FROUND_NO_EXC); }
+    static D blendD(MD m, D a, D b) { return _mm256_blendv_pd(b, a, m); }
+    // max(a, |v|) for a >= 0.
+    static D maxAbsD(D a, D v) { return _mm256_max_pd(a, _mm256_andnot_pd(_mm256_set1_pd(-0.0), v)); }
+    static D zeroD() { return _mm256_setzero_pd(); }
+    // Every |a| below `limit` (false for NaN).
+    static bool magnitudesBelow(D a, double limit) {
+        const D magnitude = _mm256_andnot_pd(_mm256_set1_pd(-0.0), a);
+        return _mm256_movemask_pd(_mm256_cmp_pd(magnitude, _mm256_set1_pd(limit), _CMP_LT_OQ)) ==
+               0xF;
+    }
 };
 
 struct Avx2 {

@@ -1,6 +1,7 @@
-// The voice kernel in sixteen AVX-512 lanes (AVX-512F, and VL for the
-// filter's halves), compiled with -mavx512f -mavx512vl for the CPUs that
-// have both; DrumVoices picks it at run time. Masks live in mask registers,
+// The voice kernel in sixteen AVX-512 lanes (AVX-512F; VL for the filter's
+// halves, DQ for their reach), compiled with -mavx512f -mavx512vl
+// -mavx512dq for the CPUs that have all three; DrumVoices picks it at run
+// time. Masks live in mask registers,
 // so a masked lane costs nothing.
 #include "synth/LoneVoice.h"
 
@@ -29,6 +30,22 @@ struct Avx512Half {
     static D mulD(D a, D b) { return _mm512_mul_pd(a, b); }
     static I roundD(D a) { return _mm512_cvtpd_epi32(a); }
     static I blend(M m, I a, I b) { return _mm256_mask_blend_epi32(m, b, a); }
+    // The filter's state in doubles (WideFilterLanes).
+    using MD = __mmask8;
+    static MD maskD(M m) { return m; }
+    static D addD(D a, D b) { return _mm512_add_pd(a, b); }
+    static D subD(D a, D b) { return _mm512_sub_pd(a, b); }
+    static D nearestD(D a) {
+        return _mm512_roundscale_pd(a, _MM_FROUND_TO_NEAREST_INT | _MM_FROUND_NO_EXC);
+    }
+    static D blendD(MD m, D a, D b) { return _mm512_mask_blend_pd(m, b, a); }
+    // max(a, |v|) for a >= 0, in one step (AVX-512DQ).
+    static D maxAbsD(D a, D v) { return _mm512_range_pd(a, v, 0x0B); }
+    static D zeroD() { return _mm512_setzero_pd(); }
+    // Every |a| below `limit` (false for NaN).
+    static bool magnitudesBelow(D a, double limit) {
+        return _mm512_cmp_pd_mask(_mm512_abs_pd(a), _mm512_set1_pd(limit), _CMP_LT_OQ) == 0xFF;
+    }
 };
 
 struct Avx512 {

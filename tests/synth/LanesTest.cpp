@@ -228,6 +228,56 @@ TEST(Lanes, ClipExtremesAndRunawayFiltersMatch) {
             }
 }
 
+// The lane filters keep their state in doubles while it stays small and
+// give way to the int32 state where it grows: negative damping (Q above 1)
+// makes filters grow until they wrap, at a rate set by each note's
+// coefficient, so that every chunk finds some voice's state on its way from
+// the doubles' reach to the int32 edge; the damping within the doubles'
+// limits and just outside them. Some states must pass the doubles' reach,
+// or the test tests nothing.
+TEST(Lanes, FiltersGrowingPastTheStateInDoublesMatch) {
+    std::vector<std::unique_ptr<Engine>> owned;
+    std::vector<Engine*> engines;
+    for (int32_t isa = 0; isa <= static_cast<int32_t>(DrumVoices::bestIsa()); ++isa)
+        engines.push_back(owned.emplace_back(std::make_unique<Engine>(kPaths[isa])).get());
+#if defined(__OPTIMIZE__)
+    const int32_t blocks = 40;
+#else
+    const int32_t blocks = 8;
+#endif
+    int32_t beyond = 0;
+    uint32_t k = 0;
+    for (float q : {1.005f, 1.02f, 1.1f, 1.45f})
+        for (int32_t weight = 0; weight < 3; ++weight)
+            for (int32_t type = 0; type < 3; ++type) {
+                std::mt19937 rng(++k);
+                Case c = makeCase(rng() % 1000, rng);
+                c.values[kQ] = q;
+                c.values[kWeight] = static_cast<float>(weight) / 2;
+                c.values[kType] = static_cast<float>(type) / 2;
+                c.values[kA] = 0.0f;
+                c.values[kH] = 1.0f;
+                setCase(engines, c);
+                for (int32_t block = 0; block < blocks; ++block) {
+                    compareBlock(
+                        engines, 256, rng,
+                        [&](Engine& e) {
+                            if (block == 0)
+                                for (int32_t v = 0; v < DrumVoices::kVoices; ++v)
+                                    e.voices.playNote(20 + 6 * v, 1 + 7 * v, 0);
+                        },
+                        "case " + std::to_string(k) + " block " + std::to_string(block));
+                    if (HasFatalFailure()) return;
+                    for (int32_t v = 0; v < DrumVoices::kVoices; ++v) {
+                        const DrumVoices::Voice voice = engines[0]->voices.voice(v);
+                        for (int32_t state : {voice.low1, voice.band1, voice.low2, voice.band2})
+                            if (std::abs(int64_t{state}) >= (int64_t{1} << 29)) ++beyond;
+                    }
+                }
+            }
+    EXPECT_GT(beyond, 0);
+}
+
 // A host may hand the same buffer (or overlapping ones) for both channels:
 // every voice's sample is then added to it twice, channel 0 first, sample
 // by sample, as with separate buffers.
