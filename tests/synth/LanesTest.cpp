@@ -231,8 +231,8 @@ TEST(Lanes, ClipExtremesAndRunawayFiltersMatch) {
 // The lane filters keep their state in doubles while it stays small and
 // give way to the int32 state where it grows: negative damping (Q above 1)
 // makes filters grow until they wrap, at a rate set by each note's
-// coefficient, so that every chunk finds some voice's state on its way from
-// the doubles' reach to the int32 edge; the damping within the doubles'
+// coefficient, so that the voices' states cross from the doubles' reach to
+// the int32 edge in different chunks; the damping within the doubles'
 // limits and just outside them. Some states must pass the doubles' reach,
 // or the test tests nothing.
 TEST(Lanes, FiltersGrowingPastTheStateInDoublesMatch) {
