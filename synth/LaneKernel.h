@@ -27,6 +27,7 @@
 #include <limits>
 #include <type_traits>
 #include <utility>
+#include <variant>
 
 #include "synth/DrumVoices.h"
 
@@ -136,47 +137,91 @@ template <class V>
     return V::roundWholeD(V::mulD(clipped, makeup));
 }
 
+// Past this magnitude the filter's state leaves doubles for int32 (below).
+constexpr double kWideReach = 536870912.0;  // 2^29
+
+// The type a filter keeps its state in, with the masks that blend it: int32
+// lanes, or with `inDoubles` (lane types that round a double to a whole
+// double in one step, U::nearestD) doubles.
+// `Reach` holds the largest magnitude carried, which only doubles check.
+template <class U, bool inDoubles>
+struct FilterState {
+    using S = typename U::I;
+    using SM = typename U::M;
+    using Reach = std::monostate;
+};
+template <class U>
+struct FilterState<U, true> {
+    using S = typename U::D;
+    using SM = typename U::MD;
+    using Reach = typename U::D;
+};
+
 // The filter of lanes [at, at + U::W) of a group, lane type U: the whole
 // group's, or on paths that split it (V::Half), each half's; or of one voice
 // (LoneVoice.h). The chain from one sample to the next runs through two
 // products a stage; in halves it needs no move between the register halves,
 // and the two halves' chains overlap.
-template <class U, int32_t weight>
+//
+// With `inDoubles` the state stays in double between samples: no conversion
+// a product, against two for the int32 state. While the settings keep the
+// filter's factors and input small (wideFilterSafe) and every carried value
+// stays below kWideReach, each sample's exact values lie within int32: the
+// double sums equal the wrapping int32 sums, and each product rounds as its
+// int32 form does. `reach` gathers the largest magnitude carried; where
+// within() fails, the caller renders the chunk's filter again with the
+// int32 state from the stored one.
+template <class U, int32_t weight, bool inDoubles = false>
 struct FilterLanes {
     using I = typename U::I;
     using D = typename U::D;
     using M = typename U::M;
-    I low1, band1, high1, low2, band2, high2, smooth;
+    using S = typename FilterState<U, inDoubles>::S;
+    using SM = typename FilterState<U, inDoubles>::SM;
+    S low1, band1, high1, low2, band2, high2, smooth;
+    [[no_unique_address]] typename FilterState<U, inDoubles>::Reach reach{};
 
     FilterLanes(const DrumVoices::VoiceLanes& L, int32_t at)
-        : low1(U::loadI(L.low1 + at)), band1(U::loadI(L.band1 + at)),
-          high1(U::loadI(L.high1 + at)), low2(U::loadI(L.low2 + at)),
-          band2(U::loadI(L.band2 + at)), high2(U::loadI(L.high2 + at)),
-          smooth(U::loadI(L.smooth + at)) {}
+        : low1(load(L.low1 + at)), band1(load(L.band1 + at)), high1(load(L.high1 + at)),
+          low2(load(L.low2 + at)), band2(load(L.band2 + at)), high2(load(L.high2 + at)),
+          smooth(load(L.smooth + at)) {
+        carryState();
+    }
     void store(DrumVoices::VoiceLanes& L, int32_t at) const {
-        U::storeI(L.low1 + at, low1), U::storeI(L.band1 + at, band1);
-        U::storeI(L.high1 + at, high1), U::storeI(L.low2 + at, low2);
-        U::storeI(L.band2 + at, band2), U::storeI(L.high2 + at, high2);
-        U::storeI(L.smooth + at, smooth);
+        put(L.low1 + at, low1), put(L.band1 + at, band1), put(L.high1 + at, high1);
+        put(L.low2 + at, low2), put(L.band2 + at, band2), put(L.high2 + at, high2);
+        put(L.smooth + at, smooth);
     }
     // One voice's filter (U of one lane).
     explicit FilterLanes(const DrumVoices::Voice& v)
-        : low1(U::loadI(&v.low1)), band1(U::loadI(&v.band1)), high1(U::loadI(&v.high1)),
-          low2(U::loadI(&v.low2)), band2(U::loadI(&v.band2)), high2(U::loadI(&v.high2)),
-          smooth(U::loadI(&v.smooth)) {}
+        : low1(load(&v.low1)), band1(load(&v.band1)), high1(load(&v.high1)), low2(load(&v.low2)),
+          band2(load(&v.band2)), high2(load(&v.high2)), smooth(load(&v.smooth)) {
+        carryState();
+    }
     void store(DrumVoices::Voice& v) const {
-        U::storeI(&v.low1, low1), U::storeI(&v.band1, band1), U::storeI(&v.high1, high1);
-        U::storeI(&v.low2, low2), U::storeI(&v.band2, band2), U::storeI(&v.high2, high2);
-        U::storeI(&v.smooth, smooth);
+        put(&v.low1, low1), put(&v.band1, band1), put(&v.high1, high1), put(&v.low2, low2);
+        put(&v.band2, band2), put(&v.high2, high2), put(&v.smooth, smooth);
+    }
+
+    // Every lane's carried values below kWideReach. A NaN, which the
+    // maximum may drop, would stay in the state it reached.
+    bool within() const
+        requires inDoubles
+    {
+        for (const D v : {reach, low1, band1, low2, band2, smooth})
+            if (!U::magnitudesBelow(v, kWideReach)) return false;
+        return true;
     }
 
     // The output of the filter type: `type` for every lane, or with -1 by
     // the masks of the low- and band-pass lanes.
     struct Pick {
         int32_t type;
-        M low, band;
-        I operator()(I l, I b, I h) const {
-            if (type < 0) return U::blend(low, l, U::blend(band, b, h));
+        SM low, band;
+        Pick() = default;
+        Pick(int32_t t, M l, M b) : type(t), low(maskOf(l)), band(maskOf(b)) {}
+        S operator()(S l, S b, S h) const {
+            if (type < 0) return blendS(low, l, blendS(band, b, h));
             return type == 0 ? l : (type == 1 ? b : h);
         }
     };
@@ -184,126 +229,34 @@ struct FilterLanes {
     // y for the input x; with `masked`, lanes outside `active` keep their state.
     template <bool masked>
     [[gnu::always_inline]] I step(I x, D f, D damping, M active, const Pick& pick) {
-        const auto keep = [&](I now, I before) {
+        SM on{};
+        if constexpr (masked) on = maskOf(active);
+        const auto keep = [&](S now, S before) {
             if constexpr (masked)
-                return U::blend(active, now, before);
+                return blendS(on, now, before);
             else
                 return now;
         };
-        const auto product = [](I state, D factor) {
-            return U::roundD(U::mulD(U::toD(state), factor));
-        };
-        // A state-variable stage: Light is one, Heavy two in series.
-        const auto stage = [&](I in, I& low, I& band, I& high) {
-            const I h = U::subI(U::subI(in, product(band, damping)), low);
-            const I b = U::addI(band, product(h, f));
-            const I l = U::addI(low, product(b, f));
-            high = keep(h, high);
-            band = keep(b, band);
-            low = keep(l, low);
-            return pick(l, b, h);
-        };
-        I y = stage(x, low1, band1, high1);
-        if constexpr (weight == 1) {
-            const I h2 = U::subI(y, smooth);
-            const I l2 = U::addI(product(U::subI(y, smooth), f), smooth);
-            high2 = keep(h2, high2);
-            band2 = keep(y, band2);
-            low2 = keep(l2, low2);
-            smooth = keep(l2, smooth);
-            y = pick(l2, y, h2);
-        } else if constexpr (weight == 2) {
-            y = stage(y, low2, band2, high2);
-        }
-        return y;
-    }
-};
-
-// The same filter with its state kept in double between samples, for lane
-// types that round a double to a whole double in one step (U::nearestD):
-// no conversion a product, against two for the int32 state. While the
-// settings keep the filter's factors and input small (wideFilterSafe) and
-// every carried value stays below kWideReach, each sample's exact values lie
-// within int32: the double sums equal the wrapping int32 sums, and each
-// product rounds as its int32 form does. `reach` gathers the largest
-// magnitude carried; where within() fails, the caller renders the chunk's
-// filter again with FilterLanes from the stored state.
-constexpr double kWideReach = 536870912.0;  // 2^29
-
-template <class U, int32_t weight>
-struct WideFilterLanes {
-    using I = typename U::I;
-    using D = typename U::D;
-    using M = typename U::M;
-    using MD = typename U::MD;
-    D low1, band1, high1, low2, band2, high2, smooth;
-    D reach;
-
-    WideFilterLanes(const DrumVoices::VoiceLanes& L, int32_t at)
-        : low1(load(L.low1 + at)), band1(load(L.band1 + at)), high1(load(L.high1 + at)),
-          low2(load(L.low2 + at)), band2(load(L.band2 + at)), high2(load(L.high2 + at)),
-          smooth(load(L.smooth + at)), reach(U::zeroD()) {
-        carry(low1), carry(band1);
-        if constexpr (weight == 1) carry(smooth);
-        if constexpr (weight == 2) carry(low2), carry(band2);
-    }
-    static D load(const int32_t* p) { return U::toD(U::loadI(p)); }
-    void store(DrumVoices::VoiceLanes& L, int32_t at) const {
-        U::storeI(L.low1 + at, U::roundD(low1)), U::storeI(L.band1 + at, U::roundD(band1));
-        U::storeI(L.high1 + at, U::roundD(high1)), U::storeI(L.low2 + at, U::roundD(low2));
-        U::storeI(L.band2 + at, U::roundD(band2)), U::storeI(L.high2 + at, U::roundD(high2));
-        U::storeI(L.smooth + at, U::roundD(smooth));
-    }
-    void carry(D v) { reach = U::maxAbsD(reach, v); }
-    // Every lane's carried values below kWideReach. A NaN, which the
-    // maximum may drop, would stay in the state it reached.
-    bool within() const {
-        for (const D v : {reach, low1, band1, low2, band2, smooth})
-            if (!U::magnitudesBelow(v, kWideReach)) return false;
-        return true;
-    }
-
-    struct Pick {
-        int32_t type;
-        MD low, band;
-        Pick() = default;
-        Pick(int32_t t, M l, M b) : type(t), low(U::maskD(l)), band(U::maskD(b)) {}
-        D operator()(D l, D b, D h) const {
-            if (type < 0) return U::blendD(low, l, U::blendD(band, b, h));
-            return type == 0 ? l : (type == 1 ? b : h);
-        }
-    };
-
-    template <bool masked>
-    [[gnu::always_inline]] I step(I in, D f, D damping, M active, const Pick& pick) {
-        MD on{};
-        if constexpr (masked) on = U::maskD(active);
-        const auto keep = [&](D now, D before) {
-            if constexpr (masked)
-                return U::blendD(on, now, before);
-            else
-                return now;
-        };
-        const auto product = [](D state, D factor) { return U::nearestD(U::mulD(state, factor)); };
-        // Below the reach at the start of a sample, |h| < 3.25, |band| <
-        // 3.55 and |low| < 3.79 x 2^29 by its end: within int32.
-        const auto stage = [&](D x, D& low, D& band, D& high) {
-            const D h = U::subD(U::subD(x, product(band, damping)), low);
-            const D b = U::addD(band, product(h, f));
-            const D l = U::addD(low, product(b, f));
+        // A state-variable stage: Light is one, Heavy two in series. In
+        // doubles, below the reach at the start of a sample, |h| < 3.25,
+        // |band| < 3.55 and |low| < 3.79 x 2^29 by its end: within int32.
+        const auto stage = [&](S in, S& low, S& band, S& high) {
+            const S h = sub(sub(in, product(band, damping)), low);
+            const S b = add(band, product(h, f));
+            const S l = add(low, product(b, f));
             high = keep(h, high);
             band = keep(b, band);
             low = keep(l, low);
             carry(band), carry(low);
             return pick(l, b, h);
         };
-        D y = stage(U::toD(in), low1, band1, high1);
+        S y = stage(load(x), low1, band1, high1);
         // A low or band output is a carried value already.
         const bool pickedHigh = pick.type != 0 && pick.type != 1;
         if constexpr (weight == 1) {
             if (pickedHigh) carry(y);
-            const D h2 = U::subD(y, smooth);
-            const D l2 = U::addD(product(U::subD(y, smooth), f), smooth);
+            const S h2 = sub(y, smooth);
+            const S l2 = add(product(sub(y, smooth), f), smooth);
             high2 = keep(h2, high2);
             band2 = keep(y, band2);
             low2 = keep(l2, low2);
@@ -314,12 +267,71 @@ struct WideFilterLanes {
             if (pickedHigh) carry(y);
             y = stage(y, low2, band2, high2);
         }
-        return U::roundD(y);
+        return out(y);
+    }
+
+private:
+    // The state's arithmetic: int32 lanes that wrap, or whole doubles.
+    static S load(I x) {
+        if constexpr (inDoubles)
+            return U::toD(x);
+        else
+            return x;
+    }
+    static S load(const int32_t* p) { return load(U::loadI(p)); }
+    static I out(S x) {
+        if constexpr (inDoubles)
+            return U::roundD(x);
+        else
+            return x;
+    }
+    static void put(int32_t* p, S x) { U::storeI(p, out(x)); }
+    static S add(S a, S b) {
+        if constexpr (inDoubles)
+            return U::addD(a, b);
+        else
+            return U::addI(a, b);
+    }
+    static S sub(S a, S b) {
+        if constexpr (inDoubles)
+            return U::subD(a, b);
+        else
+            return U::subI(a, b);
+    }
+    static S product(S state, D factor) {
+        if constexpr (inDoubles)
+            return U::nearestD(U::mulD(state, factor));
+        else
+            return U::roundD(U::mulD(U::toD(state), factor));
+    }
+    static SM maskOf(M m) {
+        if constexpr (inDoubles)
+            return U::maskD(m);
+        else
+            return m;
+    }
+    static S blendS(SM m, S a, S b) {
+        if constexpr (inDoubles)
+            return U::blendD(m, a, b);
+        else
+            return U::blend(m, a, b);
+    }
+    void carry(S v) {
+        if constexpr (inDoubles) reach = U::maxAbsD(reach, v);
+    }
+    // The state carried from the last chunk: below the reach too.
+    void carryState() {
+        if constexpr (inDoubles) {
+            reach = U::zeroD();
+            carry(low1), carry(band1);
+            if constexpr (weight == 1) carry(smooth);
+            if constexpr (weight == 2) carry(low2), carry(band2);
+        }
     }
 };
 
 // Whether the settings of lanes [base, base + W) keep the filter's factors
-// and input small enough for WideFilterLanes: damping within +-1.25,
+// and input small enough for the state in doubles: damping within +-1.25,
 // envDepth and cutoffBase finite and not negative (so 0 <= f <= 0.785), and
 // |mix1| + |mix2| at most 2^26 (the waves lie within +-1, so |x| < 2^27).
 inline bool wideFilterSafe(int32_t W, bool whole, const DrumVoices::BlockSettings& s,
@@ -680,7 +692,7 @@ void renderLanes(DrumVoices::VoiceLanes& L, int32_t base, float (*rows)[DrumVoic
     };
     using Narrow = FilterLanes<typename V::Half, weight>;
     if constexpr (requires { V::Half::nearestD(typename V::Half::D{}); }) {
-        using Wide = WideFilterLanes<typename V::Half, weight>;
+        using Wide = FilterLanes<typename V::Half, weight, true>;
         if (wideFilterSafe(W, mode == LaneMode::whole, s, per, L, base) &&
             filter(std::type_identity<Wide>{}, wideOut))
             filtered = wideOut;

@@ -26,7 +26,7 @@ struct Avx2Half {
     static D mulD(D a, D b) { return _mm256_mul_pd(a, b); }
     static I roundD(D a) { return _mm256_cvtpd_epi32(a); }
     static I blend(M m, I a, I b) { return _mm_blendv_epi8(b, a, m); }
-    // The filter's state in doubles (WideFilterLanes).
+    // The filter's state in doubles (FilterLanes).
     using MD = __m256d;
     static MD maskD(M m) { return _mm256_castsi256_pd(_mm256_cvtepi32_epi64(m)); }
     static D addD(D a, D b) { return _mm256_add_pd(a, b); }

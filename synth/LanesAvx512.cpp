@@ -30,7 +30,7 @@ struct Avx512Half {
     static D mulD(D a, D b) { return _mm512_mul_pd(a, b); }
     static I roundD(D a) { return _mm512_cvtpd_epi32(a); }
     static I blend(M m, I a, I b) { return _mm256_mask_blend_epi32(m, b, a); }
-    // The filter's state in doubles (WideFilterLanes).
+    // The filter's state in doubles (FilterLanes).
     using MD = __mmask8;
     static MD maskD(M m) { return m; }
     static D addD(D a, D b) { return _mm512_add_pd(a, b); }

@@ -79,7 +79,7 @@ class LoneFilter {
 public:
     LoneFilter(const DrumVoices::Voice& v, const DrumVoices::BlockSettings& s)
         : lanes(v), damping(_mm_set_sd(s.damping)),
-          pick{s.filterType == 0 || s.filterType == 1 ? s.filterType : 2, {}, {}} {}
+          pick{s.filterType == 0 || s.filterType == 1 ? s.filterType : 2, __m128i{}, __m128i{}} {}
 
     // y for the input x at the coefficient f.
     int32_t step(int32_t x, float coefficient) {
