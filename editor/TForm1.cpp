@@ -16,7 +16,7 @@
 #include "common/RoundEven.h"
 #include "editor/ControlAccess.h"
 #include "editor/ControlBuilders.h"
-#include "editor/FactoryPresets.h"
+#include "editor/PresetList.h"
 #include "editor/Logo.h"
 #include "synth/ParameterText.h"
 

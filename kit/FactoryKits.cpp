@@ -2,7 +2,7 @@
 // hat's sound with a longer release.
 #include "kit/FactoryKits.h"
 
-#include "editor/FactoryPresets.h"
+#include "synth/FactoryPresets.h"
 
 namespace tamrik::kit {
 

@@ -355,10 +355,7 @@ void KitInstrument::receiveMidi(const uint8_t* bytes, size_t size, int32_t frame
     const int32_t listen = channelOf(channel.get());
     if (listen != 0 && (bytes[0] & 0x0F) != listen - 1) return;
     const int32_t status = bytes[0] & 0xF0;
-    if (status == 0xB0 && bytes[1] == 126) {
-        for (int32_t p = 0; p < kPads; ++p) pads[p].allSoundOff();
-        return;
-    }
+    if (status == 0xB0 && bytes[1] == 126) return allSoundOff();
     if (status != 0x90) return;  // note-offs and the rest: as DrumTamrik, ignored
     const int32_t note = bytes[1] & 0x7F;
     const uint32_t seen = lastNote_.load(std::memory_order_relaxed);
@@ -367,6 +364,10 @@ void KitInstrument::receiveMidi(const uint8_t* bytes, size_t size, int32_t frame
     for (int32_t p = 0; p < kPads; ++p)
         if (pads[p].key() == note && !pads[p].muted()) hit |= 1u << p;
     strike(hit, bytes[2] & 0x7F, frame);
+}
+
+void KitInstrument::allSoundOff() {
+    for (int32_t p = 0; p < kPads; ++p) pads[p].allSoundOff();
 }
 
 void KitInstrument::strike(uint32_t hit, int32_t velocity, int32_t frame) {

@@ -69,6 +69,8 @@ public:
     void receiveMidi(const uint8_t* bytes, size_t size, int32_t frame) override;
     void render(float* const* outputs, int32_t frames) override;
     bool sounding() const override;
+    // Every pad, whatever channel the kit listens to.
+    void allSoundOff() override;
     // The pads on that key fade as a choke group's do, muted or not.
     void chokeKey(int32_t key, int32_t channel, int32_t frame) override;
 

@@ -16,7 +16,7 @@
 #include <string>
 #include <vector>
 
-#include "editor/FactoryPresets.h"
+#include "synth/FactoryPresets.h"
 #include "kit/KitInstrument.h"
 #include "lv2/Lv2Ports.h"
 #include "synth/ParameterTable.h"

@@ -55,6 +55,7 @@ public:
     void receiveMidi(const uint8_t* bytes, size_t size, int32_t frame) override;
     void render(float* const* outputs, int32_t frames) override;
     bool sounding() const override { return !engine.silent(); }
+    void allSoundOff() override { engine.allSoundOff(); }
 
     // Records 'CURR' (the current program) and 'PROG' per program (its
     // number, name, value count and values in parameter order).

@@ -79,6 +79,15 @@ public:
     // The same for any value the parameter may take (a host's automation
     // lane reads it for values not yet set).
     virtual void valueDisplay(int32_t index, float value, char* text, size_t size) const = 0;
+    // The value a text means, as a user types it into a host's field: every
+    // text valueDisplay gives reads back as the value it shows (so a host's
+    // value -> text -> value round trip lands where it started, to the
+    // display's precision). This one reads what every parameter of ours
+    // shares: a stepped parameter's choice by name (any case), a plain
+    // number with or without the label ("0.5", "0.50 /1"). An
+    // instrument whose displays say more (decibels, notes, pan) reads those
+    // first. False, and value unchanged, where the text means nothing here.
+    virtual bool valueFromText(int32_t index, const char* text, float& value) const;
 
     // Programs: a program number out of range changes nothing.
     virtual int32_t currentProgram() const = 0;
@@ -100,6 +109,10 @@ public:
     // False once no voice sounds or waits: a render would add nothing until
     // the next MIDI message. Audio thread.
     virtual bool sounding() const = 0;
+    // Silences everything at once, as controller 126 does, but whatever
+    // channel the instrument listens to: a host's reset, or a new run of its
+    // transport. Audio thread, or while nothing renders.
+    virtual void allSoundOff() = 0;
     // Ends with a short fade what `key` (0 to 127; -1 every key) is playing,
     // `frame` samples into the next render, for a message on `channel` (0 to
     // 15; -1 any channel). An instrument without chokes leaves it: what it

@@ -11,7 +11,7 @@
 #include <vector>
 
 #include "EditorHost.h"
-#include "editor/FactoryPresets.h"
+#include "synth/FactoryPresets.h"
 #include "editor/UserSettings.h"
 #include "toolkit/Messages.h"
 

@@ -6,7 +6,7 @@
 #include <gtest/gtest.h>
 
 #include "PluginInstance.h"
-#include "editor/FactoryPresets.h"
+#include "synth/FactoryPresets.h"
 #include "kit/FactoryKits.h"
 #include "kit/KitMap.h"
 

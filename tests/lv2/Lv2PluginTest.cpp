@@ -17,7 +17,7 @@
 #include "HostHarness.h"
 #include "Lv2TestHost.h"
 #include "SoundScenarios.h"
-#include "editor/FactoryPresets.h"
+#include "synth/FactoryPresets.h"
 #include "synth/Parameters.h"
 
 namespace tamrik::test {

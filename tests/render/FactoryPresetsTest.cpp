@@ -1,6 +1,6 @@
 // The factory preset table: the list the editor shows, the lookups, and the
 // shape of the data (two-place values, Volume only in "AllReset").
-#include "editor/FactoryPresets.h"
+#include "editor/PresetList.h"
 
 #include <gtest/gtest.h>
 

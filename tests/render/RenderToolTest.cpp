@@ -18,7 +18,7 @@
 #include "HostHarness.h"
 #include "MidiBytes.h"
 #include "PluginInstance.h"
-#include "editor/FactoryPresets.h"
+#include "synth/FactoryPresets.h"
 
 namespace tamrik::test {
 namespace {

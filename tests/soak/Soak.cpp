@@ -18,7 +18,7 @@
 #include "HostHarness.h"
 #include "OpenDescriptors.h"
 #include "ResidentMemory.h"
-#include "editor/FactoryPresets.h"
+#include "synth/FactoryPresets.h"
 
 using tamrik::test::HostHarness;
 using tamrik::test::ResidentKiB;

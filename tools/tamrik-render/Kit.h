@@ -10,7 +10,7 @@
 #include <string_view>
 #include <vector>
 
-#include "editor/FactoryPresets.h"
+#include "synth/FactoryPresets.h"
 
 namespace tamrik::render {
 

@@ -18,7 +18,7 @@
 #include "MidiFileReader.h"
 #include "PluginInstance.h"
 #include "StereoBuffer.h"
-#include "editor/FactoryPresets.h"
+#include "synth/FactoryPresets.h"
 
 namespace tamrik::render {
 

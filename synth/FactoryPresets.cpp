@@ -1,18 +1,12 @@
 // The factory preset table. Values are written as two-place decimals; the
 // compiler turns each into the nearest float, which is what the presets send.
-#include "editor/FactoryPresets.h"
+#include "synth/FactoryPresets.h"
 
 namespace tamrik {
 
 namespace {
 constexpr std::optional<float> kUnchanged = std::nullopt;
 }  // namespace
-
-const std::array<std::string_view, kPresetListCount> kPresetListItems = {
-    "Preset",  "--------", "AllReset", "RingFM",  "BassLine", "Slash",
-    "StdBD1",  "P_Kick",   "H_Snare",  "Q_Snare", "Z_Snare",  "MoMoMon",
-    "RezKick", "Metalic",  "kyuum",    "Computer", "CHH",     "Animal",
-};
 
 // Each row in parameter index order:
 //   A, H, R, Curve, CutOff, Q, Type, Env, Wave1, Wave2, Weight,
@@ -73,12 +67,6 @@ const FactoryPreset* findFactoryPreset(std::string_view name) {
     for (const FactoryPreset& preset : kFactoryPresets)
         if (preset.name == name) return &preset;
     return nullptr;
-}
-
-const FactoryPreset* factoryPresetAtListPosition(int position) {
-    const int index = position - kFirstPresetListPosition;
-    if (index < 0 || index >= kFactoryPresetCount) return nullptr;
-    return &kFactoryPresets[static_cast<size_t>(index)];
 }
 
 }  // namespace tamrik
