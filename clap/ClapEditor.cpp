@@ -5,14 +5,10 @@
 #include <cstring>
 
 #include "editor/TForm1.h"
-#include "toolkit/PlatformBackend.h"
 
 namespace tamrik::clap {
 
 namespace {
-
-// Often enough that dragging a knob feels direct; CLAP hosts allow 30 Hz.
-constexpr uint32_t kPumpPeriodMs = 30;
 
 #if defined(_WIN32)
 constexpr const char* kApi = CLAP_WINDOW_API_WIN32;
@@ -26,14 +22,14 @@ tk::NativeWindow nativeWindow(const clap_window_t& w) { return tk::NativeWindow(
 
 }  // namespace
 
-ClapEditor::ClapEditor(const clap_host_t* host, const PluginKind& kind, Instrument& instrument,
-                       const ClapParameters& parameters, EditorChanges& changes)
+ClapEditor::ClapEditor(const clap_host_t* host, const binding::Product& product, Instrument& instrument,
+                       const binding::ParameterFacts& parameters, EditorChanges& changes)
     : host_(host),
-      kind_(kind),
       instrument_(instrument),
       parameters_(parameters),
       changes_(changes),
-      editing_(parameters.count(), false) {}
+      editing_(parameters.count(), false),
+      panel_(product, *this) {}
 
 ClapEditor::~ClapEditor() { destroy(); }
 
@@ -44,18 +40,19 @@ bool ClapEditor::supports(const char* api, bool floating) {
 }
 
 bool ClapEditor::create(const char* api, bool floating) {
-    if (created_ || !kind_.makeForm || !supports(api, floating)) return false;
+    if (created_ || !supports(api, floating)) return false;
     timers_ = hostExtension<clap_host_timer_support_t>(host_, CLAP_EXT_TIMER_SUPPORT);
     if (kNeedsTimer && (!timers_ || !timers_->register_timer || !timers_->unregister_timer)) return false;
     hostParams_ = hostExtension<clap_host_params_t>(host_, CLAP_EXT_PARAMS);
-    scale_ = tk::Scale();  // until the host says otherwise
+    hostGui_ = hostExtension<clap_host_gui_t>(host_, CLAP_EXT_GUI);
+    panel_.setHostScale(std::nullopt);  // until the host says otherwise
     created_ = true;
     return true;
 }
 
 void ClapEditor::destroy() {
     stopTimer();
-    form_.reset();  // ends the gestures it has open
+    panel_.close();  // ends the gestures it has open
     for (uint32_t id = 0; openEdits_ > 0 && id < editing_.size(); ++id) endEdit(int32_t(id));
     created_ = false;
 }
@@ -66,18 +63,12 @@ void ClapEditor::stopTimer() {
     timer_ = CLAP_INVALID_ID;
 }
 
-bool ClapEditor::setScale(double scale) {
-    if (!std::isfinite(scale) || scale <= 0.0) return false;
-    const double percent = std::min(scale * 100.0, 1000.0);
-    scale_ = tk::Scale(int(std::lround(percent)));
-    if (form_) form_->SetScale(scale_);
-    return double(scale_.Percent()) == percent;
-}
+bool ClapEditor::setScale(double scale) { return panel_.setHostScale(scale); }
 
 bool ClapEditor::size(uint32_t* width, uint32_t* height) const {
     if (!width || !height) return false;
-    *width = uint32_t(scale_.Dev(TForm1::kWidth));
-    *height = uint32_t(scale_.Dev(kind_.formHeight));
+    *width = uint32_t(panel_.width());
+    *height = uint32_t(panel_.height());
     return true;
 }
 
@@ -88,35 +79,39 @@ bool ClapEditor::setSize(uint32_t width, uint32_t height) const {
 }
 
 bool ClapEditor::setParent(const clap_window_t* window) {
-    if (!created_ || form_ || !window || !supports(window->api, false)) return false;
-    std::unique_ptr<TForm1> form = kind_.makeForm(tk::CreatePlatformBackend(), *this, instrument_);
-    form->SetScale(scale_);
-    if (!form->CreateParented(nativeWindow(*window))) return false;
+    if (!created_ || panel_.isOpen() || !window || !supports(window->api, false)) return false;
     if (kNeedsTimer) {
         clap_id id = CLAP_INVALID_ID;
-        if (!timers_->register_timer(host_, kPumpPeriodMs, &id)) return false;
+        if (!timers_->register_timer(host_, binding::EditorPanel::kPumpPeriodMs, &id)) return false;
         timer_ = id;
         timerRunning_ = true;
     }
-    form_ = std::move(form);
-    form_->ShowForm();
+    const clap_host_t* host = host_;
+    const clap_host_gui_t* gui = hostGui_;
+    const auto resizeHost = [host, gui](int width, int height) {
+        return gui && gui->request_resize && gui->request_resize(host, uint32_t(width), uint32_t(height));
+    };
+    if (!panel_.open(nativeWindow(*window), binding::kitControlsOf(instrument_), resizeHost)) {
+        stopTimer();
+        return false;
+    }
     return true;
 }
 
 bool ClapEditor::show() {
-    if (!form_) return false;
-    form_->ShowForm();
+    if (!panel_.isOpen()) return false;
+    panel_.show();
     return true;
 }
 
 bool ClapEditor::hide() {
-    if (!form_) return false;
-    form_->HideForm();
+    if (!panel_.isOpen()) return false;
+    panel_.hide();
     return true;
 }
 
 void ClapEditor::onTimer(clap_id timer) {
-    if (form_ && timerRunning_ && timer == timer_) form_->Idle();
+    if (timerRunning_ && timer == timer_) panel_.idle();
 }
 
 void ClapEditor::setParameterAutomated(int32_t index, float value) {

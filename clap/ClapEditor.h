@@ -1,10 +1,10 @@
-// The panel inside a CLAP host: the same form the other formats show
-// (TForm1, or the Kit's KitForm), made a child of the window the host hands
+// The panel inside a CLAP host: the product's panel (binding/EditorPanel.h:
+// which form, its scale and size), made a child of the window the host hands
 // to the gui extension's set_parent (X11 or Win32; embedded only, never
-// floating). DrumTamrik's is 505 x 361 logical pixels (the panel and its
-// strip), the Kit's taller by its pads; drawn at the host's scale where that
-// is one of the panel's steps (100 % to 300 %; others get the nearest
-// step); the host cannot resize it otherwise.
+// floating). The host's scale counts where the user has chosen none (the
+// panel's steps, 100 % to 300 %; others get the nearest step); a scale the
+// user picks is asked of the host through its gui extension. The host
+// cannot resize the panel otherwise.
 //
 // On X11 the form's work (its X events, the 100 ms refresh, painting) runs
 // from a timer registered with the host's timer support for as long as the
@@ -23,13 +23,13 @@
 #include <memory>
 #include <vector>
 
+#include "binding/EditorPanel.h"
+#include "binding/ParameterFacts.h"
+#include "binding/Products.h"
 #include "clap/ClapApi.h"
-#include "clap/ClapParameters.h"
 #include "clap/EditorChanges.h"
-#include "clap/PluginFactory.h"
 #include "editor/ParameterLink.h"
 #include "synth/Instrument.h"
-#include "toolkit/Scale.h"
 
 namespace tamrik {
 class TForm1;
@@ -39,8 +39,8 @@ namespace tamrik::clap {
 
 class ClapEditor final : private ParameterLink {
 public:
-    ClapEditor(const clap_host_t* host, const PluginKind& kind, Instrument& instrument,
-               const ClapParameters& parameters, EditorChanges& changes);
+    ClapEditor(const clap_host_t* host, const binding::Product& product, Instrument& instrument,
+               const binding::ParameterFacts& parameters, EditorChanges& changes);
     ~ClapEditor();
 
     // The platform's window system ("x11" or "win32"), embedded.
@@ -60,7 +60,7 @@ public:
     bool hide();
     void onTimer(clap_id timer);
 
-    TForm1* form() const { return form_.get(); }
+    TForm1* form() const { return panel_.form(); }
 
 private:
     void setParameterAutomated(int32_t index, float value) override;
@@ -71,21 +71,20 @@ private:
     void stopTimer();
 
     const clap_host_t* host_;
-    const PluginKind& kind_;
     const clap_host_timer_support_t* timers_ = nullptr;
     const clap_host_params_t* hostParams_ = nullptr;
+    const clap_host_gui_t* hostGui_ = nullptr;
     Instrument& instrument_;
-    const ClapParameters& parameters_;
+    const binding::ParameterFacts& parameters_;
     EditorChanges& changes_;
     bool created_ = false;
     bool timerRunning_ = false;
     clap_id timer_ = CLAP_INVALID_ID;
-    tk::Scale scale_;
     // Gestures begun and not yet ended, by parameter; each holds a slot of
     // the changes for its end.
     std::vector<bool> editing_;
     uint32_t openEdits_ = 0;
-    std::unique_ptr<TForm1> form_;
+    binding::EditorPanel panel_;  // last: the form goes before what it reaches
 };
 
 }  // namespace tamrik::clap

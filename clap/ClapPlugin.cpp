@@ -51,7 +51,7 @@ const clap_plugin_note_ports_t kNotePorts = {notePortsCount, notePortsGet};
 
 uint32_t CLAP_ABI paramsCount(const clap_plugin_t* p) { return self(p)->parameters().count(); }
 bool CLAP_ABI paramsInfo(const clap_plugin_t* p, uint32_t index, clap_param_info_t* info) {
-    return info && self(p)->parameters().info(index, *info);
+    return self(p)->parameterInfo(index, info);
 }
 bool CLAP_ABI paramsValue(const clap_plugin_t* p, clap_id id, double* value) {
     return self(p)->parameterValue(id, value);
@@ -130,7 +130,7 @@ uint8_t midiVelocity(double velocity) {
 const clap_plugin_t* ClapPlugin::create(const PluginKind& kind, const clap_host_t* host) {
     if (!host || !clap_version_is_compatible(host->clap_version)) return nullptr;
     try {
-        auto* plugin = new ClapPlugin(kind, host, kind.makeInstrument());
+        auto* plugin = new ClapPlugin(kind, host, binding::makeInstrument(*kind.product));
         return &plugin->record_;
     } catch (const std::bad_alloc&) {
         return nullptr;
@@ -138,14 +138,14 @@ const clap_plugin_t* ClapPlugin::create(const PluginKind& kind, const clap_host_
 }
 
 ClapPlugin::ClapPlugin(const PluginKind& kind, const clap_host_t* host, std::unique_ptr<Instrument> instrument)
-    : record_{kind.descriptor,      this,           pluginInit,          pluginDestroy,
+    : record_{&kind.descriptor,     this,           pluginInit,          pluginDestroy,
               pluginActivate,       pluginDeactivate, pluginStartProcessing, pluginStopProcessing,
               pluginReset,          pluginProcess,  pluginExtension,     pluginOnMainThread},
-      kind_(kind),
       host_(host),
       instrument_(std::move(instrument)),
       parameters_(*instrument_),
-      editor_(host, kind, *instrument_, parameters_, editorChanges_) {}
+      runner_(*instrument_),
+      editor_(host, *kind.product, *instrument_, parameters_, editorChanges_) {}
 
 ClapPlugin* ClapPlugin::of(const clap_plugin_t* plugin) { return static_cast<ClapPlugin*>(plugin->plugin_data); }
 
@@ -164,8 +164,8 @@ bool ClapPlugin::activate(double sampleRate, uint32_t, uint32_t) {
 }
 
 void ClapPlugin::reset() {
-    static constexpr uint8_t kAllSoundOff[3] = {0xB0, 126, 0};
-    instrument_->receiveMidi(kAllSoundOff, sizeof kAllSoundOff, 0);
+    runner_.clear();
+    instrument_->allSoundOff();
 }
 
 const void* ClapPlugin::extension(const char* id) const {
@@ -174,8 +174,8 @@ const void* ClapPlugin::extension(const char* id) const {
     if (std::strcmp(id, CLAP_EXT_NOTE_PORTS) == 0) return &kNotePorts;
     if (std::strcmp(id, CLAP_EXT_PARAMS) == 0) return &kParams;
     if (std::strcmp(id, CLAP_EXT_STATE) == 0) return &kState;
-    if (std::strcmp(id, CLAP_EXT_GUI) == 0) return hasEditor() ? &kGui : nullptr;
-    if (std::strcmp(id, CLAP_EXT_TIMER_SUPPORT) == 0) return hasEditor() ? &kTimerSupport : nullptr;
+    if (std::strcmp(id, CLAP_EXT_GUI) == 0) return &kGui;
+    if (std::strcmp(id, CLAP_EXT_TIMER_SUPPORT) == 0) return &kTimerSupport;
     return nullptr;
 }
 
@@ -183,90 +183,63 @@ clap_process_status ClapPlugin::process(const clap_process_t* p) {
     if (!p) return CLAP_PROCESS_ERROR;
     const FloatingPointGuard fp;  // the velocity's rounding, whatever the host's mode
     const uint32_t frames = p->frames_count;
-    const int32_t channelCount = instrument_->outputCount();
+    float* outputs[kMaxChannels] = {};
+    const int32_t channelCount = std::min(instrument_->outputCount(), kMaxChannels);
     for (int32_t c = 0; c < channelCount; ++c) {
         const uint32_t port = uint32_t(c / 2), channel = uint32_t(c % 2);
-        float* out = nullptr;
-        if (p->audio_outputs && port < p->audio_outputs_count) {
-            clap_audio_buffer_t& buffer = p->audio_outputs[port];
-            if (buffer.data32 && channel < buffer.channel_count) out = buffer.data32[channel];
-            buffer.constant_mask = 0;
-        }
-        // Two channels in one buffer would add the voices twice: the second
-        // is rendered to scratch.
-        if (std::find(channels_.begin(), channels_.begin() + c, out) != channels_.begin() + c) out = nullptr;
-        channels_[size_t(c)] = out;
-        if (out) std::memset(out, 0, sizeof(float) * frames);
+        if (!p->audio_outputs || port >= p->audio_outputs_count) continue;
+        clap_audio_buffer_t& buffer = p->audio_outputs[port];
+        if (buffer.data32 && channel < buffer.channel_count) outputs[c] = buffer.data32[channel];
+        buffer.constant_mask = 0;
     }
-    renderedUpTo_ = 0;
-    if (p->in_events && p->in_events->size && p->in_events->get) {
-        const uint32_t count = p->in_events->size(p->in_events);
-        for (uint32_t i = 0; i < count; ++i)
-            if (const clap_event_header_t* event = p->in_events->get(p->in_events, i)) handleEvent(*event, frames);
-    }
-    renderUntil(frames);
+    queueEvents(p->in_events, frames);
+    runner_.run(outputs, frames);
     sendEditorChanges(p->out_events);
     return instrument_->sounding() ? CLAP_PROCESS_CONTINUE : CLAP_PROCESS_SLEEP;
 }
 
-void ClapPlugin::renderUntil(uint32_t until) {
-    if (until <= renderedUpTo_) return;
-    float* at[kMaxChannels];
-    const int32_t channelCount = instrument_->outputCount();
-    for (int32_t c = 0; c < channelCount; ++c)
-        at[c] = channels_[size_t(c)] ? channels_[size_t(c)] + renderedUpTo_ : nullptr;
-    instrument_->render(at, int32_t(until - renderedUpTo_));
-    renderedUpTo_ = until;
+void ClapPlugin::queueEvents(const clap_input_events_t* in, uint32_t frames) {
+    if (!in || !in->size || !in->get) return;
+    const uint32_t count = in->size(in);
+    for (uint32_t i = 0; i < count; ++i)
+        if (const clap_event_header_t* event = in->get(in, i)) queueEvent(*event, frames);
 }
 
-// Events come sorted by time; one out of order, or beyond the block, is
-// taken at the nearest time still ahead inside it.
-void ClapPlugin::handleEvent(const clap_event_header_t& event, uint32_t frames) {
+// A note beyond the block is taken at its last frame; a value beyond it
+// after the block's sound.
+void ClapPlugin::queueEvent(const clap_event_header_t& event, uint32_t frames) {
     if (event.space_id != CLAP_CORE_EVENT_SPACE_ID) return;
-    const uint32_t last = frames > 0 ? frames - 1 : 0;
-    const uint32_t time = std::max(std::min(event.time, last), renderedUpTo_);
+    const uint32_t time = std::min(event.time, frames > 0 ? frames - 1 : 0);
     switch (event.type) {
         case CLAP_EVENT_NOTE_ON:
-            if (const auto* note = eventAs<clap_event_note_t>(event)) {
-                if (note->key < 0 || note->key > 127) return;
-                const uint8_t bytes[3] = {uint8_t(0x90 | (note->channel & 0x0F)), uint8_t(note->key),
-                                          midiVelocity(note->velocity)};
-                instrument_->receiveMidi(bytes, sizeof bytes, int32_t(time - renderedUpTo_));
-            }
+            if (const auto* note = eventAs<clap_event_note_t>(event))
+                runner_.noteOn(time, note->channel, note->key, midiVelocity(note->velocity));
             return;
         case CLAP_EVENT_NOTE_CHOKE:
-            if (const auto* note = eventAs<clap_event_note_t>(event)) {
-                if (note->key < -1 || note->key > 127 || note->channel < -1 || note->channel > 15) return;
-                instrument_->chokeKey(note->key, note->channel, int32_t(time - renderedUpTo_));
-            }
+            if (const auto* note = eventAs<clap_event_note_t>(event)) runner_.choke(time, note->key, note->channel);
             return;
         case CLAP_EVENT_MIDI:
-            if (const auto* midi = eventAs<clap_event_midi_t>(event))
-                instrument_->receiveMidi(midi->data, sizeof midi->data, int32_t(time - renderedUpTo_));
+            if (const auto* midi = eventAs<clap_event_midi_t>(event)) runner_.midi(time, midi->data, sizeof midi->data);
             return;
         case CLAP_EVENT_PARAM_VALUE:
-            renderUntil(std::min(time, frames));
-            applyParameter(event);
+            if (const auto* change = eventAs<clap_event_param_value_t>(event))
+                if (const auto value = parameters_.toInstrument(change->param_id, change->value))
+                    runner_.parameter(std::min(event.time, frames), int32_t(change->param_id), *value);
             return;
         default:  // note-offs, expressions, modulation, transport, sysex, MIDI 2
             return;
     }
 }
 
-void ClapPlugin::applyParameter(const clap_event_header_t& event) {
-    if (event.space_id != CLAP_CORE_EVENT_SPACE_ID || event.type != CLAP_EVENT_PARAM_VALUE) return;
-    const auto* change = eventAs<clap_event_param_value_t>(event);
-    if (!change) return;
-    if (const auto value = parameters_.toInstrument(change->param_id, change->value))
-        instrument_->setParameter(int32_t(change->param_id), *value);
-}
-
+// Values only: a flush comes between blocks and plays no note.
 void ClapPlugin::flush(const clap_input_events_t* in, const clap_output_events_t* out) {
     if (in && in->size && in->get) {
         const uint32_t count = in->size(in);
         for (uint32_t i = 0; i < count; ++i)
-            if (const clap_event_header_t* event = in->get(in, i)) applyParameter(*event);
+            if (const clap_event_header_t* event = in->get(in, i); event && event->type == CLAP_EVENT_PARAM_VALUE)
+                queueEvent(*event, 0);
     }
+    runner_.run(nullptr, 0);
     sendEditorChanges(out);
 }
 
@@ -320,6 +293,21 @@ bool ClapPlugin::notePortInfo(uint32_t index, bool isInput, clap_note_port_info_
     info->supported_dialects = CLAP_NOTE_DIALECT_CLAP | CLAP_NOTE_DIALECT_MIDI;
     info->preferred_dialect = CLAP_NOTE_DIALECT_CLAP;
     copyString(info->name, "Notes", sizeof info->name);
+    return true;
+}
+
+bool ClapPlugin::parameterInfo(uint32_t index, clap_param_info_t* out) const {
+    if (!out || !parameters_.has(index)) return false;
+    *out = {};
+    out->id = index;
+    out->flags = uint32_t(CLAP_PARAM_IS_AUTOMATABLE) | (parameters_.steps(index) > 0 ? uint32_t(CLAP_PARAM_IS_STEPPED) : 0u);
+    out->cookie = nullptr;
+    instrument_->parameterName(int32_t(index), out->name, sizeof out->name);
+    const int32_t group = instrument_->parameterGroup(int32_t(index));
+    if (group >= 0) instrument_->groupName(group, out->module, sizeof out->module);
+    out->min_value = 0.0;
+    out->max_value = parameters_.maximum(index);
+    out->default_value = parameters_.defaultValue(index);
     return true;
 }
 

@@ -1,10 +1,10 @@
 // One CLAP plug-in instance: the clap_plugin_t record a host holds, around
-// one format-blind instrument. It only translates. Notes (CLAP note-ons and
-// MIDI bytes on the one note port) become the instrument's MIDI; parameter
-// events are applied at their sample, the block being rendered up to each
-// one first, so a block split anywhere sounds as the same notes and values
-// in separate blocks do; the state is the instrument's own bytes; the
-// editor's changes go back to the host as parameter events.
+// one format-blind instrument. It only translates: a block's events (CLAP
+// note-ons and chokes, MIDI bytes on the one note port, parameter values)
+// go to the block runner, which plays each at its sample; the parameters
+// are the binding layer's facts in CLAP's records; the state is the
+// instrument's own bytes; the editor's changes go back to the host as
+// parameter events. Activation and the host's reset silence everything.
 //
 // A CLAP note-on's velocity v (0 to 1) becomes the MIDI velocity
 // RoundEven(v x 127), the product formed in double and limited to 0..127
@@ -21,9 +21,10 @@
 #include <cstdint>
 #include <memory>
 
+#include "binding/BlockRunner.h"
+#include "binding/ParameterFacts.h"
 #include "clap/ClapApi.h"
 #include "clap/ClapEditor.h"
-#include "clap/ClapParameters.h"
 #include "clap/EditorChanges.h"
 #include "clap/PluginFactory.h"
 #include "synth/Instrument.h"
@@ -55,41 +56,34 @@ public:
     bool audioPortInfo(uint32_t index, bool isInput, clap_audio_port_info_t* info) const;
     uint32_t notePortCount(bool isInput) const { return isInput ? 1 : 0; }
     bool notePortInfo(uint32_t index, bool isInput, clap_note_port_info_t* info) const;
+    bool parameterInfo(uint32_t index, clap_param_info_t* info) const;
     bool parameterValue(clap_id id, double* value) const;
     bool saveState(const clap_ostream_t* stream) const;
     bool loadState(const clap_istream_t* stream);
 
-    const ClapParameters& parameters() const { return parameters_; }
+    const binding::ParameterFacts& parameters() const { return parameters_; }
     ClapEditor& editor() { return editor_; }
     const clap_plugin_t* record() const { return &record_; }
-    bool hasEditor() const { return kind_.makeForm != nullptr; }
 
 private:
     ClapPlugin(const PluginKind& kind, const clap_host_t* host, std::unique_ptr<Instrument> instrument);
 
-    void handleEvent(const clap_event_header_t& event, uint32_t frames);
-    void applyParameter(const clap_event_header_t& event);
+    // Queues one of the host's events for the coming block of `frames`.
+    void queueEvent(const clap_event_header_t& event, uint32_t frames);
+    void queueEvents(const clap_input_events_t* in, uint32_t frames);
     void sendEditorChanges(const clap_output_events_t* out);
-    // Renders the block's frames from the current position up to `until`.
-    void renderUntil(uint32_t until);
 
-    // Channels beyond these are not a stereo pair of ours.
-    static constexpr int32_t kMaxChannels = 32;
+    static constexpr int32_t kMaxChannels = binding::BlockRunner::kMaxChannels;
 
     clap_plugin_t record_;
-    const PluginKind& kind_;
     const clap_host_t* host_;
     const clap_host_params_t* hostParams_ = nullptr;
     std::unique_ptr<Instrument> instrument_;
-    ClapParameters parameters_;
+    binding::ParameterFacts parameters_;
+    binding::BlockRunner runner_;
     EditorChanges editorChanges_;
     ClapEditor editor_;
     bool active_ = false;
-
-    // The block being processed: where each channel's samples go (nil:
-    // the instrument renders into scratch) and how far it has got.
-    std::array<float*, kMaxChannels> channels_{};
-    uint32_t renderedUpTo_ = 0;
 };
 
 }  // namespace tamrik::clap

@@ -21,10 +21,10 @@
 
 namespace tamrik::kit {
 
-namespace {
+const InstrumentIdentity KitInstrument::kIdentity = {"DrumTamrik Kit", "Quenmar", "DrumTamrik Kit",
+                                                     KitInstrument::kUniqueId, 1, true};
 
-constexpr InstrumentIdentity kIdentity = {"DrumTamrik Kit", "Quenmar", "DrumTamrik Kit",
-                                          KitInstrument::kUniqueId, 1, true};
+namespace {
 
 constexpr const char* kSettingNames[kPadSettings] = {"Key",    "Pitch", "Level",    "Pan",
                                                      "Output", "Choke", "Velocity", "Mute"};
@@ -137,8 +137,6 @@ KitInstrument::KitInstrument()
     for (int32_t p = 0; p < kPads; ++p) pads[p].initEngine(p == 0);
     loadFactoryKit(0);
 }
-
-const InstrumentIdentity& KitInstrument::identity() const { return kIdentity; }
 
 int32_t KitInstrument::programCount() const { return kFactoryKitCount; }
 

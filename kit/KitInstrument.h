@@ -34,7 +34,9 @@ public:
     // At 44100 Hz with the "Init" kit loaded.
     KitInstrument();
 
-    const InstrumentIdentity& identity() const override;
+    // Name, vendor, VST 2 id: what every format calls the instrument.
+    static const InstrumentIdentity kIdentity;
+    const InstrumentIdentity& identity() const override { return kIdentity; }
     int32_t parameterCount() const override { return kKitParameters; }
     int32_t programCount() const override;
     int32_t outputCount() const override { return kOutputChannels; }

@@ -7,10 +7,12 @@
 #include <new>
 
 #include <lv2/atom/atom.h>
+#include <lv2/data-access/data-access.h>
+#include <lv2/instance-access/instance-access.h>
 #include <lv2/options/options.h>
 
+#include "lv2/KitControlsAccess.h"
 #include "lv2/Lv2Features.h"
-#include "toolkit/PlatformBackend.h"
 
 namespace tamrik::lv2 {
 namespace {
@@ -31,6 +33,17 @@ float HostScaleFactor(const LV2_Feature* const* features) {
     return 0.0f;
 }
 
+// The DSP instance's kit controls, through instance-access and data-access.
+kit::KitControls* HostKitControls(const LV2_Feature* const* features) {
+    const auto instance = static_cast<LV2_Handle>(const_cast<void*>(findFeature(features, LV2_INSTANCE_ACCESS_URI)));
+    const auto* data = static_cast<const LV2_Extension_Data_Feature*>(findFeature(features, LV2_DATA_ACCESS_URI));
+    if (!instance || !data || !data->data_access) return nullptr;
+    const auto* access = static_cast<const KitControlsAccess*>(data->data_access(kKitControlsUri));
+    return access && access->controls ? access->controls(instance) : nullptr;
+}
+
+const binding::Product& uiProduct() { return binding::TAMRIK_PRODUCT(); }
+
 }  // namespace
 
 Lv2Editor* Lv2Editor::create(LV2UI_Write_Function write, LV2UI_Controller controller,
@@ -39,26 +52,22 @@ Lv2Editor* Lv2Editor::create(LV2UI_Write_Function write, LV2UI_Controller contro
     if (!parent || !widget) return nullptr;
     std::unique_ptr<Lv2Editor> editor(new Lv2Editor(write, controller));
     editor->touch_ = static_cast<const LV2UI_Touch*>(findFeature(features, LV2_UI__touch));
-    std::unique_ptr<TForm1> form = makeEditorForm(tk::CreatePlatformBackend(), *editor, features);
-    if (!form) return nullptr;
-    if (const float factor = HostScaleFactor(features); factor > 0.0f)
-        form->SetScale(tk::Scale(int(std::lround(std::min(factor, 10.0f) * 100.0f))));
-    if (!form->CreateParented(reinterpret_cast<tk::NativeWindow>(parent))) return nullptr;
-    form->ShowForm();
-    editor->form_ = std::move(form);
-    *widget = reinterpret_cast<LV2UI_Widget>(editor->form_->NativeHandle());
+    binding::EditorPanel& panel = editor->panel_;
+    if (const float factor = HostScaleFactor(features); factor > 0.0f) panel.setHostScale(factor);
     const auto* resize = static_cast<const LV2UI_Resize*>(findFeature(features, LV2_UI__resize));
-    TForm1& f = *editor->form_;
-    if (resize && resize->ui_resize) resize->ui_resize(resize->handle, f.DeviceWidth(), f.DeviceHeight());
     // Without ui:resize the host's container follows our window, if at all.
-    f.OnScaleChosen = [resize, &f](tk::Scale) {
-        return !resize || !resize->ui_resize || resize->ui_resize(resize->handle, f.DeviceWidth(), f.DeviceHeight()) == 0;
+    const auto resizeHost = [resize](int width, int height) {
+        return !resize || !resize->ui_resize || resize->ui_resize(resize->handle, width, height) == 0;
     };
+    if (!panel.open(reinterpret_cast<tk::NativeWindow>(parent), HostKitControls(features), resizeHost))
+        return nullptr;
+    *widget = reinterpret_cast<LV2UI_Widget>(panel.form()->NativeHandle());
+    resizeHost(panel.width(), panel.height());
     return editor.release();
 }
 
 Lv2Editor::Lv2Editor(LV2UI_Write_Function write, LV2UI_Controller controller)
-    : write_(write), controller_(controller), values_(editorDefaults()) {}
+    : write_(write), controller_(controller), values_(editorDefaults()), panel_(uiProduct(), *this) {}
 
 Lv2Editor::~Lv2Editor() = default;
 
@@ -68,7 +77,7 @@ void Lv2Editor::portEvent(uint32_t port, uint32_t bufferSize, uint32_t format, c
 }
 
 int Lv2Editor::idle() {
-    form_->Idle();
+    panel_.idle();
     return 0;
 }
 
@@ -99,7 +108,7 @@ Lv2Editor* self(LV2UI_Handle handle) { return static_cast<Lv2Editor*>(handle); }
 LV2UI_Handle instantiate(const LV2UI_Descriptor*, const char* pluginUri, const char*,
                          LV2UI_Write_Function write, LV2UI_Controller controller, LV2UI_Widget* widget,
                          const LV2_Feature* const* features) {
-    if (!pluginUri || std::strcmp(pluginUri, tamrik::lv2::kEditorPluginUri) != 0) return nullptr;
+    if (!pluginUri || std::strcmp(pluginUri, tamrik::lv2::uiProduct().lv2Uri) != 0) return nullptr;
     try {
         return Lv2Editor::create(write, controller, widget, features);
     } catch (const std::bad_alloc&) {
@@ -121,7 +130,8 @@ const void* extensionData(const char* uri) {
     return uri && std::strcmp(uri, LV2_UI__idleInterface) == 0 ? &kIdleInterface : nullptr;
 }
 
-const LV2UI_Descriptor kDescriptor = {tamrik::lv2::kEditorUri, instantiate, cleanup, portEvent, extensionData};
+const LV2UI_Descriptor kDescriptor = {tamrik::binding::TAMRIK_PRODUCT().lv2UiUri, instantiate, cleanup, portEvent,
+                                      extensionData};
 
 }  // namespace
 

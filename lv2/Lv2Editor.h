@@ -1,16 +1,20 @@
-// The instrument's editor as an LV2 X11 UI: the same panel the VST build
-// shows (TForm1, or the Kit's KitForm), made a child of the host's ui:parent window and run by the
-// host's ui:idleInterface calls (X events, the 100 ms refresh, painting).
+// The instrument's editor as an LV2 X11 UI: the product's panel
+// (binding/EditorPanel.h), made a child of the host's ui:parent window and
+// run by the host's ui:idleInterface calls (X events, the 100 ms refresh,
+// painting).
 // It is the form's ParameterLink: a value the user sets goes to the host's
 // write_function for that port, and getParameter answers the last value
 // the host reported through port_event (or the form sent), so the form, its
 // bindings and its refresh rules work unchanged. A gesture is reported
-// through ui:touch where the host offers it; the display scale starts at the
-// host's ui:scaleFactor option, and a scale the user picks is asked of the
-// host with ui:resize.
+// through ui:touch where the host offers it; the host's ui:scaleFactor
+// option counts where the user has chosen no scale, and a scale the user
+// picks is asked of the host with ui:resize. The Kit's panel needs the
+// instrument's kit controls, which the host hands over through
+// instance-access and data-access; without them there is no panel (the
+// Turtle asks for both).
 //
-// Each UI library says which plug-in and panel it is (the definitions
-// below), as each DSP library says which instrument.
+// Each UI library is this file built for one row of the products table
+// (TAMRIK_PRODUCT), with the values its panel starts from.
 //
 // UI thread only: every call comes from the host's UI thread.
 #pragma once
@@ -23,20 +27,16 @@
 #include <lv2/ui/ui.h>
 #include <lv2/urid/urid.h>
 
+#include "binding/EditorPanel.h"
 #include "editor/ParameterLink.h"
 #include "editor/TForm1.h"
 #include "lv2/Lv2Ports.h"
 
 namespace tamrik::lv2 {
 
-// Defined by each UI library: its URI, the plug-in it shows, how many
-// parameters (control ports 0 to n - 1) it has and their defaults, and its
-// form (nullptr when the host lacks a feature the panel needs).
-extern const char* const kEditorUri;
-extern const char* const kEditorPluginUri;
+// Defined by each UI library: how many parameters (control ports 0 to
+// n - 1) its plug-in has, and their defaults.
 std::vector<float> editorDefaults();
-std::unique_ptr<TForm1> makeEditorForm(std::unique_ptr<tk::Backend> backend, ParameterLink& link,
-                                       const LV2_Feature* const* features);
 
 class Lv2Editor final : private ParameterLink {
 public:
@@ -50,7 +50,7 @@ public:
     // One round of the form's work; 0 while the panel lives.
     int idle();
 
-    TForm1& form() { return *form_; }
+    TForm1& form() { return *panel_.form(); }
 
 private:
     Lv2Editor(LV2UI_Write_Function write, LV2UI_Controller controller);
@@ -65,7 +65,7 @@ private:
     bool isParameter(int32_t index) const { return index >= 0 && size_t(index) < values_.size(); }
 
     std::vector<float> values_;
-    std::unique_ptr<TForm1> form_;  // last: it goes before the values it reads
+    binding::EditorPanel panel_;  // last: the form goes before the values it reads
 };
 
 }  // namespace tamrik::lv2

@@ -16,9 +16,12 @@
 #include <lv2/atom/util.h>
 #include <lv2/midi/midi.h>
 
+#include "lv2/KitControlsAccess.h"
 #include "lv2/Lv2Features.h"
 
 namespace tamrik::lv2 {
+
+const binding::Product& dspProduct() { return binding::TAMRIK_PRODUCT(); }
 
 Lv2Instrument* Lv2Instrument::create(double sampleRate, const LV2_Feature* const* features) {
     const auto rate = static_cast<float>(sampleRate);
@@ -26,7 +29,7 @@ Lv2Instrument* Lv2Instrument::create(double sampleRate, const LV2_Feature* const
     auto* map = static_cast<LV2_URID_Map*>(const_cast<void*>(findFeature(features, LV2_URID__map)));
     if (!map || !map->map) return nullptr;
     try {
-        return new Lv2Instrument(makeDspInstrument(), rate, map);
+        return new Lv2Instrument(binding::makeInstrument(dspProduct()), rate, map);
     } catch (const std::bad_alloc&) {
         return nullptr;
     }
@@ -34,13 +37,13 @@ Lv2Instrument* Lv2Instrument::create(double sampleRate, const LV2_Feature* const
 
 Lv2Instrument::Lv2Instrument(std::unique_ptr<Instrument> instrument, float sampleRate, LV2_URID_Map* map)
     : instrument_(std::move(instrument)),
+      runner_(*instrument_),
       midiEventType_(map->map(map->handle, LV2_MIDI__MidiEvent)),
       chunkType_(map->map(map->handle, LV2_ATOM__Chunk)),
-      stateKey_(map->map(map->handle, (std::string(kDspUri) + "#state").c_str())),
+      stateKey_(map->map(map->handle, (std::string(dspProduct().lv2Uri) + "#state").c_str())),
       controls_(size_t(instrument_->parameterCount())),
       appliedBits_(controls_.size()),
-      outputs_(size_t(instrument_->outputCount())),
-      pieces_(outputs_.size()) {
+      outputs_(size_t(instrument_->outputCount())) {
     instrument_->setSampleRate(sampleRate);
     for (size_t i = 0; i < appliedBits_.size(); ++i)
         appliedBits_[i] = std::bit_cast<uint32_t>(instrument_->getParameter(int32_t(i)));
@@ -55,13 +58,10 @@ void Lv2Instrument::connect(uint32_t port, void* data) {
         outputs_[port - midiPort() - 1] = static_cast<float*>(data);
 }
 
+// A new run of the host's transport: nothing sounds on from before.
 void Lv2Instrument::activate() {
-    // A new run of the host's transport: nothing sounds on from before. On
-    // every channel, whichever one the instrument listens to.
-    for (uint8_t channel = 0; channel < 16; ++channel) {
-        const uint8_t allSoundOff[3] = {uint8_t(0xB0 | channel), 126, 0};
-        instrument_->receiveMidi(allSoundOff, sizeof allSoundOff, 0);
-    }
+    runner_.clear();
+    instrument_->allSoundOff();
 }
 
 LV2_State_Status Lv2Instrument::save(LV2_State_Store_Function store, LV2_State_Handle handle) {
@@ -88,8 +88,8 @@ LV2_State_Status Lv2Instrument::restore(LV2_State_Retrieve_Function retrieve, LV
 
 void Lv2Instrument::run(uint32_t frames) {
     applyControls();
-    handMidi(frames);
-    render(frames);
+    queueMidi(frames);
+    runner_.run(outputs_.data(), frames);
 }
 
 void Lv2Instrument::applyControls() {
@@ -105,7 +105,7 @@ void Lv2Instrument::applyControls() {
 
 // Walks the sequence by hand rather than with the header's macro, so that an
 // event claiming more bytes than the sequence holds is never read.
-void Lv2Instrument::handMidi(uint32_t frames) {
+void Lv2Instrument::queueMidi(uint32_t frames) {
     if (!midi_) return;
     const auto* sequence = static_cast<const LV2_Atom_Sequence*>(midi_);
     const auto* begin = reinterpret_cast<const uint8_t*>(&sequence->body + 1);
@@ -119,26 +119,9 @@ void Lv2Instrument::handMidi(uint32_t frames) {
             // gets them at its edges.
             const int64_t time = event->time.frames;
             const int64_t delta = time < 0 ? 0 : (time > int64_t(frames) ? int64_t(frames) : time);
-            instrument_->receiveMidi(reinterpret_cast<const uint8_t*>(event + 1), size, int32_t(delta));
+            runner_.midi(uint32_t(delta), reinterpret_cast<const uint8_t*>(event + 1), size);
         }
         at += sizeof(LV2_Atom_Event) + lv2_atom_pad_size(size);
-    }
-}
-
-void Lv2Instrument::render(uint32_t frames) {
-    for (uint32_t done = 0; done < frames;) {
-        const uint32_t n = frames - done < uint32_t(INT32_MAX) ? frames - done : uint32_t(INT32_MAX);
-        for (size_t c = 0; c < outputs_.size(); ++c) {
-            // A missing output, or one that shares a buffer with an earlier
-            // one, is left to the instrument's scratch memory.
-            float* channel = outputs_[c];
-            for (size_t k = 0; k < c && channel; ++k)
-                if (outputs_[k] == channel) channel = nullptr;
-            pieces_[c] = channel ? channel + done : nullptr;
-            if (channel) std::memset(pieces_[c], 0, sizeof(float) * n);
-        }
-        instrument_->render(pieces_.data(), int32_t(n));
-        done += n;
     }
 }
 
@@ -171,12 +154,20 @@ LV2_State_Status restore(LV2_Handle h, LV2_State_Retrieve_Function retrieve, LV2
 }
 const LV2_State_Interface kStateInterface = {save, restore};
 
+tamrik::kit::KitControls* kitControls(LV2_Handle h) {
+    return h ? tamrik::binding::kitControlsOf(self(h)->instrument()) : nullptr;
+}
+const tamrik::lv2::KitControlsAccess kKitControlsAccess = {kitControls};
+
 const void* extensionData(const char* uri) {
     if (!uri) return nullptr;
-    return std::strcmp(uri, LV2_STATE__interface) == 0 ? &kStateInterface : tamrik::lv2::dspExtension(uri);
+    if (std::strcmp(uri, LV2_STATE__interface) == 0) return &kStateInterface;
+    if (std::strcmp(uri, tamrik::lv2::kKitControlsUri) == 0 && tamrik::lv2::dspProduct().panel == tamrik::binding::PanelKind::Kit)
+        return &kKitControlsAccess;
+    return nullptr;
 }
 
-const LV2_Descriptor kDescriptor = {tamrik::lv2::kDspUri, instantiate, connectPort, activate,
+const LV2_Descriptor kDescriptor = {tamrik::binding::TAMRIK_PRODUCT().lv2Uri, instantiate, connectPort, activate,
                                     run, deactivate, cleanup, extensionData};
 
 }  // namespace

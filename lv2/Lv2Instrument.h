@@ -8,8 +8,10 @@
 // session as state (the Kit) saves and restores it through state:interface,
 // as one atom:Chunk property holding its state bytes.
 //
-// Each DSP library defines which instrument and URI it is (kDspUri,
-// makeDspInstrument); the descriptor and everything else are shared.
+// Each DSP library is this file built for one row of the products table
+// (TAMRIK_PRODUCT): its URI and its instrument. An instrument with kit
+// controls answers them to its UI through extension_data
+// (lv2/KitControlsAccess.h).
 //
 // Threads: run() is the audio thread (nothing there allocates or locks);
 // create, connect, activate, destruction, save and restore follow the
@@ -24,15 +26,14 @@
 #include <lv2/state/state.h>
 #include <lv2/urid/urid.h>
 
+#include "binding/BlockRunner.h"
+#include "binding/Products.h"
 #include "synth/Instrument.h"
 
 namespace tamrik::lv2 {
 
-// Defined by each DSP library; dspExtension answers the extension_data
-// URIs of its own (nullptr for any other).
-extern const char* const kDspUri;
-std::unique_ptr<Instrument> makeDspInstrument();
-const void* dspExtension(const char* uri);
+// The product this library is.
+const binding::Product& dspProduct();
 
 class Lv2Instrument {
 public:
@@ -53,15 +54,15 @@ public:
 private:
     Lv2Instrument(std::unique_ptr<Instrument> instrument, float sampleRate, LV2_URID_Map* map);
     void applyControls();
-    void handMidi(uint32_t frames);
-    void render(uint32_t frames);
+    void queueMidi(uint32_t frames);
 
     std::unique_ptr<Instrument> instrument_;
+    binding::BlockRunner runner_;
     LV2_URID midiEventType_, chunkType_, stateKey_;
     std::vector<const float*> controls_;
     std::vector<uint32_t> appliedBits_;  // compared as bits, so a NaN counts once
     const void* midi_ = nullptr;
-    std::vector<float*> outputs_, pieces_;
+    std::vector<float*> outputs_;
 };
 
 }  // namespace tamrik::lv2

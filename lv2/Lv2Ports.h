@@ -6,18 +6,19 @@
 #include <cstdint>
 #include <string>
 
+#include "binding/Products.h"
 #include "kit/KitMap.h"
 #include "synth/ParameterTable.h"
 
 namespace tamrik::lv2 {
 
-inline constexpr char kPluginUri[] = "urn:quenmar:drum-tamrik";
-inline constexpr char kUiUri[] = "urn:quenmar:drum-tamrik#ui";
+inline constexpr const char* kPluginUri = binding::kDrumTamrikLv2Uri;
+inline constexpr const char* kUiUri = binding::kDrumTamrikLv2UiUri;
 // DrumTamrik Kit: its parameters as control ports, MIDI, then 18 outputs in
 // stereo groups (Main, Aux 1-8); its state as one chunk under kKitStateKey.
-inline constexpr char kKitUri[] = "urn:quenmar:drum-tamrik-kit";
+inline constexpr const char* kKitUri = binding::kKitLv2Uri;
 inline constexpr char kKitStateKey[] = "urn:quenmar:drum-tamrik-kit#state";
-inline constexpr char kKitUiUri[] = "urn:quenmar:drum-tamrik-kit#ui";
+inline constexpr const char* kKitUiUri = binding::kKitLv2UiUri;
 
 // Port index = parameter index for the 22 controls, then MIDI and audio.
 enum Port : uint32_t {

@@ -1,7 +1,8 @@
-// The library's entry point, the same for every instrument: a host finds
+// The library's entry point, the same for every product: a host finds
 // VSTPluginMain (older hosts: main), calls it once per instance with its
-// callback and keeps the record it gets: the VST 2 binding around the
-// instrument the library makes (InstrumentFactory.h).
+// callback and keeps the record it gets: the VST 2 binding around a new
+// instrument of the product this library is built for (TAMRIK_PRODUCT, the
+// name of its row in binding/Products.h), with the product's panel.
 //
 // Floating point: hosts run their threads with whatever settings they like
 // (flush-to-zero on audio threads is common; Windows starts threads with the
@@ -11,9 +12,9 @@
 #include <memory>
 #include <new>
 
-#include "plugin/EditorFactory.h"
-#include "plugin/InstrumentFactory.h"
+#include "binding/Products.h"
 #include "vst/AVstXSynth.h"
+#include "vst/GrEditor.h"
 
 namespace {
 
@@ -21,8 +22,8 @@ vst::AEffect* createInstance(vst::audioMasterCallback audioMaster) {
     if (!audioMaster) return nullptr;
     if (audioMaster(nullptr, vst::audioMasterVersion, 0, 0, nullptr, 0.0f) == 0) return nullptr;
     try {
-        auto* synth = new tamrik::AVstXSynth(audioMaster, tamrik::makeInstrument(),
-                                             tamrik::editorFactory());
+        auto* synth = new tamrik::AVstXSynth(
+            audioMaster, tamrik::binding::makeInstrument(tamrik::binding::TAMRIK_PRODUCT()), &tamrik::createGrEditor);
         return synth->getAeffect();
     } catch (const std::bad_alloc&) {
         return nullptr;

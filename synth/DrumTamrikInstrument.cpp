@@ -15,12 +15,8 @@
 
 namespace tamrik {
 
-namespace {
-
-constexpr InstrumentIdentity kIdentity = {"DrumTamrik", "Quenmar", "Drum Synth Tamrik",
-                                          DrumTamrikInstrument::kUniqueId, 1, false};
-
-}  // namespace
+const InstrumentIdentity DrumTamrikInstrument::kIdentity = {"DrumTamrik", "Quenmar", "Drum Synth Tamrik",
+                                                            DrumTamrikInstrument::kUniqueId, 1, false};
 
 DrumTamrikInstrument::DrumTamrikInstrument() {
     const FloatingPointGuard fp;
@@ -33,8 +29,6 @@ DrumTamrikInstrument::DrumTamrikInstrument() {
     engine.initEngine();  // the parameters start at 44100 Hz
     setProgram(0);
 }
-
-const InstrumentIdentity& DrumTamrikInstrument::identity() const { return kIdentity; }
 
 void DrumTamrikInstrument::outputName(int32_t channel, char* text, size_t size) const {
     if (channel < 0 || channel >= 2) return copyString(text, "", size);

@@ -24,7 +24,9 @@ public:
     // At 44100 Hz, every program "initN" at the defaults, program 0 loaded.
     DrumTamrikInstrument();
 
-    const InstrumentIdentity& identity() const override;
+    // Name, vendor, VST 2 id: what every format calls the instrument.
+    static const InstrumentIdentity kIdentity;
+    const InstrumentIdentity& identity() const override { return kIdentity; }
     int32_t parameterCount() const override { return kNumParameters; }
     int32_t programCount() const override { return kNumPrograms; }
     int32_t outputCount() const override { return 2; }

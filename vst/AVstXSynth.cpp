@@ -1,6 +1,7 @@
 #include "vst/AVstXSynth.h"
 
 #include <cstddef>
+#include <algorithm>
 #include <cstring>
 #include <new>
 
@@ -11,7 +12,8 @@ namespace tamrik {
 AVstXSynth::AVstXSynth(vst::audioMasterCallback master, std::unique_ptr<Instrument> instrument,
                        EditorFactory makeEditor)
     : AudioEffectX(master, instrument->programCount(), instrument->parameterCount()),
-      instrument_(std::move(instrument)) {
+      instrument_(std::move(instrument)),
+      runner_(*instrument_) {
     if (makeEditor) setEditor(makeEditor(this));
     if (master) {
         setNumInputs(0);
@@ -42,24 +44,26 @@ void AVstXSynth::setParameter(int32_t index, float value) { instrument_->setPara
 
 float AVstXSynth::getParameter(int32_t index) { return instrument_->getParameter(index); }
 
+bool AVstXSynth::hasEveryOutput(float** outputs, int32_t sampleFrames) const {
+    if (sampleFrames <= 0 || !outputs) return false;
+    for (int32_t c = 0; c < instrument_->outputCount(); ++c)
+        if (!outputs[c]) return false;
+    return true;
+}
+
 void AVstXSynth::process(float** /*inputs*/, float** outputs, int32_t sampleFrames) {
-    if (sampleFrames <= 0 || !outputs) return;
-    const int32_t channels = instrument_->outputCount();
-    for (int32_t c = 0; c < channels; ++c)
-        if (!outputs[c]) return;
-    instrument_->render(outputs, sampleFrames);
+    if (hasEveryOutput(outputs, sampleFrames))
+        runner_.run(outputs, uint32_t(sampleFrames), binding::BlockRunner::Outputs::Add);
 }
 
 void AVstXSynth::processReplacing(float** /*inputs*/, float** outputs, int32_t sampleFrames) {
-    if (sampleFrames <= 0 || !outputs) return;
-    const int32_t channels = instrument_->outputCount();
-    for (int32_t c = 0; c < channels; ++c)
-        if (!outputs[c]) return;
-    for (int32_t c = 0; c < channels; ++c)
-        std::memset(outputs[c], 0, sizeof(float) * static_cast<size_t>(sampleFrames));
-    instrument_->render(outputs, sampleFrames);  // the checks of process() are done
+    if (hasEveryOutput(outputs, sampleFrames))
+        runner_.run(outputs, uint32_t(sampleFrames), binding::BlockRunner::Outputs::Replace);
 }
 
+// Played as they come: the host may set parameters before the block it
+// sends them for. A note's deltaFrames may reach past that block: the voice
+// then waits into the blocks after it.
 int32_t AVstXSynth::processEvents(vst::VstEvents* events) {
     if (!events) return 0;
     // The list runs past the two entries the record declares; step through it
@@ -70,8 +74,8 @@ int32_t AVstXSynth::processEvents(vst::VstEvents* events) {
         const vst::VstEvent* event = list[i];
         if (!event || event->type != vst::kVstMidiType) continue;
         const auto* midi = reinterpret_cast<const vst::VstMidiEvent*>(event);
-        instrument_->receiveMidi(reinterpret_cast<const uint8_t*>(midi->midiData),
-                                 sizeof midi->midiData, midi->deltaFrames);
+        runner_.midiAhead(uint32_t(std::max(midi->deltaFrames, 0)),
+                          reinterpret_cast<const uint8_t*>(midi->midiData), sizeof midi->midiData);
     }
     return 1;
 }
@@ -127,7 +131,11 @@ bool AVstXSynth::getParameterProperties(int32_t index, vst::VstParameterProperti
     return true;
 }
 
-void AVstXSynth::resume() { wantEvents(1); }
+void AVstXSynth::resume() {
+    runner_.clear();
+    instrument_->allSoundOff();
+    wantEvents(1);
+}
 
 bool AVstXSynth::getProgramNameIndexed(int32_t /*category*/, int32_t index, char* text) {
     if (index < 0 || index >= instrument_->programCount()) return false;

@@ -12,6 +12,7 @@
 #include <memory>
 #include <vector>
 
+#include "binding/BlockRunner.h"
 #include "synth/Instrument.h"
 #include "vst/AudioEffectX.h"
 
@@ -29,8 +30,9 @@ public:
                EditorFactory makeEditor = nullptr);
     ~AVstXSynth() override;
 
-    // Audio thread, one call at a time. Nothing happens unless the host
-    // hands a pointer for every output channel.
+    // Audio thread, one call at a time. A block's events come before its
+    // audio and play at their frames. The audio calls do nothing unless the
+    // host hands a pointer for every output channel.
     void process(float** inputs, float** outputs, int32_t sampleFrames) override;
     void processReplacing(float** inputs, float** outputs, int32_t sampleFrames) override;
     int32_t processEvents(vst::VstEvents* events) override;
@@ -55,6 +57,8 @@ public:
     void setSampleRate(float sampleRate) override;
     void setProgramName(char* name) override;
     void getProgramName(char* name) override;
+    // A new run of the host's audio: nothing sounds on from before, whatever
+    // channel the instrument listens to.
     void resume() override;
     bool getProgramNameIndexed(int32_t category, int32_t index, char* text) override;
     bool copyProgram(int32_t destination) override;
@@ -67,7 +71,10 @@ public:
     const Instrument& instrument() const { return *instrument_; }
 
 private:
+    bool hasEveryOutput(float** outputs, int32_t sampleFrames) const;
+
     std::unique_ptr<Instrument> instrument_;
+    binding::BlockRunner runner_;
     std::vector<uint8_t> chunk_;
 };
 

@@ -9,9 +9,7 @@
 #include <unistd.h>
 
 #include "HostHarness.h"
-#include "editor/KitGrEditor.h"
-#include "kit/KitInstrument.h"
-#include "synth/DrumTamrikInstrument.h"
+#include "binding/Products.h"
 
 namespace tamrik::test {
 
@@ -29,12 +27,6 @@ std::unique_ptr<tk::Backend> offscreen() {
     return backend;
 }
 
-// As the Kit's plug-in makes its editor.
-vst::AEffEditor* createKitEditor(vst::AudioEffect* effect) {
-    auto& kit = static_cast<kit::KitInstrument&>(static_cast<AVstXSynth*>(effect)->instrument());
-    return new KitGrEditor(effect, kit);
-}
-
 }  // namespace
 
 EditorHost::EditorHost(tk::OffscreenBackend::Faces faces, Hosted hosted) {
@@ -47,12 +39,9 @@ EditorHost::EditorHost(tk::OffscreenBackend::Faces faces, Hosted hosted) {
     settings_ = std::filesystem::temp_directory_path() /
                 ("tamrik-settings-" + std::to_string(::getpid()) + "-" + std::to_string(count++));
     GrEditor::setSettingsFile(settings_);
-    if (hosted == Hosted::Kit)
-        synth_ = std::make_unique<AVstXSynth>(&EditorHost::callback, std::make_unique<kit::KitInstrument>(),
-                                              &createKitEditor);
-    else
-        synth_ = std::make_unique<AVstXSynth>(&EditorHost::callback,
-                                              std::make_unique<DrumTamrikInstrument>(), &createGrEditor);
+    // As the plug-in libraries make them (plugin/VstEntry.cpp).
+    const binding::Product& product = hosted == Hosted::Kit ? binding::drumTamrikKit() : binding::drumTamrik();
+    synth_ = std::make_unique<AVstXSynth>(&EditorHost::callback, binding::makeInstrument(product), &createGrEditor);
     const std::lock_guard<std::mutex> lock(registryMutex);
     registry[effect()] = this;
 }

@@ -11,7 +11,7 @@
 #include <mutex>
 #include <vector>
 
-#include "editor/GrEditor.h"
+#include "vst/GrEditor.h"
 #include "editor/KitForm.h"
 #include "toolkit/OffscreenBackend.h"
 #include "vst/AVstXSynth.h"

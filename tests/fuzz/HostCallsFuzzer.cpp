@@ -18,7 +18,7 @@
 
 #include "FuzzInput.h"
 #include "GuardedBuffer.h"
-#include "editor/GrEditor.h"
+#include "vst/GrEditor.h"
 #include "synth/DrumTamrikInstrument.h"
 #include "vst/AVstXSynth.h"
 #include "toolkit/OffscreenBackend.h"

@@ -1,0 +1,76 @@
+#include "binding/Products.h"
+
+#include <cstring>
+
+#include "kit/KitInstrument.h"
+#include "synth/DrumTamrikInstrument.h"
+
+namespace tamrik::binding {
+
+namespace {
+
+const char* kDrumTamrikFeatures[] = {"instrument", "drum", "synthesizer", "stereo", nullptr};
+const char* kKitFeatures[] = {"instrument", "drum-machine", "synthesizer", "stereo", nullptr};
+
+std::unique_ptr<Instrument> makeDrumTamrik() { return std::make_unique<DrumTamrikInstrument>(); }
+std::unique_ptr<Instrument> makeKit() { return std::make_unique<kit::KitInstrument>(); }
+
+const Product kDrumTamrik = {
+    DrumTamrikInstrument::kIdentity,
+    "Drum Synth Tamrik: a synthesized drum sound on every note",
+    kDrumTamrikLv2Uri,
+    kDrumTamrikLv2UiUri,
+    kDrumTamrikClapId,
+    kDrumTamrikFeatures,
+    {},
+    2,
+    PanelKind::Sound,
+    &makeDrumTamrik,
+};
+
+const Product kKit = {
+    kit::KitInstrument::kIdentity,
+    "Sixteen DrumTamrik sounds, each on its own key, pitch and output, with choke groups",
+    kKitLv2Uri,
+    kKitLv2UiUri,
+    kKitClapId,
+    kKitFeatures,
+    {},
+    kit::kOutputChannels,
+    PanelKind::Kit,
+    &makeKit,
+};
+
+constexpr const Product* kProducts[kProductCount] = {&kDrumTamrik, &kKit};
+
+}  // namespace
+
+const Product& drumTamrik() { return kDrumTamrik; }
+const Product& drumTamrikKit() { return kKit; }
+std::span<const Product* const, kProductCount> products() { return kProducts; }
+
+const Product* productWithClapId(const char* id) {
+    if (!id) return nullptr;
+    for (const Product* p : kProducts)
+        if (std::strcmp(p->clapId, id) == 0) return p;
+    return nullptr;
+}
+
+const Product* productWithLv2Uri(const char* uri) {
+    if (!uri) return nullptr;
+    for (const Product* p : kProducts)
+        if (std::strcmp(p->lv2Uri, uri) == 0) return p;
+    return nullptr;
+}
+
+const Product* productOf(const Instrument& instrument) {
+    for (const Product* p : kProducts)
+        if (&p->identity == &instrument.identity()) return p;
+    return nullptr;
+}
+
+std::unique_ptr<Instrument> makeInstrument(const Product& product) { return product.make(); }
+
+kit::KitControls* kitControlsOf(Instrument& instrument) { return dynamic_cast<kit::KitInstrument*>(&instrument); }
+
+}  // namespace tamrik::binding

@@ -1,8 +1,0 @@
-#include "kit/KitInstrument.h"
-#include "plugin/InstrumentFactory.h"
-
-namespace tamrik {
-
-std::unique_ptr<Instrument> makeInstrument() { return std::make_unique<kit::KitInstrument>(); }
-
-}  // namespace tamrik
