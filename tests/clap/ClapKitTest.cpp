@@ -253,3 +253,23 @@ TEST(ClapKit, StateRoundTripsAndDamagedOrForeignStreamsAreRefused) {
     EXPECT_EQ(c.host().rescans, 0);
     EXPECT_FALSE(drum.load(saved)) << "DrumTamrik takes no kit";
 }
+
+// The host's reset, and a new activation, silence what the Kit plays
+// whatever channel it listens to: here the drum channel, 10.
+TEST(ClapKit, ResetAndActivationSilenceAKitOnTheDrumChannel) {
+    ClapInstance kit(kKitId);
+    ASSERT_TRUE(kit.activate(44100.0));
+    InputEvents setup({paramValue(0, clap_id(kChannelIndex), clapValue(kit, kChannelIndex, 10.0f / 16.0f))});
+    kit.params().flush(kit.plugin(), setup.list(), nullptr);
+    const auto strike = [&] {
+        const KitRender struck = renderKit(kit, 512, 512, {{0, noteOn(0, 36, 1.0, 9)}});
+        ASSERT_FALSE(silent(struck.left(0), 256)) << "the kick sounds on channel 10";
+    };
+    strike();
+    kit.plugin()->reset(kit.plugin());
+    EXPECT_TRUE(silent(renderKit(kit, 4096, 512, {}).left(0))) << "reset";
+    strike();
+    kit.deactivate();
+    ASSERT_TRUE(kit.activate(44100.0));
+    EXPECT_TRUE(silent(renderKit(kit, 4096, 512, {}).left(0))) << "activate";
+}

@@ -111,3 +111,15 @@ TEST(KitHost, DrumTamrikStillKeepsItsProgramsAsValues) {
     vst::VstParameterProperties p{};
     EXPECT_EQ(drum.dispatch(vst::effGetParameterProperties, 0, 0, &p), 0);
 }
+
+// A host's suspend and resume start a new run: nothing sounds on from
+// before, whatever channel the Kit listens to (here the drum channel, 10).
+TEST(KitHost, ResumeSilencesAKitOnTheDrumChannel) {
+    PluginInstance kit(TAMRIK_KIT_PATH);
+    kit.setParameter(kChannelIndex, 10.0f / 16.0f);
+    kit.note(36, 127, 0, 9);
+    ASSERT_GT(kit.loudness(512), 0.0) << "the kick sounds on channel 10";
+    kit.dispatch(vst::effMainsChanged, 0, 0);
+    kit.dispatch(vst::effMainsChanged, 0, 1);
+    EXPECT_EQ(kit.loudness(4096), 0.0);
+}

@@ -5,6 +5,7 @@
 #include <gtest/gtest.h>
 
 #include <array>
+#include <cmath>
 #include <cstring>
 #include <vector>
 
@@ -57,6 +58,7 @@ public:
     LilvInstance* instance() const { return instance_; }
     float& control(int32_t index) { return controls_[size_t(index)]; }
     UridMap& urids() { return urids_; }
+    uint8_t noteChannel = 0;  // the channel render's notes go on, 0 to 15
 
     // Renders frames samples of every output with these notes (key, frame)
     // in the first block.
@@ -93,7 +95,7 @@ private:
             e.event.time.frames = frame;
             e.event.body.type = urids_.map(LV2_MIDI__MidiEvent);
             e.event.body.size = 3;
-            e.bytes[0] = 0x90;
+            e.bytes[0] = uint8_t(0x90 | noteChannel);
             e.bytes[1] = key;
             e.bytes[2] = 100;
             lv2_atom_sequence_append_event(seq, capacity - sizeof(LV2_Atom), &e.event);
@@ -175,6 +177,25 @@ TEST(Lv2Kit, PlaysWhatTheVstKitPlays) {
     for (int32_t c = 0; c < kOutputChannels; ++c)
         ASSERT_EQ(got[size_t(c)], expected[size_t(c)]) << "channel " << c;
     EXPECT_NE(got[4], std::vector<float>(3000)) << "pad 4 on Aux 2";
+}
+
+// The host's activate starts a new run: nothing sounds on from before,
+// whatever channel the Kit listens to (here the drum channel, 10).
+TEST(Lv2Kit, ActivateSilencesAKitOnTheDrumChannel) {
+    KitLv2 kit;
+    ASSERT_NE(kit.instance(), nullptr);
+    kit.control(kChannelIndex) = 10.0f / 16.0f;
+    kit.noteChannel = 9;
+    const auto loud = [](const std::vector<std::vector<float>>& out) {
+        double sum = 0.0;
+        for (const auto& channel : out)
+            for (float v : channel) sum += std::fabs(v);
+        return sum;
+    };
+    ASSERT_GT(loud(kit.render(512, 512, {{36, 0}})), 0.0) << "the kick sounds on channel 10";
+    lilv_instance_deactivate(kit.instance());
+    lilv_instance_activate(kit.instance());
+    EXPECT_EQ(loud(kit.render(4096, 512, {})), 0.0);
 }
 
 TEST(Lv2Kit, StateRoundTripsAndDamageIsRefused) {
