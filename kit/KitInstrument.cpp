@@ -2,7 +2,6 @@
 
 #include <algorithm>
 #include <bit>
-#include <charconv>
 #include <cmath>
 #include <cstdio>
 #include <cstring>
@@ -15,6 +14,7 @@
 #include "common/FloatingPointGuard.h"
 #include "common/StringCopy.h"
 #include "kit/FactoryKits.h"
+#include "kit/PadSettings.h"
 #include "synth/ParameterText.h"
 #include "synth/StateReader.h"
 #include "synth/StateWriter.h"
@@ -26,26 +26,10 @@ namespace {
 constexpr InstrumentIdentity kIdentity = {"DrumTamrik Kit", "Quenmar", "DrumTamrik Kit",
                                           KitInstrument::kUniqueId, 1, true};
 
-constexpr const char* kSettingNames[kPadSettings] = {"Key",    "Pitch", "Level",    "Pan",
-                                                     "Output", "Choke", "Velocity", "Mute"};
 // Short enough that "16 " and the name fit a host's 8-byte name buffer.
-constexpr const char* kShortNames[kPadStride] = {
-    "A",    "H",    "R",    "Crv", "Cut", "Q",    "Type", "Env",  "Wav1", "Wav2",
-    "Wgt",  "W1T",  "W2T",  "W1S", "W2S", "Mix",  "Ring", "FM",   "Vol",  "Clip",
-    "Mult", "Oct",  "Key",  "Ptch", "Lvl", "Pan", "Out",  "Chok", "Vel",  "Mute"};
-
-void noteText(int32_t note, char* text, size_t size) { copyString(text, noteLabel(note).c_str(), size); }
-
-// A gain in decibels with one decimal, whatever the locale.
-void decibelText(double gain, char* text, size_t size) {
-    if (!(gain > 0.0)) return copyString(text, "-inf dB", size);
-    char buffer[32];
-    const double db = 20.0 * std::log10(gain);
-    auto result = std::to_chars(buffer, buffer + 24, std::abs(db) < 0.05 ? 0.0 : db,
-                                std::chars_format::fixed, 1);
-    std::memcpy(result.ptr, "dB", 3);
-    copyString(text, buffer, size);
-}
+constexpr const char* kSoundShortNames[kSoundParameters] = {
+    "A",    "H",    "R",    "Crv", "Cut", "Q",    "Type", "Env",  "Wav1", "Wav2", "Wgt",
+    "W1T",  "W2T",  "W1S", "W2S", "Mix",  "Ring", "FM",   "Vol",  "Clip", "Mult", "Oct"};
 
 // out[i] = float(out[i] + double(mono[i]) * gain). A gain of exactly 1 is a
 // single addition: the double sum of two singles rounds to their single sum.
@@ -113,19 +97,6 @@ bool apartOrSame(const float* const* channels, int32_t count, int32_t n) {
     return true;
 }
 
-float clampUnit(float v) { return v < 0.0f ? 0.0f : (v > 1.0f ? 1.0f : v); }
-
-float padSettingDefault(int32_t pad, int32_t setting) {
-    switch (setting) {
-        case kKey: return valueOfStep(kDefaultKeys[size_t(pad)], 127);
-        case kPitch: return valueOfStep(kDefaultPitch, 127);
-        case kChoke: return valueOfStep(kDefaultChokeGroups[size_t(pad)], kChokeGroups);
-        case kLevel: case kPan: return 0.5f;
-        case kVelocity: return 1.0f;
-        default: return 0.0f;  // Output Main, Mute off
-    }
-}
-
 }  // namespace
 
 KitInstrument::KitInstrument()
@@ -155,50 +126,34 @@ void KitInstrument::outputName(int32_t c, char* text, size_t size) const {
 
 float KitInstrument::parameterDefault(int32_t index) const {
     if (!isKitParameter(index)) return 0.0f;
-    if (index == kChannelIndex) return 0.0f;
-    if (index == kVolumeIndex) return 0.5f;
-    const int32_t slot = slotOf(index);
-    return slot < kSoundParameters ? kParameterTable[slot].defaultValue
-                                   : padSettingDefault(padOf(index), slot - kSoundParameters);
+    if (const SettingInfo* setting = settingOf(index)) return setting->defaultOf(padOf(index));
+    return kParameterTable[slotOf(index)].defaultValue;
 }
 
 int32_t KitInstrument::parameterSteps(int32_t index) const {
     if (!isKitParameter(index)) return 0;
-    if (index == kChannelIndex) return 16;
-    if (index == kVolumeIndex) return 0;
-    const int32_t slot = slotOf(index);
-    if (slot < kSoundParameters) {
-        const ParameterInfo& p = kParameterTable[slot];
-        return p.kind == ControlKind::List || p.kind == ControlKind::CheckBox ? controlScale(p).steps : 0;
-    }
-    switch (slot - kSoundParameters) {
-        case kKey: case kPitch: return 127;
-        case kOutput: return kAuxPairs;
-        case kChoke: return kChokeGroups;
-        case kMute: return 1;
-        default: return 0;
-    }
+    if (const SettingInfo* setting = settingOf(index)) return setting->steps;
+    const ParameterInfo& p = kParameterTable[slotOf(index)];
+    return p.kind == ControlKind::List || p.kind == ControlKind::CheckBox ? controlScale(p).steps : 0;
 }
 
 void KitInstrument::parameterShortName(int32_t index, char* text, size_t size) const {
     if (!isKitParameter(index)) return copyString(text, "", size);
-    if (index == kChannelIndex) return copyString(text, "Channel", size);
-    if (index == kVolumeIndex) return copyString(text, "Volume", size);
+    const SettingInfo* setting = settingOf(index);
+    if (index >= kChannelIndex) return copyString(text, setting->shortName, size);
     char buffer[16];
     std::snprintf(buffer, sizeof buffer, "%d %s", static_cast<int>(padOf(index) + 1),
-                  kShortNames[slotOf(index)]);
+                  setting ? setting->shortName : kSoundShortNames[slotOf(index)]);
     copyString(text, buffer, size);
 }
 
 void KitInstrument::parameterName(int32_t index, char* text, size_t size) const {
     if (!isKitParameter(index)) return copyString(text, "", size);
-    if (index == kChannelIndex) return copyString(text, "MIDI Channel", size);
-    if (index == kVolumeIndex) return copyString(text, "Master Volume", size);
-    const int32_t slot = slotOf(index);
+    const SettingInfo* setting = settingOf(index);
+    if (index >= kChannelIndex) return copyString(text, setting->name, size);
     char buffer[48];
     std::snprintf(buffer, sizeof buffer, "Pad %d %s", static_cast<int>(padOf(index) + 1),
-                  slot < kSoundParameters ? kParameterTable[slot].name
-                                          : kSettingNames[slot - kSoundParameters]);
+                  setting ? setting->name : kParameterTable[slotOf(index)].name);
     copyString(text, buffer, size);
 }
 
@@ -216,26 +171,7 @@ void KitInstrument::choiceName(int32_t index, int32_t k, char* text, size_t size
         return copyString(text, p.kind == ControlKind::List ? p.captions[size_t(k)] : k == 0 ? "Off" : "On", size);
     }
     // The pad's settings and the channel read as their displays do.
-    char buffer[32];
-    const float v = valueOfStep(k, steps);
-    if (index == kChannelIndex) {
-        if (k == 0) return copyString(text, "Omni", size);
-        std::snprintf(buffer, sizeof buffer, "%d", static_cast<int>(channelOf(v)));
-        return copyString(text, buffer, size);
-    }
-    switch (slot - kSoundParameters) {
-        case kKey: case kPitch: return noteText(noteOf(v), text, size);
-        case kOutput:
-            if (k == 0) return copyString(text, "Main", size);
-            std::snprintf(buffer, sizeof buffer, "Aux %d", static_cast<int>(k));
-            return copyString(text, buffer, size);
-        case kChoke:
-            if (k == 0) return copyString(text, "None", size);
-            std::snprintf(buffer, sizeof buffer, "Group %d", static_cast<int>(k));
-            return copyString(text, buffer, size);
-        default:
-            return copyString(text, k == 0 ? "Off" : "On", size);
-    }
+    valueDisplay(index, valueOfStep(k, steps), text, size);
 }
 
 int32_t KitInstrument::parameterGroup(int32_t index) const {
@@ -276,45 +212,16 @@ void KitInstrument::parameterDisplay(int32_t index, char* text, size_t size) con
 
 void KitInstrument::valueDisplay(int32_t index, float v, char* text, size_t size) const {
     if (!isKitParameter(index)) return copyString(text, "", size);
-    char buffer[32];
-    if (index == kChannelIndex) {
-        const int32_t c = channelOf(v);
-        if (c == 0) return copyString(text, "Omni", size);
-        std::snprintf(buffer, sizeof buffer, "%d", static_cast<int>(c));
-        return copyString(text, buffer, size);
-    }
-    if (index == kVolumeIndex) return decibelText(levelGain(clampUnit(v)), text, size);
-    const int32_t slot = slotOf(index);
-    if (slot < kSoundParameters) return formatParameterValue(v, text, size);
-    switch (slot - kSoundParameters) {
-        case kKey: case kPitch: return noteText(noteOf(v), text, size);
-        case kLevel: return decibelText(levelGain(clampUnit(v)), text, size);
-        case kPan: {
-            const int32_t percent = roundEven((0.5 - static_cast<double>(clampUnit(v))) * 200.0);
-            if (percent == 0) return copyString(text, "C", size);
-            std::snprintf(buffer, sizeof buffer, "%s%d", percent > 0 ? "L" : "R",
-                          static_cast<int>(std::abs(percent)));
-            return copyString(text, buffer, size);
-        }
-        case kOutput: {
-            const int32_t o = eighthOf(v);
-            if (o == 0) return copyString(text, "Main", size);
-            std::snprintf(buffer, sizeof buffer, "Aux %d", static_cast<int>(o));
-            return copyString(text, buffer, size);
-        }
-        case kChoke: {
-            const int32_t g = eighthOf(v);
-            if (g == 0) return copyString(text, "None", size);
-            std::snprintf(buffer, sizeof buffer, "Group %d", static_cast<int>(g));
-            return copyString(text, buffer, size);
-        }
-        case kVelocity:
-            std::snprintf(buffer, sizeof buffer, "%d%%",
-                          static_cast<int>(roundEven(static_cast<double>(clampUnit(v)) * 100.0)));
-            return copyString(text, buffer, size);
-        default:
-            return copyString(text, switchOn(v) ? "On" : "Off", size);
-    }
+    if (const SettingInfo* setting = settingOf(index)) return setting->display(v, setting->decimals, text, size);
+    formatParameterValue(v, text, size);
+}
+
+bool KitInstrument::valueFromText(int32_t index, const char* text, float& value) const {
+    const SettingInfo* setting = settingOf(index);
+    if (!setting || !text) return Instrument::valueFromText(index, text, value);
+    const std::optional<float> v = setting->parse(text);
+    if (v) value = *v;
+    return v.has_value();
 }
 
 void KitInstrument::loadFactoryKit(int32_t k) { load(factoryKitSnapshot(k)); }
