@@ -4,6 +4,7 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
+#include <cstring>
 #include <random>
 #include <string>
 
@@ -127,6 +128,16 @@ TEST(KitParameterText, AFileTextReadsBackAsTheVerySameValue) {
             const float v = n < 3 ? float(n) / 2.0f : unit(random);
             const std::string text = exactFileText(*setting, v);
             ASSERT_EQ(setting->parse(text), v) << setting->name << " '" << text << "'";
+        }
+        // Whatever a file's text cannot hold exactly (a pan a hair from the
+        // edge) reads as a value that it then holds.
+        std::uniform_int_distribution<uint32_t> bits(0, 0x3F800000);
+        for (int n = 0; n < 20000; ++n) {
+            const uint32_t pattern = bits(random);
+            float v;
+            std::memcpy(&v, &pattern, sizeof v);
+            const float near = *setting->parse(exactFileText(*setting, v));
+            ASSERT_EQ(setting->parse(exactFileText(*setting, near)), near) << setting->name << " " << v;
         }
         // A value on the display's precision says no more than the display.
         char shown[32];
