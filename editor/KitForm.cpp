@@ -14,6 +14,7 @@
 #include "editor/PresetFile.h"
 #include "kit/FactoryKits.h"
 #include "kit/KitFile.h"
+#include "kit/PadSettings.h"
 
 namespace tamrik {
 
@@ -25,36 +26,29 @@ namespace {
 constexpr int kKnobSteps = 100;
 
 // The steps of each pad setting's control: its states run from 0 to steps
-// (a list's items, a knob's positions, the check box's off and on).
+// (a list's items, the check box's off and on, a knob's positions for the
+// continuous ones).
 int StepsOf(PadSetting s) {
-    switch (s) {
-        case kKey: case kPitch: return 127;
-        case kOutput: case kChoke: return 8;
-        case kMute: return 1;
-        default: return kKnobSteps;
-    }
+    const int steps = kPadSettingTable[size_t(s)].steps;
+    return steps > 0 ? steps : kKnobSteps;
 }
 
 int SettingState(PadSetting s, float v) {
-    switch (s) {
-        case kKey: case kPitch: return noteOf(v);
-        case kOutput: case kChoke: return eighthOf(v);
-        case kMute: return switchOn(v) ? 1 : 0;
-        default: return clampInt(roundEven(double(v) * kKnobSteps), 0, kKnobSteps);
-    }
+    if (s == kMute) return switchOn(v) ? 1 : 0;
+    return clampInt(roundEven(double(v) * StepsOf(s)), 0, StepsOf(s));
 }
 
 float ValueOf(PadSetting s, int state) { return valueOfStep(state, StepsOf(s)); }
 
-std::vector<std::string> NoteItems() {
+// A list's items: what the instrument displays for each of its values.
+std::vector<std::string> SettingItems(PadSetting s) {
+    const SettingInfo& setting = kPadSettingTable[size_t(s)];
     std::vector<std::string> items;
-    for (int note = 0; note < 128; ++note) items.push_back(noteLabel(note));
-    return items;
-}
-
-std::vector<std::string> NumberedItems(const char* none, const char* prefix) {
-    std::vector<std::string> items{none};
-    for (int k = 1; k <= 8; ++k) items.push_back(std::string(prefix) + std::to_string(k));
+    for (int k = 0; k <= setting.steps; ++k) {
+        char text[32];
+        setting.display(valueOfStep(k, setting.steps), setting.decimals, text, sizeof text);
+        items.push_back(text);
+    }
     return items;
 }
 
@@ -92,17 +86,17 @@ void KitForm::BuildKitArea() {
         Pads[size_t(p)] = pad;
     }
     Text(KitBox, "Key", 8, 82, 60);
-    KeyList = SettingList(kKey, 8, 62, NoteItems());
+    KeyList = SettingList(kKey, 8, 62, SettingItems(kKey));
     LearnButton = new TButton(KitBox);
     LearnButton->SetBounds(72, 96, 40, 20);
     LearnButton->SetCaption("Learn");
     LearnButton->OnClick = [this](TObject*) { StartLearn(); };
     Text(KitBox, "Pitch", 118, 82, 60);
-    PitchList = SettingList(kPitch, 118, 62, NoteItems());
+    PitchList = SettingList(kPitch, 118, 62, SettingItems(kPitch));
     Text(KitBox, "Output", 186, 82, 56);
-    OutputList = SettingList(kOutput, 186, 56, NumberedItems("Main", "Aux "));
+    OutputList = SettingList(kOutput, 186, 56, SettingItems(kOutput));
     Text(KitBox, "Choke", 248, 82, 62);
-    ChokeList = SettingList(kChoke, 248, 62, NumberedItems("None", "Group "));
+    ChokeList = SettingList(kChoke, 248, 62, SettingItems(kChoke));
     LevelKnob = SettingKnob(kLevel, 318, "Level");
     PanKnob = SettingKnob(kPan, 360, "Pan");
     VelocityKnob = SettingKnob(kVelocity, 402, "Vel");

@@ -76,14 +76,17 @@ KitSnapshot factoryKitSnapshot(int32_t k) {
             for (int32_t i = 0; i < kSoundParameters; ++i)
                 if (preset->values[size_t(i)]) values[i] = *preset->values[size_t(i)];
         if (fp.release) values[kR] = *fp.release;
-        const float settings[kPadSettings] = {valueOfStep(fp.key, 127), valueOfStep(fp.pitch, 127),
-                                              fp.level, fp.pan, 0.0f,
-                                              valueOfStep(fp.choke, kChokeGroups), 1.0f, 0.0f};
-        for (int32_t s = 0; s < kPadSettings; ++s) values[kSoundParameters + s] = settings[s];
+        float* settings = values + kSoundParameters;
+        for (int32_t s = 0; s < kPadSettings; ++s) settings[s] = kPadSettingTable[size_t(s)].defaultOf(p);
+        settings[kKey] = valueOfStep(fp.key, kPadSettingTable[kKey].steps);
+        settings[kPitch] = valueOfStep(fp.pitch, kPadSettingTable[kPitch].steps);
+        settings[kLevel] = fp.level;
+        settings[kPan] = fp.pan;
+        settings[kChoke] = valueOfStep(fp.choke, kPadSettingTable[kChoke].steps);
         snapshot.padNames[size_t(p)] = fp.name;
     }
-    snapshot.values[kChannelIndex] = 0.0f;
-    snapshot.values[kVolumeIndex] = 0.5f;
+    for (int32_t i = kChannelIndex; i < kKitParameters; ++i)
+        snapshot.values[size_t(i)] = kKitWideTable[size_t(i - kChannelIndex)].defaultOf(-1);
     return snapshot;
 }
 

@@ -10,6 +10,7 @@
 
 #include "kit/KitMap.h"
 #include "kit/KitSnapshot.h"
+#include "kit/PadSettings.h"
 
 namespace tamrik::kit {
 
@@ -35,16 +36,9 @@ extern const std::array<FactoryKit, kFactoryKitCount> kFactoryKits;
 // Factory kit k (0 to kFactoryKitCount - 1) as the values a kit loads.
 KitSnapshot factoryKitSnapshot(int32_t k);
 
-// Where the pads sit by default: kick, snare, hats (closed, open, pedal:
-// one choke group, so each cuts the others), clap, rim, crash, ride, six
-// toms low to high, cowbell, on the General MIDI drum keys.
-inline constexpr std::array<int32_t, kPads> kDefaultKeys = {36, 38, 42, 46, 39, 37, 44, 49,
-                                                            51, 41, 43, 45, 47, 48, 50, 56};
+// The default pads' names, by where they sit (kDefaultKeys).
 inline constexpr std::array<std::string_view, kPads> kDefaultPadNames = {
     "Kick", "Snare", "Closed Hat", "Open Hat", "Clap",  "Rim",   "Pedal Hat", "Crash",
     "Ride", "Tom 1", "Tom 2",      "Tom 3",    "Tom 4", "Tom 5", "Tom 6",     "Cowbell"};
-inline constexpr std::array<int32_t, kPads> kDefaultChokeGroups = {0, 0, 1, 1, 0, 0, 1, 0,
-                                                                   0, 0, 0, 0, 0, 0, 0, 0};
-inline constexpr int32_t kDefaultPitch = 60;
 
 }  // namespace tamrik::kit

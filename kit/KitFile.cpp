@@ -5,14 +5,13 @@
 #include <cstdlib>
 #include <set>
 
+#include "kit/PadSettings.h"
 #include "kit/SharedName.h"
 
 namespace tamrik::kit {
 
 namespace {
 
-constexpr const char* kSettingKeys[kPadSettings] = {"Key",    "Pitch", "Level",    "Pan",
-                                                    "Output", "Choke", "Velocity", "Mute"};
 constexpr size_t kMaxName = SharedName::kCapacity - 1;
 
 std::string_view trim(std::string_view s) {
@@ -32,7 +31,7 @@ int32_t padSlot(std::string_view key) {
     for (int32_t i = 0; i < kSoundParameters; ++i)
         if (key == kParameterTable[i].name) return i;
     for (int32_t s = 0; s < kPadSettings; ++s)
-        if (key == kSettingKeys[s]) return kSoundParameters + s;
+        if (key == kPadSettingTable[size_t(s)].fileKey) return kSoundParameters + s;
     return -1;
 }
 
@@ -48,6 +47,18 @@ float number(std::string_view text, int line, std::string_view key) {
     return v;
 }
 
+// A setting's value, from its text (version 2) or from a 0-1 number (version
+// 1), as near as its text holds it, so that writing it again reads back the
+// same: a key between two notes reads as the note it plays.
+float settingValue(const SettingInfo& setting, std::string_view text, int version, int line) {
+    const std::optional<float> v =
+        version == 1 ? std::optional<float>(number(text, line, setting.fileKey)) : setting.parse(text);
+    if (!v)
+        throw KitFileError(line, std::string(setting.fileKey) + ": expected " + setting.expects + ", not '" +
+                                     std::string(text) + "'");
+    return *setting.parse(exactFileText(setting, *v));
+}
+
 }  // namespace
 
 KitSnapshot KitFile::parse(std::string_view text, const KitSnapshot& defaults) {
@@ -56,6 +67,7 @@ KitSnapshot KitFile::parse(std::string_view text, const KitSnapshot& defaults) {
     int32_t pad = -1;  // the section: -1 before the first pad
     int line = 0;
     bool header = false;
+    int version = kVersion;
     while (!text.empty()) {
         ++line;
         const size_t end = text.find('\n');
@@ -63,11 +75,14 @@ KitSnapshot KitFile::parse(std::string_view text, const KitSnapshot& defaults) {
         text = end == std::string_view::npos ? std::string_view() : text.substr(end + 1);
         const std::string_view s = trim(raw);
         if (!header) {
-            if (s != kFirstLine) {
-                if (s.substr(0, 15) == "DrumTamrik Kit ")
-                    throw KitFileError(line, "a kit file of another version ('" + std::string(s) + "')");
+            if (s == kFirstLine)
+                version = kVersion;
+            else if (s == kFirstLineOfVersion1)
+                version = 1;
+            else if (s.substr(0, 15) == "DrumTamrik Kit ")
+                throw KitFileError(line, "a kit file of another version ('" + std::string(s) + "')");
+            else
                 throw KitFileError(line, "not a kit file: expected '" + std::string(kFirstLine) + "'");
-            }
             header = true;
             continue;
         }
@@ -96,16 +111,16 @@ KitSnapshot KitFile::parse(std::string_view text, const KitSnapshot& defaults) {
                 throw KitFileError(line, "the name is longer than " + std::to_string(kMaxName) + " characters");
             (pad < 0 ? kit.name : kit.padNames[size_t(pad)]) = std::string(value);
         } else if (pad < 0) {
-            if (key == "Channel")
-                kit.values[kChannelIndex] = number(value, line, key);
-            else if (key == "Volume")
-                kit.values[kVolumeIndex] = number(value, line, key);
-            else
-                throw KitFileError(line, "unknown key '" + key + "' before the first pad");
+            int32_t index = kChannelIndex;
+            while (index < kKitParameters && key != settingOf(index)->fileKey) ++index;
+            if (index == kKitParameters) throw KitFileError(line, "unknown key '" + key + "' before the first pad");
+            kit.values[size_t(index)] = settingValue(*settingOf(index), value, version, line);
         } else {
             const int32_t slot = padSlot(key);
             if (slot < 0) throw KitFileError(line, "unknown key '" + key + "' in a pad");
-            kit.values[size_t(padIndex(pad, slot))] = number(value, line, key);
+            const int32_t index = padIndex(pad, slot);
+            const SettingInfo* setting = settingOf(index);
+            kit.values[size_t(index)] = setting ? settingValue(*setting, value, version, line) : number(value, line, key);
         }
     }
     if (!header) throw KitFileError(1, "the file is empty");
@@ -123,14 +138,19 @@ std::string oneLine(const std::string& name) {
 }
 
 std::string KitFile::write(const KitSnapshot& kit) {
-    std::string t = std::string(kFirstLine) + "\nname = " + oneLine(kit.name) + "\nChannel = " +
-                    decimal(kit.values[kChannelIndex]) + "\nVolume = " + decimal(kit.values[kVolumeIndex]) + "\n";
+    const auto line = [&](const char* key, int32_t index) {
+        const SettingInfo* setting = settingOf(index);
+        const float v = kit.values[size_t(index)];
+        return std::string(key) + " = " + (setting ? exactFileText(*setting, v) : decimal(v)) + "\n";
+    };
+    std::string t = std::string(kFirstLine) + "\nname = " + oneLine(kit.name) + "\n";
+    for (int32_t i = kChannelIndex; i < kKitParameters; ++i) t += line(settingOf(i)->fileKey, i);
     for (int32_t p = 0; p < kPads; ++p) {
         t += "\n[Pad " + std::to_string(p + 1) + "]\nname = " + oneLine(kit.padNames[size_t(p)]) + "\n";
-        for (int32_t slot = 0; slot < kPadStride; ++slot)
-            t += std::string(slot < kSoundParameters ? kParameterTable[slot].name
-                                                     : kSettingKeys[slot - kSoundParameters]) +
-                 " = " + decimal(kit.values[size_t(padIndex(p, slot))]) + "\n";
+        for (int32_t slot = 0; slot < kPadStride; ++slot) {
+            const SettingInfo* setting = settingOf(padIndex(p, slot));
+            t += line(setting ? setting->fileKey : kParameterTable[slot].name, padIndex(p, slot));
+        }
     }
     return t;
 }

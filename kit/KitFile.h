@@ -1,28 +1,37 @@
 // Kit files (.tamrikkit): a kit as readable text, one pad per section, every
 // value by its parameter's name, so a person can read, edit and compare one.
 //
-//   DrumTamrik Kit 1
+//   DrumTamrik Kit 2
 //   name = Standard
-//   Channel = 0
-//   Volume = 0.5
+//   Channel = Omni
+//   Volume = 0.0dB
 //
 //   [Pad 1]
 //   name = Kick
 //   A = 0
 //   CutOff = 0.6
 //   ...
-//   Key = 0.28346458
-//   Mute = 0
+//   Key = 36
+//   Pitch = C3
+//   Level = -1.8dB
+//   Pan = L20
+//   Output = Main
+//   Choke = none
+//   Velocity = 100%
+//   Mute = Off
 //
 // The first line names the format and its version. Keys are the sound's
-// parameter names and the pad settings (Key, Pitch, Level, Pan, Output,
-// Choke, Velocity, Mute) inside a pad's section; name, Channel and Volume
-// before the first. Values are the parameters' 0-1 values, written as the
-// shortest decimal that reads back as the same float (0 to 1; anything else
-// is refused). Blank lines and lines
-// starting with '#' are skipped; a value left out keeps the "Init" kit's.
-// Reading is strict: a line it cannot take makes the whole file refused,
-// with the line's number and the reason.
+// parameter names and the pad settings (kit/PadSettings.h) inside a pad's
+// section; name, Channel and Volume before the first. A sound's values are
+// its 0-1 values, written as the shortest decimal that reads back as the
+// same float (0 to 1; anything else is refused). The settings are in their
+// own units, as a host displays them: a key by number, a pitch by name (both
+// read either way), an output by name, a choke group by number or "none",
+// decibels, L/C/R pan, percent; a continuous one with as many decimals as it
+// takes to read back the same value. Version 1 files, every value 0 to 1,
+// still read. Blank lines and lines starting with '#' are skipped; a value
+// left out keeps the "Init" kit's. Reading is strict: a line it cannot take
+// makes the whole file refused, with the line's number and the reason.
 #pragma once
 
 #include <stdexcept>
@@ -45,8 +54,9 @@ private:
 
 class KitFile {
 public:
-    static constexpr int kVersion = 1;
-    static constexpr std::string_view kFirstLine = "DrumTamrik Kit 1";
+    static constexpr int kVersion = 2;
+    static constexpr std::string_view kFirstLine = "DrumTamrik Kit 2";
+    static constexpr std::string_view kFirstLineOfVersion1 = "DrumTamrik Kit 1";
 
     // Throws KitFileError; `defaults` gives the values left out.
     static KitSnapshot parse(std::string_view text, const KitSnapshot& defaults);

@@ -57,6 +57,9 @@ public:
     float getParameter(int32_t index) const override;
     void parameterDisplay(int32_t index, char* text, size_t size) const override;
     void valueDisplay(int32_t index, float value, char* text, size_t size) const override;
+    // Every display text reads back: the pads' settings and the kit-wide
+    // ones by their own texts (kit/PadSettings.h), the sounds' as ever.
+    bool valueFromText(int32_t index, const char* text, float& value) const override;
 
     // A program is a factory kit: selecting one loads it whole, except that
     // selecting the current one again changes nothing (hosts do that after

@@ -57,6 +57,7 @@ inline int32_t clampInt(int32_t k, int32_t low, int32_t high) {
 inline int32_t noteOf(float v) { return clampInt(roundEven(static_cast<double>(v) * 127.0), 0, 127); }
 inline int32_t eighthOf(float v) { return clampInt(roundEven(static_cast<double>(v) * 8.0), 0, 8); }
 inline int32_t channelOf(float v) { return clampInt(roundEven(static_cast<double>(v) * 16.0), 0, 16); }
+inline float clampUnit(float v) { return v < 0.0f ? 0.0f : (v > 1.0f ? 1.0f : v); }
 inline bool switchOn(float v) { return roundEven(static_cast<double>(v)) == 1; }
 inline double levelGain(float v) { return (2.0 * v) * (2.0 * v); }
 inline double panLeft(float v) { return v <= 0.5f ? 1.0 : 2.0 * (1.0 - static_cast<double>(v)); }

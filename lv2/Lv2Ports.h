@@ -8,6 +8,7 @@
 
 #include "binding/Products.h"
 #include "kit/KitMap.h"
+#include "kit/PadSettings.h"
 #include "synth/ParameterTable.h"
 
 namespace tamrik::lv2 {
@@ -37,13 +38,10 @@ inline std::string portSymbol(int32_t parameter) {
 
 // The Kit's port symbols: "p1_cutoff" .. "p16_mute", "channel", "volume".
 inline std::string kitPortSymbol(int32_t index) {
-    static constexpr const char* kSettings[kit::kPadSettings] = {"key",    "pitch", "level",    "pan",
-                                                                 "output", "choke", "velocity", "mute"};
-    if (index == kit::kChannelIndex) return "channel";
-    if (index == kit::kVolumeIndex) return "volume";
-    const int32_t slot = kit::slotOf(index);
+    const kit::SettingInfo* setting = kit::settingOf(index);
+    if (index >= kit::kChannelIndex) return setting->symbol;
     return "p" + std::to_string(kit::padOf(index) + 1) + "_" +
-           (slot < kit::kSoundParameters ? portSymbol(slot) : kSettings[slot - kit::kSoundParameters]);
+           (setting ? std::string(setting->symbol) : portSymbol(kit::slotOf(index)));
 }
 
 }  // namespace tamrik::lv2

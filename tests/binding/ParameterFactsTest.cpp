@@ -64,7 +64,7 @@ TEST_P(EveryParameter, InstrumentDisplaysReadBackToTheValueTheyShow) {
 }
 
 INSTANTIATE_TEST_SUITE_P(Products, EveryParameter,
-                         ::testing::Values(&binding::drumTamrik()),
+                         ::testing::Values(&binding::drumTamrik(), &binding::drumTamrikKit()),
                          [](const auto& p) { return std::string(p.param == &binding::drumTamrik() ? "DrumTamrik" : "Kit"); });
 
 TEST(ParameterFacts, TypedTextsReadAsAUserMeansThem) {

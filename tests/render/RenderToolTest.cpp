@@ -207,11 +207,26 @@ TEST_F(RenderTool, ExportsOneNonSilentFilePerPreset) {
 // and each output pair as stems, bit for bit what the Kit plays directly.
 TEST_F(RenderTool, KitFileRendersThroughTheKitWithStems) {
     writeFile("two.mid", songFile({0x00, 0x90, 36, 100, 0x00, 0x90, 38, 90}));
-    std::ofstream(work / "mine.tamrikkit") << "DrumTamrik Kit 1\nname = Mine\n[Pad 1]\nOutput = 0.25\n";
-    ASSERT_EQ(run("two.mid --bits 32 --kit mine.tamrikkit --stems stems --quiet").status, 0);
+    std::ofstream(work / "mine.tamrikkit") << "DrumTamrik Kit 2\nname = Mine\n[Pad 1]\nOutput = Aux 2\n";
+    ASSERT_EQ(run("two.mid --bits 32 --kit mine.tamrikkit --stems stems --all-stems --quiet").status, 0);
     const Wav mix = readWav(work / "two.wav"), main = readWav(work / "stems" / "main.wav"),
               aux2 = readWav(work / "stems" / "aux2.wav"), aux1 = readWav(work / "stems" / "aux1.wav");
     for (int pair = 1; pair <= 8; ++pair) EXPECT_TRUE(fs::exists(work / "stems" / ("aux" + std::to_string(pair) + ".wav")));
+    // Without --all-stems, only the pairs a pad plays through; a pad the
+    // user's --param moves or mutes moves its stem too.
+    ASSERT_EQ(run("two.mid --bits 32 --kit mine.tamrikkit --stems used --quiet").status, 0);
+    EXPECT_TRUE(fs::exists(work / "used" / "main.wav"));
+    EXPECT_TRUE(fs::exists(work / "used" / "aux2.wav"));
+    EXPECT_EQ(std::distance(fs::directory_iterator(work / "used"), fs::directory_iterator()), 2);
+    EXPECT_EQ(readWav(work / "used" / "aux2.wav").left, readWav(work / "stems" / "aux2.wav").left);
+    ASSERT_EQ(run("two.mid --kit mine.tamrikkit --param '1 Out=1,2 Mute=1' --stems moved --quiet").status, 0);
+    EXPECT_TRUE(fs::exists(work / "moved" / "main.wav"));
+    EXPECT_TRUE(fs::exists(work / "moved" / "aux8.wav"));
+    EXPECT_EQ(std::distance(fs::directory_iterator(work / "moved"), fs::directory_iterator()), 2);
+    fs::remove_all(work / "used");
+    fs::remove_all(work / "moved");
+    fs::remove(work / "two.wav");
+    ASSERT_EQ(run("two.mid --bits 32 --kit mine.tamrikkit --quiet").status, 0);
     ASSERT_GT(mix.left.size(), 1000u);
     EXPECT_EQ(main.left, mix.left);
     EXPECT_EQ(aux2.left.size(), mix.left.size());
@@ -228,14 +243,50 @@ TEST_F(RenderTool, KitFileRendersThroughTheKitWithStems) {
     EXPECT_GT(peakOf(mix.left), 0.01f);
 
     // A bad kit file: its line and reason, and nothing written.
-    std::ofstream(work / "bad.tamrikkit") << "DrumTamrik Kit 1\n[Pad 1]\nOutput = soon\n";
+    std::ofstream(work / "bad.tamrikkit") << "DrumTamrik Kit 2\n[Pad 1]\nOutput = soon\n";
     const std::vector<std::string> before = workFiles();
     const Result bad = run("two.mid --kit bad.tamrikkit --stems more");
     EXPECT_EQ(bad.status, 2);
-    EXPECT_NE(bad.err.find("bad.tamrikkit: line 3: Output: expected a number, not 'soon'"), std::string::npos)
+    EXPECT_NE(bad.err.find("bad.tamrikkit: line 3: Output: expected Main or Aux 1 to Aux 8, not 'soon'"),
+              std::string::npos)
         << bad.err;
     EXPECT_EQ(workFiles(), before);
-    EXPECT_EQ(run("two.mid --kit 36=StdBD1 --stems more").status, 2) << "stems only with a kit file";
+    EXPECT_EQ(run("two.mid --kit 36=StdBD1 --stems more").status, 2) << "stems only with a kit";
+    EXPECT_EQ(run("two.mid --kit mine.tamrikkit --all-stems").status, 2) << "--all-stems only with --stems";
+    EXPECT_EQ(workFiles(), before);
+}
+
+// A factory kit by name, in any case, plays through the Kit; --list-kits
+// names them all, and each is installed as a kit file that plays the same
+// (KitFile's tests hold those files to the factory kits' values; a second
+// Kit instance in this process would draw other noise than the tool's
+// first, so the tool is compared with itself).
+TEST_F(RenderTool, FactoryKitsByNameListedAndAsKitFiles) {
+    const Result listed = run("--list-kits");
+    ASSERT_EQ(listed.status, 0) << listed.err;
+    EXPECT_EQ(listed.out, "Init\nStandard\nElectro\nIndustrial\nPercussion\n");
+
+    writeFile("two.mid", songFile({0x00, 0x90, 36, 100, 0x00, 0x90, 42, 90}));
+    ASSERT_EQ(run("two.mid --bits 32 --kit standard --stems stems --quiet").status, 0);
+    const Wav mix = readWav(work / "two.wav");
+    ASSERT_GT(mix.left.size(), 1000u);
+    // Every pad of the Standard kit plays through Main.
+    EXPECT_EQ(std::distance(fs::directory_iterator(work / "stems"), fs::directory_iterator()), 1);
+    EXPECT_EQ(readWav(work / "stems" / "main.wav").left, mix.left);
+    EXPECT_GT(peakOf(mix.left), 0.01f);
+
+    std::string names = listed.out;
+    for (size_t end; (end = names.find('\n')) != std::string::npos; names.erase(0, end + 1)) {
+        const std::string name = names.substr(0, end);
+        const fs::path file = fs::path(TAMRIK_KITS_DIR) / (name + ".tamrikkit");
+        ASSERT_TRUE(fs::exists(file)) << file;
+        ASSERT_EQ(run("two.mid --bits 32 -o by-name.wav --kit " + name + " --quiet").status, 0);
+        ASSERT_EQ(run("two.mid --bits 32 -o by-file.wav --kit '" + file.string() + "' --quiet").status, 0);
+        EXPECT_EQ(readWav(work / "by-file.wav").left, readWav(work / "by-name.wav").left) << name;
+    }
+    ASSERT_EQ(run("two.mid --bits 32 -o standard.wav --kit Standard --quiet").status, 0);
+    EXPECT_EQ(readWav(work / "standard.wav").left, mix.left);
+    EXPECT_EQ(run("two.mid --kit Standards").status, 2) << "neither a kit's name nor a note list";
 }
 
 TEST_F(RenderTool, BadInputFailsWithOneLineAndLeavesNoFile) {

@@ -7,6 +7,8 @@
 #include <string_view>
 
 #include "DemoGroove.h"
+#include "kit/FactoryKits.h"
+#include "synth/ParameterText.h"
 #include "NumberParsing.h"
 #include "ToolError.h"
 
@@ -47,6 +49,13 @@ void addParams(std::string_view list, Options& options) {
         if (comma == std::string_view::npos) return;
         start = comma + 1;
     }
+}
+
+// A factory kit's number by its name, in any case.
+std::optional<int32_t> factoryKitNamed(std::string_view name) {
+    for (int32_t k = 0; k < kit::kFactoryKitCount; ++k)
+        if (sameTextIgnoringCase(name, kit::kFactoryKits[size_t(k)].name)) return k;
+    return std::nullopt;
 }
 
 SampleFormat parseFormat(std::string_view word) {
@@ -109,18 +118,21 @@ Options CommandLine::parse(int argc, const char* const* argv) {
         else if (name == "-q" || name == "--quiet") options.quiet = true;
         else if (name == "-h" || name == "--help") options.help = true;
         else if (name == "--list-presets") options.listPresets = true;
+        else if (name == "--list-kits") options.listKits = true;
+        else if (name == "--all-stems") options.allStems = true;
         else if (name == "--list-params") options.listParams = true;
         else throw ToolError("'" + option + "': unknown option (see --help)");
     }
     if (kitText && options.preset != nullptr)
         throw ToolError("--kit and --preset: expected one or the other, a kit or a single sound");
     const bool kitFile = kitText && kitText->size() > 10 && kitText->ends_with(".tamrikkit");
-    if (!options.stemsDir.empty() && !kitFile)
-        throw ToolError("--stems: expected a kit file with it (--kit FILE.tamrikkit)");
-    if (kitFile)
-        options.kitFile = *kitText;
+    if (kitText) options.factoryKit = factoryKitNamed(*kitText);
+    if (kitFile) options.kitFile = *kitText;
+    if (!options.stemsDir.empty() && !throughKit(options))
+        throw ToolError("--stems: expected a kit with it (--kit FILE.tamrikkit or a factory kit's name)");
+    if (options.allStems && options.stemsDir.empty()) throw ToolError("--all-stems: expected --stems DIR with it");
     // The kit's default pitch is --pitch, wherever it stood on the line.
-    else if (kitText)
+    if (kitText && !throughKit(options))
         options.kit = Kit::parse(*kitText == "default" ? kDemoKit : *kitText, options.pitch);
     return options;
 }
@@ -154,8 +166,10 @@ Sound:
                          instance (default: none)
   --kit FILE.tamrikkit   render through DrumTamrik Kit (DrumTamrikKit.so beside the
                          plug-in) with this kit file; every note goes to the kit
-  --stems DIR            with a kit file: also one WAV per output pair in DIR
-                         (main.wav, aux1.wav ... aux8.wav)
+  --kit KIT              the same with a factory kit by name (see --list-kits)
+  --stems DIR            with a Kit: also one WAV in DIR per output pair a pad
+                         plays through (main.wav, aux1.wav ... aux8.wav)
+  --all-stems            with --stems: every pair's WAV, used or not
   --pitch N              note a kit sound or a one-shot plays (default: 60)
   --velocity N           velocity of exported one-shots, 1 to 127 (default: 127)
   --export-presets DIR   write one one-shot WAV per factory preset into DIR
@@ -165,6 +179,8 @@ Sound:
 
 Information:
   --list-presets         list the factory presets
+  --list-kits            list the factory kits (installed as .tamrikkit files
+                         in share/DrumTamrik/Kits)
   --list-params          list the plug-in's parameters and their defaults
   -q, --quiet            print nothing but errors (default: off)
   -h, --help             show this help

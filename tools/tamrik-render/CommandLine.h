@@ -23,7 +23,9 @@ struct Options {
     std::string plotPath;
     std::optional<Kit> kit;  // the demo's kit when neither a kit nor a sound is given
     std::string kitFile;     // set: render through DrumTamrik Kit with this kit file
-    std::string stemsDir;    // set (with kitFile): one WAV per output pair here
+    std::optional<int32_t> factoryKit;  // set: ... or with this factory kit
+    std::string stemsDir;    // set (with a Kit): one WAV per output pair here
+    bool allStems = false;   // every pair's stem, not only those a pad plays through
     const FactoryPreset* preset = nullptr;
     int program = 0;
     std::vector<std::pair<std::string, float>> params;  // in the order given
@@ -36,6 +38,7 @@ struct Options {
     bool quiet = false;
     bool help = false;
     bool listPresets = false;
+    bool listKits = false;
     bool listParams = false;
 };
 
@@ -44,6 +47,8 @@ public:
     // Throws ToolError naming the option or word at fault.
     static Options parse(int argc, const char* const* argv);
     static std::string helpText();
+    // Whether the render goes through DrumTamrik Kit.
+    static bool throughKit(const Options& options) { return !options.kitFile.empty() || options.factoryKit; }
 };
 
 }  // namespace tamrik::render

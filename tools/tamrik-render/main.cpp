@@ -16,6 +16,7 @@
 
 #include "CommandLine.h"
 #include "DemoGroove.h"
+#include "KitSource.h"
 #include "MidiFileReader.h"
 #include "PendingFile.h"
 #include "ProgressBar.h"
@@ -23,8 +24,7 @@
 #include "ToolError.h"
 #include "WaveformPlot.h"
 #include "WavWriter.h"
-#include "kit/KitFile.h"
-#include "kit/KitInstrument.h"
+#include "kit/FactoryKits.h"
 
 namespace tamrik::render {
 namespace {
@@ -47,36 +47,6 @@ MidiSong readSong(const std::string& path) {
     } catch (const MidiError& e) {
         throw ToolError(path + ": " + e.what());
     }
-}
-
-// The kit file's values as the Kit names its parameters, to go before the
-// user's own --param values.
-std::vector<std::pair<std::string, float>> kitFileParams(const std::string& path) {
-    std::error_code error;
-    if (fs::is_directory(path, error)) throw ToolError(path + ": expected a kit file, but this is a folder");
-    std::ifstream in(path, std::ios::binary);
-    if (!in)
-        throw ToolError(path + ": expected a kit file, but it cannot be read (" + std::strerror(errno) + ")");
-    const std::string text((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
-    const kit::KitInstrument names;  // "Init", and the names the plug-in reports
-    kit::KitSnapshot loaded;
-    try {
-        loaded = kit::KitFile::parse(text, names.snapshot());
-    } catch (const kit::KitFileError& e) {
-        throw ToolError(path + ": " + e.what());
-    }
-    std::vector<std::pair<std::string, float>> params;
-    for (int32_t i = 0; i < names.parameterCount(); ++i) {
-        char name[16];
-        names.parameterShortName(i, name, sizeof name);
-        params.emplace_back(name, loaded.values[size_t(i)]);
-    }
-    return params;
-}
-
-// DrumTamrik Kit's library: beside DrumTamrik's.
-std::string kitPluginPath(const std::string& pluginPath) {
-    return (fs::path(pluginPath).parent_path() / "DrumTamrikKit.so").string();
 }
 
 RenderSettings settingsOf(const Options& options) {
@@ -113,7 +83,7 @@ void listParams(const Options& options, const std::string& pluginPath) {
 }
 
 void exportPresets(const Options& options, const std::string& pluginPath) {
-    if (options.kit || options.preset != nullptr || !options.plotPath.empty() ||
+    if (options.kit || CommandLine::throughKit(options) || options.preset != nullptr || !options.plotPath.empty() ||
         !options.midiPath.empty())
         throw ToolError("--export-presets: expected no MIDI file, --kit, --preset or --plot with it");
     std::error_code error;
@@ -149,7 +119,7 @@ void exportPresets(const Options& options, const std::string& pluginPath) {
 }
 
 std::vector<SoundSetup> soundsOf(const Options& options) {
-    if (!options.kitFile.empty()) return {SoundSetup{nullptr, {}, {}}};  // every note to the kit
+    if (CommandLine::throughKit(options)) return {SoundSetup{nullptr, {}, {}}};  // every note to the kit
     std::optional<Kit> kit = options.kit;
     if (!kit && options.midiPath.empty() && options.preset == nullptr)
         kit = Kit::parse(kDemoKit, options.pitch);
@@ -172,11 +142,11 @@ void renderSong(const Options& options, const std::string& pluginPath) {
     if (!options.plotPath.empty()) plot = std::make_unique<PendingFile>(options.plotPath);
     RenderSettings settings = settingsOf(options);
     std::string libraryPath = pluginPath;
-    if (!options.kitFile.empty()) {
-        std::vector<std::pair<std::string, float>> params = kitFileParams(options.kitFile);
+    if (CommandLine::throughKit(options)) {
+        NamedValues params = KitSource::values(options);
         params.insert(params.end(), settings.params.begin(), settings.params.end());
         settings.params = std::move(params);
-        libraryPath = kitPluginPath(pluginPath);
+        libraryPath = KitSource::libraryPath(pluginPath);
     }
     std::vector<std::unique_ptr<PendingFile>> stems;
     if (!options.stemsDir.empty()) {
@@ -185,10 +155,13 @@ void renderSong(const Options& options, const std::string& pluginPath) {
         if (error || !fs::is_directory(options.stemsDir))
             throw ToolError(options.stemsDir + ": expected a folder to write the stems into (" +
                             error.message() + ")");
+        const uint32_t used = options.allStems ? ~0u : KitSource::pairsInUse(settings.params);
         for (int pair = 0; pair < 9; ++pair)
-            stems.push_back(std::make_unique<PendingFile>(
-                (fs::path(options.stemsDir) / (pair == 0 ? "main.wav" : "aux" + std::to_string(pair) + ".wav"))
-                    .string()));
+            stems.push_back(used >> pair & 1 ? std::make_unique<PendingFile>(
+                                                   (fs::path(options.stemsDir) /
+                                                    (pair == 0 ? "main.wav" : "aux" + std::to_string(pair) + ".wav"))
+                                                       .string())
+                                             : nullptr);
     }
 
     const std::unique_ptr<PluginLibrary> library = PluginLibrary::open(libraryPath);
@@ -210,10 +183,11 @@ void renderSong(const Options& options, const std::string& pluginPath) {
     WavWriter::write(wav.temporaryPath(), wav.path(), audio, options.format);
     if (plot) WaveformPlot::write(plot->temporaryPath(), plot->path(), audio);
     for (size_t pair = 0; pair < stems.size() && pair < pairs.size(); ++pair)
-        WavWriter::write(stems[pair]->temporaryPath(), stems[pair]->path(), pairs[pair], options.format);
+        if (stems[pair]) WavWriter::write(stems[pair]->temporaryPath(), stems[pair]->path(), pairs[pair], options.format);
     wav.commit();
     if (plot) plot->commit();
-    for (const std::unique_ptr<PendingFile>& stem : stems) stem->commit();
+    for (const std::unique_ptr<PendingFile>& stem : stems)
+        if (stem) stem->commit();
     if (!options.quiet)
         std::printf("Wrote %s: %.2f s, %s, %s\n",
                     fs::absolute(outputPath).lexically_normal().c_str(), audio.seconds(),
@@ -229,6 +203,11 @@ int run(int argc, const char* const* argv) {
     if (options.listPresets) {
         for (const FactoryPreset& preset : kFactoryPresets)
             std::printf("%.*s\n", static_cast<int>(preset.name.size()), preset.name.data());
+        return 0;
+    }
+    if (options.listKits) {
+        for (const kit::FactoryKit& kit : kit::kFactoryKits)
+            std::printf("%.*s\n", static_cast<int>(kit.name.size()), kit.name.data());
         return 0;
     }
     const std::string pluginPath =
