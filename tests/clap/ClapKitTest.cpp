@@ -273,3 +273,28 @@ TEST(ClapKit, ResetAndActivationSilenceAKitOnTheDrumChannel) {
     ASSERT_TRUE(kit.activate(44100.0));
     EXPECT_TRUE(silent(renderKit(kit, 4096, 512, {}).left(0))) << "activate";
 }
+
+// A host's conversion check, on every parameter of both plug-ins: each text
+// the plug-in shows for a value reads back to a value it shows the same.
+TEST(ClapKit, EveryParametersTextReadsBackAsAHostChecksIt) {
+    for (const char* id : {kDrumTamrikId, kKitId}) {
+        ClapInstance p(id);
+        const clap_plugin_params_t& params = p.params();
+        const uint32_t count = params.count(p.plugin());
+        for (uint32_t i = 0; i < count; ++i) {
+            clap_param_info_t info{};
+            ASSERT_TRUE(params.get_info(p.plugin(), i, &info));
+            const bool stepped = info.flags & CLAP_PARAM_IS_STEPPED;
+            for (const double share : {0.0, 0.3, 0.7, 1.0}) {
+                const double value = stepped ? std::round(share * info.max_value) : share;
+                char shown[256] = {}, again[256] = {};
+                ASSERT_TRUE(params.value_to_text(p.plugin(), info.id, value, shown, sizeof shown));
+                double back = -1.0;
+                ASSERT_TRUE(params.text_to_value(p.plugin(), info.id, shown, &back))
+                    << id << " " << info.name << " \"" << shown << "\"";
+                ASSERT_TRUE(params.value_to_text(p.plugin(), info.id, back, again, sizeof again));
+                EXPECT_STREQ(again, shown) << id << " " << info.name;
+            }
+        }
+    }
+}
