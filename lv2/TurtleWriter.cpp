@@ -1,7 +1,7 @@
 // tamrik-lv2-ttl: writes the bundle's Turtle (manifest.ttl, DrumTamrik.ttl,
-// presets.ttl) into a folder, from the parameter table and the factory
-// preset table, so the ports and presets hosts see cannot drift from what
-// the instrument does; with --kit, DrumTamrik Kit's (manifest.ttl,
+// presets.ttl) into a folder, from the instrument's parameter facts and the
+// factory preset table, so the ports and presets hosts see cannot drift from
+// what the instrument does; with --kit, DrumTamrik Kit's (manifest.ttl,
 // DrumTamrikKit.ttl) from the Kit's own parameter facts. CMake runs it at
 // every build of the bundles.
 //
@@ -19,21 +19,13 @@
 #include "synth/FactoryPresets.h"
 #include "kit/KitInstrument.h"
 #include "lv2/Lv2Ports.h"
+#include "synth/DrumTamrikInstrument.h"
 #include "synth/ParameterTable.h"
 
 namespace {
 
 using namespace tamrik;
 using tamrik::lv2::portSymbol;
-
-// The choices a list or switch parameter selects, named as the editor names
-// them: list item k of n stands for the value k / (n - 1), which the engine
-// rounds to the nearest choice; a switch is on at 1.
-std::vector<const char*> choicesOf(const ParameterInfo& p) {
-    if (p.kind == ControlKind::List) return {p.captions.begin(), p.captions.end()};
-    if (p.kind == ControlKind::CheckBox) return {"Off", "On"};
-    return {};
-}
 
 // The shortest decimal that reads back as the same float, so a host reading
 // the Turtle sends the bits the VST build's tables hold.
@@ -84,21 +76,26 @@ std::string manifest(const std::string& dsp, const std::string& ui) {
     return t.str();
 }
 
-std::string controlPort(int32_t index) {
-    const ParameterInfo& info = kParameterTable[index];
+// A parameter as a control port, its facts as the instrument gives them: a
+// switch (one step) is a toggle, a parameter of more steps an enumeration
+// of its choices by name, each at the value k / steps that the instrument's
+// own panel sends for it.
+std::string controlPort(const Instrument& in, int32_t index, const std::string& symbol) {
+    char name[64];
+    in.parameterName(index, name, sizeof name);
     std::ostringstream t;
     t << "[\n        a lv2:InputPort, lv2:ControlPort ;\n        lv2:index " << index
-      << " ;\n        lv2:symbol \"" << portSymbol(index) << "\" ;\n        lv2:name \"" << info.name
-      << "\" ;\n        lv2:default " << decimal(info.defaultValue)
+      << " ;\n        lv2:symbol \"" << symbol << "\" ;\n        lv2:name \"" << name
+      << "\" ;\n        lv2:default " << decimal(in.parameterDefault(index))
       << " ;\n        lv2:minimum 0.0 ;\n        lv2:maximum 1.0";
-    const std::vector<const char*> choices = choicesOf(info);
-    if (!choices.empty()) {
-        const size_t n = choices.size();
-        t << " ;\n        lv2:portProperty "
-          << (info.kind == ControlKind::CheckBox ? "lv2:toggled" : "lv2:enumeration");
-        for (size_t k = 0; k < n; ++k)
-            t << " ;\n        lv2:scalePoint [ rdfs:label \"" << choices[k] << "\" ; rdf:value "
-              << decimal(float(k) / float(n - 1)) << " ]";
+    if (const int32_t steps = in.parameterSteps(index); steps > 0) {
+        t << " ;\n        lv2:portProperty " << (steps == 1 ? "lv2:toggled" : "lv2:enumeration");
+        for (int32_t k = 0; k <= steps; ++k) {
+            char choice[64];
+            in.choiceName(index, k, choice, sizeof choice);
+            t << " ;\n        lv2:scalePoint [ rdfs:label \"" << choice << "\" ; rdf:value "
+              << decimal(float(k) / float(steps)) << " ]";
+        }
     }
     t << "\n    ]";
     return t.str();
@@ -115,7 +112,8 @@ std::string description(int major, int minor, int micro) {
       << "    lv2:optionalFeature lv2:hardRTCapable, opts:options, bufsz:boundedBlockLength ;\n"
       << "    opts:supportedOption bufsz:maxBlockLength, bufsz:nominalBlockLength ;\n"
       << "    ui:ui " << uri(lv2::kUiUri) << " ;\n    lv2:port ";
-    for (int32_t i = 0; i < kNumParameters; ++i) t << controlPort(i) << " , ";
+    const DrumTamrikInstrument synth;
+    for (int32_t i = 0; i < synth.parameterCount(); ++i) t << controlPort(synth, i, portSymbol(i)) << " , ";
     t << "[\n        a lv2:InputPort, atom:AtomPort ;\n        atom:bufferType atom:Sequence ;\n"
       << "        atom:supports midi:MidiEvent ;\n        lv2:designation lv2:control ;\n"
       << "        lv2:index " << lv2::kMidiPort
@@ -158,9 +156,9 @@ std::string kitManifest(const std::string& dsp, const std::string& ui) {
     return t.str();
 }
 
-// Every parameter a control port, named and defaulted as the instrument
-// says; the sound's lists and switches with their choices, the pad's Mute a
-// toggle. Then MIDI, then the 18 outputs, each pair a stereo group.
+// Every parameter a control port, as the instrument says (its stepped
+// settings with their choices: keys and pitches by note, outputs, chokes,
+// the channel). Then MIDI, then the 18 outputs, each pair a stereo group.
 std::string kitDescription(int major, int minor, int micro) {
     const kit::KitInstrument kit;
     std::ostringstream t;
@@ -172,29 +170,7 @@ std::string kitDescription(int major, int minor, int micro) {
       << "    lv2:minorVersion " << minor << " ;\n    lv2:microVersion " << micro << " ;\n"
       << "    lv2:requiredFeature urid:map ;\n    lv2:optionalFeature lv2:hardRTCapable ;\n"
       << "    lv2:extensionData state:interface ;\n    ui:ui " << uri(lv2::kKitUiUri) << " ;\n    lv2:port ";
-    for (int32_t i = 0; i < kit.parameterCount(); ++i) {
-        char name[64];
-        kit.parameterName(i, name, sizeof name);
-        t << "[\n        a lv2:InputPort, lv2:ControlPort ;\n        lv2:index " << i
-          << " ;\n        lv2:symbol \"" << lv2::kitPortSymbol(i) << "\" ;\n        lv2:name \"" << name
-          << "\" ;\n        lv2:default " << decimal(kit.parameterDefault(i))
-          << " ;\n        lv2:minimum 0.0 ;\n        lv2:maximum 1.0";
-        const int32_t slot = kit::slotOf(i);
-        if (i < kit::kChannelIndex && slot < kit::kSoundParameters) {
-            const std::vector<const char*> choices = choicesOf(kParameterTable[slot]);
-            const size_t n = choices.size();
-            if (n > 0) {
-                t << " ;\n        lv2:portProperty "
-                  << (kParameterTable[slot].kind == ControlKind::CheckBox ? "lv2:toggled" : "lv2:enumeration");
-                for (size_t k = 0; k < n; ++k)
-                    t << " ;\n        lv2:scalePoint [ rdfs:label \"" << choices[k] << "\" ; rdf:value "
-                      << decimal(float(k) / float(n - 1)) << " ]";
-            }
-        } else if (i < kit::kChannelIndex && slot == kit::kSoundParameters + kit::kMute) {
-            t << " ;\n        lv2:portProperty lv2:toggled";
-        }
-        t << "\n    ] , ";
-    }
+    for (int32_t i = 0; i < kit.parameterCount(); ++i) t << controlPort(kit, i, lv2::kitPortSymbol(i)) << " , ";
     const uint32_t midi = uint32_t(kit.parameterCount());
     t << "[\n        a lv2:InputPort, atom:AtomPort ;\n        atom:bufferType atom:Sequence ;\n"
       << "        atom:supports midi:MidiEvent ;\n        lv2:designation lv2:control ;\n"
