@@ -48,21 +48,11 @@ bool BlockRunner::noteOn(uint32_t frame, int32_t channel, int32_t key, int32_t v
 
 bool BlockRunner::choke(uint32_t frame, int32_t key, int32_t channel) {
     if (key < -1 || key > 127 || channel < -1 || channel > 15) return true;
-    Event e{};
-    e.frame = frame;
-    e.kind = Kind::Choke;
-    e.index = key;
-    e.channel = channel;
-    return push(e);
+    return push({frame, Kind::Choke, {}, 0, key, channel, 0.0f});
 }
 
 bool BlockRunner::parameter(uint32_t frame, int32_t index, float value) {
-    Event e{};
-    e.frame = frame;
-    e.kind = Kind::Parameter;
-    e.index = index;
-    e.value = value;
-    return push(e);
+    return push({frame, Kind::Parameter, {}, 0, index, 0, value});
 }
 
 void BlockRunner::prepare(float* const* outputs, uint32_t frames, Outputs mode) {
