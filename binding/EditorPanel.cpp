@@ -37,7 +37,20 @@ void EditorPanel::setSettingsFile(std::filesystem::path file) {
     settingsOverride = std::move(file);
 }
 
-EditorPanel::EditorPanel(const Product& product, ParameterLink& link) : product_(product), link_(link) {}
+EditorPanel::EditorPanel(const Product& product, ParameterLink& link)
+    : product_(product), link_(link, size_t(product.parameterCount)) {}
+
+void EditorPanel::BookedLink::beginEdit(int32_t index) {
+    if (index >= 0 && book_.begin(uint32_t(index))) link_.beginEdit(index);
+}
+
+void EditorPanel::BookedLink::endEdit(int32_t index) {
+    if (index >= 0 && book_.end(uint32_t(index))) link_.endEdit(index);
+}
+
+void EditorPanel::BookedLink::endAll() {
+    book_.endAll([this](uint32_t id) { link_.endEdit(int32_t(id)); });
+}
 
 EditorPanel::~EditorPanel() { close(); }
 
@@ -89,7 +102,10 @@ bool EditorPanel::open(tk::NativeWindow parent, kit::KitControls* controls, Resi
     return true;
 }
 
-void EditorPanel::close() { form_.reset(); }
+void EditorPanel::close() {
+    form_.reset();
+    link_.endAll();
+}
 
 void EditorPanel::idle() {
     if (form_) form_->Idle();

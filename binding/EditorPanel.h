@@ -11,6 +11,9 @@
 // the user picks is asked of the host the same way; granted, it is kept as
 // the user's choice, refused, the panel stays as it was.
 //
+// Gestures: the form's begin and end of each gesture reach the binding's
+// link paired, once each, and closing the panel ends those still open.
+//
 // The host's pump: every idle call runs the form's pending window events,
 // its due timers (the 100 ms refresh) and its painting; a host that drives
 // the panel from a timer of its own calls it every kPumpPeriodMs.
@@ -24,6 +27,7 @@
 #include <memory>
 #include <optional>
 
+#include "binding/GestureBook.h"
 #include "binding/Products.h"
 #include "editor/ParameterLink.h"
 #include "toolkit/Backend.h"
@@ -79,8 +83,23 @@ public:
     static void setSettingsFile(std::filesystem::path file);
 
 private:
+    // What the form calls: the binding's link, with its gestures booked.
+    class BookedLink final : public ParameterLink {
+    public:
+        BookedLink(ParameterLink& link, size_t parameters) : link_(link), book_(parameters) {}
+        void setParameterAutomated(int32_t index, float value) override { link_.setParameterAutomated(index, value); }
+        float getParameter(int32_t index) override { return link_.getParameter(index); }
+        void beginEdit(int32_t index) override;
+        void endEdit(int32_t index) override;
+        void endAll();
+
+    private:
+        ParameterLink& link_;
+        GestureBook book_;
+    };
+
     const Product& product_;
-    ParameterLink& link_;
+    BookedLink link_;
     std::optional<tk::Scale> hostScale_;
     std::unique_ptr<TForm1> form_;
 };

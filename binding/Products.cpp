@@ -4,6 +4,7 @@
 
 #include "kit/KitInstrument.h"
 #include "synth/DrumTamrikInstrument.h"
+#include "synth/ParameterTable.h"
 
 namespace tamrik::binding {
 
@@ -23,6 +24,7 @@ const Product kDrumTamrik = {
     kDrumTamrikClapId,
     kDrumTamrikFeatures,
     {},
+    kNumParameters,
     2,
     PanelKind::Sound,
     &makeDrumTamrik,
@@ -36,6 +38,7 @@ const Product kKit = {
     kKitClapId,
     kKitFeatures,
     {},
+    kit::kKitParameters,
     kit::kOutputChannels,
     PanelKind::Kit,
     &makeKit,

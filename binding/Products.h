@@ -40,6 +40,7 @@ struct Product {
     // The VST 3 class id, 16 bytes in the format's own order; never to
     // change once published.
     std::array<uint8_t, 16> vst3ClassId;
+    int32_t parameterCount;
     int32_t outputChannels;
     PanelKind panel;
     std::unique_ptr<Instrument> (*make)();

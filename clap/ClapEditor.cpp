@@ -28,7 +28,7 @@ ClapEditor::ClapEditor(const clap_host_t* host, const binding::Product& product,
       instrument_(instrument),
       parameters_(parameters),
       changes_(changes),
-      editing_(parameters.count(), false),
+      gestures_(parameters.count()),
       panel_(product, *this) {}
 
 ClapEditor::~ClapEditor() { destroy(); }
@@ -53,7 +53,6 @@ bool ClapEditor::create(const char* api, bool floating) {
 void ClapEditor::destroy() {
     stopTimer();
     panel_.close();  // ends the gestures it has open
-    for (uint32_t id = 0; openEdits_ > 0 && id < editing_.size(); ++id) endEdit(int32_t(id));
     created_ = false;
 }
 
@@ -121,28 +120,26 @@ void ClapEditor::setParameterAutomated(int32_t index, float value) {
     const EditorChange gesture[] = {{EditorChange::Kind::Begin, id, 0.0},
                                     {EditorChange::Kind::Value, id, parameters_.fromInstrument(id, value)},
                                     {EditorChange::Kind::End, id, 0.0}};
-    const bool pushed = editing_[id] ? changes_.push(&gesture[1], 1, openEdits_) : changes_.push(gesture, 3, openEdits_);
+    const uint32_t reserve = gestures_.openCount();
+    const bool pushed = gestures_.isOpen(id) ? changes_.push(&gesture[1], 1, reserve) : changes_.push(gesture, 3, reserve);
     if (pushed) requestFlush();
 }
 
 void ClapEditor::beginEdit(int32_t index) {
     const auto id = clap_id(index);
-    if (!parameters_.has(id) || editing_[id]) return;
+    if (!parameters_.has(id) || gestures_.isOpen(id)) return;
     const EditorChange begin{EditorChange::Kind::Begin, id, 0.0};
     // With the ring full the gesture stays closed: its values then go as
     // gestures of their own.
-    if (!changes_.push(&begin, 1, openEdits_ + 1)) return;
-    editing_[id] = true;
-    ++openEdits_;
+    if (!changes_.push(&begin, 1, gestures_.openCount() + 1)) return;
+    gestures_.begin(id);
 }
 
 void ClapEditor::endEdit(int32_t index) {
     const auto id = clap_id(index);
-    if (!parameters_.has(id) || !editing_[id]) return;
+    if (!gestures_.end(id)) return;
     const EditorChange end{EditorChange::Kind::End, id, 0.0};
     changes_.push(&end, 1);  // its slot was kept
-    editing_[id] = false;
-    --openEdits_;
     requestFlush();
 }
 

@@ -24,6 +24,7 @@
 #include <vector>
 
 #include "binding/EditorPanel.h"
+#include "binding/GestureBook.h"
 #include "binding/ParameterFacts.h"
 #include "binding/Products.h"
 #include "clap/ClapApi.h"
@@ -80,10 +81,9 @@ private:
     bool created_ = false;
     bool timerRunning_ = false;
     clap_id timer_ = CLAP_INVALID_ID;
-    // Gestures begun and not yet ended, by parameter; each holds a slot of
-    // the changes for its end.
-    std::vector<bool> editing_;
-    uint32_t openEdits_ = 0;
+    // Gestures the changes took the begin of, not yet ended; each holds a
+    // slot of the changes for its end.
+    binding::GestureBook gestures_;
     binding::EditorPanel panel_;  // last: the form goes before what it reaches
 };
 
