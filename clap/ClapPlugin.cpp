@@ -6,6 +6,7 @@
 #include <cstring>
 #include <new>
 
+#include "binding/SessionState.h"
 #include "clap/StateStream.h"
 #include "common/FloatingPointGuard.h"
 #include "common/RoundEven.h"
@@ -14,9 +15,6 @@
 namespace tamrik::clap {
 
 namespace {
-
-// No state of ours comes near this; a stream that goes on past it is not ours.
-constexpr size_t kStateLimit = size_t(1) << 20;
 
 ClapPlugin* self(const clap_plugin_t* plugin) { return ClapPlugin::of(plugin); }
 
@@ -318,13 +316,13 @@ bool ClapPlugin::parameterValue(clap_id id, double* value) const {
 }
 
 bool ClapPlugin::saveState(const clap_ostream_t* stream) const {
-    const std::vector<uint8_t> bytes = instrument_->saveState();
-    return writeAll(stream, bytes.data(), bytes.size());
+    const auto bytes = binding::saveState(*instrument_);
+    return bytes && writeAll(stream, bytes->data(), bytes->size());
 }
 
 bool ClapPlugin::loadState(const clap_istream_t* stream) {
-    const auto bytes = readAll(stream, kStateLimit);
-    if (!bytes || !instrument_->loadState(bytes->data(), bytes->size())) return false;
+    const auto bytes = readAll(stream, binding::kStateLimit);
+    if (!bytes || !binding::loadState(*instrument_, bytes->data(), bytes->size())) return false;
     if (hostParams_ && hostParams_->rescan) hostParams_->rescan(host_, CLAP_PARAM_RESCAN_VALUES);
     return true;
 }

@@ -16,6 +16,7 @@
 #include <lv2/atom/util.h>
 #include <lv2/midi/midi.h>
 
+#include "binding/SessionState.h"
 #include "lv2/KitControlsAccess.h"
 #include "lv2/Lv2Features.h"
 
@@ -65,24 +66,20 @@ void Lv2Instrument::activate() {
 }
 
 LV2_State_Status Lv2Instrument::save(LV2_State_Store_Function store, LV2_State_Handle handle) {
-    if (!instrument_->identity().sessionAsState) return LV2_STATE_SUCCESS;
-    try {
-        const std::vector<uint8_t> bytes = instrument_->saveState();
-        return store(handle, stateKey_, bytes.data(), bytes.size(), chunkType_,
-                     LV2_STATE_IS_POD | LV2_STATE_IS_PORTABLE);
-    } catch (const std::bad_alloc&) {
-        return LV2_STATE_ERR_UNKNOWN;
-    }
+    if (!binding::savesStateBytes(*instrument_, binding::HostKeepsValues::Yes)) return LV2_STATE_SUCCESS;
+    const auto bytes = binding::saveState(*instrument_);
+    if (!bytes) return LV2_STATE_ERR_UNKNOWN;
+    return store(handle, stateKey_, bytes->data(), bytes->size(), chunkType_, LV2_STATE_IS_POD | LV2_STATE_IS_PORTABLE);
 }
 
 LV2_State_Status Lv2Instrument::restore(LV2_State_Retrieve_Function retrieve, LV2_State_Handle handle) {
-    if (!instrument_->identity().sessionAsState) return LV2_STATE_SUCCESS;
+    if (!binding::savesStateBytes(*instrument_, binding::HostKeepsValues::Yes)) return LV2_STATE_SUCCESS;
     size_t size = 0;
     uint32_t type = 0, flags = 0;
     const void* data = retrieve(handle, stateKey_, &size, &type, &flags);
     if (!data) return LV2_STATE_ERR_NO_PROPERTY;
     if (type != chunkType_) return LV2_STATE_ERR_BAD_TYPE;
-    if (!instrument_->loadState(static_cast<const uint8_t*>(data), size)) return LV2_STATE_ERR_UNKNOWN;
+    if (!binding::loadState(*instrument_, static_cast<const uint8_t*>(data), size)) return LV2_STATE_ERR_UNKNOWN;
     return LV2_STATE_SUCCESS;
 }
 

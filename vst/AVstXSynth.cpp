@@ -5,6 +5,7 @@
 #include <cstring>
 #include <new>
 
+#include "binding/SessionState.h"
 #include "common/StringCopy.h"
 
 namespace tamrik {
@@ -22,7 +23,7 @@ AVstXSynth::AVstXSynth(vst::audioMasterCallback master, std::unique_ptr<Instrume
         hasVu(false);
         hasClip(false);
         isSynth(true);
-        programsAreChunks(instrument_->identity().sessionAsState);
+        programsAreChunks(binding::savesStateBytes(*instrument_, binding::HostKeepsValues::Yes));
         setUniqueID(instrument_->identity().uniqueId);
     }
     suspend();
@@ -146,19 +147,19 @@ bool AVstXSynth::getProgramNameIndexed(int32_t /*category*/, int32_t index, char
 bool AVstXSynth::copyProgram(int32_t destination) { return instrument_->copyProgram(destination); }
 
 int32_t AVstXSynth::getChunk(void** data, bool /*isPreset*/) {
-    if (!data || !instrument_->identity().sessionAsState) return 0;
-    try {
-        chunk_ = instrument_->saveState();
-    } catch (const std::bad_alloc&) {
+    if (!data || !binding::savesStateBytes(*instrument_, binding::HostKeepsValues::Yes)) return 0;
+    auto bytes = binding::saveState(*instrument_);
+    if (bytes)
+        chunk_ = std::move(*bytes);
+    else
         chunk_.clear();
-    }
     *data = chunk_.empty() ? nullptr : chunk_.data();
     return static_cast<int32_t>(chunk_.size());
 }
 
 int32_t AVstXSynth::setChunk(void* data, int32_t byteSize, bool /*isPreset*/) {
-    if (!data || byteSize <= 0 || !instrument_->identity().sessionAsState) return 0;
-    return instrument_->loadState(static_cast<const uint8_t*>(data), size_t(byteSize)) ? 1 : 0;
+    if (!data || byteSize <= 0 || !binding::savesStateBytes(*instrument_, binding::HostKeepsValues::Yes)) return 0;
+    return binding::loadState(*instrument_, static_cast<const uint8_t*>(data), size_t(byteSize)) ? 1 : 0;
 }
 
 bool AVstXSynth::getOutputProperties(int32_t index, vst::VstPinProperties* properties) {
