@@ -79,11 +79,8 @@ TForm1::TForm1(std::unique_ptr<Backend> backend, ParameterLink& synth, int heigh
 }
 
 // The timer goes before the controls, which the base destructor deletes;
-// an edit still open is closed for the host.
-TForm1::~TForm1() {
-    for (int index = 0; index < kParameterCount; ++index)
-        if (editing_[size_t(index)]) Synth.endEdit(index);
-}
+// the gestures end an edit still open for the host.
+TForm1::~TForm1() = default;
 
 void TForm1::BuildControls() {
     GroupBox1 = Group(this, "Drum Tamrik v1.02", 0, 0, 505, 313);
@@ -254,29 +251,16 @@ bool TForm1::IsHeld(int index) const {
     return std::visit([](auto* c) { return Held(c); }, bindings_[size_t(index)]);
 }
 
-void TForm1::SendFromControl(int index, float value) {
-    if (!editing_[size_t(index)]) {
-        editing_[size_t(index)] = true;
-        Synth.beginEdit(index);
-    }
-    Synth.setParameterAutomated(index, value);
-}
+void TForm1::SendFromControl(int index, float value) { gestures_.Change(index, index, value); }
 
 void TForm1::SendEdit(int index, float value) {
-    const bool open = editing_[size_t(index)];
-    if (!open) Synth.beginEdit(index);
-    Synth.setParameterAutomated(index, value);
-    if (!open) Synth.endEdit(index);
+    gestures_.Set(index, index, value);
     cache_[size_t(index)] = Read(index, value).cached;
     Invalidate();
 }
 
 void TForm1::CloseFinishedEdits() {
-    for (int index = 0; index < kParameterCount; ++index)
-        if (editing_[size_t(index)] && !IsHeld(index)) {
-            editing_[size_t(index)] = false;
-            Synth.endEdit(index);
-        }
+    gestures_.EndReleased([this](int index) { return IsHeld(index); });
 }
 
 void TForm1::ResetToDefault(int index) { SendEdit(index, kParameterTable[index].defaultValue); }

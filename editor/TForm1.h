@@ -36,6 +36,7 @@
 #include "controls/Tsumami.h"
 #include "controls/vTrackBar.h"
 #include "editor/FileChooser.h"
+#include "editor/GestureTracker.h"
 #include "editor/ParameterLink.h"
 #include "editor/PresetFile.h"
 #include "editor/RandomSound.h"
@@ -208,6 +209,9 @@ protected:
     // controls follow at once, and the preset they came from and the undo
     // of a randomize are forgotten.
     void ForgetSound();
+    // Ends the edits the panel's held controls keep open, before the
+    // parameters they edit stand for another sound's.
+    void EndGestures() { gestures_.EndAll(); }
 
 private:
     using Control = std::variant<TTsumami*, TvTrackBar*, tk::TComboBox*, tk::TCheckBox*>;
@@ -266,7 +270,8 @@ private:
 
     std::array<Control, kParameterCount> bindings_{};
     std::array<float, kParameterCount> cache_{};
-    std::array<bool, kParameterCount> editing_{};
+    // By parameter index: the edit a held control keeps open.
+    GestureTracker gestures_{Synth, kParameterCount};
 
     std::filesystem::path userDirectory_;
     std::vector<UserPreset> userPresets_;

@@ -6,6 +6,7 @@
 #include <gtest/gtest.h>
 
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "EditorHost.h"
@@ -73,6 +74,14 @@ TEST_F(Habits, ADragIsOneEditFromPressToRelease) {
     host.clearAutomations();
     host.click(kCutOffKnob.x, kCutOffKnob.y - 40);  // a press that moves nothing sends nothing
     EXPECT_TRUE(host.calls().empty());
+}
+
+TEST_F(Habits, ClosingTheEditorMidDragEndsTheEditOnce) {
+    screen().MoveMouse(kCutOffKnob.x, kCutOffKnob.y);
+    screen().PressLeft();
+    screen().MoveMouse(kCutOffKnob.x + 10, kCutOffKnob.y);
+    host.dispatch(vst::effEditClose);
+    ExpectOneEdit(host.calls(), kCutOff);
 }
 
 TEST_F(Habits, DoubleClickOrCtrlClickSetsTheDefault) {
@@ -269,6 +278,50 @@ TEST_F(KitHabits, ShiftMakesAKnobDragTenTimesFinerAndADragIsOneEdit) {
     ExpectOneEdit(host.calls(), index(kLevel_));
     drag(kLevel_.at, {{40, 0}});
     EXPECT_EQ(value(kLevel_), 0.72f) << "2 pixels a step";
+}
+
+// The panel's knob edits the pad's parameter through the pad link, the
+// setting's knob the Kit's own: each ends once, on pad 3, as the form goes.
+TEST_F(KitHabits, ClosingTheEditorMidDragEndsTheEditOnceOnThePadItBeganOn) {
+    const struct {
+        TPoint at;
+        int32_t index;
+    } knobs[] = {{kCutOffKnob, padIndex(2, kCutOff)}, {kLevel_.at, index(kLevel_)}};
+    host.dispatch(vst::effEditClose);  // each case opens a panel of its own
+    for (const auto& knob : knobs) {
+        SCOPED_TRACE(knob.index);
+        ASSERT_EQ(host.openEditor(), 1);
+        host.kitForm().SelectPad(2);
+        host.clearAutomations();
+        screen().MoveMouse(knob.at.x, knob.at.y);
+        screen().PressLeft();
+        screen().MoveMouse(knob.at.x + 10, knob.at.y);
+        host.dispatch(vst::effEditClose);
+        ExpectOneEdit(host.calls(), knob.index);
+    }
+}
+
+// Whichever knob is held, the edit it opened on pad 3 ends there; what
+// the drag does after the switch is an edit of pad 6's.
+TEST_F(KitHabits, AnotherPadChosenMidDragEndsTheEditOnThePadItBeganOn) {
+    using Knob = std::pair<TPoint, int>;
+    for (const auto& [at, parameter] : {Knob{kCutOffKnob, kCutOff}, Knob{kLevel_.at, kSoundParameters + kLevel}}) {
+        SCOPED_TRACE(parameter);
+        host.kitForm().SelectPad(2);
+        host.clearAutomations();
+        screen().Advance(1000);
+        screen().MoveMouse(at.x, at.y);
+        screen().PressLeft();
+        screen().MoveMouse(at.x + 10, at.y);
+        host.kitForm().SelectPad(5);
+        const std::vector<HostCall> before = host.calls();
+        ExpectOneEdit(before, padIndex(2, parameter));
+        host.clearAutomations();
+        screen().MoveMouse(at.x + 30, at.y);
+        screen().ReleaseLeft();
+        step();
+        ExpectOneEdit(host.calls(), padIndex(5, parameter));
+    }
 }
 
 TEST_F(KitHabits, TheReadoutNamesEachSettingAsTheInstrumentDoes) {
