@@ -1,13 +1,12 @@
 // TForm1: the editor's one window, a borderless 505 x 313 panel with a
 // control for each of the instrument's 22 parameters, the factory preset
-// list and the logo, and below it a strip: previous and next preset, the
-// current preset's name (marked when the sound differs from it), saving and
-// loading user presets, a random sound with per-group locks and its undo,
-// the display scale, and a readout of the parameter under the mouse.
+// list and the logo, and below it the strip (PresetStrip: presets, random,
+// scale, readout), which the form makes and owns like its other controls.
 //
 // Habits of every parameter control: a double-click (or Ctrl-click) sets
 // the default, the wheel steps it, Shift makes a drag ten times finer. Each
-// gesture is bracketed by beginEdit/endEdit of its parameter. Moving a control sends its value through
+// gesture is bracketed by beginEdit/endEdit of its parameter (a
+// GestureTracker keeps count). Moving a control sends its value through
 // setParameterAutomated at once; a 100 ms timer reads every parameter back
 // with getParameter and moves the controls that disagree. Those two calls
 // are all the form ever asks of the instrument.
@@ -25,21 +24,16 @@
 #include <array>
 #include <cstddef>
 #include <cstdint>
-#include <filesystem>
 #include <functional>
 #include <memory>
-#include <optional>
 #include <string>
 #include <variant>
-#include <vector>
 
 #include "controls/Tsumami.h"
 #include "controls/vTrackBar.h"
-#include "editor/FileChooser.h"
 #include "editor/GestureTracker.h"
 #include "editor/ParameterLink.h"
-#include "editor/PresetFile.h"
-#include "editor/RandomSound.h"
+#include "editor/PresetStrip.h"
 #include "synth/ParameterTable.h"
 #include "toolkit/Toolkit.h"
 
@@ -49,7 +43,7 @@ class TForm1 : public tk::TForm {
 public:
     static constexpr int kWidth = 505;
     static constexpr int kHeight = 313;  // the panel
-    static constexpr int kStripHeight = 48;
+    static constexpr int kStripHeight = PresetStrip::kHeight;
     static constexpr int kFormHeight = kHeight + kStripHeight;
     static constexpr int kParameterCount = kNumParameters;
 
@@ -119,21 +113,8 @@ public:
     tk::TImage* Image1;
     std::unique_ptr<tk::TTimer> Timer1;
 
-    // The strip.
-    tk::TWinControl* Strip;
-    tk::TButton* PreviousButton;
-    tk::TButton* NextButton;
-    tk::TLabel* PresetTitle;
-    tk::TButton* SaveButton;
-    tk::TButton* LoadButton;
-    tk::TButton* RandomButton;
-    tk::TButton* UndoButton;
-    tk::TComboBox* ScaleList;
-    tk::TLabel* KeepLabel;
-    std::array<tk::TCheckBox*, kSoundGroupCount> Keep{};
-    tk::TLabel* Readout;
-    // The load chooser: a folder's subfolders and preset files.
-    tk::TComboBox* FileList;
+    // Below the panel: presets, random, scale, readout.
+    PresetStrip* Strip;
 
     // The cached copy of a parameter, by parameter index (0 to 21).
     float Cached(int index) const { return cache_[size_t(index)]; }
@@ -153,38 +134,8 @@ public:
     // list do nothing.
     void LoadPreset(int position);
 
-    // Presets in previous/next order: the factory ones, then the user's.
-    int PresetCount() const { return kFactoryCount + int(userPresets_.size()); }
-    std::string PresetName(int order) const;
-    // The preset last chosen (-1 for none), and whether the sound has
-    // changed since.
-    int CurrentPreset() const { return current_; }
-    bool PresetModified();
-    void StepPreset(int delta);
-    void ChoosePreset(int order);
-
-    // Where user presets are read from and saved to (the per-user folder
-    // unless set otherwise); the list is read again.
-    void SetUserPresetDirectory(std::filesystem::path directory);
-    // Saves the current sound as a new user preset named after the current
-    // preset; the path written, or empty (with a message) on failure.
-    std::filesystem::path SaveUserPreset();
-    // Loads a preset file; a damaged one is refused with a message and
-    // changes nothing.
-    bool LoadPresetFile(const std::filesystem::path& path);
-    // Opens the load chooser on a folder (the user presets by default).
-    void OpenLoadChooser(std::filesystem::path folder = {});
-
-    void Randomize();
-    void UndoRandomize();
-    void SetRandomSeed(uint64_t seed) { random_ = RandomSound(seed); }
-
     // Name, display and label of a parameter, as the host shows them.
     std::string ReadoutText(int index);
-    // What the readout line says now.
-    const std::string& ReadoutLine() const { return readout_; }
-    // Shows a message (a refused file, a saved preset) on the readout line.
-    void ShowMessage(std::string text);
 
     // The user picked a display scale; the form is already drawn at it.
     // Answers whether the host gave the window the new size; if not the
@@ -243,13 +194,6 @@ private:
     template <typename C>
     C* Bind(ParameterIndex index, ControlKind kind, C* control);
 
-    static constexpr int kFactoryCount = 16;
-    struct UserPreset {
-        std::filesystem::path path;
-        PresetValues preset;
-    };
-
-    void BuildStrip();
     void FormInput(tk::TObject* sender);
     // The parameter a control (or one of its parts) shows; -1 for none.
     int ParameterOf(const tk::TWinControl* control) const;
@@ -263,28 +207,11 @@ private:
     void CloseFinishedEdits();
     void ResetToDefault(int index);
     void Wheel(int index, int notches);
-    std::array<float, kParameterCount> CurrentValues();
-    void ApplyValues(const std::array<float, kParameterCount>& values, const std::array<bool, kParameterCount>& which);
-    void ReadUserPresets();
-    void UpdateStrip();
 
     std::array<Control, kParameterCount> bindings_{};
     std::array<float, kParameterCount> cache_{};
     // By parameter index: the edit a held control keeps open.
     GestureTracker gestures_{Synth, kParameterCount};
-
-    std::filesystem::path userDirectory_;
-    std::vector<UserPreset> userPresets_;
-    int current_ = -1;
-    std::array<float, kParameterCount> presetValues_{};
-    RandomSound random_;
-    std::optional<std::array<float, kParameterCount>> beforeRandom_;
-    std::string readout_;
-    bool messageShown_ = false;
-    // The preset or file the sound came from, for the title and the mark.
-    std::string titleName_;
-    bool hasReference_ = false;
-    std::unique_ptr<FileChooser> chooser_;
 };
 
 }  // namespace tamrik

@@ -31,7 +31,7 @@ struct Driven : ::testing::Test {
     void SetUp() override {
         ASSERT_EQ(host.openEditor(), 1);
         f = &host.form();
-        f->SetUserPresetDirectory({});
+        f->Strip->SetUserPresetDirectory({});
         host.clearAutomations();
     }
     OffscreenBackend& screen() { return host.screen(); }
@@ -159,23 +159,23 @@ TEST_F(Habits, TheReadoutSaysWhatTheHostShows) {
         host.dispatch(vst::effGetParamLabel, index, 0, label);
         return std::string(name) + ": " + display + " " + label;
     };
-    EXPECT_EQ(f->ReadoutLine(), "");
+    EXPECT_EQ(f->Strip->ReadoutLine(), "");
     host.setParameter(kCutOff, 0.337f);
     screen().MoveMouse(kCutOffKnob.x, kCutOffKnob.y);
-    EXPECT_EQ(f->ReadoutLine(), hostText(kCutOff));
-    EXPECT_EQ(f->ReadoutLine(), "CutOff: 0.34 /1");
+    EXPECT_EQ(f->Strip->ReadoutLine(), hostText(kCutOff));
+    EXPECT_EQ(f->Strip->ReadoutLine(), "CutOff: 0.34 /1");
     screen().PressLeft();
     screen().MoveMouse(kCutOffKnob.x + 200, kCutOffKnob.y);
-    EXPECT_EQ(f->ReadoutLine(), hostText(kCutOff)) << "while dragged, wherever the mouse is";
-    EXPECT_EQ(f->ReadoutLine(), "CutOff: 1.00 /1");
+    EXPECT_EQ(f->Strip->ReadoutLine(), hostText(kCutOff)) << "while dragged, wherever the mouse is";
+    EXPECT_EQ(f->Strip->ReadoutLine(), "CutOff: 1.00 /1");
     screen().ReleaseLeft();
     for (TPoint at : {kAttackThumb, kTypeList, kRingBox}) {
         screen().MoveMouse(at.x, at.y);
         const int index = at == kAttackThumb ? kA : at == kTypeList ? kType : kRing;
-        EXPECT_EQ(f->ReadoutLine(), hostText(index));
+        EXPECT_EQ(f->Strip->ReadoutLine(), hostText(index));
     }
     screen().MoveMouse(2, 2);
-    EXPECT_EQ(f->ReadoutLine(), "") << "nothing under the mouse, nothing to read";
+    EXPECT_EQ(f->Strip->ReadoutLine(), "") << "nothing under the mouse, nothing to read";
 }
 
 // The Kit's settings, on pad 3. Each control's centre on the form and the
@@ -327,25 +327,25 @@ TEST_F(KitHabits, AnotherPadChosenMidDragEndsTheEditOnThePadItBeganOn) {
 TEST_F(KitHabits, TheReadoutNamesEachSettingAsTheInstrumentDoes) {
     for (const KitSetting& s : kAllSettings) {
         screen().MoveMouse(s.at.x, s.at.y);
-        EXPECT_EQ(f->ReadoutLine(), instrumentText(s));
+        EXPECT_EQ(f->Strip->ReadoutLine(), instrumentText(s));
     }
     screen().MoveMouse(kLevel_.at.x, kLevel_.at.y);
-    EXPECT_EQ(f->ReadoutLine(), "Pad 3 Level: 0.0dB");
+    EXPECT_EQ(f->Strip->ReadoutLine(), "Pad 3 Level: 0.0dB");
     screen().PressLeft();
     screen().MoveMouse(kLevel_.at.x + 200, kLevel_.at.y);
-    EXPECT_EQ(f->ReadoutLine(), "Pad 3 Level: 12.0dB") << "while dragged, wherever the mouse is";
+    EXPECT_EQ(f->Strip->ReadoutLine(), "Pad 3 Level: 12.0dB") << "while dragged, wherever the mouse is";
     screen().ReleaseLeft();
     screen().MoveMouse(kPan_.at.x, kPan_.at.y);
-    EXPECT_EQ(f->ReadoutLine(), "Pad 3 Pan: C");
+    EXPECT_EQ(f->Strip->ReadoutLine(), "Pad 3 Pan: C");
 
     host.click(kChoke_.at.x, kChoke_.at.y);
     ASSERT_FALSE(f->PopupArea().IsEmpty());
     screen().MoveMouse(kChoke_.at.x, kChoke_.at.y + 60);
-    EXPECT_EQ(f->ReadoutLine(), instrumentText(kChoke_)) << "an open list keeps its readout";
+    EXPECT_EQ(f->Strip->ReadoutLine(), instrumentText(kChoke_)) << "an open list keeps its readout";
     screen().PressLeft();
     screen().ReleaseLeft();
     screen().MoveMouse(kLevel_.at.x, kKitTop + 4);
-    EXPECT_EQ(f->ReadoutLine(), "") << "nothing under the mouse, nothing to read";
+    EXPECT_EQ(f->Strip->ReadoutLine(), "") << "nothing under the mouse, nothing to read";
 }
 
 }  // namespace
