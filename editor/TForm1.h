@@ -3,6 +3,41 @@
 // list and the logo, and below it the strip (PresetStrip: presets, random,
 // scale, readout), which the form makes and owns like its other controls.
 //
+// The widgets keep the names the panel's design gives them; what each is:
+//
+//   GroupBox1   the whole panel, captioned with the name and version
+//   GroupBox7   "OSC": the two oscillators and their mix
+//     GroupBox5   "Osc1": ComboBox1 its wave (Wave1), Tsumami1 its pitch
+//                 sweep's time (W1Time), Tsumami6 the sweep's scale (W1Scale),
+//                 CheckBox1 "Ring Osc2" (Ring); Label11 "Time", Label2 "Scale"
+//     GroupBox6   "Osc2": ComboBox2 (Wave2), Tsumami2 (W2Time), Tsumami7
+//                 (W2Scale), CheckBox2 "FM Osc1" (FM); Label12, Label10
+//     TrackBar1   the mix of the two (OscMix, horizontal); Label1 "Mix"
+//   GroupBox4   "Env": TrackBar3 attack (A), TrackBar4 hold (H), TrackBar6
+//               release (R), vertical; Label6, Label7, Label9; ComboBox5 the
+//               envelope's curve (Curve)
+//   GroupBox8   "Amp": TrackBar2 volume (Volume), TrackBar5 the clip stage
+//               (Clip); Label8 "Vol", Label13 "Clip"; CheckBox3 the clip's
+//               Multi mode (Multi)
+//   GroupBox3   "Filter": Tsumami3 cutoff (CutOff), Tsumami4 resonance (Q),
+//               Tsumami5 the envelope's depth on the cutoff (Env); Label3,
+//               Label4, Label5
+//     GroupBox2   "Type": ComboBox3 low, band or high pass (Type), ComboBox4
+//                 the filter's weight, light to heavy (Weight)
+//   ComboBox7   the octave (Octave)
+//   ComboBox6   the preset list: a title, a separator, the factory presets,
+//               then the user's (filled by the strip)
+//   Image1      the logo
+//   Timer1      the 100 ms refresh (Timer1Timer)
+//
+// Handlers: FormCreate fills the cache with the defaults, FormPaint moves
+// the controls the cache disagrees with, Timer1Timer reads every parameter
+// back, ComboBox6Change loads the preset picked. Where the design names a
+// handler per control (Tsumami3Change, TrackBar3Change, ComboBox3Change,
+// CheckBox1Click, ...), one ParameterControlChange(index) serves them all,
+// its index the parameter's; the parameter table names each control, so
+// kParameterTable[index].control is the widget's name.
+//
 // Habits of every parameter control: a double-click (or Ctrl-click) sets
 // the default, the wheel steps it, Shift makes a drag ten times finer. Each
 // gesture is bracketed by beginEdit/endEdit of its parameter (a
