@@ -65,10 +65,8 @@ KitForm::KitForm(std::unique_ptr<Backend> backend, ParameterLink& kit, KitContro
     KitTimer->OnTimer = [this](TObject* sender) { KitTimerTimer(sender); };
 }
 
-KitForm::~KitForm() {
-    for (int s = 0; s < kPadSettings; ++s)
-        if (editing_[size_t(s)]) Kit.endEdit(SettingIndex(PadSetting(s)));
-}
+// The gestures end an edit still open for the host.
+KitForm::~KitForm() = default;
 
 void KitForm::BuildKitArea() {
     using builders::Text;
@@ -149,11 +147,7 @@ bool KitForm::SettingHeld(PadSetting setting) const {
 }
 
 void KitForm::SendSetting(PadSetting setting, float value) {
-    const int32_t index = SettingIndex(setting);
-    if (editing_[size_t(setting)])
-        Kit.setParameterAutomated(index, value);
-    else
-        SendKit(index, value);
+    gestures_.Set(setting, SettingIndex(setting), value);
     RefreshSettings();
 }
 
@@ -193,12 +187,8 @@ std::string KitForm::PointedReadout(const TWinControl* hot) {
 
 void KitForm::SelectPad(int pad) {
     if (pad < 0 || pad >= kPads) return;
-    CloseFinishedEdits();
-    for (int s = 0; s < kPadSettings; ++s)
-        if (editing_[size_t(s)]) {
-            editing_[size_t(s)] = false;
-            Kit.endEdit(SettingIndex(PadSetting(s)));
-        }
+    EndGestures();
+    gestures_.EndAll();
     if (NameEdit->Visible()) FinishRename(false);
     SetPad(pad);
     for (int p = 0; p < kPads; ++p) Pads[size_t(p)]->SetSelected(p == pad);
@@ -225,16 +215,12 @@ void KitForm::SettingChanged(PadSetting setting) {
     const int32_t index = SettingIndex(setting);
     if (state < 0 || state == SettingState(setting, Kit.getParameter(index))) return;
     const float value = ValueOf(setting, state);
-    if (std::holds_alternative<TTsumami*>(settings_[size_t(setting)])) {
-        // A knob's drag is one edit, closed once the knob is let go.
-        if (!editing_[size_t(setting)]) {
-            editing_[size_t(setting)] = true;
-            Kit.beginEdit(index);
-        }
-        Kit.setParameterAutomated(index, value);
-        return;
-    }
-    SendKit(index, value);
+    // A knob's drag is one edit, closed once the knob is let go; a list's
+    // pick or a box's click is a whole edit.
+    if (std::holds_alternative<TTsumami*>(settings_[size_t(setting)]))
+        gestures_.Change(setting, index, value);
+    else
+        gestures_.Set(setting, index, value);
 }
 
 void KitForm::SendKit(int32_t index, float value) {
@@ -244,11 +230,7 @@ void KitForm::SendKit(int32_t index, float value) {
 }
 
 void KitForm::CloseFinishedEdits() {
-    for (int s = 0; s < kPadSettings; ++s)
-        if (editing_[size_t(s)] && !SettingHeld(PadSetting(s))) {
-            editing_[size_t(s)] = false;
-            Kit.endEdit(SettingIndex(PadSetting(s)));
-        }
+    gestures_.EndReleased([this](int s) { return SettingHeld(PadSetting(s)); });
 }
 
 void KitForm::RefreshSettings() {

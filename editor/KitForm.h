@@ -26,6 +26,7 @@
 #include <variant>
 
 #include "editor/FileChooser.h"
+#include "editor/GestureTracker.h"
 #include "editor/PadButton.h"
 #include "editor/PadLink.h"
 #include "editor/TForm1.h"
@@ -148,7 +149,8 @@ private:
     void FinishRename(bool accept);
 
     std::array<SettingControl, kit::kPadSettings> settings_{};
-    std::array<bool, kit::kPadSettings> editing_{};
+    // By pad setting: the edit a held knob keeps open.
+    GestureTracker gestures_{Kit, kit::kPadSettings};
     std::array<uint32_t, kit::kPads> hitsSeen_{};
     std::array<uint64_t, kit::kPads> litUntil_{};
     bool learning_ = false;

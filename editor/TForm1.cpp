@@ -5,12 +5,9 @@
 #include "editor/TForm1.h"
 
 #include <algorithm>
-#include <chrono>
 #include <cmath>
-#include <cstdlib>
 #include <stdexcept>
 #include <string>
-#include <system_error>
 #include <vector>
 
 #include "common/RoundEven.h"
@@ -53,37 +50,31 @@ int InitialState(ParameterIndex index) { return Read(index, kParameterTable[inde
 
 // As the instrument labels every parameter to the host.
 constexpr const char* kParameterLabel = "/1";
-constexpr const char* kGroupNames[kSoundGroupCount] = {"Osc", "Env", "Filter", "Amp"};
-
-uint64_t FreshSeed() {
-    return uint64_t(std::chrono::steady_clock::now().time_since_epoch().count()) ^ 0x5DEECE66Dull;
-}
 
 }  // namespace
 
 TForm1::TForm1(std::unique_ptr<Backend> backend, ParameterLink& synth) : TForm1(std::move(backend), synth, kFormHeight) {}
 
 TForm1::TForm1(std::unique_ptr<Backend> backend, ParameterLink& synth, int height)
-    : TForm(std::move(backend), kWidth, height), Synth(synth), random_(FreshSeed()) {
+    : TForm(std::move(backend), kWidth, height), Synth(synth) {
     Name = "Form1";
     BuildControls();
-    BuildStrip();
+    Strip = new PresetStrip(this, kHeight, Synth, ComboBox6,
+                            [this](int index, float value) { SendEdit(index, value); });
+    Strip->OnScalePicked = [this](Scale scale) { ChooseScale(scale); };
     FormCreate(this);
     ComboBox6->OnChange = [this](TObject* sender) { ComboBox6Change(sender); };
     OnPaint = [this](TObject* sender) { FormPaint(sender); };
     OnInput = [this](TObject* sender) { FormInput(sender); };
-    SetUserPresetDirectory(userPresetDirectory());
+    Strip->SetUserPresetDirectory(userPresetDirectory());
     Timer1 = std::make_unique<TTimer>(*this);
     Timer1->SetInterval(100);
     Timer1->OnTimer = [this](TObject* sender) { Timer1Timer(sender); };
 }
 
 // The timer goes before the controls, which the base destructor deletes;
-// an edit still open is closed for the host.
-TForm1::~TForm1() {
-    for (int index = 0; index < kParameterCount; ++index)
-        if (editing_[size_t(index)]) Synth.endEdit(index);
-}
+// the gestures end an edit still open for the host.
+TForm1::~TForm1() = default;
 
 void TForm1::BuildControls() {
     GroupBox1 = Group(this, "Drum Tamrik v1.02", 0, 0, 505, 313);
@@ -205,7 +196,7 @@ void TForm1::ParameterControlChange(int index) {
 void TForm1::Timer1Timer(TObject*) {
     for (int index = 0; index < kParameterCount; ++index) SyncParameter(index);
     CloseFinishedEdits();
-    UpdateStrip();
+    Strip->Update();
     Repaint();
 }
 
@@ -232,12 +223,8 @@ void TForm1::ComboBox6Change(TObject*) { LoadPreset(ComboBox6->ItemIndex()); }
 
 void TForm1::LoadPreset(int position) {
     const int order = position - kFirstPresetListPosition;
-    if (order >= 0 && order < PresetCount()) ChoosePreset(order);
+    if (order >= 0 && order < Strip->PresetCount()) Strip->ChoosePreset(order);
 }
-
-}  // namespace tamrik
-
-namespace tamrik {
 
 // ---- gestures and habits ----
 
@@ -254,29 +241,16 @@ bool TForm1::IsHeld(int index) const {
     return std::visit([](auto* c) { return Held(c); }, bindings_[size_t(index)]);
 }
 
-void TForm1::SendFromControl(int index, float value) {
-    if (!editing_[size_t(index)]) {
-        editing_[size_t(index)] = true;
-        Synth.beginEdit(index);
-    }
-    Synth.setParameterAutomated(index, value);
-}
+void TForm1::SendFromControl(int index, float value) { gestures_.Change(index, index, value); }
 
 void TForm1::SendEdit(int index, float value) {
-    const bool open = editing_[size_t(index)];
-    if (!open) Synth.beginEdit(index);
-    Synth.setParameterAutomated(index, value);
-    if (!open) Synth.endEdit(index);
+    gestures_.Set(index, index, value);
     cache_[size_t(index)] = Read(index, value).cached;
     Invalidate();
 }
 
 void TForm1::CloseFinishedEdits() {
-    for (int index = 0; index < kParameterCount; ++index)
-        if (editing_[size_t(index)] && !IsHeld(index)) {
-            editing_[size_t(index)] = false;
-            Synth.endEdit(index);
-        }
+    gestures_.EndReleased([this](int index) { return IsHeld(index); });
 }
 
 void TForm1::ResetToDefault(int index) { SendEdit(index, kParameterTable[index].defaultValue); }
@@ -294,14 +268,8 @@ void TForm1::FormInput(TObject*) {
     CloseFinishedEdits();
     std::string shown = HeldReadout();
     if (shown.empty()) shown = PointedReadout(HotControl());
-    if (!shown.empty()) {
-        messageShown_ = false;
-        readout_ = std::move(shown);
-    } else if (!messageShown_) {
-        readout_.clear();
-    }
-    if (Readout->Caption() != readout_) Readout->SetCaption(readout_);
-    UpdateStrip();
+    Strip->ShowReading(std::move(shown));
+    Strip->Update();
 }
 
 std::string TForm1::HeldReadout() {
@@ -325,231 +293,11 @@ std::string TForm1::ReadoutOf(const std::string& name, const std::string& displa
     return name + ": " + display + (label.empty() ? "" : " " + label);
 }
 
-void TForm1::ShowMessage(std::string text) {
-    readout_ = std::move(text);
-    messageShown_ = true;
-    Readout->SetCaption(readout_);
-}
-
-// ---- the strip ----
-
-void TForm1::BuildStrip() {
-    Strip = new TWinControl(this);
-    Strip->Name = "Strip";
-    Strip->SetBounds(0, kHeight, kWidth, kStripHeight);
-    Strip->SetCtl3D(false);
-    auto button = [&](const char* caption, int left, int width, void (TForm1::*action)()) {
-        auto* b = new TButton(Strip);
-        b->SetBounds(left, 4, width, 20);
-        b->SetCaption(caption);
-        b->OnClick = [this, action](TObject*) { (this->*action)(); };
-        return b;
-    };
-    PreviousButton = button("<", 8, 20, nullptr);
-    PreviousButton->OnClick = [this](TObject*) { StepPreset(-1); };
-    NextButton = button(">", 30, 20, nullptr);
-    NextButton->OnClick = [this](TObject*) { StepPreset(1); };
-    PresetTitle = Text(Strip, "", 56, 8, 172);
-    SaveButton = button("Save", 232, 40, nullptr);
-    SaveButton->OnClick = [this](TObject*) { SaveUserPreset(); };
-    LoadButton = button("Load", 276, 40, nullptr);
-    LoadButton->OnClick = [this](TObject*) { OpenLoadChooser(); };
-    RandomButton = button("Random", 322, 54, &TForm1::Randomize);
-    UndoButton = button("Undo", 380, 40, &TForm1::UndoRandomize);
-    std::vector<std::string> scales;
-    for (int percent : kScaleSteps) scales.push_back(std::to_string(percent) + " %");
-    ScaleList = builders::List(Strip, 426, 4, 71, scales);
-    ScaleList->Name = "ScaleList";
-    ScaleList->OnChange = [this](TObject*) {
-        if (ScaleList->ItemIndex() >= 0) ChooseScale(Scale(kScaleSteps[size_t(ScaleList->ItemIndex())]));
-    };
-    KeepLabel = Text(Strip, "Keep:", 8, 30, 30);
-    const int keepLeft[kSoundGroupCount] = {40, 84, 128, 180}, keepWidth[kSoundGroupCount] = {42, 42, 50, 44};
-    for (int g = 0; g < kSoundGroupCount; ++g) Keep[size_t(g)] = builders::Switch(Strip, kGroupNames[g], keepLeft[g], 28, keepWidth[g]);
-    Readout = Text(Strip, "", 232, 30, 265);
-    chooser_ = std::make_unique<FileChooser>(Strip, 232, 4, 265, kPresetExtension);
-    FileList = chooser_->List();
-    chooser_->OnChosen = [this](const std::filesystem::path& file) { LoadPresetFile(file); };
-    chooser_->OnMessage = [this](std::string text) { ShowMessage(std::move(text)); };
-    UpdateStrip();
-}
-
-std::string TForm1::PresetName(int order) const {
-    if (order >= 0 && order < kFactoryCount) return std::string(kFactoryPresets[size_t(order)].name);
-    if (order >= kFactoryCount && order < PresetCount()) return userPresets_[size_t(order - kFactoryCount)].preset.name;
-    return {};
-}
-
-std::array<float, TForm1::kParameterCount> TForm1::CurrentValues() {
-    std::array<float, kParameterCount> values{};
-    for (int index = 0; index < kParameterCount; ++index) values[size_t(index)] = Synth.getParameter(index);
-    return values;
-}
-
-void TForm1::ApplyValues(const std::array<float, kParameterCount>& values,
-                         const std::array<bool, kParameterCount>& which) {
-    for (int index = 0; index < kParameterCount; ++index)
-        if (which[size_t(index)]) SendEdit(index, values[size_t(index)]);
-}
-
-void TForm1::ChoosePreset(int order) {
-    if (order < 0 || order >= PresetCount()) return;
-    std::array<float, kParameterCount> values{};
-    std::array<bool, kParameterCount> which{};
-    if (order < kFactoryCount) {
-        const FactoryPreset& preset = kFactoryPresets[size_t(order)];
-        for (int index = 0; index < kParameterCount; ++index)
-            if (const auto& value = preset.values[size_t(index)]) {
-                values[size_t(index)] = *value;
-                which[size_t(index)] = true;
-            }
-    } else {
-        values = userPresets_[size_t(order - kFactoryCount)].preset.values;
-        which.fill(true);
-    }
-    ApplyValues(values, which);
-    current_ = order;
-    titleName_ = PresetName(order);
-    hasReference_ = true;
-    presetValues_ = CurrentValues();
-    ComboBox6->SetItemIndex(kFirstPresetListPosition + order);
-    UpdateStrip();
-}
-
-void TForm1::StepPreset(int delta) {
-    const int count = PresetCount();
-    if (count == 0) return;
-    const int next = current_ < 0 ? (delta > 0 ? 0 : count - 1) : ((current_ + delta) % count + count) % count;
-    ChoosePreset(next);
-}
-
-bool TForm1::PresetModified() { return hasReference_ && CurrentValues() != presetValues_; }
-
-void TForm1::UpdateStrip() {
-    const std::string title = hasReference_ ? titleName_ + (PresetModified() ? "  (changed)" : "") : "(no preset)";
-    if (PresetTitle->Caption() != title) PresetTitle->SetCaption(title);
-    if (UndoButton->Enabled() != beforeRandom_.has_value()) UndoButton->SetEnabled(beforeRandom_.has_value());
-    const int scaleItem = int(std::find(kScaleSteps.begin(), kScaleSteps.end(), GetScale().Percent()) - kScaleSteps.begin());
-    if (ScaleList->ItemIndex() != scaleItem && !ScaleList->DroppedDown()) ScaleList->SetItemIndex(scaleItem);
-}
-
-void TForm1::SetUserPresetDirectory(std::filesystem::path directory) {
-    const std::filesystem::path currentPath =
-        current_ >= kFactoryCount ? userPresets_[size_t(current_ - kFactoryCount)].path : std::filesystem::path();
-    userDirectory_ = std::move(directory);
-    ReadUserPresets();
-    if (current_ >= kFactoryCount) {
-        current_ = -1;
-        for (size_t i = 0; i < userPresets_.size(); ++i)
-            if (userPresets_[i].path == currentPath) current_ = kFactoryCount + int(i);
-    }
-}
-
-void TForm1::ReadUserPresets() {
-    userPresets_.clear();
-    std::error_code ec;
-    if (!userDirectory_.empty() && std::filesystem::is_directory(userDirectory_, ec))
-        for (const auto& entry : std::filesystem::directory_iterator(userDirectory_, ec)) {
-            if (entry.path().extension() != kPresetExtension) continue;
-            PresetReading reading = readPresetFile(entry.path());
-            if (reading.preset) userPresets_.push_back({entry.path(), std::move(*reading.preset)});
-        }
-    std::sort(userPresets_.begin(), userPresets_.end(), [](const UserPreset& a, const UserPreset& b) {
-        return a.preset.name != b.preset.name ? a.preset.name < b.preset.name : a.path < b.path;
-    });
-    std::vector<std::string> items(kPresetListItems.begin(), kPresetListItems.end());
-    for (const UserPreset& p : userPresets_) items.push_back(p.preset.name);
-    const int selected = ComboBox6->ItemIndex();
-    ComboBox6->SetItems(items);
-    ComboBox6->SetItemIndex(selected < int(items.size()) ? selected : 0);
-}
-
-std::filesystem::path TForm1::SaveUserPreset() {
-    if (userDirectory_.empty()) {
-        ShowMessage("No folder for user presets (no home folder)");
-        return {};
-    }
-    const std::string base = hasReference_ ? titleName_ : "My sound";
-    PresetValues preset;
-    preset.values = CurrentValues();
-    std::filesystem::path path;
-    std::error_code ec;
-    for (int n = 1; n < 1000; ++n) {
-        preset.name = (base.size() > kPresetNameMax - 4 ? base.substr(0, kPresetNameMax - 4) : base) + " " + std::to_string(n);
-        path = userDirectory_ / presetFileName(preset.name);
-        const bool taken = std::any_of(userPresets_.begin(), userPresets_.end(),
-                                       [&](const UserPreset& p) { return p.preset.name == preset.name; });
-        if (!taken && !std::filesystem::exists(path, ec)) break;
-    }
-    if (const std::string error = writePresetFile(path, preset); !error.empty()) {
-        ShowMessage("Not saved: " + error);
-        return {};
-    }
-    ReadUserPresets();
-    for (size_t i = 0; i < userPresets_.size(); ++i)
-        if (userPresets_[i].path == path) current_ = kFactoryCount + int(i);
-    titleName_ = preset.name;
-    hasReference_ = true;
-    presetValues_ = preset.values;
-    ComboBox6->SetItemIndex(kFirstPresetListPosition + current_);
-    ShowMessage("Saved \"" + preset.name + "\"");
-    UpdateStrip();
-    return path;
-}
-
-bool TForm1::LoadPresetFile(const std::filesystem::path& path) {
-    const PresetReading reading = readPresetFile(path);
-    if (!reading.preset) {
-        ShowMessage("Not loaded: " + path.filename().string() + ": " + reading.error);
-        return false;
-    }
-    std::array<bool, kParameterCount> all{};
-    all.fill(true);
-    ApplyValues(reading.preset->values, all);
-    current_ = -1;
-    for (size_t i = 0; i < userPresets_.size(); ++i)
-        if (userPresets_[i].path == path) current_ = kFactoryCount + int(i);
-    ComboBox6->SetItemIndex(current_ >= 0 ? kFirstPresetListPosition + current_ : 0);
-    titleName_ = reading.preset->name;
-    hasReference_ = true;
-    presetValues_ = CurrentValues();
-    ShowMessage("Loaded \"" + reading.preset->name + "\"");
-    UpdateStrip();
-    return true;
-}
-
-void TForm1::OpenLoadChooser(std::filesystem::path folder) { chooser_->Open(folder, userDirectory_); }
-
-void TForm1::Randomize() {
-    std::array<bool, kSoundGroupCount> locked{};
-    for (int g = 0; g < kSoundGroupCount; ++g) locked[size_t(g)] = Keep[size_t(g)]->Checked();
-    const std::array<float, kParameterCount> before = CurrentValues();
-    const std::array<float, kParameterCount> drawn = random_.Draw(before, locked);
-    std::array<bool, kParameterCount> changed{};
-    for (int index = 0; index < kParameterCount; ++index) changed[size_t(index)] = drawn[size_t(index)] != before[size_t(index)];
-    beforeRandom_ = before;
-    ApplyValues(drawn, changed);
-    UpdateStrip();
-}
-
-void TForm1::UndoRandomize() {
-    if (!beforeRandom_) return;
-    const std::array<float, kParameterCount> now = CurrentValues();
-    std::array<bool, kParameterCount> changed{};
-    for (int index = 0; index < kParameterCount; ++index)
-        changed[size_t(index)] = now[size_t(index)] != (*beforeRandom_)[size_t(index)];
-    ApplyValues(*beforeRandom_, changed);
-    beforeRandom_.reset();
-    UpdateStrip();
-}
+// ---- another sound, another scale ----
 
 void TForm1::ForgetSound() {
     for (int index = 0; index < kParameterCount; ++index) SyncParameter(index);
-    current_ = -1;
-    hasReference_ = false;
-    beforeRandom_.reset();
-    ComboBox6->SetItemIndex(0);
-    UpdateStrip();
+    Strip->Forget();
     Invalidate();
 }
 
@@ -559,9 +307,9 @@ void TForm1::ChooseScale(Scale scale) {
     SetScale(scale);
     if (OnScaleChosen && !OnScaleChosen(scale)) {
         SetScale(before);
-        ShowMessage("The host keeps the panel at " + std::to_string(before.Percent()) + " %");
+        Strip->ShowMessage("The host keeps the panel at " + std::to_string(before.Percent()) + " %");
     }
-    UpdateStrip();
+    Strip->Update();
 }
 
 }  // namespace tamrik

@@ -1,13 +1,47 @@
 // TForm1: the editor's one window, a borderless 505 x 313 panel with a
 // control for each of the instrument's 22 parameters, the factory preset
-// list and the logo, and below it a strip: previous and next preset, the
-// current preset's name (marked when the sound differs from it), saving and
-// loading user presets, a random sound with per-group locks and its undo,
-// the display scale, and a readout of the parameter under the mouse.
+// list and the logo, and below it the strip (PresetStrip: presets, random,
+// scale, readout), which the form makes and owns like its other controls.
+//
+// The widgets keep the names the panel's design gives them; what each is:
+//
+//   GroupBox1   the whole panel, captioned with the name and version
+//   GroupBox7   "OSC": the two oscillators and their mix
+//     GroupBox5   "Osc1": ComboBox1 its wave (Wave1), Tsumami1 its pitch
+//                 sweep's time (W1Time), Tsumami6 the sweep's scale (W1Scale),
+//                 CheckBox1 "Ring Osc2" (Ring); Label11 "Time", Label2 "Scale"
+//     GroupBox6   "Osc2": ComboBox2 (Wave2), Tsumami2 (W2Time), Tsumami7
+//                 (W2Scale), CheckBox2 "FM Osc1" (FM); Label12, Label10
+//     TrackBar1   the mix of the two (OscMix, horizontal); Label1 "Mix"
+//   GroupBox4   "Env": TrackBar3 attack (A), TrackBar4 hold (H), TrackBar6
+//               release (R), vertical; Label6, Label7, Label9; ComboBox5 the
+//               envelope's curve (Curve)
+//   GroupBox8   "Amp": TrackBar2 volume (Volume), TrackBar5 the clip stage
+//               (Clip); Label8 "Vol", Label13 "Clip"; CheckBox3 the clip's
+//               Multi mode (Multi)
+//   GroupBox3   "Filter": Tsumami3 cutoff (CutOff), Tsumami4 resonance (Q),
+//               Tsumami5 the envelope's depth on the cutoff (Env); Label3,
+//               Label4, Label5
+//     GroupBox2   "Type": ComboBox3 low, band or high pass (Type), ComboBox4
+//                 the filter's weight, light to heavy (Weight)
+//   ComboBox7   the octave (Octave)
+//   ComboBox6   the preset list: a title, a separator, the factory presets,
+//               then the user's (filled by the strip)
+//   Image1      the logo
+//   Timer1      the 100 ms refresh (Timer1Timer)
+//
+// Handlers: FormCreate fills the cache with the defaults, FormPaint moves
+// the controls the cache disagrees with, Timer1Timer reads every parameter
+// back, ComboBox6Change loads the preset picked. Where the design names a
+// handler per control (Tsumami3Change, TrackBar3Change, ComboBox3Change,
+// CheckBox1Click, ...), one ParameterControlChange(index) serves them all,
+// its index the parameter's; the parameter table names each control, so
+// kParameterTable[index].control is the widget's name.
 //
 // Habits of every parameter control: a double-click (or Ctrl-click) sets
 // the default, the wheel steps it, Shift makes a drag ten times finer. Each
-// gesture is bracketed by beginEdit/endEdit of its parameter. Moving a control sends its value through
+// gesture is bracketed by beginEdit/endEdit of its parameter (a
+// GestureTracker keeps count). Moving a control sends its value through
 // setParameterAutomated at once; a 100 ms timer reads every parameter back
 // with getParameter and moves the controls that disagree. Those two calls
 // are all the form ever asks of the instrument.
@@ -25,20 +59,16 @@
 #include <array>
 #include <cstddef>
 #include <cstdint>
-#include <filesystem>
 #include <functional>
 #include <memory>
-#include <optional>
 #include <string>
 #include <variant>
-#include <vector>
 
 #include "controls/Tsumami.h"
 #include "controls/vTrackBar.h"
-#include "editor/FileChooser.h"
+#include "editor/GestureTracker.h"
 #include "editor/ParameterLink.h"
-#include "editor/PresetFile.h"
-#include "editor/RandomSound.h"
+#include "editor/PresetStrip.h"
 #include "synth/ParameterTable.h"
 #include "toolkit/Toolkit.h"
 
@@ -48,7 +78,7 @@ class TForm1 : public tk::TForm {
 public:
     static constexpr int kWidth = 505;
     static constexpr int kHeight = 313;  // the panel
-    static constexpr int kStripHeight = 48;
+    static constexpr int kStripHeight = PresetStrip::kHeight;
     static constexpr int kFormHeight = kHeight + kStripHeight;
     static constexpr int kParameterCount = kNumParameters;
 
@@ -118,21 +148,8 @@ public:
     tk::TImage* Image1;
     std::unique_ptr<tk::TTimer> Timer1;
 
-    // The strip.
-    tk::TWinControl* Strip;
-    tk::TButton* PreviousButton;
-    tk::TButton* NextButton;
-    tk::TLabel* PresetTitle;
-    tk::TButton* SaveButton;
-    tk::TButton* LoadButton;
-    tk::TButton* RandomButton;
-    tk::TButton* UndoButton;
-    tk::TComboBox* ScaleList;
-    tk::TLabel* KeepLabel;
-    std::array<tk::TCheckBox*, kSoundGroupCount> Keep{};
-    tk::TLabel* Readout;
-    // The load chooser: a folder's subfolders and preset files.
-    tk::TComboBox* FileList;
+    // Below the panel: presets, random, scale, readout.
+    PresetStrip* Strip;
 
     // The cached copy of a parameter, by parameter index (0 to 21).
     float Cached(int index) const { return cache_[size_t(index)]; }
@@ -152,38 +169,8 @@ public:
     // list do nothing.
     void LoadPreset(int position);
 
-    // Presets in previous/next order: the factory ones, then the user's.
-    int PresetCount() const { return kFactoryCount + int(userPresets_.size()); }
-    std::string PresetName(int order) const;
-    // The preset last chosen (-1 for none), and whether the sound has
-    // changed since.
-    int CurrentPreset() const { return current_; }
-    bool PresetModified();
-    void StepPreset(int delta);
-    void ChoosePreset(int order);
-
-    // Where user presets are read from and saved to (the per-user folder
-    // unless set otherwise); the list is read again.
-    void SetUserPresetDirectory(std::filesystem::path directory);
-    // Saves the current sound as a new user preset named after the current
-    // preset; the path written, or empty (with a message) on failure.
-    std::filesystem::path SaveUserPreset();
-    // Loads a preset file; a damaged one is refused with a message and
-    // changes nothing.
-    bool LoadPresetFile(const std::filesystem::path& path);
-    // Opens the load chooser on a folder (the user presets by default).
-    void OpenLoadChooser(std::filesystem::path folder = {});
-
-    void Randomize();
-    void UndoRandomize();
-    void SetRandomSeed(uint64_t seed) { random_ = RandomSound(seed); }
-
     // Name, display and label of a parameter, as the host shows them.
     std::string ReadoutText(int index);
-    // What the readout line says now.
-    const std::string& ReadoutLine() const { return readout_; }
-    // Shows a message (a refused file, a saved preset) on the readout line.
-    void ShowMessage(std::string text);
 
     // The user picked a display scale; the form is already drawn at it.
     // Answers whether the host gave the window the new size; if not the
@@ -208,6 +195,9 @@ protected:
     // controls follow at once, and the preset they came from and the undo
     // of a randomize are forgotten.
     void ForgetSound();
+    // Ends the edits the panel's held controls keep open, before the
+    // parameters they edit stand for another sound's.
+    void EndGestures() { gestures_.EndAll(); }
 
 private:
     using Control = std::variant<TTsumami*, TvTrackBar*, tk::TComboBox*, tk::TCheckBox*>;
@@ -239,13 +229,6 @@ private:
     template <typename C>
     C* Bind(ParameterIndex index, ControlKind kind, C* control);
 
-    static constexpr int kFactoryCount = 16;
-    struct UserPreset {
-        std::filesystem::path path;
-        PresetValues preset;
-    };
-
-    void BuildStrip();
     void FormInput(tk::TObject* sender);
     // The parameter a control (or one of its parts) shows; -1 for none.
     int ParameterOf(const tk::TWinControl* control) const;
@@ -259,27 +242,11 @@ private:
     void CloseFinishedEdits();
     void ResetToDefault(int index);
     void Wheel(int index, int notches);
-    std::array<float, kParameterCount> CurrentValues();
-    void ApplyValues(const std::array<float, kParameterCount>& values, const std::array<bool, kParameterCount>& which);
-    void ReadUserPresets();
-    void UpdateStrip();
 
     std::array<Control, kParameterCount> bindings_{};
     std::array<float, kParameterCount> cache_{};
-    std::array<bool, kParameterCount> editing_{};
-
-    std::filesystem::path userDirectory_;
-    std::vector<UserPreset> userPresets_;
-    int current_ = -1;
-    std::array<float, kParameterCount> presetValues_{};
-    RandomSound random_;
-    std::optional<std::array<float, kParameterCount>> beforeRandom_;
-    std::string readout_;
-    bool messageShown_ = false;
-    // The preset or file the sound came from, for the title and the mark.
-    std::string titleName_;
-    bool hasReference_ = false;
-    std::unique_ptr<FileChooser> chooser_;
+    // By parameter index: the edit a held control keeps open.
+    GestureTracker gestures_{Synth, kParameterCount};
 };
 
 }  // namespace tamrik

@@ -60,7 +60,7 @@ TEST(EditorThreads, TheKitPanelAuditionsLearnsAndLoadsKitsWhileAudioRenders) {
     EditorHost host(tk::OffscreenBackend::Faces::System, Hosted::Kit);
     ASSERT_EQ(host.openEditor(), 1);
     KitForm& f = host.kitForm();
-    f.SetUserPresetDirectory({});
+    f.Strip->SetUserPresetDirectory({});
     std::atomic<bool> stop{false};
     std::atomic<int> blocks{0};
     std::thread audio([&] {

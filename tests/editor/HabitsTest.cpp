@@ -6,6 +6,7 @@
 #include <gtest/gtest.h>
 
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "EditorHost.h"
@@ -30,7 +31,7 @@ struct Driven : ::testing::Test {
     void SetUp() override {
         ASSERT_EQ(host.openEditor(), 1);
         f = &host.form();
-        f->SetUserPresetDirectory({});
+        f->Strip->SetUserPresetDirectory({});
         host.clearAutomations();
     }
     OffscreenBackend& screen() { return host.screen(); }
@@ -73,6 +74,14 @@ TEST_F(Habits, ADragIsOneEditFromPressToRelease) {
     host.clearAutomations();
     host.click(kCutOffKnob.x, kCutOffKnob.y - 40);  // a press that moves nothing sends nothing
     EXPECT_TRUE(host.calls().empty());
+}
+
+TEST_F(Habits, ClosingTheEditorMidDragEndsTheEditOnce) {
+    screen().MoveMouse(kCutOffKnob.x, kCutOffKnob.y);
+    screen().PressLeft();
+    screen().MoveMouse(kCutOffKnob.x + 10, kCutOffKnob.y);
+    host.dispatch(vst::effEditClose);
+    ExpectOneEdit(host.calls(), kCutOff);
 }
 
 TEST_F(Habits, DoubleClickOrCtrlClickSetsTheDefault) {
@@ -150,23 +159,23 @@ TEST_F(Habits, TheReadoutSaysWhatTheHostShows) {
         host.dispatch(vst::effGetParamLabel, index, 0, label);
         return std::string(name) + ": " + display + " " + label;
     };
-    EXPECT_EQ(f->ReadoutLine(), "");
+    EXPECT_EQ(f->Strip->ReadoutLine(), "");
     host.setParameter(kCutOff, 0.337f);
     screen().MoveMouse(kCutOffKnob.x, kCutOffKnob.y);
-    EXPECT_EQ(f->ReadoutLine(), hostText(kCutOff));
-    EXPECT_EQ(f->ReadoutLine(), "CutOff: 0.34 /1");
+    EXPECT_EQ(f->Strip->ReadoutLine(), hostText(kCutOff));
+    EXPECT_EQ(f->Strip->ReadoutLine(), "CutOff: 0.34 /1");
     screen().PressLeft();
     screen().MoveMouse(kCutOffKnob.x + 200, kCutOffKnob.y);
-    EXPECT_EQ(f->ReadoutLine(), hostText(kCutOff)) << "while dragged, wherever the mouse is";
-    EXPECT_EQ(f->ReadoutLine(), "CutOff: 1.00 /1");
+    EXPECT_EQ(f->Strip->ReadoutLine(), hostText(kCutOff)) << "while dragged, wherever the mouse is";
+    EXPECT_EQ(f->Strip->ReadoutLine(), "CutOff: 1.00 /1");
     screen().ReleaseLeft();
     for (TPoint at : {kAttackThumb, kTypeList, kRingBox}) {
         screen().MoveMouse(at.x, at.y);
         const int index = at == kAttackThumb ? kA : at == kTypeList ? kType : kRing;
-        EXPECT_EQ(f->ReadoutLine(), hostText(index));
+        EXPECT_EQ(f->Strip->ReadoutLine(), hostText(index));
     }
     screen().MoveMouse(2, 2);
-    EXPECT_EQ(f->ReadoutLine(), "") << "nothing under the mouse, nothing to read";
+    EXPECT_EQ(f->Strip->ReadoutLine(), "") << "nothing under the mouse, nothing to read";
 }
 
 // The Kit's settings, on pad 3. Each control's centre on the form and the
@@ -271,28 +280,72 @@ TEST_F(KitHabits, ShiftMakesAKnobDragTenTimesFinerAndADragIsOneEdit) {
     EXPECT_EQ(value(kLevel_), 0.72f) << "2 pixels a step";
 }
 
+// The panel's knob edits the pad's parameter through the pad link, the
+// setting's knob the Kit's own: each ends once, on pad 3, as the form goes.
+TEST_F(KitHabits, ClosingTheEditorMidDragEndsTheEditOnceOnThePadItBeganOn) {
+    const struct {
+        TPoint at;
+        int32_t index;
+    } knobs[] = {{kCutOffKnob, padIndex(2, kCutOff)}, {kLevel_.at, index(kLevel_)}};
+    host.dispatch(vst::effEditClose);  // each case opens a panel of its own
+    for (const auto& knob : knobs) {
+        SCOPED_TRACE(knob.index);
+        ASSERT_EQ(host.openEditor(), 1);
+        host.kitForm().SelectPad(2);
+        host.clearAutomations();
+        screen().MoveMouse(knob.at.x, knob.at.y);
+        screen().PressLeft();
+        screen().MoveMouse(knob.at.x + 10, knob.at.y);
+        host.dispatch(vst::effEditClose);
+        ExpectOneEdit(host.calls(), knob.index);
+    }
+}
+
+// Whichever knob is held, the edit it opened on pad 3 ends there; what
+// the drag does after the switch is an edit of pad 6's.
+TEST_F(KitHabits, AnotherPadChosenMidDragEndsTheEditOnThePadItBeganOn) {
+    using Knob = std::pair<TPoint, int>;
+    for (const auto& [at, parameter] : {Knob{kCutOffKnob, kCutOff}, Knob{kLevel_.at, kSoundParameters + kLevel}}) {
+        SCOPED_TRACE(parameter);
+        host.kitForm().SelectPad(2);
+        host.clearAutomations();
+        screen().Advance(1000);
+        screen().MoveMouse(at.x, at.y);
+        screen().PressLeft();
+        screen().MoveMouse(at.x + 10, at.y);
+        host.kitForm().SelectPad(5);
+        const std::vector<HostCall> before = host.calls();
+        ExpectOneEdit(before, padIndex(2, parameter));
+        host.clearAutomations();
+        screen().MoveMouse(at.x + 30, at.y);
+        screen().ReleaseLeft();
+        step();
+        ExpectOneEdit(host.calls(), padIndex(5, parameter));
+    }
+}
+
 TEST_F(KitHabits, TheReadoutNamesEachSettingAsTheInstrumentDoes) {
     for (const KitSetting& s : kAllSettings) {
         screen().MoveMouse(s.at.x, s.at.y);
-        EXPECT_EQ(f->ReadoutLine(), instrumentText(s));
+        EXPECT_EQ(f->Strip->ReadoutLine(), instrumentText(s));
     }
     screen().MoveMouse(kLevel_.at.x, kLevel_.at.y);
-    EXPECT_EQ(f->ReadoutLine(), "Pad 3 Level: 0.0dB");
+    EXPECT_EQ(f->Strip->ReadoutLine(), "Pad 3 Level: 0.0dB");
     screen().PressLeft();
     screen().MoveMouse(kLevel_.at.x + 200, kLevel_.at.y);
-    EXPECT_EQ(f->ReadoutLine(), "Pad 3 Level: 12.0dB") << "while dragged, wherever the mouse is";
+    EXPECT_EQ(f->Strip->ReadoutLine(), "Pad 3 Level: 12.0dB") << "while dragged, wherever the mouse is";
     screen().ReleaseLeft();
     screen().MoveMouse(kPan_.at.x, kPan_.at.y);
-    EXPECT_EQ(f->ReadoutLine(), "Pad 3 Pan: C");
+    EXPECT_EQ(f->Strip->ReadoutLine(), "Pad 3 Pan: C");
 
     host.click(kChoke_.at.x, kChoke_.at.y);
     ASSERT_FALSE(f->PopupArea().IsEmpty());
     screen().MoveMouse(kChoke_.at.x, kChoke_.at.y + 60);
-    EXPECT_EQ(f->ReadoutLine(), instrumentText(kChoke_)) << "an open list keeps its readout";
+    EXPECT_EQ(f->Strip->ReadoutLine(), instrumentText(kChoke_)) << "an open list keeps its readout";
     screen().PressLeft();
     screen().ReleaseLeft();
     screen().MoveMouse(kLevel_.at.x, kKitTop + 4);
-    EXPECT_EQ(f->ReadoutLine(), "") << "nothing under the mouse, nothing to read";
+    EXPECT_EQ(f->Strip->ReadoutLine(), "") << "nothing under the mouse, nothing to read";
 }
 
 }  // namespace

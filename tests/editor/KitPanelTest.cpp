@@ -39,7 +39,7 @@ struct KitPanel : ::testing::Test {
         fs::remove_all(dir);
         ASSERT_EQ(host.openEditor(), 1);
         f = &host.kitForm();
-        f->SetUserPresetDirectory({});
+        f->Strip->SetUserPresetDirectory({});
         f->SetUserKitDirectory(dir);
         host.clearAutomations();
     }
@@ -91,20 +91,20 @@ TEST_F(KitPanel, AClickSelectsAPadAndTheSoundPanelShowsAndSendsItsValues) {
 }
 
 TEST_F(KitPanel, UserPresetsCarryAPadsSoundToAnother) {
-    f->SetUserPresetDirectory(dir / "presets");
+    f->Strip->SetUserPresetDirectory(dir / "presets");
     ClickPad(2);
     host.setParameter(padIndex(2, kCutOff), 0.25f);
     host.setParameter(padIndex(2, kWave1), 1.0f);
     host.tick();
-    const fs::path saved = f->SaveUserPreset();
-    ASSERT_FALSE(saved.empty()) << f->ReadoutLine();
+    const fs::path saved = f->Strip->SaveUserPreset();
+    ASSERT_FALSE(saved.empty()) << f->Strip->ReadoutLine();
     ClickPad(9);
     host.clearAutomations();
-    ASSERT_TRUE(f->LoadPresetFile(saved));
+    ASSERT_TRUE(f->Strip->LoadPresetFile(saved));
     for (int i = 0; i < kSoundParameters; ++i)
         EXPECT_EQ(host.getParameter(padIndex(9, i)), host.getParameter(padIndex(2, i))) << i;
     for (const Automation& a : host.automations()) EXPECT_EQ(padOf(a.index), 9) << a.index;
-    EXPECT_EQ(f->PresetTitle->Caption(), f->PresetName(f->CurrentPreset()));
+    EXPECT_EQ(f->Strip->PresetTitle->Caption(), f->Strip->PresetName(f->Strip->CurrentPreset()));
 }
 
 TEST_F(KitPanel, ModifierAndRightClicksAuditionWithoutSelectingAndTheLightFlashes) {

@@ -51,10 +51,10 @@ PixelBuffer PanelAt(int percent, bool strip = false) {
     Panel host;
     EXPECT_EQ(host.openEditor(), 1);
     TForm1& f = host.form();
-    f.SetUserPresetDirectory({});
+    f.Strip->SetUserPresetDirectory({});
     f.SetScale(Scale(percent));
     host.tick();
-    PixelBuffer picture = f.Snapshot(strip ? *f.Strip : *f.GroupBox1);
+    PixelBuffer picture = f.Snapshot(strip ? static_cast<TWinControl&>(*f.Strip) : *f.GroupBox1);
     if (const char* prefix = std::getenv("TAMRIK_GOLDEN_PNG"))
         f.Snapshot(f).SavePng(std::string(prefix) + "-" + std::to_string(percent) + ".png");
     EXPECT_TRUE(host.automations().empty()) << "opening and the first refresh send nothing";
@@ -117,7 +117,7 @@ TEST(Layout, TheKitPanelDrawsTheSoundPanelAboveThePads) {
     EditorHost host(OffscreenBackend::Faces::BuiltIn, Hosted::Kit);
     ASSERT_EQ(host.openEditor(), 1);
     KitForm& f = host.kitForm();
-    f.SetUserPresetDirectory({});
+    f.Strip->SetUserPresetDirectory({});
     host.tick();
     const PixelBuffer picture = f.Snapshot(f);
     if (const char* prefix = std::getenv("TAMRIK_GOLDEN_PNG")) picture.SavePng(std::string(prefix) + "-kit.png");

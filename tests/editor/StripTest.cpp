@@ -41,7 +41,7 @@ struct Strip : ::testing::Test {
         ASSERT_EQ(writePresetFile(dir / "a.dtpreset", UserSound("Mine", 0.75f)), "");
         ASSERT_EQ(host.openEditor(), 1);
         f = &host.form();
-        f->SetUserPresetDirectory(dir);
+        f->Strip->SetUserPresetDirectory(dir);
         host.clearAutomations();
     }
     void TearDown() override { fs::remove_all(dir); }
@@ -53,23 +53,23 @@ struct Strip : ::testing::Test {
 };
 
 TEST_F(Strip, PreviousAndNextRunThroughFactoryThenUserPresetsAndWrap) {
-    ASSERT_EQ(f->PresetCount(), 18);
+    ASSERT_EQ(f->Strip->PresetCount(), 18);
     EXPECT_EQ(f->ComboBox6->Items().size(), 20u) << "the list has them too, after the factory ones";
     EXPECT_EQ(f->ComboBox6->Items()[18], "Mine");
-    EXPECT_EQ(f->PresetTitle->Caption(), "(no preset)");
-    f->NextButton->OnClick(f->NextButton);
-    EXPECT_EQ(f->CurrentPreset(), 0);
-    EXPECT_EQ(f->PresetTitle->Caption(), std::string(kFactoryPresets[0].name));
-    f->PreviousButton->OnClick(f->PreviousButton);
-    EXPECT_EQ(f->CurrentPreset(), 17) << "wraps to the last user preset";
-    EXPECT_EQ(f->PresetTitle->Caption(), "Zed kick");
+    EXPECT_EQ(f->Strip->PresetTitle->Caption(), "(no preset)");
+    f->Strip->NextButton->OnClick(f->Strip->NextButton);
+    EXPECT_EQ(f->Strip->CurrentPreset(), 0);
+    EXPECT_EQ(f->Strip->PresetTitle->Caption(), std::string(kFactoryPresets[0].name));
+    f->Strip->PreviousButton->OnClick(f->Strip->PreviousButton);
+    EXPECT_EQ(f->Strip->CurrentPreset(), 17) << "wraps to the last user preset";
+    EXPECT_EQ(f->Strip->PresetTitle->Caption(), "Zed kick");
     EXPECT_EQ(host.getParameter(kCutOff), 0.25f);
     EXPECT_EQ(host.getParameter(kVolume), 0.8f) << "a user preset sets all 22 values";
-    f->StepPreset(-1);
-    EXPECT_EQ(f->PresetTitle->Caption(), "Mine");
+    f->Strip->StepPreset(-1);
+    EXPECT_EQ(f->Strip->PresetTitle->Caption(), "Mine");
     EXPECT_EQ(f->ComboBox6->Text(), "Mine");
-    f->StepPreset(2);
-    EXPECT_EQ(f->CurrentPreset(), 0);
+    f->Strip->StepPreset(2);
+    EXPECT_EQ(f->Strip->CurrentPreset(), 0);
     // Each value went through the host, each as an edit of its own.
     int begins = 0, automates = 0;
     for (const HostCall& c : host.calls()) {
@@ -81,79 +81,79 @@ TEST_F(Strip, PreviousAndNextRunThroughFactoryThenUserPresetsAndWrap) {
 }
 
 TEST_F(Strip, TheNameIsMarkedWhileTheSoundDiffersFromThePreset) {
-    f->StepPreset(1);
+    f->Strip->StepPreset(1);
     const std::string name(kFactoryPresets[0].name);
     host.setParameter(kCutOff, 0.123f);
     host.tick();
-    EXPECT_TRUE(f->PresetModified());
-    EXPECT_EQ(f->PresetTitle->Caption(), name + "  (changed)");
+    EXPECT_TRUE(f->Strip->PresetModified());
+    EXPECT_EQ(f->Strip->PresetTitle->Caption(), name + "  (changed)");
     f->ComboBox6->OnChange(f->ComboBox6);  // the same preset chosen again from the list
     host.tick();
-    EXPECT_FALSE(f->PresetModified());
-    EXPECT_EQ(f->PresetTitle->Caption(), name);
+    EXPECT_FALSE(f->Strip->PresetModified());
+    EXPECT_EQ(f->Strip->PresetTitle->Caption(), name);
 }
 
 TEST_F(Strip, SaveWritesTheSoundAsAUserPresetThatJoinsTheList) {
-    f->ChoosePreset(16);
-    ASSERT_EQ(f->PresetTitle->Caption(), "Mine");
+    f->Strip->ChoosePreset(16);
+    ASSERT_EQ(f->Strip->PresetTitle->Caption(), "Mine");
     host.setParameter(kQ, 0.42f);
-    const fs::path path = f->SaveUserPreset();
-    ASSERT_FALSE(path.empty()) << f->ReadoutLine();
+    const fs::path path = f->Strip->SaveUserPreset();
+    ASSERT_FALSE(path.empty()) << f->Strip->ReadoutLine();
     EXPECT_EQ(path.parent_path(), dir);
     const PresetReading saved = readPresetFile(path);
     ASSERT_TRUE(saved.preset) << saved.error;
     EXPECT_EQ(saved.preset->name, "Mine 1");
     for (int i = 0; i < kNumParameters; ++i) EXPECT_EQ(saved.preset->values[size_t(i)], host.getParameter(i)) << i;
-    EXPECT_EQ(f->PresetCount(), 19);
-    EXPECT_EQ(f->PresetTitle->Caption(), "Mine 1");
-    EXPECT_NE(f->ReadoutLine().find("Saved"), std::string::npos);
-    EXPECT_EQ(f->SaveUserPreset().filename().string(), "Mine 1 1.dtpreset") << "never over an existing file";
+    EXPECT_EQ(f->Strip->PresetCount(), 19);
+    EXPECT_EQ(f->Strip->PresetTitle->Caption(), "Mine 1");
+    EXPECT_NE(f->Strip->ReadoutLine().find("Saved"), std::string::npos);
+    EXPECT_EQ(f->Strip->SaveUserPreset().filename().string(), "Mine 1 1.dtpreset") << "never over an existing file";
 }
 
 TEST_F(Strip, ADamagedFileIsRefusedWithAMessageAndChangesNothing) {
     const fs::path broken = dir / "broken.dtpreset";
     std::ofstream(broken) << "DrumTamrik preset 1\nname = Broken\nA = 0.5\nCutOff = 7\n";
-    f->SetUserPresetDirectory(dir);
-    EXPECT_EQ(f->PresetCount(), 18) << "a damaged file is not listed";
+    f->Strip->SetUserPresetDirectory(dir);
+    EXPECT_EQ(f->Strip->PresetCount(), 18) << "a damaged file is not listed";
     const std::vector<float> before = values();
-    EXPECT_FALSE(f->LoadPresetFile(broken));
+    EXPECT_FALSE(f->Strip->LoadPresetFile(broken));
     EXPECT_EQ(values(), before);
     EXPECT_TRUE(host.calls().empty());
-    EXPECT_NE(f->ReadoutLine().find("Not loaded: broken.dtpreset: line 4: CutOff needs a number"), std::string::npos)
-        << f->ReadoutLine();
-    EXPECT_NE(f->Readout->Caption().find("Not loaded"), std::string::npos) << "shown on the panel";
+    EXPECT_NE(f->Strip->ReadoutLine().find("Not loaded: broken.dtpreset: line 4: CutOff needs a number"), std::string::npos)
+        << f->Strip->ReadoutLine();
+    EXPECT_NE(f->Strip->Readout->Caption().find("Not loaded"), std::string::npos) << "shown on the panel";
 }
 
 TEST_F(Strip, AnyFileLoadsThroughTheChooser) {
     const fs::path elsewhere = dir / "elsewhere";
     ASSERT_EQ(writePresetFile(elsewhere / "far.dtpreset", UserSound("Far away", 0.61f)), "");
-    f->OpenLoadChooser(dir);
-    ASSERT_TRUE(f->FileList->DroppedDown());
+    f->Strip->OpenLoadChooser(dir);
+    ASSERT_TRUE(f->Strip->FileList->DroppedDown());
     const std::vector<std::string> expected{dir.string(), "[..]", "[elsewhere]", "a", "b"};
-    EXPECT_EQ(f->FileList->Items(), expected);
+    EXPECT_EQ(f->Strip->FileList->Items(), expected);
     // Into the folder, then the file, with the keys a user would press.
     auto pick = [&](int item) {
         for (int i = 0; i <= item; ++i) host.screen().Key(TK_VK_DOWN, true);
         host.screen().Key(TK_VK_RETURN, true);
     };
     pick(2);
-    ASSERT_TRUE(f->FileList->DroppedDown());
-    EXPECT_EQ(f->FileList->Items().back(), "far");
+    ASSERT_TRUE(f->Strip->FileList->DroppedDown());
+    EXPECT_EQ(f->Strip->FileList->Items().back(), "far");
     pick(2);
-    EXPECT_FALSE(f->FileList->DroppedDown());
+    EXPECT_FALSE(f->Strip->FileList->DroppedDown());
     EXPECT_EQ(host.getParameter(kCutOff), 0.61f);
-    EXPECT_EQ(f->PresetTitle->Caption(), "Far away");
+    EXPECT_EQ(f->Strip->PresetTitle->Caption(), "Far away");
 }
 
 TEST_F(Strip, RandomKeepsLockedGroupsIsNeverSilentAndUndoes) {
-    f->Keep[size_t(SoundGroup::Env)]->SetChecked(true);
-    EXPECT_FALSE(f->UndoButton->Enabled());
+    f->Strip->Keep[size_t(SoundGroup::Env)]->SetChecked(true);
+    EXPECT_FALSE(f->Strip->UndoButton->Enabled());
     const std::vector<float> before = values();
     std::vector<std::vector<float>> sounds;
     for (uint64_t seed : {1u, 2u, 3u, 1u}) {
-        f->SetRandomSeed(seed);
+        f->Strip->SetRandomSeed(seed);
         host.clearAutomations();
-        f->Randomize();
+        f->Strip->Randomize();
         const std::vector<float> after = values();
         sounds.push_back(after);
         int changed = 0;
@@ -167,10 +167,10 @@ TEST_F(Strip, RandomKeepsLockedGroupsIsNeverSilentAndUndoes) {
         EXPECT_LE(after[kA], 0.12f);
         EXPECT_EQ(int(host.automations().size()), changed) << "every changed value through the host";
         EXPECT_GT(changed, 5);
-        EXPECT_TRUE(f->UndoButton->Enabled());
-        f->UndoRandomize();
+        EXPECT_TRUE(f->Strip->UndoButton->Enabled());
+        f->Strip->UndoRandomize();
         EXPECT_EQ(values(), before);
-        EXPECT_FALSE(f->UndoButton->Enabled());
+        EXPECT_FALSE(f->Strip->UndoButton->Enabled());
     }
     EXPECT_EQ(sounds[0], sounds[3]) << "a seed draws the same sound";
     EXPECT_NE(sounds[0], sounds[1]);
@@ -187,12 +187,12 @@ TEST_F(Strip, TheChosenScaleAsksTheHostAndARefusalKeepsThePanel) {
     f->ChooseScale(Scale(200));
     EXPECT_EQ(host.calls().back(), (HostCall{vst::audioMasterSizeWindow, 1010, 722}));
     EXPECT_EQ(rect(), (std::vector<int>{722, 1010}));
-    EXPECT_EQ(f->ScaleList->Text(), "200 %");
+    EXPECT_EQ(f->Strip->ScaleList->Text(), "200 %");
     host.grantSizes(false);
     f->ChooseScale(Scale(150));
     EXPECT_EQ(f->GetScale().Percent(), 200) << "the host said no";
     EXPECT_EQ(rect(), (std::vector<int>{722, 1010}));
-    EXPECT_NE(f->ReadoutLine().find("keeps the panel at 200 %"), std::string::npos);
+    EXPECT_NE(f->Strip->ReadoutLine().find("keeps the panel at 200 %"), std::string::npos);
 }
 
 }  // namespace
