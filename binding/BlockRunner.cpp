@@ -55,14 +55,13 @@ bool BlockRunner::parameter(uint32_t frame, int32_t index, float value) {
     return push({frame, Kind::Parameter, {}, 0, index, 0, value});
 }
 
-void BlockRunner::prepare(float* const* outputs, uint32_t frames, Outputs mode) {
+void BlockRunner::takeBuffers(float* const* outputs) {
     for (int32_t c = 0; c < channels_; ++c) {
-        float* out = outputs ? outputs[c] : nullptr;
+        float* out = handed_[size_t(c)] = outputs[c];
         // Two channels in one buffer would add the voices twice: the second
         // is rendered to scratch.
         if (std::find(at_.begin(), at_.begin() + c, out) != at_.begin() + c) out = nullptr;
         at_[size_t(c)] = out;
-        if (out && mode == Outputs::Replace) std::memset(out, 0, sizeof(float) * frames);
     }
 }
 
@@ -81,8 +80,7 @@ int32_t BlockRunner::ahead(uint32_t frame) const {
     return int32_t(std::min(frame > rendered_ ? frame - rendered_ : 0u, uint32_t(INT32_MAX)));
 }
 
-void BlockRunner::run(float* const* outputs, uint32_t frames, Outputs mode) {
-    prepare(outputs, frames, mode);
+void BlockRunner::play(uint32_t frames) {
     rendered_ = 0;
     for (size_t i = 0; i < count_; ++i) {
         const Event& e = queue_[i];

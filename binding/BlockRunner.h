@@ -19,6 +19,7 @@
 #include <array>
 #include <cstddef>
 #include <cstdint>
+#include <cstring>
 
 #include "synth/Instrument.h"
 
@@ -51,7 +52,14 @@ public:
     // (the instrument's outputCount() channels; nullptr for none). Replace
     // clears each channel first, Add keeps what it holds.
     enum class Outputs { Replace, Add };
-    void run(float* const* outputs, uint32_t frames, Outputs mode = Outputs::Replace);
+    void run(float* const* outputs, uint32_t frames, Outputs mode = Outputs::Replace) {
+        prepare(outputs, frames, mode);
+        // A block without events, the usual one, is a single render.
+        if (count_ == 0 && frames - 1 < uint32_t(INT32_MAX))
+            instrument_.render(at_.data(), int32_t(frames));
+        else
+            play(frames);
+    }
 
     // Forgets what is queued (a host's reset).
     void clear() { count_ = 0; }
@@ -70,7 +78,19 @@ private:
     };
 
     bool push(const Event& event);
-    void prepare(float* const* outputs, uint32_t frames, Outputs mode);
+    void prepare(float* const* outputs, uint32_t frames, Outputs mode) {
+        static float* const kNone[kMaxChannels] = {};
+        float* const* given = outputs ? outputs : kNone;
+        bool same = true;
+        for (int32_t c = 0; c < channels_; ++c) same = same && given[c] == handed_[size_t(c)];
+        if (!same) takeBuffers(given);
+        if (mode == Outputs::Replace)
+            for (int32_t c = 0; c < channels_; ++c)
+                if (float* out = at_[size_t(c)]) std::memset(out, 0, sizeof(float) * frames);
+    }
+    void takeBuffers(float* const* outputs);
+    // The queued events at their frames, and the rest of the block.
+    void play(uint32_t frames);
     void renderUntil(uint32_t frame);
     int32_t ahead(uint32_t frame) const;
 
@@ -79,6 +99,9 @@ private:
     std::array<Event, kQueueSize> queue_{};
     size_t count_ = 0;
     std::array<float*, kMaxChannels> at_{};  // each channel's buffer, or nullptr
+    // The buffers the host handed last: the same again (hosts mostly keep
+    // theirs) need no new check for sharing.
+    std::array<float*, kMaxChannels> handed_{};
     uint32_t rendered_ = 0;
 };
 

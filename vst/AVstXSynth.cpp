@@ -47,7 +47,8 @@ float AVstXSynth::getParameter(int32_t index) { return instrument_->getParameter
 
 bool AVstXSynth::hasEveryOutput(float** outputs, int32_t sampleFrames) const {
     if (sampleFrames <= 0 || !outputs) return false;
-    for (int32_t c = 0; c < instrument_->outputCount(); ++c)
+    const int32_t channels = instrument_->outputCount();
+    for (int32_t c = 0; c < channels; ++c)
         if (!outputs[c]) return false;
     return true;
 }
