@@ -90,6 +90,20 @@ TEST(BlockRunner, SharedOutputsRenderOnceAndAddKeepsWhatTheyHold) {
     rb.run(both, kBlock);
     EXPECT_EQ(shared, apart.left) << "the second channel went to scratch";
 
+    // The host changes its buffers between blocks: sharing is checked anew.
+    DrumTamrikInstrument d, e;
+    BlockRunner rd(d), re(e);
+    rd.noteOn(0, 0, 60, 127);
+    re.noteOn(0, 0, 60, 127);
+    for (int block = 0; block < 3; ++block) {
+        Stereo reference;
+        re.run(reference.channels, kBlock);
+        std::vector<float> one(kBlock), two(kBlock);
+        float* mixed[2] = {one.data(), block == 1 ? one.data() : two.data()};
+        rd.run(mixed, kBlock);
+        EXPECT_EQ(one, reference.left) << "block " << block;
+    }
+
     DrumTamrikInstrument c;
     BlockRunner rc(c);
     rc.noteOn(0, 0, 60, 127);
