@@ -262,8 +262,8 @@ TEST(Lv2KitUi, ThePanelOpensOnTheInstanceAndLearnsTheNoteItPlays) {
     const auto* idle = static_cast<const LV2UI_Idle_Interface*>(d->extension_data(LV2_UI__idleInterface));
     ASSERT_NE(idle, nullptr);
     const auto idleOnce = [&] { idle->idle(ui); };
-    test::IdleRounds(idleOnce, 200);
-    EXPECT_TRUE(writes.empty()) << "opening and refreshing write nothing";
+    EXPECT_TRUE(test::WaitUntilDrawn(x, idleOnce));
+    EXPECT_TRUE(writes.empty()) << "opening writes nothing";
 
     // Pad 3 (the panel and strip are 361 high; the pads start 16 below),
     // then Learn, then a note on the instance.
@@ -271,7 +271,7 @@ TEST(Lv2KitUi, ThePanelOpensOnTheInstanceAndLearnsTheNoteItPlays) {
         x.Move(px, py);
         x.Button(true);
         x.Button(false);
-        test::IdleRounds(idleOnce, 100);
+        test::Drain(x.display, idleOnce);
     };
     click(8 + 2 * 61 + 28, 361 + 16 + 15);
     click(72 + 20, 361 + 106);
