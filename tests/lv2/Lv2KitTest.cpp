@@ -201,11 +201,12 @@ TEST(Lv2Kit, StateRoundTripsAndDamageIsRefused) {
 // without instance-access and data-access there is no panel; with them it
 // fills its parent at 505 x 508, a click selects a pad and Learn takes the
 // note the instance plays next, reported through write_function.
-#include <dlfcn.h>
 
 #include <lv2/data-access/data-access.h>
 #include <lv2/instance-access/instance-access.h>
 #include <lv2/ui/ui.h>
+
+#include "LoadedLibrary.h"
 
 // Last: Xlib's macros (None, Bool, Status) would break the headers above.
 #include "X11HostWindow.h"
@@ -213,10 +214,9 @@ TEST(Lv2Kit, StateRoundTripsAndDamageIsRefused) {
 namespace {
 
 const LV2UI_Descriptor* kitUiDescriptor() {
-    static void* library =
-        dlopen(TAMRIK_LV2_PATH "/DrumTamrikKit.lv2/DrumTamrikKit_ui.so", RTLD_NOW | RTLD_LOCAL);
-    if (!library) return nullptr;
-    auto entry = reinterpret_cast<LV2UI_DescriptorFunction>(dlsym(library, "lv2ui_descriptor"));
+    const auto& library =
+        tamrik::test::LoadedLibrary<tamrik::hosting::SharedLibrary>(TAMRIK_LV2_PATH "/DrumTamrikKit.lv2/DrumTamrikKit_ui.so");
+    auto entry = reinterpret_cast<LV2UI_DescriptorFunction>(library.symbol("lv2ui_descriptor"));
     return entry ? entry(0) : nullptr;
 }
 

@@ -6,7 +6,6 @@
 // follow port_event within 100 ms without writing back, and leave nothing
 // behind after 100 instantiate and cleanup cycles.
 #include <gtest/gtest.h>
-#include <dlfcn.h>
 
 #include <unistd.h>
 
@@ -22,6 +21,7 @@
 #include <lv2/ui/ui.h>
 #include <lv2/urid/urid.h>
 
+#include "LoadedLibrary.h"
 #include "OpenDescriptors.h"
 #include "lv2/Lv2Ports.h"
 
@@ -36,9 +36,8 @@ namespace tamrik::test {
 namespace {
 
 const LV2UI_Descriptor* uiDescriptor() {
-    static void* library = dlopen(TAMRIK_LV2_PATH "/DrumTamrik.lv2/DrumTamrik_ui.so", RTLD_NOW | RTLD_LOCAL);
-    if (!library) return nullptr;
-    auto entry = reinterpret_cast<LV2UI_DescriptorFunction>(dlsym(library, "lv2ui_descriptor"));
+    const auto& library = LoadedLibrary<hosting::SharedLibrary>(TAMRIK_LV2_PATH "/DrumTamrik.lv2/DrumTamrik_ui.so");
+    auto entry = reinterpret_cast<LV2UI_DescriptorFunction>(library.symbol("lv2ui_descriptor"));
     return entry ? entry(0) : nullptr;
 }
 

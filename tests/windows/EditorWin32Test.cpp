@@ -327,7 +327,7 @@ TEST(Win32Editor, TwoInstancesAndTwoCopiesOfTheLibraryEachKeepTheirEditor) {
     const fs::path copy = fs::temp_directory_path() / "DrumTamrikCopy.dll";
     fs::copy_file(TAMRIK_PLUGIN_PATH, copy, fs::copy_options::overwrite_existing);
     {
-        const auto library = hosting::PluginLibrary::open(copy.string());
+        const auto library = hosting::Vst2Library::open(copy.string());
         AEffect* other = library->instantiate(&SilentHost);
         HostHarness host;
         ASSERT_EQ(host.dispatch(effEditOpen, 0, 0, first), 1);
