@@ -1,12 +1,11 @@
-// Loading on Linux: dlopen and dlsym, and where a tool looks for the library
-// by default (beside its executable, found through /proc/self/exe). Windows
-// has WindowsLibrary.cpp beside this one.
+// Loading on Linux: dlopen and dlsym, and the running program's folder
+// (through /proc/self/exe). Windows has WindowsLibrary.cpp beside this one.
 #include <dlfcn.h>
 
 #include <filesystem>
 #include <system_error>
 
-#include "hosting/PluginLibrary.h"
+#include "hosting/SharedLibrary.h"
 
 namespace tamrik::hosting {
 
@@ -14,9 +13,9 @@ namespace fs = std::filesystem;
 
 namespace {
 
-class DlopenLibrary final : public PluginLibrary {
+class DlopenLibrary final : public SharedLibrary {
 public:
-    DlopenLibrary(const std::string& path, void* handle) : PluginLibrary(path), handle_(handle) {}
+    DlopenLibrary(const std::string& path, void* handle) : SharedLibrary(path), handle_(handle) {}
     ~DlopenLibrary() override { dlclose(handle_); }
     void* symbol(const char* name) const override { return dlsym(handle_, name); }
 
@@ -26,7 +25,7 @@ private:
 
 }  // namespace
 
-std::unique_ptr<PluginLibrary> PluginLibrary::open(const std::string& path) {
+std::unique_ptr<SharedLibrary> SharedLibrary::open(const std::string& path) {
     std::error_code error;
     if (!fs::is_regular_file(path, error))
         throw LoadError(path + ": expected a plug-in library, but there is no such file");
@@ -37,16 +36,12 @@ std::unique_ptr<PluginLibrary> PluginLibrary::open(const std::string& path) {
     return std::make_unique<DlopenLibrary>(path, handle);
 }
 
-std::string PluginLibrary::findDefault() {
+std::string SharedLibrary::executableFolder() {
     std::error_code error;
     const fs::path self = fs::read_symlink("/proc/self/exe", error);
-    if (!error) {
-        const fs::path here = self.parent_path();
-        for (const fs::path& candidate :
-             {here / "DrumTamrik.so", here / ".." / "lib" / "vst" / "DrumTamrik.so"})
-            if (fs::is_regular_file(candidate, error)) return candidate.lexically_normal();
-    }
-    return TAMRIK_BUILT_PLUGIN;
+    return error ? std::string() : self.parent_path().string();
 }
+
+const char* SharedLibrary::fileSuffix() { return ".so"; }
 
 }  // namespace tamrik::hosting

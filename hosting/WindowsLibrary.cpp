@@ -1,11 +1,11 @@
-// Loading on Windows: LoadLibrary and GetProcAddress, and where a tool looks
-// for the library by default (beside its executable).
+// Loading on Windows: LoadLibrary and GetProcAddress, and the running
+// program's folder.
 #include <windows.h>
 
 #include <filesystem>
 #include <system_error>
 
-#include "hosting/PluginLibrary.h"
+#include "hosting/SharedLibrary.h"
 
 namespace tamrik::hosting {
 
@@ -13,9 +13,9 @@ namespace fs = std::filesystem;
 
 namespace {
 
-class WindowsLibrary final : public PluginLibrary {
+class WindowsLibrary final : public SharedLibrary {
 public:
-    WindowsLibrary(const std::string& path, HMODULE module) : PluginLibrary(path), module_(module) {}
+    WindowsLibrary(const std::string& path, HMODULE module) : SharedLibrary(path), module_(module) {}
     ~WindowsLibrary() override { FreeLibrary(module_); }
     void* symbol(const char* name) const override {
         return reinterpret_cast<void*>(GetProcAddress(module_, name));
@@ -27,7 +27,7 @@ private:
 
 }  // namespace
 
-std::unique_ptr<PluginLibrary> PluginLibrary::open(const std::string& path) {
+std::unique_ptr<SharedLibrary> SharedLibrary::open(const std::string& path) {
     std::error_code error;
     if (!fs::is_regular_file(path, error))
         throw LoadError(path + ": expected a plug-in library, but there is no such file");
@@ -41,15 +41,13 @@ std::unique_ptr<PluginLibrary> PluginLibrary::open(const std::string& path) {
     return std::make_unique<WindowsLibrary>(path, module);
 }
 
-std::string PluginLibrary::findDefault() {
+std::string SharedLibrary::executableFolder() {
     char self[MAX_PATH];
     const DWORD length = GetModuleFileNameA(nullptr, self, MAX_PATH);
-    if (length > 0 && length < MAX_PATH) {
-        std::error_code error;
-        const fs::path candidate = fs::path(self).parent_path() / "DrumTamrik.dll";
-        if (fs::is_regular_file(candidate, error)) return candidate.string();
-    }
-    return TAMRIK_BUILT_PLUGIN;
+    if (length == 0 || length >= MAX_PATH) return {};
+    return fs::path(self).parent_path().string();
 }
+
+const char* SharedLibrary::fileSuffix() { return ".dll"; }
 
 }  // namespace tamrik::hosting

@@ -5,6 +5,8 @@
 #include <algorithm>
 #include <map>
 
+#include "LoadedLibrary.h"
+
 namespace tamrik::test {
 
 namespace {
@@ -16,16 +18,7 @@ thread_local HostHarness* constructing = nullptr;
 }  // namespace
 
 PluginEntry pluginEntry(const char* symbol) {
-    // Never unloaded: a test may still hold an instance while the process ends.
-    static const hosting::PluginLibrary* library = [] {
-        try {
-            return hosting::PluginLibrary::open(TAMRIK_PLUGIN_PATH).release();
-        } catch (const hosting::LoadError& e) {
-            std::fprintf(stderr, "%s\n", e.what());
-            std::abort();
-        }
-    }();
-    return reinterpret_cast<PluginEntry>(library->symbol(symbol));
+    return reinterpret_cast<PluginEntry>(LoadedLibrary<hosting::SharedLibrary>(TAMRIK_PLUGIN_PATH).symbol(symbol));
 }
 
 HostHarness::HostHarness(const char* entrySymbol, intptr_t versionAnswer)

@@ -10,7 +10,7 @@
 #include <vector>
 
 #include "hosting/EventBlock.h"
-#include "hosting/PluginLibrary.h"
+#include "hosting/Vst2Library.h"
 #include "vst/AEffect.h"
 
 namespace tamrik::test {

@@ -9,21 +9,19 @@
 #include <utility>
 #include <vector>
 
+#include "Hashing.h"
 #include "synth/ParameterTable.h"
 
 namespace tamrik::test::sound {
 
 inline uint64_t hashOf(const std::vector<float>& samples) {
-    uint64_t h = 1469598103934665603ull;
+    Fnv1a h;
     for (float s : samples) {
         uint32_t bits;
         std::memcpy(&bits, &s, sizeof bits);
-        for (int k = 0; k < 4; ++k) {
-            h ^= (bits >> (8 * k)) & 0xFF;
-            h *= 1099511628211ull;
-        }
+        h.add(bits);
     }
-    return h;
+    return h.value();
 }
 
 struct Scenario {

@@ -1,13 +1,15 @@
 // A host's side of an X11 editor test: its own display connection and a
 // top-level window to open the panel in, the user's pointer through XTest,
-// and the host's idle rounds. Include it after every other header: Xlib's
-// macros (None, Bool, Status) would break them.
+// the host's idle rounds, and waits for what the panel does. Include it
+// after every other header: Xlib's macros (None, Bool, Status) would break
+// them.
 #pragma once
 
 #include <fcntl.h>
 #include <sys/file.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <chrono>
 #include <cstdint>
 #include <cstdio>
@@ -143,18 +145,6 @@ struct HostDisplay {
     }
 };
 
-// The host's idle call, about 30 a second, for ms or until done(). Without
-// done() it only lets time pass, for checks that something does NOT happen.
-inline bool IdleRounds(const std::function<void()>& idle, int ms, const std::function<bool()>& done = {}) {
-    const auto end = std::chrono::steady_clock::now() + std::chrono::milliseconds(ms);
-    while (std::chrono::steady_clock::now() < end) {
-        idle();
-        if (done && done()) return true;
-        usleep(33000);
-    }
-    return false;
-}
-
 // Idle rounds until done(): the deadline only catches a hang, however slow
 // the machine (a sanitizer build on a busy one).
 constexpr int kHangMs = 20000;
@@ -165,6 +155,18 @@ inline bool IdleUntil(const std::function<void()>& idle, const std::function<boo
         if (done()) return true;
         if (std::chrono::steady_clock::now() > end) return false;
         usleep(5000);
+    }
+}
+
+// Before asserting that something did NOT happen: every event the host's
+// requests so far caused has been handled. A round trip has the server
+// deliver them to the panel's connection, an idle round reads and handles
+// them; a few rounds, for what handling them caused in turn (a paint, the
+// panel's own requests).
+inline void Drain(Display* display, const std::function<void()>& idle) {
+    for (int round = 0; round < 3; ++round) {
+        XSync(display, False);
+        idle();
     }
 }
 
@@ -185,6 +187,18 @@ inline std::vector<unsigned long> ScreenPixels(HostDisplay& x, int left, int top
 
 // Tsumami3 (CutOff) on the panel: GroupBox3 at (8, 200), the knob at (144, 32).
 constexpr int kKnobX = 8 + 144 + 16, kKnobY = 200 + 32 + 16;
+
+// Idle rounds until the panel has drawn its CutOff knob (the area shows
+// more than one colour), then drained: the panel is on screen and has
+// settled. times: the panel's scale.
+inline bool WaitUntilDrawn(HostDisplay& x, const std::function<void()>& idle, int times = 1) {
+    const bool drawn = IdleUntil(idle, [&] {
+        const std::vector<unsigned long> knob = ScreenPixels(x, (kKnobX - 16) * times, (kKnobY - 16) * times, 33 * times, 33 * times);
+        return std::adjacent_find(knob.begin(), knob.end(), std::not_equal_to<>()) != knob.end();
+    });
+    Drain(x.display, idle);
+    return drawn;
+}
 
 // For a failure's report: where the pointer is, over which window, and
 // which buttons the server holds down.

@@ -114,8 +114,8 @@ TEST(ClapGui, ThePanelSendsADragAsAGestureAndFollowsTheHost) {
     EXPECT_EQ(std::make_pair(a.width, a.height), std::make_pair(505, 361));
 
     auto idle = [&] { p.host().runTimers(p.plugin()); };
-    IdleRounds(idle, 200);
-    EXPECT_EQ(p.host().flushRequests, 0) << "showing and refreshing send nothing";
+    EXPECT_TRUE(WaitUntilDrawn(x, idle));
+    EXPECT_EQ(p.host().flushRequests, 0) << "showing sends nothing";
     auto reports = [&] { return size_t(p.host().flushRequests); };
     EXPECT_TRUE(DragCutOffKnob(x, idle, 20, reports));
     EXPECT_GT(p.host().flushRequests, 0);
@@ -143,7 +143,7 @@ TEST(ClapGui, ThePanelSendsADragAsAGestureAndFollowsTheHost) {
     const std::vector<unsigned long> knob = ScreenPixels(x, kKnobX - 16, kKnobY - 16, 33, 33);
     p.params().flush(p.plugin(), InputEvents({paramValue(0, kCutOff, 0.2)}).list(), nullptr);
     EXPECT_TRUE(IdleUntil(idle, [&] { return ScreenPixels(x, kKnobX - 16, kKnobY - 16, 33, 33) != knob; }));
-    IdleRounds(idle, 150);
+    Drain(x.display, idle);
     p.params().flush(p.plugin(), nullptr, again.list());
     EXPECT_TRUE(again.events.empty());
     // Pressed a little lower: at the same spot so soon it would be a double-click.
@@ -151,7 +151,7 @@ TEST(ClapGui, ThePanelSendsADragAsAGestureAndFollowsTheHost) {
     EXPECT_EQ(p.value(kCutOff), 0.22f) << "the drag went on from the host's value";
 
     // A full host list keeps the rest for the next process, in order.
-    IdleRounds(idle, 20);
+    Drain(x.display, idle);
     OutputEvents small;
     small.capacity = 2;
     std::vector<float> left(64), right(64);
@@ -197,7 +197,7 @@ TEST(ClapGui, TheKitsPanelOpensAtItsSizeAndSendsItsGestures) {
     ASSERT_TRUE(XGetWindowAttributes(x.display, children[0], &a));
     EXPECT_EQ(std::make_pair(a.width, a.height), std::make_pair(505, 508));
     auto idle = [&] { p.host().runTimers(p.plugin()); };
-    IdleRounds(idle, 100);
+    EXPECT_TRUE(WaitUntilDrawn(x, idle));
     auto reports = [&] { return size_t(p.host().flushRequests); };
     EXPECT_TRUE(DragCutOffKnob(x, idle, 6, reports));
     OutputEvents out;

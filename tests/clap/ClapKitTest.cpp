@@ -12,10 +12,12 @@
 
 #include "ClapTestHost.h"
 #include "SoundScenarios.h"
+#include "TestSignals.h"
 #include "kit/KitInstrument.h"
 
 using namespace tamrik::test::clap;
 using namespace tamrik::kit;
+using tamrik::test::silent;
 
 namespace {
 
@@ -39,10 +41,6 @@ struct KitRender {
 KitRender renderKit(ClapInstance& p, uint32_t frames, uint32_t block, std::vector<std::pair<uint32_t, AnyEvent>> events,
                     std::vector<clap_process_status>* statuses = nullptr) {
     return {p.renderPorts(kPorts, frames, block, std::move(events), statuses)};
-}
-
-bool silent(const std::vector<float>& samples, size_t from = 0) {
-    return std::all_of(samples.begin() + std::ptrdiff_t(from), samples.end(), [](float v) { return v == 0.0f; });
 }
 
 }  // namespace

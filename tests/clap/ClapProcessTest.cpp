@@ -9,21 +9,18 @@
 #include <vector>
 
 #include "ClapTestHost.h"
+#include "TestSignals.h"
 #include "synth/ParameterTable.h"
 
 using namespace tamrik::test::clap;
 using namespace tamrik;
+using tamrik::test::silent;
 
 namespace {
 
 constexpr double kNaN = std::numeric_limits<double>::quiet_NaN();
 constexpr double kInf = std::numeric_limits<double>::infinity();
 
-bool silent(const std::vector<float>& v) {
-    for (float x : v)
-        if (x != 0.0f) return false;
-    return true;
-}
 
 bool finite(const std::vector<float>& v) {
     for (float x : v)

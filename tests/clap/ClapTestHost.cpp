@@ -6,22 +6,13 @@
 #include <cstring>
 #include <stdexcept>
 
+#include "LoadedLibrary.h"
+
 namespace tamrik::test::clap {
 
 namespace {
 
-const hosting::PluginLibrary& library() {
-    // Never unloaded: a test may still hold an instance while the process ends.
-    static const hosting::PluginLibrary* lib = [] {
-        try {
-            return hosting::PluginLibrary::open(TAMRIK_CLAP_PLUGIN_PATH).release();
-        } catch (const hosting::LoadError& e) {
-            std::fprintf(stderr, "%s\n", e.what());
-            std::abort();
-        }
-    }();
-    return *lib;
-}
+const hosting::SharedLibrary& library() { return LoadedLibrary<hosting::SharedLibrary>(TAMRIK_CLAP_PLUGIN_PATH); }
 
 clap_event_header_t header(uint32_t size, uint32_t time, uint16_t type) {
     return {size, time, CLAP_CORE_EVENT_SPACE_ID, type, 0};

@@ -23,7 +23,7 @@
 #include <clap/plugin-factory.h>
 #include <clap/process.h>
 
-#include "hosting/PluginLibrary.h"
+#include "hosting/SharedLibrary.h"
 
 namespace tamrik::test::clap {
 

@@ -27,11 +27,6 @@ namespace {
 
 using namespace vst;
 
-// The host's idle calls, about 30 a second, for ms or until done().
-bool IdleFor(HostHarness& host, int ms, const std::function<bool()>& done = {}) {
-    return IdleRounds([&] { host.dispatch(effEditIdle); }, ms, done);
-}
-
 bool WaitFor(HostHarness& host, const std::function<bool()>& done) {
     return IdleUntil([&] { host.dispatch(effEditIdle); }, done);
 }
@@ -87,7 +82,7 @@ TEST(X11Editor, AtTwoHundredPercentTheWindowIsTwiceAsLargeAndADragMeansTheSame) 
     XWindowAttributes a{};
     ASSERT_TRUE(XGetWindowAttributes(x.display, children[0], &a));
     EXPECT_EQ(std::vector<int>({a.width, a.height}), std::vector<int>({1010, 722}));
-    IdleFor(host, 250);
+    EXPECT_TRUE(WaitUntilDrawn(x, [&] { host.dispatch(effEditIdle); }, 2));
     EXPECT_TRUE(DragCutOffKnob(x, [&] { host.dispatch(effEditIdle); }, 20,
                                [&] { return AutomatedValues(host, 4).size(); }, 0, 2));
     const std::vector<float> cutoff = AutomatedValues(host, 4);
@@ -113,8 +108,8 @@ TEST(X11Editor, AHostOpensItTurnsAKnobPicksAPresetAutomatesAndCloses) {
     EXPECT_EQ(a.map_state, IsViewable) << "mapped when effEditOpen returns";
     EXPECT_EQ(std::vector<int>({a.x, a.y, a.height, a.width}), std::vector<int>({0, 0, 361, 505}));
     EXPECT_EQ(Rect(host), panel);
-    IdleFor(host, 250);
-    EXPECT_TRUE(host.requests(audioMasterAutomate).empty()) << "opening and refreshing send nothing";
+    EXPECT_TRUE(WaitUntilDrawn(x, [&] { host.dispatch(effEditIdle); }));
+    EXPECT_TRUE(host.requests(audioMasterAutomate).empty()) << "opening sends nothing";
 
     DragKnob(x, host, 20);
     const std::vector<float> cutoff = AutomatedValues(host, 4);
@@ -142,7 +137,7 @@ TEST(X11Editor, AHostOpensItTurnsAKnobPicksAPresetAutomatesAndCloses) {
     x.Button(true);
     x.Button(false);
     EXPECT_TRUE(WaitFor(host, [&] { return host.requests(audioMasterAutomate).size() >= 21; }));
-    IdleFor(host, 250);
+    Drain(x.display, [&] { host.dispatch(effEditIdle); });
     EXPECT_EQ(host.requests(audioMasterAutomate).size(), 21u) << "the preset, and nothing sent back";
     EXPECT_EQ(host.getParameter(8), 1.0f) << "Slash: noise on Osc1";
 

@@ -47,14 +47,14 @@ TEST(KitX11Editor, AHostOpensTheKitPanelSelectsLearnsAuditionsAndCloses) {
     ASSERT_TRUE(XGetWindowAttributes(x.display, children[0], &a));
     EXPECT_EQ(a.map_state, IsViewable);
     EXPECT_EQ(std::vector<int>({a.width, a.height}), std::vector<int>({505, 508}));
-    IdleRounds(idle, 200);
+    EXPECT_TRUE(WaitUntilDrawn(x, idle));
 
     // Pad 3, then Learn, then a note: pad 3 moves to that key.
     const int32_t key = kit::padIndex(2, kit::kSoundParameters + kit::kKey);
     Click(x, PadAt(2));
-    IdleRounds(idle, 100);
+    Drain(x.display, idle);
     Click(x, kLearn);
-    IdleRounds(idle, 100);
+    Drain(x.display, idle);
     kit.note(70, 100);
     kit.loudness(64);
     EXPECT_TRUE(IdleUntil(idle, [&] { return kit.getParameter(key) == kit::valueOfStep(70, 127); }))

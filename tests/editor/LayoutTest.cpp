@@ -19,6 +19,7 @@
 #include <vector>
 
 #include "EditorHost.h"
+#include "Hashing.h"
 
 namespace tamrik::test {
 namespace {
@@ -32,14 +33,10 @@ constexpr uint64_t kStripGolden = 0x3f78d8a10ce32bf3ull;
 constexpr uint64_t kKitPanelGolden = 0x87387bf484db87e6ull;
 
 uint64_t HashOf(const PixelBuffer& picture) {
-    uint64_t h = 1469598103934665603ull;
+    Fnv1a h;
     for (int y = 0; y < picture.Height(); ++y)
-        for (int x = 0; x < picture.Width(); ++x)
-            for (int k = 0; k < 4; ++k) {
-                h ^= (picture.Row(y)[x] >> (8 * k)) & 0xFF;
-                h *= 1099511628211ull;
-            }
-    return h;
+        for (int x = 0; x < picture.Width(); ++x) h.add(picture.Row(y)[x]);
+    return h.value();
 }
 
 struct Panel : EditorHost {

@@ -11,6 +11,7 @@
 #include <random>
 #include <vector>
 
+#include "TestSignals.h"
 #include "kit/FactoryKits.h"
 #include "kit/KitInstrument.h"
 #include "synth/DrumTamrikInstrument.h"
@@ -27,11 +28,7 @@ struct Outputs {
     explicit Outputs(int32_t frames) {
         for (auto& c : channel) c.assign(size_t(frames), 0.0f);
     }
-    bool silent(int32_t c) const {
-        for (float x : channel[size_t(c)])
-            if (x != 0.0f) return false;
-        return true;
-    }
+    bool silent(int32_t c) const { return test::silent(channel[size_t(c)]); }
 };
 
 Outputs render(KitInstrument& kit, int32_t frames, int32_t block = 64) {

@@ -2,9 +2,8 @@
 
 #include <algorithm>
 #include <cmath>
-#include <map>
-#include <memory>
-#include <mutex>
+
+#include "LoadedLibrary.h"
 
 namespace tamrik::test {
 
@@ -16,18 +15,8 @@ intptr_t VST_CDECL host(vst::AEffect*, int32_t opcode, int32_t, intptr_t, void*,
 
 }  // namespace
 
-const hosting::PluginLibrary& loadedLibrary(const std::string& path) {
-    static std::mutex mutex;
-    // Loaded once per program and unloaded at its exit, after every instance.
-    static std::map<std::string, std::unique_ptr<hosting::PluginLibrary>> libraries;
-    const std::lock_guard<std::mutex> lock(mutex);
-    std::unique_ptr<hosting::PluginLibrary>& library = libraries[path];
-    if (!library) library = hosting::PluginLibrary::open(path);
-    return *library;
-}
-
 PluginInstance::PluginInstance(const std::string& libraryPath)
-    : effect_(loadedLibrary(libraryPath).instantiate(&host)) {
+    : effect_(LoadedLibrary<hosting::Vst2Library>(libraryPath).instantiate(&host)) {
     dispatch(vst::effOpen);
     dispatch(vst::effSetSampleRate, 0, 0, nullptr, 44100.0f);
     dispatch(vst::effMainsChanged, 0, 1);

@@ -9,13 +9,10 @@
 #include <vector>
 
 #include "hosting/EventBlock.h"
-#include "hosting/PluginLibrary.h"
+#include "hosting/Vst2Library.h"
 #include "vst/AEffect.h"
 
 namespace tamrik::test {
-
-// A library loaded once per process and kept until exit.
-const hosting::PluginLibrary& loadedLibrary(const std::string& path);
 
 class PluginInstance {
 public:

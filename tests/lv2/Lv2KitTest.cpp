@@ -222,11 +222,12 @@ TEST(Lv2Kit, StateRoundTripsAndDamageIsRefused) {
 // without instance-access and data-access there is no panel; with them it
 // fills its parent at 505 x 508, a click selects a pad and Learn takes the
 // note the instance plays next, reported through write_function.
-#include <dlfcn.h>
 
 #include <lv2/data-access/data-access.h>
 #include <lv2/instance-access/instance-access.h>
 #include <lv2/ui/ui.h>
+
+#include "LoadedLibrary.h"
 
 // Last: Xlib's macros (None, Bool, Status) would break the headers above.
 #include "X11HostWindow.h"
@@ -234,10 +235,9 @@ TEST(Lv2Kit, StateRoundTripsAndDamageIsRefused) {
 namespace {
 
 const LV2UI_Descriptor* kitUiDescriptor() {
-    static void* library =
-        dlopen(TAMRIK_LV2_PATH "/DrumTamrikKit.lv2/DrumTamrikKit_ui.so", RTLD_NOW | RTLD_LOCAL);
-    if (!library) return nullptr;
-    auto entry = reinterpret_cast<LV2UI_DescriptorFunction>(dlsym(library, "lv2ui_descriptor"));
+    const auto& library =
+        tamrik::test::LoadedLibrary<tamrik::hosting::SharedLibrary>(TAMRIK_LV2_PATH "/DrumTamrikKit.lv2/DrumTamrikKit_ui.so");
+    auto entry = reinterpret_cast<LV2UI_DescriptorFunction>(library.symbol("lv2ui_descriptor"));
     return entry ? entry(0) : nullptr;
 }
 
@@ -283,8 +283,8 @@ TEST(Lv2KitUi, ThePanelOpensOnTheInstanceAndLearnsTheNoteItPlays) {
     const auto* idle = static_cast<const LV2UI_Idle_Interface*>(d->extension_data(LV2_UI__idleInterface));
     ASSERT_NE(idle, nullptr);
     const auto idleOnce = [&] { idle->idle(ui); };
-    test::IdleRounds(idleOnce, 200);
-    EXPECT_TRUE(writes.empty()) << "opening and refreshing write nothing";
+    EXPECT_TRUE(test::WaitUntilDrawn(x, idleOnce));
+    EXPECT_TRUE(writes.empty()) << "opening writes nothing";
 
     // Pad 3 (the panel and strip are 361 high; the pads start 16 below),
     // then Learn, then a note on the instance.
@@ -292,7 +292,7 @@ TEST(Lv2KitUi, ThePanelOpensOnTheInstanceAndLearnsTheNoteItPlays) {
         x.Move(px, py);
         x.Button(true);
         x.Button(false);
-        test::IdleRounds(idleOnce, 100);
+        test::Drain(x.display, idleOnce);
     };
     click(8 + 2 * 61 + 28, 361 + 16 + 15);
     click(72 + 20, 361 + 106);

@@ -17,6 +17,7 @@
 #include "HostHarness.h"
 #include "Lv2TestHost.h"
 #include "SoundScenarios.h"
+#include "TestSignals.h"
 #include "synth/FactoryPresets.h"
 #include "synth/Parameters.h"
 
@@ -69,11 +70,6 @@ std::vector<float> lv2Groove(const std::function<void(Lv2TestHost&)>& setup) {
     return host.render(kFrames, kFrames);
 }
 
-bool silent(const std::vector<float>& v) {
-    for (float x : v)
-        if (x != 0.0f) return false;
-    return true;
-}
 
 float nodeFloat(const LilvNode* n) { return n ? lilv_node_as_float(n) : std::nanf(""); }
 

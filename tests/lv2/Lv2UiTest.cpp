@@ -6,7 +6,6 @@
 // follow port_event within 100 ms without writing back, and leave nothing
 // behind after 100 instantiate and cleanup cycles.
 #include <gtest/gtest.h>
-#include <dlfcn.h>
 
 #include <unistd.h>
 
@@ -22,6 +21,7 @@
 #include <lv2/ui/ui.h>
 #include <lv2/urid/urid.h>
 
+#include "LoadedLibrary.h"
 #include "OpenDescriptors.h"
 #include "lv2/Lv2Ports.h"
 
@@ -36,9 +36,8 @@ namespace tamrik::test {
 namespace {
 
 const LV2UI_Descriptor* uiDescriptor() {
-    static void* library = dlopen(TAMRIK_LV2_PATH "/DrumTamrik.lv2/DrumTamrik_ui.so", RTLD_NOW | RTLD_LOCAL);
-    if (!library) return nullptr;
-    auto entry = reinterpret_cast<LV2UI_DescriptorFunction>(dlsym(library, "lv2ui_descriptor"));
+    const auto& library = LoadedLibrary<hosting::SharedLibrary>(TAMRIK_LV2_PATH "/DrumTamrik.lv2/DrumTamrik_ui.so");
+    auto entry = reinterpret_cast<LV2UI_DescriptorFunction>(library.symbol("lv2ui_descriptor"));
     return entry ? entry(0) : nullptr;
 }
 
@@ -175,8 +174,8 @@ TEST(Lv2Ui, ThePanelInTheHostsWindowSendsADragAndFollowsPortEvents) {
     ASSERT_TRUE(XGetWindowAttributes(x.display, children[0], &a));
     EXPECT_EQ(a.map_state, IsViewable);
     EXPECT_EQ(std::vector<int>({a.x, a.y, a.width, a.height}), std::vector<int>({0, 0, 505, 361}));
-    IdleRounds([&] { ui.idle(); }, 250);
-    EXPECT_TRUE(ui.writes.empty()) << "showing and refreshing write nothing";
+    EXPECT_TRUE(WaitUntilDrawn(x, [&] { ui.idle(); }));
+    EXPECT_TRUE(ui.writes.empty()) << "showing writes nothing";
 
     EXPECT_TRUE(DragCutOffKnob(x, [&] { ui.idle(); }, 20, [&] { return ui.written(kCutOff).size(); }));
     const std::vector<float> cutoff = ui.written(kCutOff);
@@ -194,7 +193,7 @@ TEST(Lv2Ui, ThePanelInTheHostsWindowSendsADragAndFollowsPortEvents) {
     ui.portEvent(kCutOff, 0.2f);
     EXPECT_TRUE(IdleUntil([&] { ui.idle(); }, [&] { return KnobPixels(x) != before; }))
         << "the knob did not follow";
-    IdleRounds([&] { ui.idle(); }, 150);
+    Drain(x.display, [&] { ui.idle(); });
     EXPECT_TRUE(ui.writes.empty());
     EXPECT_TRUE(DragCutOffKnob(x, [&] { ui.idle(); }, 4, [&] { return ui.written(kCutOff).size(); }, 6));
     EXPECT_EQ(ui.written(kCutOff), (std::vector<float>{0.21f, 0.22f}));
@@ -205,12 +204,12 @@ TEST(Lv2Ui, WithUiTouchADragIsOneGrabAroundItsValues) {
     const NoUserSettings settings;
     UiHost ui(x, Offers{.touch = true});
     ASSERT_TRUE(ui.ok());
-    IdleRounds([&] { ui.idle(); }, 250);
-    EXPECT_TRUE(ui.writes.empty()) << "showing and refreshing touch nothing";
+    EXPECT_TRUE(WaitUntilDrawn(x, [&] { ui.idle(); }));
+    EXPECT_TRUE(ui.writes.empty()) << "showing touches nothing";
 
     EXPECT_TRUE(DragCutOffKnob(x, [&] { ui.idle(); }, 10, [&] { return ui.written(kCutOff).size(); }));
     EXPECT_TRUE(IdleUntil([&] { ui.idle(); }, [&] { return ui.touches() >= 2; })) << "no release after the drag";
-    IdleRounds([&] { ui.idle(); }, 150);
+    Drain(x.display, [&] { ui.idle(); });
     ASSERT_EQ(ui.touches(), 2u) << "one grab and one release";
     ASSERT_GE(ui.writes.size(), 3u);
     const Write& grab = ui.writes.front();
@@ -233,7 +232,7 @@ TEST(Lv2Ui, AtTheHostsScaleFactorTwoThePanelIsTwiceAsLargeAndADragMeansTheSame) 
     XWindowAttributes a{};
     ASSERT_TRUE(XGetWindowAttributes(x.display, children[0], &a));
     EXPECT_EQ(std::vector<int>({a.x, a.y, a.width, a.height}), std::vector<int>({0, 0, 1010, 722}));
-    IdleRounds([&] { ui.idle(); }, 250);
+    EXPECT_TRUE(WaitUntilDrawn(x, [&] { ui.idle(); }, 2));
     EXPECT_TRUE(ui.writes.empty());
 
     EXPECT_TRUE(DragCutOffKnob(x, [&] { ui.idle(); }, 20, [&] { return ui.written(kCutOff).size(); }, 0, 2));

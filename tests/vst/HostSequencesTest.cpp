@@ -5,16 +5,13 @@
 #include <vector>
 
 #include "HostHarness.h"
+#include "TestSignals.h"
 
 using namespace vst;
 using tamrik::test::HostHarness;
+using tamrik::test::silent;
 
 namespace {
-bool allZero(const std::vector<float>& v) {
-    for (float x : v)
-        if (x != 0.0f) return false;
-    return true;
-}
 }  // namespace
 
 TEST(HostSequences, ScannerStyleProbeBeforeOpen) {
@@ -30,7 +27,7 @@ TEST(HostSequences, ScannerStyleProbeBeforeOpen) {
     host.dispatch(effMainsChanged, 0, 1);
     host.dispatch(effMainsChanged, 0, 1);  // resume twice
     host.sendMidi(0x90, 60, 100);
-    EXPECT_FALSE(allZero(host.render(2000)));
+    EXPECT_FALSE(silent(host.render(2000)));
 }
 
 TEST(HostSequences, SampleRateZeroThenANote) {
@@ -41,7 +38,7 @@ TEST(HostSequences, SampleRateZeroThenANote) {
     host.render(512);  // any output, but no trap and no sanitizer report
     host.dispatch(effSetSampleRate, 0, 0, nullptr, 44100.0f);
     host.sendMidi(0x90, 60, 100);
-    EXPECT_FALSE(allZero(host.render(2000)));
+    EXPECT_FALSE(silent(host.render(2000)));
 }
 
 TEST(HostSequences, EmptyEventBlocksAndTransportStopControllers) {
@@ -60,7 +57,7 @@ TEST(HostSequences, EmptyEventBlocksAndTransportStopControllers) {
         for (uint8_t controller : {64, 121, 123})
             stop.push_back(HostHarness::midi(static_cast<uint8_t>(0xB0 | channel), controller, 0));
     host.sendEvents(stop);
-    EXPECT_FALSE(allZero(host.render(256)));
+    EXPECT_FALSE(silent(host.render(256)));
 }
 
 TEST(HostSequences, OnlyProcessReplacingAndProcessAgree) {
@@ -90,5 +87,5 @@ TEST(HostSequences, NilAndEmptyAudioCalls) {
     host.processReplacing(l.data(), r.data(), 0);
     host.processReplacing(l.data(), r.data(), -5);
     EXPECT_EQ(l[0], 3.0f);
-    EXPECT_FALSE(allZero(host.render(1000)));
+    EXPECT_FALSE(silent(host.render(1000)));
 }

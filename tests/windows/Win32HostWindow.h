@@ -14,25 +14,47 @@
 
 namespace tamrik::test {
 
-// Runs the host's message loop for ms, or until done() holds. Without done()
-// it only lets time pass, for checks that something does NOT happen.
-inline bool Pump(int ms, const std::function<bool()>& done = {}) {
-    const auto until = std::chrono::steady_clock::now() + std::chrono::milliseconds(ms);
+// The host's message loop until done(): the deadline only catches a hang,
+// however slow wine is on a busy machine (or under qemu).
+inline bool PumpUntil(const std::function<bool()>& done) {
+    const auto until = std::chrono::steady_clock::now() + std::chrono::seconds(20);
     do {
         MSG msg;
         while (PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE)) {
             TranslateMessage(&msg);
             DispatchMessageA(&msg);
         }
-        if (done && done()) return true;
+        if (done()) return true;
         std::this_thread::sleep_for(std::chrono::milliseconds(5));
     } while (std::chrono::steady_clock::now() < until);
     return false;
 }
 
-// The message loop until done(): the deadline only catches a hang, however
-// slow wine is on a busy machine (or under qemu).
-inline bool PumpUntil(const std::function<bool()>& done) { return Pump(20000, done); }
+// Before asserting that something did NOT happen: the thread's queue
+// handled to empty. A message posted to the thread comes back after
+// everything queued before it; then paints, input and what handling caused,
+// until nothing is pending.
+inline bool Drain() {
+    static const UINT marker = RegisterWindowMessageA("TamrikTestDrain");
+    PostThreadMessageA(GetCurrentThreadId(), marker, 0, 0);
+    bool back = false;
+    const auto until = std::chrono::steady_clock::now() + std::chrono::seconds(20);
+    for (;;) {
+        MSG msg;
+        if (!PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE)) {
+            if (back) return true;
+            if (std::chrono::steady_clock::now() > until) return false;
+            std::this_thread::sleep_for(std::chrono::milliseconds(1));
+            continue;
+        }
+        if (msg.hwnd == nullptr && msg.message == marker) {
+            back = true;
+            continue;
+        }
+        TranslateMessage(&msg);
+        DispatchMessageA(&msg);
+    }
+}
 
 // SendInput queues its messages at once; this handles them, and what they
 // caused, until the thread's queue holds no input or posted message.

@@ -14,7 +14,7 @@
 #include <string>
 #include <thread>
 
-#include "hosting/PluginLibrary.h"
+#include "hosting/Vst2Library.h"
 #include "HostWindow.h"
 
 namespace {
@@ -56,7 +56,7 @@ Options parse(int argc, char** argv) {
         }
     }
     if (delayGiven && !options.screenshot) throw std::runtime_error("--delay: only with --screenshot");
-    if (options.plugin.empty()) options.plugin = hosting::PluginLibrary::findDefault();
+    if (options.plugin.empty()) options.plugin = hosting::Vst2Library::findDefault();
     return options;
 }
 
@@ -69,8 +69,8 @@ intptr_t dispatch(vst::AEffect* effect, int32_t opcode, intptr_t value = 0, void
 }
 
 int run(const Options& options) {
-    const std::unique_ptr<hosting::PluginLibrary> library =
-        hosting::PluginLibrary::open(options.plugin);
+    const std::unique_ptr<hosting::Vst2Library> library =
+        hosting::Vst2Library::open(options.plugin);
     vst::AEffect* effect = library->instantiate(&hostCallback);
     dispatch(effect, vst::effOpen);
     vst::ERect* rect = nullptr;

@@ -10,12 +10,13 @@
 #include <vector>
 
 #include "hosting/EventBlock.h"
-#include "hosting/PluginLibrary.h"
+#include "hosting/Vst2Library.h"
 
 namespace tamrik::render {
 
 using hosting::EventBlock;
-using hosting::PluginLibrary;
+// The tool's name for the VST 2 library it drives.
+using PluginLibrary = hosting::Vst2Library;
 
 class PluginInstance {
 public:
