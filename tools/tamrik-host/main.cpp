@@ -14,8 +14,9 @@
 #include <string>
 #include <thread>
 
-#include "hosting/Vst2Library.h"
 #include "HostWindow.h"
+#include "binding/EditorPanel.h"
+#include "hosting/Vst2Library.h"
 
 namespace {
 
@@ -96,7 +97,8 @@ int run(const Options& options) {
                 }
                 break;
             }
-            std::this_thread::sleep_for(std::chrono::milliseconds(33));
+            // The host's idle timer, at the period every editor binding is pumped at.
+            std::this_thread::sleep_for(std::chrono::milliseconds(binding::EditorPanel::kPumpPeriodMs));
         }
         dispatch(effect, vst::effEditClose);
     }
