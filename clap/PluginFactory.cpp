@@ -1,5 +1,6 @@
 #include "clap/PluginFactory.h"
 
+#include <cstdlib>
 #include <cstring>
 #include <iterator>
 
@@ -45,8 +46,14 @@ const clap_plugin_descriptor_t kKit = {
     kKitFeatures,
 };
 
-std::unique_ptr<Instrument> makeDrumTamrik() { return std::make_unique<DrumTamrikInstrument>(); }
-std::unique_ptr<Instrument> makeKit() { return std::make_unique<kit::KitInstrument>(); }
+std::unique_ptr<Instrument> makeDrumTamrik() {
+    return std::make_unique<DrumTamrikInstrument>(
+        instructionSetNamed(std::getenv("TAMRIK_ISA"), bestInstructionSet()));
+}
+std::unique_ptr<Instrument> makeKit() {
+    return std::make_unique<kit::KitInstrument>(
+        instructionSetNamed(std::getenv("TAMRIK_ISA"), bestInstructionSet()));
+}
 
 std::unique_ptr<TForm1> makeDrumTamrikForm(std::unique_ptr<tk::Backend> backend, ParameterLink& link, Instrument&) {
     return std::make_unique<TForm1>(std::move(backend), link);

@@ -128,8 +128,8 @@ float padSettingDefault(int32_t pad, int32_t setting) {
 
 }  // namespace
 
-KitInstrument::KitInstrument()
-    : pads(std::make_unique<KitPad[]>(kPads)),
+KitInstrument::KitInstrument(InstructionSet path)
+    : pads(KitPad::all(path)),
       mono(std::make_unique<float[][kPiece]>(kPads)),
       lanes(std::make_unique<SharedLanes>()) {
     const FloatingPointGuard fp;

@@ -1,5 +1,6 @@
 // DrumTamrikKit.lv2's DSP library: the Kit behind the shared LV2 binding,
 // and its KitControls for the UI.
+#include <cstdlib>
 #include <cstring>
 
 #include "kit/KitInstrument.h"
@@ -22,7 +23,10 @@ const KitControlsAccess kAccess = {controlsOf};
 
 const char* const kDspUri = kKitUri;
 
-std::unique_ptr<Instrument> makeDspInstrument() { return std::make_unique<kit::KitInstrument>(); }
+std::unique_ptr<Instrument> makeDspInstrument() {
+    return std::make_unique<kit::KitInstrument>(
+        instructionSetNamed(std::getenv("TAMRIK_ISA"), bestInstructionSet()));
+}
 
 const void* dspExtension(const char* uri) { return std::strcmp(uri, kKitControlsUri) == 0 ? &kAccess : nullptr; }
 

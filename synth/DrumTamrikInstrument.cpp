@@ -22,7 +22,7 @@ constexpr InstrumentIdentity kIdentity = {"DrumTamrik", "Quenmar", "Drum Synth T
 
 }  // namespace
 
-DrumTamrikInstrument::DrumTamrikInstrument() {
+DrumTamrikInstrument::DrumTamrikInstrument(InstructionSet path) : engine(params, path) {
     const FloatingPointGuard fp;
     for (int32_t i = 0; i < kNumPrograms; ++i) {
         programs[i] = std::make_unique<VstXSynthProgram>();

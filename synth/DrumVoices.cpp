@@ -399,16 +399,6 @@ void addTwice(float* out1, float* out2, const float* sum, int32_t frames) {
     }
 }
 
-DrumVoices::Isa isaNamed(const char* name, DrumVoices::Isa otherwise) {
-    using Isa = DrumVoices::Isa;
-    if (!name) return otherwise;
-    const std::pair<const char*, Isa> names[] = {
-        {"scalar", Isa::scalar}, {"sse2", Isa::sse2}, {"avx2", Isa::avx2}, {"avx512", Isa::avx512}};
-    for (auto [text, isa] : names)
-        if (std::strcmp(name, text) == 0) return isa;
-    return otherwise;
-}
-
 // The voice fields that rendering changes. Always inlined: a call would
 // read the visitor's captures again after every field it stores.
 template <class Visit>
@@ -458,29 +448,26 @@ void DrumVoices::VoiceLanes::copyRendered(int32_t v, const VoiceLanes& other, in
     eachRenderedField([&](auto, auto lane) { (this->*lane)[v] = (other.*lane)[from]; });
 }
 
-DrumVoices::Isa DrumVoices::bestIsa() {
-#if defined(__x86_64__) || defined(__i386__)
-    __builtin_cpu_init();
-    // These answers include the operating system's support for the wider
-    // registers (XGETBV), not just the CPU's.
-#if defined(TAMRIK_HAVE_AVX512)
-    if (__builtin_cpu_supports("avx512f") && __builtin_cpu_supports("avx512vl") &&
-        __builtin_cpu_supports("avx512dq"))
-        return Isa::avx512;
-#endif
-#if defined(TAMRIK_HAVE_AVX2)
-    if (__builtin_cpu_supports("avx2")) return Isa::avx2;
-#endif
-#if defined(__SSE2__)
-    if (__builtin_cpu_supports("sse2")) return Isa::sse2;
-#endif
-#endif
-    return Isa::scalar;
-}
-
-DrumVoices::DrumVoices(const SynthParameters& parameters) : params(parameters) {
+DrumVoices::DrumVoices(const SynthParameters& parameters, InstructionSet path)
+    : params(parameters), isa_(runnable(path)) {
     for (int32_t v = 0; v < kLanes; ++v) lanes.stage[v] = stageIdle;
     for (int32_t v = kVoices; v < kLanes; ++v) start[v] = end[v] = kChunk;
+    // Every lane path up to the chosen one, widest first: a group whose
+    // sounding voices sit close together takes the narrowest that holds them.
+    const std::pair<InstructionSet, const LanePath*> built[] = {
+#if defined(TAMRIK_HAVE_AVX512)
+        {InstructionSet::avx512, &kAvx512Lanes},
+#endif
+#if defined(TAMRIK_HAVE_AVX2)
+        {InstructionSet::avx2, &kAvx2Lanes},
+#endif
+#if defined(__SSE2__)
+        {InstructionSet::sse2, &kSse2Lanes},
+#endif
+        {InstructionSet::scalar, nullptr}
+    };
+    for (auto [isa, lanePath] : built)
+        if (lanePath && isa <= isa_) paths[pathCount++] = lanePath;
 }
 
 void DrumVoices::initEngine(bool buildTables) {
@@ -491,25 +478,6 @@ void DrumVoices::initEngine(bool buildTables) {
         lanes.phase1[v] = lanes.phase2[v] = 0.0f;
     }
     nextVoice_ = 0;
-    const Isa best = bestIsa();
-    isa_ = std::min(isaNamed(std::getenv("TAMRIK_ISA"), best), best);
-    // Every lane path up to the chosen one, widest first: a group whose
-    // sounding voices sit close together takes the narrowest that holds them.
-    const std::pair<Isa, const LanePath*> built[] = {
-#if defined(TAMRIK_HAVE_AVX512)
-        {Isa::avx512, &kAvx512Lanes},
-#endif
-#if defined(TAMRIK_HAVE_AVX2)
-        {Isa::avx2, &kAvx2Lanes},
-#endif
-#if defined(__SSE2__)
-        {Isa::sse2, &kSse2Lanes},
-#endif
-        {Isa::scalar, nullptr}
-    };
-    pathCount = 0;
-    for (auto [isa, lanePath] : built)
-        if (lanePath && isa <= isa_) paths[pathCount++] = lanePath;
 }
 
 void DrumVoices::playNote(int32_t note, int32_t velocity, int32_t deltaFrames) {

@@ -19,6 +19,7 @@
 #include <cstdint>
 #include <memory>
 
+#include "synth/InstructionSet.h"
 #include "synth/Parameters.h"
 #include "synth/WaveTables.h"
 
@@ -70,17 +71,13 @@ public:
         void copyRendered(int32_t v, const VoiceLanes& other, int32_t from);
     };
 
-    // The instruction-set paths, narrowest first. TAMRIK_ISA (scalar, sse2,
-    // avx2, avx512) forces one; a path the CPU lacks gives the best it has.
-    enum class Isa { scalar, sse2, avx2, avx512 };
-    static Isa bestIsa();
+    // Renders on `path`, or on the best this CPU has where it lacks that one.
+    explicit DrumVoices(const SynthParameters& parameters,
+                        InstructionSet path = bestInstructionSet());
 
-    explicit DrumVoices(const SynthParameters& parameters);
-
-    // initEngine: builds the shared tables, puts every voice to rest and
-    // picks the instruction-set path. Several engines of one instance (a
-    // kit's pads) build the tables once, so the instance draws its noise
-    // once, as a single-sound instance does.
+    // initEngine: builds the shared tables and puts every voice to rest.
+    // Several engines of one instance (a kit's pads) build the tables once,
+    // so the instance draws its noise once, as a single-sound instance does.
     void initEngine(bool buildTables = true);
 
     // A note-on as the host delivers it: the next voice in turn starts the
@@ -100,7 +97,7 @@ public:
 
     Voice voice(int32_t v) const { return lanes.get(v); }
     int32_t nextVoice() const { return nextVoice_; }
-    Isa isa() const { return isa_; }
+    InstructionSet isa() const { return isa_; }
 
     // What the renderer reads of the parameters and tables, taken once per
     // block: a change from the UI thread reaches sounding voices at the next
@@ -215,7 +212,7 @@ private:
     const SynthParameters& params;
     VoiceLanes lanes{};
     int32_t nextVoice_ = 0;
-    Isa isa_ = Isa::scalar;
+    InstructionSet isa_;
     const LanePath* paths[3] = {};  // the lane paths up to isa_, widest first
     int32_t pathCount = 0;
     // One row per sounding voice, and room for a group's idle lanes past the last.
