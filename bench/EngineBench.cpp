@@ -4,7 +4,6 @@
 #include <benchmark/benchmark.h>
 
 #include <algorithm>
-#include <cstdlib>
 #include <string>
 #include <vector>
 
@@ -17,7 +16,7 @@ using namespace tamrik;
 namespace {
 
 // Every path of the shared workload, 17, 8, 4 or 1 notes held.
-void sounding(benchmark::State& state, const char* isa, float weight, int32_t voices) {
+void sounding(benchmark::State& state, InstructionSet isa, float weight, int32_t voices) {
     bench::Workload w(isa, weight);
     int64_t blocks = 0;
     for (auto _ : state) {
@@ -33,10 +32,8 @@ void sounding(benchmark::State& state, const char* isa, float weight, int32_t vo
 }
 
 // The instrument's own processReplacing with nothing sounding.
-void idleBlock(benchmark::State& state, const char* isa) {
-    setenv("TAMRIK_ISA", isa, 1);
-    AVstXSynth synth(nullptr, std::make_unique<DrumTamrikInstrument>());
-    unsetenv("TAMRIK_ISA");
+void idleBlock(benchmark::State& state, InstructionSet isa) {
+    AVstXSynth synth(nullptr, std::make_unique<DrumTamrikInstrument>(isa));
     std::vector<float> left(64), right(64);
     float* outputs[2] = {left.data(), right.data()};
     for (auto _ : state) {
@@ -46,8 +43,8 @@ void idleBlock(benchmark::State& state, const char* isa) {
 }
 
 const bool registered = [] {
-    for (const char* isa : {"scalar", "sse2", "avx2", "avx512"}) {
-        const std::string tag = std::string("/") + isa;
+    for (InstructionSet isa : kInstructionSets) {
+        const std::string tag = std::string("/") + nameOf(isa);
         for (int32_t voices : {17, 16, 8, 4, 1})
             benchmark::RegisterBenchmark(
                 ("Heavy/voices:" + std::to_string(voices) + tag).c_str(),

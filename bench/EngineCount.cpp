@@ -16,7 +16,8 @@ int main(int argc, char** argv) {
     const int32_t voices = std::atoi(argv[2]);
     const int64_t blocks = argc > 3 ? std::atoll(argv[3]) : 2048;
     const float weight = argc > 4 ? static_cast<float>(std::atof(argv[4])) : 1.0f;
-    tamrik::bench::Workload w(argv[1], weight);
+    tamrik::bench::Workload w(
+        tamrik::instructionSetNamed(argv[1], tamrik::bestInstructionSet()), weight);
     float check = 0.0f;
     for (int64_t b = 0; b < blocks; ++b) {
         if (b % tamrik::bench::kReplayBlocks == 0) w.play(voices);

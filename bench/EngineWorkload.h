@@ -6,7 +6,6 @@
 #pragma once
 
 #include <algorithm>
-#include <cstdlib>
 #include <utility>
 #include <vector>
 
@@ -16,16 +15,14 @@
 
 namespace tamrik::bench {
 
-// The engine on the path TAMRIK_ISA names, picked at construction.
+// The engine on `path` (or the best this CPU has, where it lacks it).
 struct Workload {
     SynthParameters params;
-    DrumVoices engine{params};
+    DrumVoices engine;
     std::vector<float> left = std::vector<float>(64), right = std::vector<float>(64);
 
-    Workload(const char* isa, float weight) {
-        setenv("TAMRIK_ISA", isa, 1);
+    Workload(InstructionSet path, float weight) : engine(params, path) {
         engine.initEngine();
-        unsetenv("TAMRIK_ISA");
         const std::pair<int32_t, float> settings[] = {
             {kA, 0.0f},    {kH, 1.0f},    {kR, 1.0f},     {kWeight, weight}, {kFM, 1.0f},
             {kRing, 1.0f}, {kClip, 0.5f}, {kMulti, 1.0f}, {kWave1, 0.25f},   {kWave2, 0.5f}};

@@ -4,6 +4,7 @@
 // (the widest path the CPU has; TAMRIK_ISA forces another).
 #include <benchmark/benchmark.h>
 
+#include <cstdlib>
 #include <vector>
 
 #include "bench/KitWorkload.h"
@@ -13,8 +14,10 @@ using namespace tamrik;
 
 namespace {
 
+const InstructionSet kPath = instructionSetNamed(std::getenv("TAMRIK_ISA"), bestInstructionSet());
+
 void sounding(benchmark::State& state, int32_t pads) {
-    bench::KitWorkload w(pads);
+    bench::KitWorkload w(pads, kPath);
     for (auto _ : state) {
         w.block();
         benchmark::DoNotOptimize(w.pointers[0]);
@@ -25,7 +28,7 @@ void sounding(benchmark::State& state, int32_t pads) {
 }
 
 void idleKit(benchmark::State& state) {
-    AVstXSynth synth(nullptr, std::make_unique<kit::KitInstrument>());
+    AVstXSynth synth(nullptr, std::make_unique<kit::KitInstrument>(kPath));
     std::vector<std::vector<float>> channels(kit::kOutputChannels, std::vector<float>(64));
     float* outputs[kit::kOutputChannels];
     for (int32_t c = 0; c < kit::kOutputChannels; ++c) outputs[c] = channels[size_t(c)].data();

@@ -1,6 +1,7 @@
 // A fixed amount of the Kit benchmark's workload, for counting instructions
 // under callgrind (scripts/count-instructions.sh --kit): instructions inside
-// the instrument's render / (blocks x 64 x 16) is the cost per voice-sample.
+// the instrument's render / (blocks x 64 x 16) is the cost per voice-sample,
+// on the path TAMRIK_ISA names (else the best this CPU has).
 #include <cstdio>
 #include <cstdlib>
 
@@ -11,7 +12,9 @@ int main(int argc, char** argv) {
         std::fprintf(stderr, "usage: %s pads (0: DrumTamrik, -1: the idle Kit) [blocks]\n", argv[0]);
         return 2;
     }
-    tamrik::bench::KitWorkload w(std::atoi(argv[1]));
+    const tamrik::InstructionSet path =
+        tamrik::instructionSetNamed(std::getenv("TAMRIK_ISA"), tamrik::bestInstructionSet());
+    tamrik::bench::KitWorkload w(std::atoi(argv[1]), path);
     const int64_t blocks = argc > 2 ? std::atoll(argv[2]) : 1024;
     float check = 0.0f;
     for (int64_t b = 0; b < blocks; ++b) {

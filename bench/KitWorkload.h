@@ -22,18 +22,19 @@ struct KitWorkload {
     // Notes are played again every this many blocks (as the engine's workload).
     static constexpr int64_t kReplayBlocks = 512;
 
-    // pads 0: DrumTamrik itself; else the Kit with its voices on that many pads.
-    explicit KitWorkload(int32_t padCount) : pads(padCount) {
+    // pads 0: DrumTamrik itself; else the Kit with its voices on that many
+    // pads; on `path` (or the best this CPU has, where it lacks it).
+    KitWorkload(int32_t padCount, InstructionSet path) : pads(padCount) {
         // Long notes, FM and Ring, Clip 0.5 with Multi, the heavy filter:
         // every stage of a voice does work.
         constexpr std::pair<int32_t, float> kBusySound[] = {
             {kA, 0.0f},    {kH, 1.0f},    {kR, 1.0f},     {kWeight, 1.0f}, {kFM, 1.0f},
             {kRing, 1.0f}, {kClip, 0.5f}, {kMulti, 1.0f}, {kWave1, 0.25f}, {kWave2, 0.5f}};
         if (pads == 0) {
-            instrument = std::make_unique<DrumTamrikInstrument>();
+            instrument = std::make_unique<DrumTamrikInstrument>(path);
             for (auto [i, v] : kBusySound) instrument->setParameter(i, v);
         } else {
-            instrument = std::make_unique<kit::KitInstrument>();
+            instrument = std::make_unique<kit::KitInstrument>(path);
             for (int32_t p = 0; p < kit::kPads; ++p) {
                 for (auto [i, v] : kBusySound) instrument->setParameter(kit::padIndex(p, i), v);
                 // No chokes: the hats would cut each other short.

@@ -1,5 +1,6 @@
 #include "binding/Products.h"
 
+#include <cstdlib>
 #include <cstring>
 
 #include "kit/KitInstrument.h"
@@ -13,8 +14,8 @@ namespace {
 const char* kDrumTamrikFeatures[] = {"instrument", "drum", "synthesizer", "stereo", nullptr};
 const char* kKitFeatures[] = {"instrument", "drum-machine", "synthesizer", "stereo", nullptr};
 
-std::unique_ptr<Instrument> makeDrumTamrik() { return std::make_unique<DrumTamrikInstrument>(); }
-std::unique_ptr<Instrument> makeKit() { return std::make_unique<kit::KitInstrument>(); }
+std::unique_ptr<Instrument> makeDrumTamrik(InstructionSet path) { return std::make_unique<DrumTamrikInstrument>(path); }
+std::unique_ptr<Instrument> makeKit(InstructionSet path) { return std::make_unique<kit::KitInstrument>(path); }
 
 const Product kDrumTamrik = {
     DrumTamrikInstrument::kIdentity,
@@ -72,7 +73,11 @@ const Product* productOf(const Instrument& instrument) {
     return nullptr;
 }
 
-std::unique_ptr<Instrument> makeInstrument(const Product& product) { return product.make(); }
+std::unique_ptr<Instrument> makeInstrument(const Product& product) {
+    return makeInstrument(product, instructionSetNamed(std::getenv("TAMRIK_ISA"), bestInstructionSet()));
+}
+
+std::unique_ptr<Instrument> makeInstrument(const Product& product, InstructionSet path) { return product.make(path); }
 
 kit::KitControls* kitControlsOf(Instrument& instrument) { return dynamic_cast<kit::KitInstrument*>(&instrument); }
 

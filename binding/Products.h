@@ -15,6 +15,7 @@
 #include <span>
 
 #include "kit/KitControls.h"
+#include "synth/InstructionSet.h"
 #include "synth/Instrument.h"
 
 namespace tamrik::binding {
@@ -43,7 +44,7 @@ struct Product {
     int32_t parameterCount;
     int32_t outputChannels;
     PanelKind panel;
-    std::unique_ptr<Instrument> (*make)();
+    std::unique_ptr<Instrument> (*make)(InstructionSet path);
 };
 
 inline constexpr size_t kProductCount = 2;
@@ -57,8 +58,12 @@ const Product* productWithLv2Uri(const char* uri);
 // The product whose instrument this is, by its identity.
 const Product* productOf(const Instrument& instrument);
 
-// A new instance of the product's instrument. Throws std::bad_alloc.
+// A new instance of the product's instrument, on the widest instruction-set
+// path the CPU runs unless TAMRIK_ISA names a narrower one ("scalar",
+// "sse2", "avx2", "avx512"; read at each instance's making, here and
+// nowhere else in a plug-in). Throws std::bad_alloc.
 std::unique_ptr<Instrument> makeInstrument(const Product& product);
+std::unique_ptr<Instrument> makeInstrument(const Product& product, InstructionSet path);
 // The kit controls (names, auditions, hits) an instrument has for its
 // panel; nullptr for one that has none.
 kit::KitControls* kitControlsOf(Instrument& instrument);

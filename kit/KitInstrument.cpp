@@ -17,8 +17,8 @@ namespace tamrik::kit {
 const InstrumentIdentity KitInstrument::kIdentity = {"DrumTamrik Kit", "Quenmar", "DrumTamrik Kit",
                                                      KitInstrument::kUniqueId, 1, true};
 
-KitInstrument::KitInstrument()
-    : pads(std::make_unique<KitPad[]>(kPads)),
+KitInstrument::KitInstrument(InstructionSet path)
+    : pads(KitPad::all(path)),
       mono(std::make_unique<float[][kPiece]>(kPads)),
       lanes(std::make_unique<SharedLanes>()) {
     const FloatingPointGuard fp;

@@ -31,8 +31,9 @@ public:
     static constexpr int32_t kGroupCount = kPads + 1;  // the pads, then the kit-wide pair
     static constexpr float kChokeFadeSeconds = 0.005f;
 
-    // At 44100 Hz with the "Init" kit loaded.
-    KitInstrument();
+    // At 44100 Hz with the "Init" kit loaded; every pad's voices render on
+    // `path` (or the best this CPU has, where it lacks it).
+    explicit KitInstrument(InstructionSet path = bestInstructionSet());
 
     // Name, vendor, VST 2 id: what every format calls the instrument.
     static const InstrumentIdentity kIdentity;

@@ -1,8 +1,22 @@
 #include "kit/KitPad.h"
 
 #include <algorithm>
+#include <utility>
 
 namespace tamrik::kit {
+
+namespace {
+
+template <size_t... p>
+std::unique_ptr<KitPad[]> padsOn(InstructionSet path, std::index_sequence<p...>) {
+    return std::unique_ptr<KitPad[]>(new KitPad[sizeof...(p)]{(void(p), KitPad(path))...});
+}
+
+}  // namespace
+
+std::unique_ptr<KitPad[]> KitPad::all(InstructionSet path) {
+    return padsOn(path, std::make_index_sequence<kPads>{});
+}
 
 void KitPad::set(int32_t slot, float value) {
     if (slot < kSoundParameters)

@@ -9,6 +9,7 @@
 
 #include <cstdint>
 #include <limits>
+#include <memory>
 
 #include "common/Shared.h"
 #include "kit/KitMap.h"
@@ -23,9 +24,13 @@ public:
     // still plays, only its effect on a fade is lost).
     static constexpr int32_t kMaxEvents = 32;
 
-    KitPad() = default;
+    // The pad's voices render on `path` (as DrumVoices).
+    explicit KitPad(InstructionSet path = bestInstructionSet()) : voices(sound, path) {}
     KitPad(const KitPad&) = delete;
     KitPad& operator=(const KitPad&) = delete;
+
+    // The kit's pads, every one on `path`, built in place (a pad cannot move).
+    static std::unique_ptr<KitPad[]> all(InstructionSet path);
 
     void initEngine(bool buildTables) { voices.initEngine(buildTables); }
 
@@ -82,7 +87,7 @@ private:
     void endFade();
 
     SynthParameters sound;
-    DrumVoices voices{sound};
+    DrumVoices voices;
     Shared<float> settings[kPadSettings];
 
     // Audio thread only.

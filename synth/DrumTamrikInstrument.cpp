@@ -18,7 +18,7 @@ namespace tamrik {
 const InstrumentIdentity DrumTamrikInstrument::kIdentity = {"DrumTamrik", "Quenmar", "Drum Synth Tamrik",
                                                             DrumTamrikInstrument::kUniqueId, 1, false};
 
-DrumTamrikInstrument::DrumTamrikInstrument() {
+DrumTamrikInstrument::DrumTamrikInstrument(InstructionSet path) : engine(params, path) {
     const FloatingPointGuard fp;
     for (int32_t i = 0; i < kNumPrograms; ++i) {
         programs[i] = std::make_unique<VstXSynthProgram>();

@@ -21,8 +21,9 @@ public:
     static constexpr int32_t kUniqueId = ('T' << 24) | ('m' << 16) | ('R' << 8) | 'k';
     static constexpr uint32_t kStateVersion = 1;
 
-    // At 44100 Hz, every program "initN" at the defaults, program 0 loaded.
-    DrumTamrikInstrument();
+    // At 44100 Hz, every program "initN" at the defaults, program 0 loaded;
+    // the voices render on `path` (or the best this CPU has, where it lacks it).
+    explicit DrumTamrikInstrument(InstructionSet path = bestInstructionSet());
 
     // Name, vendor, VST 2 id: what every format calls the instrument.
     static const InstrumentIdentity kIdentity;
@@ -75,7 +76,7 @@ private:
     static constexpr int32_t kScratchFrames = 256;
 
     SynthParameters params;
-    DrumVoices engine{params};
+    DrumVoices engine;
     std::unique_ptr<VstXSynthProgram> programs[kNumPrograms];
     Shared<int32_t> current{0};
     float scratch[2][kScratchFrames] = {};

@@ -8,8 +8,6 @@
 #include <algorithm>
 #include <bit>
 #include <cmath>
-#include <cstdlib>
-#include <cstring>
 
 #if defined(__SSE2__)
 #include <emmintrin.h>
@@ -17,8 +15,10 @@
 
 #include "common/RoundEven.h"
 #include "common/WrapAround.h"
+#include "synth/LaneGroups.h"
 #include "synth/LaneKernel.h"
 #include "synth/LoneVoice.h"
+#include "synth/RowSums.h"
 #include "synth/WaveTables.h"
 
 namespace tamrik {
@@ -264,9 +264,6 @@ int32_t renderRun(Voice& voice, float* out, int32_t start, int32_t frames,
     return run.finish(voice, out);
 }
 
-// The one-voice routines by Weight: Light, Middle, Heavy.
-using RunRenderer = int32_t (*)(Voice&, float*, int32_t, int32_t, const BlockSettings&);
-constexpr RunRenderer kRunRenderers[3] = {&renderRun<0>, &renderRun<1>, &renderRun<2>};
 
 // Two voices rendered as renderRun renders each, voices[x] from start[x] to
 // at most `frames` into rows[x]; end[x] gets where each stops. Over the
@@ -298,10 +295,6 @@ void renderTwo(Voice* voices, float* const* rows, const int32_t* start, int32_t*
     end[1] = b.finish(voices[1], rows[1]);
 }
 
-using TwoRenderer = void (*)(Voice*, float* const*, const int32_t*, int32_t*, int32_t,
-                             const BlockSettings* const*);
-constexpr TwoRenderer kTwoRenderers[3] = {&renderTwo<0>, &renderTwo<1>, &renderTwo<2>};
-
 // The samples a stage lasts from `count`: it ends on the sample whose count
 // reaches `length`, or at once where it already has.
 int64_t stageLength(int32_t count, int32_t length) {
@@ -314,6 +307,12 @@ void clear(int32_t* values, int32_t from, int32_t to) {
 }
 
 }  // namespace
+
+// By Weight: Light, Middle, Heavy.
+const DrumVoices::OneVoice DrumVoices::oneVoice[3] = {&renderRun<0>, &renderRun<1>,
+                                                      &renderRun<2>};
+const DrumVoices::TwoVoices DrumVoices::twoVoices[3] = {&renderTwo<0>, &renderTwo<1>,
+                                                        &renderTwo<2>};
 
 void loneStages(Voice& voice, const BlockSettings& s, int32_t start, int32_t frames, int32_t width,
                 LoneSamples& in) {
@@ -356,132 +355,29 @@ void loneStages(Voice& voice, const BlockSettings& s, int32_t start, int32_t fra
     voice = v;
 }
 
-namespace {
-
-// Adds `count` rows that all span the chunk to out1 (and out2 when `both`),
-// row after row in registers.
-template <bool both>
-void addWholeRows(float* out1, float* out2, const float* const* rows, int32_t count,
-                  int32_t frames) {
-    int32_t n = 0;
-#if defined(__SSE2__)
-    if (count == 1 && !both) {  // a pad's lone voice, as often in a kit
-        for (; n + 4 <= frames; n += 4)
-            _mm_storeu_ps(out1 + n, _mm_add_ps(_mm_loadu_ps(out1 + n), _mm_load_ps(rows[0] + n)));
-    }
-    for (; n + 4 <= frames; n += 4) {
-        __m128 sum1 = _mm_loadu_ps(out1 + n), sum2 = both ? _mm_loadu_ps(out2 + n) : sum1;
-        for (int32_t k = 0; k < count; ++k) {
-            const __m128 x = _mm_load_ps(rows[k] + n);
-            sum1 = _mm_add_ps(sum1, x);
-            if constexpr (both) sum2 = _mm_add_ps(sum2, x);
-        }
-        _mm_storeu_ps(out1 + n, sum1);
-        if constexpr (both) _mm_storeu_ps(out2 + n, sum2);
-    }
-#endif
-    for (; n < frames; ++n) {
-        float sum1 = out1[n], sum2 = both ? out2[n] : 0.0f;
-        for (int32_t k = 0; k < count; ++k) {
-            sum1 = sum1 + rows[k][n];
-            if constexpr (both) sum2 = sum2 + rows[k][n];
-        }
-        out1[n] = sum1;
-        if constexpr (both) out2[n] = sum2;
-    }
-}
-
-// out1[n] + sum[n], then out2[n] + sum[n], sample by sample (out2 may be out1).
-void addTwice(float* out1, float* out2, const float* sum, int32_t frames) {
-    for (int32_t n = 0; n < frames; ++n) {
-        out1[n] = out1[n] + sum[n];
-        out2[n] = out2[n] + sum[n];
-    }
-}
-
-DrumVoices::Isa isaNamed(const char* name, DrumVoices::Isa otherwise) {
-    using Isa = DrumVoices::Isa;
-    if (!name) return otherwise;
-    const std::pair<const char*, Isa> names[] = {
-        {"scalar", Isa::scalar}, {"sse2", Isa::sse2}, {"avx2", Isa::avx2}, {"avx512", Isa::avx512}};
-    for (auto [text, isa] : names)
-        if (std::strcmp(name, text) == 0) return isa;
-    return otherwise;
-}
-
-// The voice fields that rendering changes. Always inlined: a call would
-// read the visitor's captures again after every field it stores.
-template <class Visit>
-[[gnu::always_inline]] inline void eachRenderedField(Visit visit) {
-    using V = DrumVoices::Voice;
-    using L = DrumVoices::VoiceLanes;
-    visit(&V::phase1, &L::phase1), visit(&V::phase2, &L::phase2);
-    visit(&V::low1, &L::low1), visit(&V::band1, &L::band1), visit(&V::high1, &L::high1);
-    visit(&V::low2, &L::low2), visit(&V::band2, &L::band2), visit(&V::high2, &L::high2);
-    visit(&V::smooth, &L::smooth);
-    visit(&V::attackCount, &L::attackCount), visit(&V::holdCount, &L::holdCount);
-    visit(&V::releaseCount, &L::releaseCount);
-    visit(&V::sweep1Left, &L::sweep1Left), visit(&V::sweep2Left, &L::sweep2Left);
-    visit(&V::stage, &L::stage);
-}
-
-// Every voice field in one list, for moving a voice between its lanes and
-// the one-voice code: the rendered ones and those fixed at note-on.
-template <class Visit>
-[[gnu::always_inline]] inline void eachField(Visit visit) {
-    using V = DrumVoices::Voice;
-    using L = DrumVoices::VoiceLanes;
-    eachRenderedField(visit);
-    visit(&V::note, &L::note), visit(&V::velocity, &L::velocity);
-    visit(&V::cutoffBase, &L::cutoffBase), visit(&V::baseInc1, &L::baseInc1);
-    visit(&V::baseInc2, &L::baseInc2), visit(&V::sweepStep1, &L::sweepStep1);
-    visit(&V::sweepStep2, &L::sweepStep2), visit(&V::voiceGain, &L::voiceGain);
-}
-
-}  // namespace
-
-DrumVoices::Voice DrumVoices::VoiceLanes::get(int32_t v) const {
-    Voice voice;
-    eachField([&](auto field, auto lane) { voice.*field = (this->*lane)[v]; });
-    return voice;
-}
-
-void DrumVoices::VoiceLanes::set(int32_t v, const Voice& voice) {
-    eachField([&](auto field, auto lane) { (this->*lane)[v] = voice.*field; });
-}
-
-void DrumVoices::VoiceLanes::copy(int32_t v, const VoiceLanes& other, int32_t from) {
-    eachField([&](auto, auto lane) { (this->*lane)[v] = (other.*lane)[from]; });
-}
-
-void DrumVoices::VoiceLanes::copyRendered(int32_t v, const VoiceLanes& other, int32_t from) {
-    eachRenderedField([&](auto, auto lane) { (this->*lane)[v] = (other.*lane)[from]; });
-}
-
-DrumVoices::Isa DrumVoices::bestIsa() {
-#if defined(__x86_64__) || defined(__i386__)
-    __builtin_cpu_init();
-    // These answers include the operating system's support for the wider
-    // registers (XGETBV), not just the CPU's.
-#if defined(TAMRIK_HAVE_AVX512)
-    if (__builtin_cpu_supports("avx512f") && __builtin_cpu_supports("avx512vl") &&
-        __builtin_cpu_supports("avx512dq"))
-        return Isa::avx512;
-#endif
-#if defined(TAMRIK_HAVE_AVX2)
-    if (__builtin_cpu_supports("avx2")) return Isa::avx2;
-#endif
-#if defined(__SSE2__)
-    if (__builtin_cpu_supports("sse2")) return Isa::sse2;
-#endif
-#endif
-    return Isa::scalar;
-}
-
-DrumVoices::DrumVoices(const SynthParameters& parameters) : params(parameters) {
+DrumVoices::DrumVoices(const SynthParameters& parameters, InstructionSet path)
+    : params(parameters), isa_(runnable(path)), groups(std::make_unique<LaneGroups>()) {
     for (int32_t v = 0; v < kLanes; ++v) lanes.stage[v] = stageIdle;
     for (int32_t v = kVoices; v < kLanes; ++v) start[v] = end[v] = kChunk;
+    // Every lane path up to the chosen one, widest first: a group whose
+    // sounding voices sit close together takes the narrowest that holds them.
+    const std::pair<InstructionSet, const LanePath*> built[] = {
+#if defined(TAMRIK_HAVE_AVX512)
+        {InstructionSet::avx512, &kAvx512Lanes},
+#endif
+#if defined(TAMRIK_HAVE_AVX2)
+        {InstructionSet::avx2, &kAvx2Lanes},
+#endif
+#if defined(__SSE2__)
+        {InstructionSet::sse2, &kSse2Lanes},
+#endif
+        {InstructionSet::scalar, nullptr}
+    };
+    for (auto [isa, lanePath] : built)
+        if (lanePath && isa <= isa_) paths[pathCount++] = lanePath;
 }
+
+DrumVoices::~DrumVoices() = default;
 
 void DrumVoices::initEngine(bool buildTables) {
     if (buildTables) WaveTables::build();
@@ -491,25 +387,6 @@ void DrumVoices::initEngine(bool buildTables) {
         lanes.phase1[v] = lanes.phase2[v] = 0.0f;
     }
     nextVoice_ = 0;
-    const Isa best = bestIsa();
-    isa_ = std::min(isaNamed(std::getenv("TAMRIK_ISA"), best), best);
-    // Every lane path up to the chosen one, widest first: a group whose
-    // sounding voices sit close together takes the narrowest that holds them.
-    const std::pair<Isa, const LanePath*> built[] = {
-#if defined(TAMRIK_HAVE_AVX512)
-        {Isa::avx512, &kAvx512Lanes},
-#endif
-#if defined(TAMRIK_HAVE_AVX2)
-        {Isa::avx2, &kAvx2Lanes},
-#endif
-#if defined(__SSE2__)
-        {Isa::sse2, &kSse2Lanes},
-#endif
-        {Isa::scalar, nullptr}
-    };
-    pathCount = 0;
-    for (auto [isa, lanePath] : built)
-        if (lanePath && isa <= isa_) paths[pathCount++] = lanePath;
 }
 
 void DrumVoices::playNote(int32_t note, int32_t velocity, int32_t deltaFrames) {
@@ -651,204 +528,38 @@ uint32_t DrumVoices::beginChunk(int32_t frames) {
     return mask;
 }
 
-int32_t DrumVoices::renderAlone(int32_t weight, Voice& voice, float* row, int32_t from,
-                                int32_t frames, const BlockSettings& s) const {
-    // The widest lanes across time: measured the fastest.
-    const LoneRenderer alone = pathCount > 0 ? paths[0]->lone[weight] : kRunRenderers[weight];
-    return alone(voice, row, from, frames, s);
-}
-
-void DrumVoices::Groups::render(DrumVoices* const* sounds, const BlockSettings* settings,
-                                const Switches* switches, LaneSettings* perLane,
-                                const Entry* entries, int32_t count, int32_t weight,
-                                int32_t frames, float (*rows)[kChunk], int32_t& nextRow,
-                                const float* (*rowOf)[kVoices]) {
-    if (count <= 0) return;
-    const DrumVoices& lead = *sounds[entries[0].sound];
-    const int32_t widest = lead.pathCount > 0 ? lead.paths[0]->width : 1;
-    for (int32_t i = 0; i < count;) {
-        const Entry* e = entries + i;
-        const int32_t taken = std::min(count - i, widest);
-        DrumVoices& first = *sounds[e[0].sound];
-        const BlockSettings& s = settings[e[0].sound];
-        if (widest == 1 && count - i >= 2) {
-            // The one-voice code, two voices at a time.
-            Voice two[2];
-            float* twoRows[2];
-            int32_t from[2], to[2];
-            const BlockSettings* twoSettings[2];
-            for (int32_t x = 0; x < 2; ++x) {
-                const DrumVoices& sound = *sounds[e[x].sound];
-                two[x] = sound.lanes.get(e[x].voice);
-                twoRows[x] = rows[nextRow + x];
-                from[x] = sound.start[e[x].voice];
-                twoSettings[x] = &settings[e[x].sound];
-            }
-            kTwoRenderers[weight](two, twoRows, from, to, frames, twoSettings);
-            for (int32_t x = 0; x < 2; ++x) {
-                DrumVoices& sound = *sounds[e[x].sound];
-                sound.lanes.set(e[x].voice, two[x]);
-                sound.end[e[x].voice] = to[x];
-                rowOf[e[x].sound][e[x].voice] = twoRows[x];
-            }
-            nextRow += 2;
-            i += 2;
-            continue;
-        }
-        if (taken == 1) {
-            Voice voice = first.lanes.get(e[0].voice);
-            first.end[e[0].voice] =
-                lead.renderAlone(weight, voice, rows[nextRow], first.start[e[0].voice],
-                                 frames, s);
-            first.lanes.set(e[0].voice, voice);
-            rowOf[e[0].sound][e[0].voice] = rows[nextRow++];
-            ++i;
-            continue;
-        }
-        int32_t p = 0;
-        while (p + 1 < lead.pathCount && lead.paths[p + 1]->width >= taken) ++p;
-        const LanePath& path = *lead.paths[p];
-        const bool oneSound = e[taken - 1].sound == e[0].sound;  // entries come by sound
-        if (oneSound && e[taken - 1].voice - e[0].voice == taken - 1) {
-            // Neighbours: no copy. The lanes past them do not sound in the
-            // chunk (they would be entries of this group).
-            path.byWeight[weight](first.lanes, e[0].voice, rows + nextRow,
-                                  first.start, first.end, frames, s, nullptr);
-            for (int32_t l = 0; l < taken; ++l) rowOf[e[0].sound][e[l].voice] = rows[nextRow + l];
-        } else {
-            bool sameSwitches = true;
-            for (int32_t l = 0; l < taken; ++l) {
-                const Entry at = e[l];
-                const DrumVoices& sound = *sounds[at.sound];
-                lanes.copy(l, sound.lanes, at.voice);
-                start[l] = sound.start[at.voice];
-                if (!oneSound) {
-                    perLane->set(l, settings[at.sound]);
-                    sameSwitches = sameSwitches && switches[at.sound] == switches[e[0].sound];
-                }
-            }
-            static const VoiceLanes rest{};
-            for (int32_t l = taken; l < path.width; ++l) {
-                lanes.copy(l, rest, 0);
-                lanes.stage[l] = stageIdle;
-                start[l] = frames;
-            }
-            // Lanes of one sound take its settings whole.
-            const LaneKernel kernel = oneSound       ? path.byWeight[weight]
-                                      : sameSwitches ? path.valuesByLane[weight]
-                                                     : path.perLane[weight];
-            kernel(lanes, 0, rows + nextRow, start, end, frames, s, perLane);
-            for (int32_t l = 0; l < taken; ++l) {
-                const Entry at = e[l];
-                DrumVoices& sound = *sounds[at.sound];
-                sound.lanes.copyRendered(at.voice, lanes, l);
-                sound.end[at.voice] = end[l];
-                rowOf[at.sound][at.voice] = rows[nextRow + l];
-            }
-        }
-        nextRow += taken;
-        i += taken;
-    }
-}
-
-// Every voice that sounds in the chunk into a row of its own.
-void DrumVoices::renderChunk(int32_t frames, const BlockSettings& s) {
-    Groups::Entry entries[kVoices];
-    int32_t count = 0;
-    for (uint32_t rest = beginChunk(frames); rest != 0; rest &= rest - 1)
-        entries[count++] = {0, std::countr_zero(rest)};
-    DrumVoices* const self = this;
-    int32_t nextRow = 0;
-    groups->render(&self, &s, nullptr, nullptr, entries, count, s.filterWeight, frames, scratch,
-                  nextRow, &groups->voiceRows);
-}
-
 void DrumVoices::render(float* out1, float* out2, int32_t sampleFrames) {
     if (sampleFrames <= 0 || silent()) return;
     BlockSettings s = takeSettings();
     const WaveTables::Reader tables(readsNoise(s));
     takeRows(s, tables);
-    // Each voice renders into its own row first; the rows are then added to
-    // the outputs so that every output sample sums voices 0 to 16 in order,
-    // exactly as a loop over all voices per sample would.
+    DrumVoices* const self = this;
+    LaneGroups::Entry entries[kVoices];
+    LaneGroups::Chunk chunk = {.sounds = &self,
+                               .settings = &s,
+                               .switches = nullptr,
+                               .perLane = nullptr,
+                               .rows = scratch,
+                               .rowOf = &groups->voiceRows,
+                               .entries = entries,
+                               .count = 0,
+                               .weight = s.filterWeight,
+                               .frames = 0,
+                               .nextRow = 0};
+    // Each voice that sounds in a chunk renders into its own row first; the
+    // rows are then added to the outputs so that every output sample sums
+    // voices 0 to 16 in order, exactly as a loop over all voices per sample
+    // would.
     for (int32_t done = 0; done < sampleFrames; done += kChunk) {
         const int32_t frames = std::min(kChunk, sampleFrames - done);
-        renderChunk(frames, s);
-        addRows(out1 + done, out2 + done, groups->voiceRows, frames);
-    }
-}
-
-void DrumVoices::addSum(float* out1, float* out2, const float* const* row,
-                        int32_t frames) const {
-    const float* whole[kVoices];
-    int32_t count = 0;
-    for (uint32_t rest = soundingMask; rest != 0; rest &= rest - 1) {
-        const int32_t v = std::countr_zero(rest);
-        if (start[v] != 0 || end[v] != frames) {
-            alignas(16) float sum[kChunk] = {};
-            addRows(sum, nullptr, row, frames);
-            return addTwice(out1, out2, sum, frames);
-        }
-        whole[count++] = row[v];
-    }
-    int32_t n = 0;
-#if defined(__SSE2__)
-    // The sum stays in registers: no cleared buffer to add it in.
-    if (count == 1) {  // a pad's lone voice, as often in a kit
-        const __m128 zero = _mm_setzero_ps();
-        for (; n + 4 <= frames; n += 4) {
-            const __m128 sum = _mm_add_ps(zero, _mm_load_ps(whole[0] + n));
-            _mm_storeu_ps(out1 + n, _mm_add_ps(_mm_loadu_ps(out1 + n), sum));
-            _mm_storeu_ps(out2 + n, _mm_add_ps(_mm_loadu_ps(out2 + n), sum));
-        }
-    }
-    for (; n + 4 <= frames; n += 4) {
-        __m128 sum = _mm_setzero_ps();
-        for (int32_t k = 0; k < count; ++k) sum = _mm_add_ps(sum, _mm_load_ps(whole[k] + n));
-        _mm_storeu_ps(out1 + n, _mm_add_ps(_mm_loadu_ps(out1 + n), sum));
-        _mm_storeu_ps(out2 + n, _mm_add_ps(_mm_loadu_ps(out2 + n), sum));
-    }
-#endif
-    for (; n < frames; ++n) {
-        float sum = 0.0f;
-        for (int32_t k = 0; k < count; ++k) sum = sum + whole[k][n];
-        out1[n] = out1[n] + sum;
-        out2[n] = out2[n] + sum;
-    }
-}
-
-void DrumVoices::addRows(float* out1, float* out2, const float* const* row,
-                         int32_t frames) const {
-    // When every voice that sounds in the chunk sounds all of it and the two
-    // outputs do not overlap, each group of samples takes the rows one after
-    // the other in registers, loaded and stored once.
-    const float* whole[kVoices];
-    int32_t count = 0;
-    const auto at = [](const float* p) { return reinterpret_cast<uintptr_t>(p); };
-    const uintptr_t bytes = static_cast<uintptr_t>(frames) * sizeof(float);
-    bool partial = out2 && at(out1) < at(out2) + bytes && at(out2) < at(out1) + bytes;
-    for (uint32_t rest = soundingMask; rest != 0 && !partial; rest &= rest - 1) {
-        const int32_t v = std::countr_zero(rest);
-        if (start[v] == 0 && end[v] == frames)
-            whole[count++] = row[v];
-        else
-            partial = true;
-    }
-    if (!partial) {
-        if (out2)
-            addWholeRows<true>(out1, out2, whole, count, frames);
-        else
-            addWholeRows<false>(out1, out1, whole, count, frames);
-        return;
-    }
-    // Voice by voice, in the order the outputs see the adds even if they are
-    // the same buffer.
-    for (uint32_t rest = soundingMask; rest != 0; rest &= rest - 1) {
-        const int32_t v = std::countr_zero(rest);
-        for (int32_t n = start[v]; n < end[v]; ++n) {
-            out1[n] = out1[n] + row[v][n];
-            if (out2) out2[n] = out2[n] + row[v][n];
-        }
+        int32_t count = 0;
+        for (uint32_t rest = beginChunk(frames); rest != 0; rest &= rest - 1)
+            entries[count++] = {0, std::countr_zero(rest)};
+        chunk.count = count;
+        chunk.frames = frames;
+        chunk.nextRow = 0;
+        groups->render(chunk);
+        RowSums::add(*this, out1 + done, out2 + done, groups->voiceRows, frames);
     }
 }
 

@@ -7,24 +7,28 @@
 // Every output sample is the sum of the voices in order 0 to 16, each voice
 // advancing one sample at a time, so a voice starts and ends on its exact
 // sample. For speed the voices are rendered into rows of up to kChunk
-// samples first and the rows are then added voice by voice, which gives the
-// same sums bit for bit. The voice state is kept as one array per field, so
-// that the voices of a lane group (4, 8 or 16, by the instruction set the
-// CPU offers) render side by side in SIMD lanes (LaneKernel.h); a group with
-// a single sounding voice takes the lanes across time instead (LoneVoice.h),
-// and every voice on the scalar path runs the one-voice code (two voices at
-// a time), which is the reference both reproduce bit for bit.
+// samples first and the rows are then added voice by voice (RowSums), which
+// gives the same sums bit for bit. The voice state is kept as one array per
+// field, so that the voices of a lane group (4, 8 or 16, by the instruction
+// set the CPU offers; LaneGroups forms them) render side by side in SIMD
+// lanes (LaneKernel.h); a group with a single sounding voice takes the lanes
+// across time instead (LoneVoice.h), and every voice on the scalar path runs
+// the one-voice code (two voices at a time), which is the reference both
+// reproduce bit for bit.
 #pragma once
 
 #include <cstdint>
 #include <memory>
 
+#include "synth/InstructionSet.h"
 #include "synth/Parameters.h"
 #include "synth/WaveTables.h"
 
 namespace tamrik {
 
+class LaneGroups;
 struct LanePath;
+class RowSums;
 class SharedLanes;
 
 class DrumVoices {
@@ -65,22 +69,22 @@ public:
         Voice get(int32_t v) const;
         void set(int32_t v, const Voice& voice);
         // Lane `v` takes lane `from` of `other`: every field, or only those
-        // that rendering changes.
+        // that rendering changes. (Defined in LaneGroups.cpp, beside the
+        // scheduler that moves voices in and out of its groups.)
         void copy(int32_t v, const VoiceLanes& other, int32_t from);
         void copyRendered(int32_t v, const VoiceLanes& other, int32_t from);
     };
 
-    // The instruction-set paths, narrowest first. TAMRIK_ISA (scalar, sse2,
-    // avx2, avx512) forces one; a path the CPU lacks gives the best it has.
-    enum class Isa { scalar, sse2, avx2, avx512 };
-    static Isa bestIsa();
+    // Renders on `path`, or on the best this CPU has where it lacks that one.
+    explicit DrumVoices(const SynthParameters& parameters,
+                        InstructionSet path = bestInstructionSet());
+    ~DrumVoices();
+    DrumVoices(const DrumVoices&) = delete;
+    DrumVoices& operator=(const DrumVoices&) = delete;
 
-    explicit DrumVoices(const SynthParameters& parameters);
-
-    // initEngine: builds the shared tables, puts every voice to rest and
-    // picks the instruction-set path. Several engines of one instance (a
-    // kit's pads) build the tables once, so the instance draws its noise
-    // once, as a single-sound instance does.
+    // initEngine: builds the shared tables and puts every voice to rest.
+    // Several engines of one instance (a kit's pads) build the tables once,
+    // so the instance draws its noise once, as a single-sound instance does.
     void initEngine(bool buildTables = true);
 
     // A note-on as the host delivers it: the next voice in turn starts the
@@ -100,7 +104,7 @@ public:
 
     Voice voice(int32_t v) const { return lanes.get(v); }
     int32_t nextVoice() const { return nextVoice_; }
-    Isa isa() const { return isa_; }
+    InstructionSet isa() const { return isa_; }
 
     // What the renderer reads of the parameters and tables, taken once per
     // block: a change from the UI thread reaches sounding voices at the next
@@ -138,6 +142,8 @@ public:
     static constexpr int32_t kChunk = 64;
 
 private:
+    friend class LaneGroups;
+    friend class RowSums;
     friend class SharedLanes;
 
     // Every branch the lane kernel takes on a sound's settings rather than
@@ -157,34 +163,16 @@ private:
         return {flags, s.osc1At, s.osc2At};
     }
 
-    // Sounding voices formed into lane groups whatever their places (or
-    // sounds): full groups of the widest path first, then the rest through
-    // the narrowest path that holds it, a lone voice through the one-voice
-    // code (on the scalar path every voice, two at a time). A group of one
-    // sound's neighbouring voices renders where they are; any other is
-    // copied into lanes of its own and back.
-    class Groups {
-    public:
-        struct Entry {
-            int32_t sound, voice;
-        };
-        // Renders entries[0 .. count) (by sound, each sound's in voice
-        // order), all of filter weight `weight`, into rows from `nextRow` on;
-        // rowOf[k][v] gets the row of voice v of sounds[k]. Lanes of several
-        // sounds take their settings from `perLane`, the values alone where
-        // their sounds' `switches` agree (SharedLanes); a single sound passes
-        // neither.
-        void render(DrumVoices* const* sounds, const BlockSettings* settings,
-                    const Switches* switches, LaneSettings* perLane, const Entry* entries,
-                    int32_t count, int32_t weight, int32_t frames, float (*rows)[kChunk],
-                    int32_t& nextRow, const float* (*rowOf)[kVoices]);
-
-        const float* voiceRows[kVoices] = {};  // this sound's, for render
-
-    private:
-        VoiceLanes lanes{};
-        alignas(64) int32_t start[kLanes] = {}, end[kLanes] = {};
-    };
+    // The one-voice code, the reference every lane path reproduces, by
+    // filter weight: one voice from `start` to at most `frames` into its
+    // row, answering where it stops; or two voices side by side, each as
+    // alone (voices[x] into rows[x], end[x] gets where each stops).
+    using OneVoice = int32_t (*)(Voice& voice, float* row, int32_t start, int32_t frames,
+                                 const BlockSettings& s);
+    using TwoVoices = void (*)(Voice* voices, float* const* rows, const int32_t* start,
+                               int32_t* end, int32_t frames, const BlockSettings* const* settings);
+    static const OneVoice oneVoice[3];
+    static const TwoVoices twoVoices[3];
 
     BlockSettings takeSettings() const;
     // Bit v set for each voice v that sounds or waits.
@@ -199,23 +187,11 @@ private:
     // sounds in a chunk of `frames` (both `frames` where it does not); the
     // answer has bit v set for each voice v that sounds.
     uint32_t beginChunk(int32_t frames);
-    // Adds the rows of the voices that sound in the chunk (row[v] for voice
-    // v, over [start, end)) to both outputs, voice 0 to 16 in order; out2
-    // may be null.
-    void addRows(float* out1, float* out2, const float* const* row, int32_t frames) const;
-    // Adds the sum of those rows, formed from 0 as addRows forms it in a
-    // cleared buffer, to out1 and then to out2 (which may be out1).
-    void addSum(float* out1, float* out2, const float* const* row, int32_t frames) const;
-    // A voice alone, for weight `weight`: across time on a lane path, else
-    // the one-voice code.
-    int32_t renderAlone(int32_t weight, Voice& voice, float* row, int32_t from, int32_t frames,
-                        const BlockSettings& s) const;
-    void renderChunk(int32_t frames, const BlockSettings& s);
 
     const SynthParameters& params;
     VoiceLanes lanes{};
     int32_t nextVoice_ = 0;
-    Isa isa_ = Isa::scalar;
+    InstructionSet isa_;
     const LanePath* paths[3] = {};  // the lane paths up to isa_, widest first
     int32_t pathCount = 0;
     // One row per sounding voice, and room for a group's idle lanes past the last.
@@ -224,7 +200,7 @@ private:
     uint32_t soundingMask = 0;  // in the chunk, from beginChunk
     // On the heap: a kit's pads never use theirs (SharedLanes forms their
     // groups) and keep the layout they had without it.
-    std::unique_ptr<Groups> groups = std::make_unique<Groups>();
+    std::unique_ptr<LaneGroups> groups;
 };
 
 }  // namespace tamrik

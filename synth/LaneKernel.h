@@ -16,6 +16,31 @@
 // once clamped (the ceiling is an int32). min and max take their operands
 // in the order that gives std::min's and std::max's answer for NaN and -0.
 //
+// Glossary:
+//   lane        one voice's place in a SIMD register; a group is W lanes
+//               rendered together, a chunk up to DrumVoices::kChunk samples.
+//   V           the lane type, one per instruction set (Sse2, Avx2, Avx512
+//               in their files): V::W lanes; V::I int32, V::F float and V::D
+//               double lanes, V::M a lane mask; its operations (loadI, addD,
+//               blend, gather, roundD, ...) each round as their scalar forms.
+//   V::Half     the lane type the filter runs in: half a group on AVX2 and
+//               AVX-512 (whose doubles fill two registers), the whole group
+//               on SSE2.
+//   U           a lane type the filter is run in (V::Half, or one lane).
+//   weight      the filter: 0 Light (one state-variable stage), 1 Middle (a
+//               stage and a one-pole stage), 2 Heavy (two stages).
+//   LaneMode    where the settings come from: whole, every lane's from the
+//               one sound's BlockSettings; values, the switches from it and
+//               the values lane by lane (LaneSettings); lanewise, all lane by
+//               lane, the switches as masks.
+//   LanePath    one instruction set's kernels by weight and mode, and its
+//               renderer of a lone voice (LoneVoice.h).
+//   inDoubles   the filter's state kept in doubles between samples (lane
+//               types with nearestD) while it stays far inside int32.
+//   masked      a sample on which some lanes rest: those keep their state.
+//   tile        a chunk's output sample by sample, every lane side by side,
+//               transposed into the voices' rows at the end.
+//
 // This header is compiled into each instruction set's own file with that
 // file's flags, so everything it defines has internal linkage: no inline
 // function compiled for AVX may be picked by the linker for the baseline.
@@ -636,23 +661,31 @@ void renderLanes(DrumVoices::VoiceLanes& L, int32_t base, float (*rows)[DrumVoic
     };
 
     constexpr uint32_t allLanes = (1u << W) - 1;
-    int32_t stop = first;
-    for (; stop < frames; ++stop) {
-        const int32_t n = stop;
-        const M active = V::andnotM(V::cmpeqI(stage, idle), V::cmpgtI(V::setI(n + 1), startAt));
-        const uint32_t lanesOn = V::bits(active);
-        activeAt[n] = active;
-        if (lanesOn == allLanes)
-            oscillate(n, active, std::false_type{});
-        else if (lanesOn != 0)
-            oscillate(n, active, std::true_type{});
-        else if (n >= lastStart)
-            break;
-    }
-    // The filter of every sample, from mixedAt into `into`. With the state
-    // in doubles, false where it left its reach, and the stored state is
-    // left as it was for FilterLanes to start again from.
-    auto filter = [&]<class FL>(std::type_identity<FL>, int32_t(*into)[W]) {
+
+    // Pass 1, oscillators and envelope, from the first lane's start on:
+    // answers the sample at which every lane has stopped (or `frames`).
+    const auto oscillatorPass = [&] {
+        int32_t stop = first;
+        for (; stop < frames; ++stop) {
+            const int32_t n = stop;
+            const M active =
+                V::andnotM(V::cmpeqI(stage, idle), V::cmpgtI(V::setI(n + 1), startAt));
+            const uint32_t lanesOn = V::bits(active);
+            activeAt[n] = active;
+            if (lanesOn == allLanes)
+                oscillate(n, active, std::false_type{});
+            else if (lanesOn != 0)
+                oscillate(n, active, std::true_type{});
+            else if (n >= lastStart)
+                break;
+        }
+        return stop;
+    };
+
+    // The filter of samples [first, stop), from mixedAt into `into`. With
+    // the state in doubles, false where it left its reach, and the stored
+    // state is left as it was for FilterLanes to start again from.
+    auto filter = [&]<class FL>(std::type_identity<FL>, int32_t(*into)[W], int32_t stop) {
         using U = typename V::Half;
         const U half{};
         constexpr int32_t parts = W / U::W;
@@ -690,40 +723,62 @@ void renderLanes(DrumVoices::VoiceLanes& L, int32_t base, float (*rows)[DrumVoic
         for (int32_t p = 0; p < parts; ++p) lanes[p].store(L, base + p * U::W);
         return true;
     };
-    using Narrow = FilterLanes<typename V::Half, weight>;
-    if constexpr (requires { V::Half::nearestD(typename V::Half::D{}); }) {
-        using Wide = FilterLanes<typename V::Half, weight, true>;
-        if (wideFilterSafe(W, mode == LaneMode::whole, s, per, L, base) &&
-            filter(std::type_identity<Wide>{}, wideOut))
-            filtered = wideOut;
-        else
-            filter(std::type_identity<Narrow>{}, mixedAt);
-    } else {
-        filter(std::type_identity<Narrow>{}, mixedAt);
-    }
-    for (int32_t n = first; n < stop; ++n) {
-        if (V::bits(activeAt[n]) != 0)
-            output(n);
-        else
-            V::storeF(tile[n], zeroF);
-    }
-    // A lane's samples outside its run are not read from the rows.
-    int32_t n = first;
-    for (; n + W <= stop; n += W) V::transposeTile(tile + n, rows, n);
-    for (; n < stop; ++n)
-        for (int32_t l = 0; l < W; ++l) rows[l][n] = tile[n][l];
+    // Pass 2, the filter: in doubles where the lane type can and the
+    // settings allow, else (or where the doubles left their reach) in int32.
+    const auto filterPass = [&](int32_t stop) {
+        using Narrow = FilterLanes<typename V::Half, weight>;
+        if constexpr (requires { V::Half::nearestD(typename V::Half::D{}); }) {
+            using Wide = FilterLanes<typename V::Half, weight, true>;
+            if (wideFilterSafe(W, mode == LaneMode::whole, s, per, L, base) &&
+                filter(std::type_identity<Wide>{}, wideOut, stop))
+                filtered = wideOut;
+            else
+                filter(std::type_identity<Narrow>{}, mixedAt, stop);
+        } else {
+            filter(std::type_identity<Narrow>{}, mixedAt, stop);
+        }
+    };
 
-    V::storeF(L.phase1 + base, phase1);
-    V::storeF(L.phase2 + base, phase2);
-    V::storeI(L.sweep1Left + base, sweep1Left);
-    V::storeI(L.sweep2Left + base, sweep2Left);
-    V::storeI(L.stage + base, stage);
-    V::storeI(L.attackCount + base, attackCount);
-    V::storeI(L.holdCount + base, holdCount);
-    V::storeI(L.releaseCount + base, releaseCount);
-    alignas(64) int32_t count[W];
-    V::storeI(count, sounded);
-    for (int32_t l = 0; l < W; ++l) end[base + l] = start[base + l] + count[l];
+    // Pass 3, clip, envelope and gain, into the tile.
+    const auto outputPass = [&](int32_t stop) {
+        for (int32_t n = first; n < stop; ++n) {
+            if (V::bits(activeAt[n]) != 0)
+                output(n);
+            else
+                V::storeF(tile[n], zeroF);
+        }
+    };
+
+    // The tile transposed into the rows. A lane's samples outside its run
+    // are not read from the rows.
+    const auto writeRows = [&](int32_t stop) {
+        int32_t n = first;
+        for (; n + W <= stop; n += W) V::transposeTile(tile + n, rows, n);
+        for (; n < stop; ++n)
+            for (int32_t l = 0; l < W; ++l) rows[l][n] = tile[n][l];
+    };
+
+    // The state that rendering changed back into the lanes (the filter's
+    // went back in its pass), and where each lane's run ends.
+    const auto storeLanes = [&] {
+        V::storeF(L.phase1 + base, phase1);
+        V::storeF(L.phase2 + base, phase2);
+        V::storeI(L.sweep1Left + base, sweep1Left);
+        V::storeI(L.sweep2Left + base, sweep2Left);
+        V::storeI(L.stage + base, stage);
+        V::storeI(L.attackCount + base, attackCount);
+        V::storeI(L.holdCount + base, holdCount);
+        V::storeI(L.releaseCount + base, releaseCount);
+        alignas(64) int32_t count[W];
+        V::storeI(count, sounded);
+        for (int32_t l = 0; l < W; ++l) end[base + l] = start[base + l] + count[l];
+    };
+
+    const int32_t stop = oscillatorPass();
+    filterPass(stop);
+    outputPass(stop);
+    writeRows(stop);
+    storeLanes();
 }
 
 // LoneVoice.h.

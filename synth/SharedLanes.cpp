@@ -3,6 +3,8 @@
 #include <algorithm>
 #include <bit>
 
+#include "synth/RowSums.h"
+
 namespace tamrik {
 
 void SharedLanes::render(DrumVoices* const* sounds, float* const* out, int32_t count,
@@ -20,6 +22,17 @@ void SharedLanes::render(DrumVoices* const* sounds, float* const* out, int32_t c
         switches[k] = DrumVoices::switchesOf(settings[k]);
     }
 
+    LaneGroups::Chunk voices = {.sounds = sounds,
+                                .settings = settings,
+                                .switches = switches,
+                                .perLane = &groupSettings,
+                                .rows = rows,
+                                .rowOf = rowOf,
+                                .entries = nullptr,
+                                .count = 0,
+                                .weight = 0,
+                                .frames = 0,
+                                .nextRow = 0};
     for (int32_t done = 0; done < frames; done += DrumVoices::kChunk) {
         const int32_t chunk = std::min(DrumVoices::kChunk, frames - done);
         // Voices are grouped by filter weight, the one thing a lane group
@@ -31,15 +44,19 @@ void SharedLanes::render(DrumVoices* const* sounds, float* const* out, int32_t c
             for (uint32_t rest = sounds[k]->beginChunk(chunk); rest != 0; rest &= rest - 1)
                 byWeight[weight][counts[weight]++] = {k, std::countr_zero(rest)};
         }
-        int32_t nextRow = 0;
-        for (int32_t weight = 0; weight < 3; ++weight)
-            groups.render(sounds, settings, switches, &groupSettings, byWeight[weight],
-                          counts[weight], weight, chunk, rows, nextRow, rowOf);
+        voices.frames = chunk;
+        voices.nextRow = 0;
+        for (int32_t weight = 0; weight < 3; ++weight) {
+            voices.entries = byWeight[weight];
+            voices.count = counts[weight];
+            voices.weight = weight;
+            groups.render(voices);
+        }
         for (int32_t k = 0; k < count; ++k) {
             if (pairs)
-                sounds[k]->addSum(out[k] + done, pairs[k] + done, rowOf[k], chunk);
+                RowSums::addSum(*sounds[k], out[k] + done, pairs[k] + done, rowOf[k], chunk);
             else
-                sounds[k]->addRows(out[k] + done, nullptr, rowOf[k], chunk);
+                RowSums::add(*sounds[k], out[k] + done, nullptr, rowOf[k], chunk);
         }
     }
 }

@@ -3,9 +3,9 @@
 // settings (DrumVoices::LaneSettings), and each sound's voices still add up,
 // voice 0 to 16 in order, into that sound's own output, bit for bit what its
 // DrumVoices::render gives. The same voice code and groups as DrumVoices
-// (DrumVoices::Groups: lane kernels, and for a lone voice its renderer
-// across time); here the sounds' voices are sorted by filter weight and
-// each sound's rows added to its output.
+// (LaneGroups: lane kernels, and for a lone voice its renderer across
+// time); here the sounds' voices are sorted by filter weight and each
+// sound's rows added to its output (RowSums).
 //
 // Audio thread only; no allocation (the object holds every row it needs).
 #pragma once
@@ -13,6 +13,7 @@
 #include <cstdint>
 
 #include "synth/DrumVoices.h"
+#include "synth/LaneGroups.h"
 
 namespace tamrik {
 
@@ -30,12 +31,12 @@ public:
                 float* const* pairs = nullptr);
 
 private:
-    using Entry = DrumVoices::Groups::Entry;
+    using Entry = LaneGroups::Entry;
     static constexpr int32_t kMaxVoices = kMaxSounds * DrumVoices::kVoices;
 
     DrumVoices::BlockSettings settings[kMaxSounds] = {};
     DrumVoices::Switches switches[kMaxSounds] = {};
-    DrumVoices::Groups groups;
+    LaneGroups groups;
     DrumVoices::LaneSettings groupSettings{};
     Entry byWeight[3][kMaxVoices] = {};
     const float* rowOf[kMaxSounds][DrumVoices::kVoices] = {};

@@ -41,15 +41,8 @@ const tamrik::DrumVoices& voices(AVstXSynth& synth) {
     return static_cast<const DrumTamrikInstrument&>(synth.instrument()).voices();
 }
 
-// An instance on the path named, or on the best one for nil.
-std::unique_ptr<AVstXSynth> instance(const char* isa) {
-    if (isa)
-        setenv("TAMRIK_ISA", isa, 1);
-    else
-        unsetenv("TAMRIK_ISA");
-    auto synth = std::make_unique<AVstXSynth>(hostCallback, std::make_unique<DrumTamrikInstrument>());
-    unsetenv("TAMRIK_ISA");
-    return synth;
+std::unique_ptr<AVstXSynth> instance(tamrik::InstructionSet path) {
+    return std::make_unique<AVstXSynth>(hostCallback, std::make_unique<DrumTamrikInstrument>(path));
 }
 
 // Mostly within 0..1 and a little beyond; sometimes any float at all.
@@ -80,7 +73,8 @@ extern "C" int LLVMFuzzerInitialize(int*, char***) { return 0; }
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     FuzzInput in(data, size);
-    std::unique_ptr<AVstXSynth> synths[2] = {instance(nullptr), instance("scalar")};
+    std::unique_ptr<AVstXSynth> synths[2] = {instance(tamrik::bestInstructionSet()),
+                                             instance(tamrik::InstructionSet::scalar)};
     const float rate = in.below(4) == 0 ? 8000.0f * static_cast<float>(1 + in.below(48)) : 44100.0f;
     for (auto& s : synths) s->setSampleRate(rate);
     for (int32_t p = 0; p < tamrik::kNumParameters; ++p) {

@@ -16,6 +16,7 @@
 #include "kit/KitInstrument.h"
 #include "synth/DrumTamrikInstrument.h"
 #include "synth/StateWriter.h"
+#include "tests/InstructionSets.h"
 
 using namespace tamrik;
 using namespace tamrik::kit;
@@ -52,17 +53,15 @@ void setPad(KitInstrument& kit, int32_t pad, int32_t setting, float value) {
 
 bool padSounds(const KitInstrument& kit, int32_t pad) { return !kit.pad(pad).engine().silent(); }
 
-// A kit on a forced path, and `count` more on it to play pads alone.
+// A kit on a given path, and `count` more on it to play pads alone.
 struct KitsOnPath {
     std::unique_ptr<KitInstrument> together;
     std::vector<std::unique_ptr<KitInstrument>> alone;
     std::vector<KitInstrument*> all;  // together first
 
-    KitsOnPath(const char* isa, int32_t count) {
-        setenv("TAMRIK_ISA", isa, 1);
-        together = std::make_unique<KitInstrument>();
-        for (int32_t p = 0; p < count; ++p) alone.push_back(std::make_unique<KitInstrument>());
-        unsetenv("TAMRIK_ISA");
+    KitsOnPath(InstructionSet path, int32_t count) {
+        together = std::make_unique<KitInstrument>(path);
+        for (int32_t p = 0; p < count; ++p) alone.push_back(std::make_unique<KitInstrument>(path));
         all.push_back(together.get());
         for (auto& a : alone) all.push_back(a.get());
     }
@@ -251,9 +250,10 @@ TEST(KitPlay, NothingSoundingAddsNothingAndNilChannelsAreSkipped) {
 // over the whole block, pad after pad, whatever the channels share.
 TEST(KitPlay, ChannelsSharingMemoryTakeEachPadsAddsInOrder) {
     constexpr int32_t kFrames = 203, kPlayed = 6;
-    for (const char* isa : {"scalar", "sse2", "avx2"}) {
+    for (InstructionSet path : tamrik::test::runnablePaths()) {
+        const char* isa = nameOf(path);
         for (const int32_t shift : {0, 1, 5}) {  // the right channels start `shift` samples on
-            const KitsOnPath kits(isa, kPlayed);
+            const KitsOnPath kits(path, kPlayed);
             KitInstrument& together = *kits.together;
             const auto& alone = kits.alone;
             for (KitInstrument* k : kits.all)
@@ -416,9 +416,10 @@ TEST(KitParameters, NonFiniteValuesAndIndicesOutOfRangeChangeNothing) {
 // output is its sound.
 TEST(KitPlay, PadsPlayedTogetherSumWhatEachPlaysAloneInPadOrder) {
     constexpr int32_t kFrames = 2500;
-    for (const char* isa : {"scalar", "sse2", "avx2", "avx512"}) {
+    for (InstructionSet path : tamrik::test::runnablePaths()) {
+        const char* isa = nameOf(path);
         for (int32_t program = 1; program < kFactoryKitCount; ++program) {
-            const KitsOnPath kits(isa, kPads);
+            const KitsOnPath kits(path, kPads);
             KitInstrument& together = *kits.together;
             const auto& alone = kits.alone;
             for (KitInstrument* k : kits.all) {

@@ -16,27 +16,22 @@
 #include "common/FloatingPointGuard.h"
 #include "synth/DrumVoices.h"
 #include "synth/SharedLanes.h"
+#include "tests/InstructionSets.h"
 #include "tests/synth/SameBits.h"
 
 using namespace tamrik;
-using Isa = DrumVoices::Isa;
+using tamrik::test::runnablePaths;
 using tamrik::test::sameBits;
 
 namespace {
 
-// One engine on a forced path, with its own parameters.
+// One engine on a given path, with its own parameters.
 struct Engine {
     SynthParameters params;
-    DrumVoices voices{params};
+    DrumVoices voices;
 
-    explicit Engine(const char* isa) {
-        setenv("TAMRIK_ISA", isa, 1);
-        voices.initEngine();
-        unsetenv("TAMRIK_ISA");
-    }
+    explicit Engine(InstructionSet path) : voices(params, path) { voices.initEngine(); }
 };
-
-const char* const kPaths[] = {"scalar", "sse2", "avx2", "avx512"};
 
 // A value for a continuous parameter: mostly 0 to 1, sometimes outside, now
 // and then far outside or not finite.
@@ -115,7 +110,7 @@ void compareBlock(const std::vector<Engine*>& engines, int32_t frames, std::mt19
         engines[e]->voices.render(out[2 * e].data(), out[2 * e + 1].data(), frames);
     }
     for (size_t e = 1; e < engines.size(); ++e) {
-        const char* isa = kPaths[static_cast<int32_t>(engines[e]->voices.isa())];
+        const char* isa = nameOf(engines[e]->voices.isa());
         for (size_t channel = 0; channel < 2; ++channel)
             ASSERT_TRUE(sameBits(out[channel].data(), out[2 * e + channel].data(), out[channel].size()))
                 << isa << " " << where << " channel " << channel;
@@ -188,8 +183,8 @@ TEST(Lanes, EveryPathRendersTheOneVoiceCodesBits) {
     const uint32_t combinations = 3 * 3 * 3 * 5 * 5 * 2 * 2 * 2 * 2;
     std::vector<std::unique_ptr<Engine>> owned;
     std::vector<Engine*> engines;
-    for (int32_t isa = 0; isa <= static_cast<int32_t>(DrumVoices::bestIsa()); ++isa)
-        engines.push_back(owned.emplace_back(std::make_unique<Engine>(kPaths[isa])).get());
+    for (InstructionSet path : runnablePaths())
+        engines.push_back(owned.emplace_back(std::make_unique<Engine>(path)).get());
     for (uint32_t k = 0; k < combinations; k += stride) {
         std::mt19937 rng(k);
         Case c = makeCase(k, rng);
@@ -208,8 +203,8 @@ TEST(Lanes, EveryPathRendersTheOneVoiceCodesBits) {
 TEST(Lanes, ClipExtremesAndRunawayFiltersMatch) {
     std::vector<std::unique_ptr<Engine>> owned;
     std::vector<Engine*> engines;
-    for (int32_t isa = 0; isa <= static_cast<int32_t>(DrumVoices::bestIsa()); ++isa)
-        engines.push_back(owned.emplace_back(std::make_unique<Engine>(kPaths[isa])).get());
+    for (InstructionSet path : runnablePaths())
+        engines.push_back(owned.emplace_back(std::make_unique<Engine>(path)).get());
     const float clips[] = {-1e30f, -7.0f, -0.3f, -1e-6f, 0.0f, 1e-7f, 0.2f, 0.5f, 0.999f};
     uint32_t k = 0;
     for (float clip : clips)
@@ -238,8 +233,8 @@ TEST(Lanes, ClipExtremesAndRunawayFiltersMatch) {
 TEST(Lanes, FiltersGrowingPastTheStateInDoublesMatch) {
     std::vector<std::unique_ptr<Engine>> owned;
     std::vector<Engine*> engines;
-    for (int32_t isa = 0; isa <= static_cast<int32_t>(DrumVoices::bestIsa()); ++isa)
-        engines.push_back(owned.emplace_back(std::make_unique<Engine>(kPaths[isa])).get());
+    for (InstructionSet path : runnablePaths())
+        engines.push_back(owned.emplace_back(std::make_unique<Engine>(path)).get());
 #if defined(__OPTIMIZE__)
     const int32_t blocks = 40;
 #else
@@ -282,8 +277,8 @@ TEST(Lanes, FiltersGrowingPastTheStateInDoublesMatch) {
 // every voice's sample is then added to it twice, channel 0 first, sample
 // by sample, as with separate buffers.
 TEST(Lanes, OutputsThatShareMemoryTakeTheAddsInOrder) {
-    for (int32_t isa = 0; isa <= static_cast<int32_t>(DrumVoices::bestIsa()); ++isa) {
-        Engine separate(kPaths[isa]), same(kPaths[isa]), shifted(kPaths[isa]);
+    for (InstructionSet path : runnablePaths()) {
+        Engine separate(path), same(path), shifted(path);
         for (Engine* e : {&separate, &same, &shifted}) {
             e->params.set(kH, 1.0f);
             e->voices.playNote(60, 100, 0);
@@ -300,8 +295,8 @@ TEST(Lanes, OutputsThatShareMemoryTakeTheAddsInOrder) {
             expectTwo[n] = expectTwo[n] + x[n];  // as channel 0 at n
             expectTwo[n + 1] = expectTwo[n + 1] + x[n];  // then as channel 1
         }
-        EXPECT_TRUE(sameBits(expectOne.data(), one.data(), one.size())) << kPaths[isa];
-        EXPECT_TRUE(sameBits(expectTwo.data(), two.data(), two.size())) << kPaths[isa];
+        EXPECT_TRUE(sameBits(expectOne.data(), one.data(), one.size())) << nameOf(path);
+        EXPECT_TRUE(sameBits(expectTwo.data(), two.data(), two.size())) << nameOf(path);
     }
 }
 
@@ -313,8 +308,8 @@ TEST(Lanes, OutputsThatShareMemoryTakeTheAddsInOrder) {
 TEST(Lanes, GroupsFormedFromTheSoundingVoicesRenderTheOneVoiceCodesBits) {
     std::vector<std::unique_ptr<Engine>> owned;
     std::vector<Engine*> engines;
-    for (int32_t isa = 0; isa <= static_cast<int32_t>(DrumVoices::bestIsa()); ++isa)
-        engines.push_back(owned.emplace_back(std::make_unique<Engine>(kPaths[isa])).get());
+    for (InstructionSet path : runnablePaths())
+        engines.push_back(owned.emplace_back(std::make_unique<Engine>(path)).get());
     const uint32_t combinations = 3 * 3 * 3 * 5 * 5 * 2 * 2 * 2 * 2;
     for (int32_t sounding : {2, 3, 5, 9, 15, 16, 17})
         for (int32_t from = 0; from < DrumVoices::kVoices; ++from) {
@@ -360,9 +355,9 @@ TEST(Lanes, GroupsFormedFromTheSoundingVoicesRenderTheOneVoiceCodesBits) {
 TEST(Lanes, ScalarVoicesRenderedInTwosRenderWhatEachRendersAlone) {
     constexpr int32_t kSounding = 5;
     const uint32_t combinations = 3 * 3 * 3 * 5 * 5 * 2 * 2 * 2 * 2;
-    Engine together("scalar");
+    Engine together(InstructionSet::scalar);
     std::vector<std::unique_ptr<Engine>> alone;
-    for (int32_t v = 0; v < kSounding; ++v) alone.push_back(std::make_unique<Engine>("scalar"));
+    for (int32_t v = 0; v < kSounding; ++v) alone.push_back(std::make_unique<Engine>(InstructionSet::scalar));
     for (uint32_t round = 0; round < 40; ++round) {
         std::mt19937 rng(round);
         Case c = makeCase(rng() % combinations, rng);
@@ -403,13 +398,16 @@ TEST(Lanes, ScalarVoicesRenderedInTwosRenderWhatEachRendersAlone) {
     }
 }
 
-TEST(Lanes, ForcedPathsFallBackToWhatTheCpuHas) {
-    const Isa best = DrumVoices::bestIsa();
-    for (int32_t isa = 0; isa < 4; ++isa) {
-        const Engine e(kPaths[isa]);
-        EXPECT_EQ(e.voices.isa(), std::min(static_cast<Isa>(isa), best)) << kPaths[isa];
+TEST(Lanes, PathsAboveWhatTheCpuHasFallBackToTheBest) {
+    const InstructionSet best = bestInstructionSet();
+    for (InstructionSet path : kInstructionSets) {
+        const InstructionSet expected = std::min(path, best);
+        EXPECT_EQ(Engine(path).voices.isa(), expected) << nameOf(path);
+        EXPECT_EQ(instructionSetNamed(nameOf(path), InstructionSet::scalar), expected)
+            << nameOf(path);
+        EXPECT_EQ(instructionSetNamed(nullptr, path), expected) << nameOf(path);
+        EXPECT_EQ(instructionSetNamed("no-such-path", path), expected) << nameOf(path);
     }
-    EXPECT_EQ(Engine("no-such-path").voices.isa(), best);
 }
 
 // Sixteen sounds whose voices share lane groups (SharedLanes) against each
@@ -421,14 +419,14 @@ TEST(Lanes, ForcedPathsFallBackToWhatTheCpuHas) {
 TEST(Lanes, SoundsSharingLanesRenderWhatEachRendersAlone) {
     constexpr int32_t kSounds = SharedLanes::kMaxSounds;
     const uint32_t combinations = 3 * 3 * 3 * 5 * 5 * 2 * 2 * 2 * 2;
-    for (int32_t isa = 0; isa <= static_cast<int32_t>(DrumVoices::bestIsa()); ++isa) {
+    for (InstructionSet path : runnablePaths()) {
         for (uint32_t round = 0; round < 6; ++round) {
             std::vector<std::unique_ptr<Engine>> alone, shared;
             for (int32_t k = 0; k < kSounds; ++k) {
-                alone.push_back(std::make_unique<Engine>("scalar"));
-                shared.push_back(std::make_unique<Engine>(kPaths[isa]));
+                alone.push_back(std::make_unique<Engine>(InstructionSet::scalar));
+                shared.push_back(std::make_unique<Engine>(path));
             }
-            std::mt19937 rng(1000 * isa + round);
+            std::mt19937 rng(1000 * static_cast<uint32_t>(path) + round);
             const uint32_t common = rng() % combinations;
             // The common combination with one digit (makeCase's order) changed.
             const auto nearby = [&] {
@@ -485,10 +483,10 @@ TEST(Lanes, SoundsSharingLanesRenderWhatEachRendersAlone) {
                 lanes->render(sounds, outs, kSounds, frames);
                 for (int32_t k = 0; k < kSounds; ++k) {
                     ASSERT_TRUE(sameBits(expected[size_t(k)].data(), got[size_t(k)].data(), size_t(frames)))
-                        << kPaths[isa] << " round " << round << " block " << block << " sound " << k;
+                        << nameOf(path) << " round " << round << " block " << block << " sound " << k;
                     for (int32_t v = 0; v < DrumVoices::kVoices; ++v)
                         ASSERT_TRUE(sameBits(alone[size_t(k)]->voices.voice(v), shared[size_t(k)]->voices.voice(v)))
-                            << kPaths[isa] << " round " << round << " block " << block << " sound " << k
+                            << nameOf(path) << " round " << round << " block " << block << " sound " << k
                             << " voice " << v;
                 }
             }

@@ -1,7 +1,7 @@
 // The sound as a host hears it: start samples, silence rules, equivalences,
 // block-split independence, and golden hashes of the raw float output of
 // fixed scenarios, so that no later change alters a single bit unnoticed.
-// Every check that plays runs on each instruction-set path (TAMRIK_ISA), since
+// Every check that plays runs on each instruction-set path (LibraryPath), since
 // all must give the same bits. Run with TAMRIK_PRINT_GOLDEN=1 to print the
 // hashes of a deliberate change.
 #include <gtest/gtest.h>
@@ -18,9 +18,11 @@
 #include "HostHarness.h"
 #include "SoundScenarios.h"
 #include "common/FloatingPointRegisters.h"
+#include "tests/InstructionSets.h"
 
 using namespace vst;
 using tamrik::test::HostHarness;
+using tamrik::test::LibraryPath;
 using namespace tamrik::test::sound;
 using namespace tamrik;
 
@@ -52,22 +54,6 @@ std::vector<float> play(const Scenario& s, int32_t block = 256, bool moveCutoff 
     return out;
 }
 
-// Instances constructed while one of these lives take the path named (or
-// the best the CPU has, when it lacks that one).
-const char* const kPaths[] = {"scalar", "sse2", "avx2", "avx512"};
-
-class ForcedPath {
-public:
-#if defined(_WIN32)
-    // The DLL reads the same C runtime environment (msvcrt's) as this program.
-    explicit ForcedPath(const char* isa) { _putenv_s("TAMRIK_ISA", isa); }
-    ~ForcedPath() { _putenv_s("TAMRIK_ISA", ""); }
-#else
-    explicit ForcedPath(const char* isa) { setenv("TAMRIK_ISA", isa, 1); }
-    ~ForcedPath() { unsetenv("TAMRIK_ISA"); }
-#endif
-};
-
 bool silent(const std::vector<float>& v) {
     for (float x : v)
         if (x != 0.0f) return false;
@@ -80,8 +66,9 @@ TEST(Sound, GoldenHashesOfFixedScenarios) {
     const bool print = std::getenv("TAMRIK_PRINT_GOLDEN") != nullptr;
     std::vector<Scenario> all = kScenarios;
     all.push_back(kCutoffMoves);
-    for (const char* isa : kPaths) {
-        const ForcedPath path(isa);
+    for (InstructionSet path : kInstructionSets) {
+        const LibraryPath forced(path);
+        const char* isa = nameOf(path);
         for (size_t k = 0; k < all.size(); ++k) {
             const Scenario& s = all[k];
             const std::vector<float> out = play(s, 256, k + 1 == all.size());
@@ -97,8 +84,9 @@ TEST(Sound, GoldenHashesOfFixedScenarios) {
 }
 
 TEST(Sound, BlockSplitsGiveIdenticalOutput) {
-    for (const char* isa : kPaths) {
-        const ForcedPath path(isa);
+    for (InstructionSet path : kInstructionSets) {
+        const LibraryPath forced(path);
+        const char* isa = nameOf(path);
         for (const Scenario& s : {kScenarios[2], kScenarios[4], kScenarios[8]}) {
             const std::vector<float> reference = play(s, 64);
             for (int32_t block : {1, 7, 1000})

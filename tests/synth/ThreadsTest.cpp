@@ -8,6 +8,7 @@
 #include <bit>
 #include <cstdint>
 #include <functional>
+#include <memory>
 #include <utility>
 #include <cstdlib>
 #include <thread>
@@ -15,9 +16,11 @@
 
 #include "HostHarness.h"
 #include "synth/Parameters.h"
+#include "tests/InstructionSets.h"
 
 using namespace vst;
 using tamrik::test::HostHarness;
+using tamrik::test::LibraryPath;
 
 namespace {
 
@@ -53,13 +56,12 @@ TEST(Threads, NoiseRedrawnWhileScalarAndWidePathsRender) {
     // The noise rows are the only table entries a construction rewrites; the
     // scalar path reads them with plain loads (which the sanitizer checks),
     // the wide paths with gathers.
-    HostHarness* renderers[2];
-    setenv("TAMRIK_ISA", "scalar", 1);
-    HostHarness scalar;
-    unsetenv("TAMRIK_ISA");
+    const auto scalar = [] {
+        const LibraryPath forced(tamrik::InstructionSet::scalar);
+        return std::make_unique<HostHarness>();
+    }();
     HostHarness wide;
-    renderers[0] = &scalar;
-    renderers[1] = &wide;
+    HostHarness* renderers[2] = {scalar.get(), &wide};
     std::atomic<bool> stop{false};
     int blocks[2] = {0, 0};
     std::vector<std::thread> audio;
