@@ -24,7 +24,8 @@ const Product kDrumTamrik = {
     kDrumTamrikLv2UiUri,
     kDrumTamrikClapId,
     kDrumTamrikFeatures,
-    {},
+    // 97F62CCE-F94B4EA9-A5FEDDA5-5E1CE50E
+    {0x97, 0xF6, 0x2C, 0xCE, 0xF9, 0x4B, 0x4E, 0xA9, 0xA5, 0xFE, 0xDD, 0xA5, 0x5E, 0x1C, 0xE5, 0x0E},
     kNumParameters,
     2,
     PanelKind::Sound,
@@ -38,7 +39,8 @@ const Product kKit = {
     kKitLv2UiUri,
     kKitClapId,
     kKitFeatures,
-    {},
+    // 185D3640-37194850-B13E2347-25AD0343
+    {0x18, 0x5D, 0x36, 0x40, 0x37, 0x19, 0x48, 0x50, 0xB1, 0x3E, 0x23, 0x47, 0x25, 0xAD, 0x03, 0x43},
     kit::kKitParameters,
     kit::kOutputChannels,
     PanelKind::Kit,

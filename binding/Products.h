@@ -38,8 +38,10 @@ struct Product {
     const char* lv2UiUri;
     const char* clapId;
     const char** clapFeatures;  // nullptr-terminated (the CLAP record takes them so)
-    // The VST 3 class id, 16 bytes in the format's own order; never to
-    // change once published.
+    // The VST 3 class id as its 32 hex digits read, first byte first (the
+    // order of the format's non-Windows builds; its Windows builds reorder
+    // the first eight bytes, as vst3/Vst3Factory does); never to change once
+    // published.
     std::array<uint8_t, 16> vst3ClassId;
     int32_t parameterCount;
     int32_t outputChannels;

@@ -10,18 +10,13 @@
 #include "ClapTestHost.h"
 #include "HostHarness.h"
 #include "SoundScenarios.h"
+#include "VstSplitRender.h"
 
 using namespace tamrik::test::clap;
 using namespace tamrik::test::sound;
 using tamrik::test::HostHarness;
 
 namespace {
-
-struct Change {
-    int32_t frame;
-    int32_t index;
-    float value;
-};
 
 // A value as CLAP carries it: a list's or switch's choice number.
 double clapValue(int32_t index, float value) {
@@ -40,34 +35,6 @@ std::vector<float> playClap(const Scenario& s, uint32_t block, const std::vector
     for (const Change& c : changes) events.push_back({uint32_t(c.frame), paramValue(0, clap_id(c.index), clapValue(c.index, c.value))});
     for (const GrooveNote& g : kGroove) events.push_back({uint32_t(g.frame), midi(0, 0x90, g.note, g.velocity)});
     return p.render(kFrames, block, events);
-}
-
-// The VST build, its blocks split at every change: each part gets the
-// change first, then the notes that fall inside it.
-std::vector<float> playVstSplit(const Scenario& s, const std::vector<Change>& changes) {
-    HostHarness host;
-    host.dispatch(vst::effSetSampleRate, 0, 0, nullptr, s.sampleRate);
-    host.dispatch(vst::effMainsChanged, 0, 1);
-    for (auto [index, value] : s.settings) host.setParameter(index, value);
-    std::vector<int32_t> cuts = {0, kFrames};
-    for (const Change& c : changes) cuts.push_back(c.frame);
-    std::sort(cuts.begin(), cuts.end());
-    cuts.erase(std::unique(cuts.begin(), cuts.end()), cuts.end());
-    std::vector<float> out;
-    for (size_t k = 0; k + 1 < cuts.size(); ++k) {
-        const int32_t start = cuts[k], n = cuts[k + 1] - start;
-        for (const Change& c : changes)
-            if (c.frame == start) host.setParameter(c.index, c.value);
-        std::vector<vst::VstMidiEvent> events;
-        for (const GrooveNote& g : kGroove)
-            if (g.frame >= start && g.frame < start + n)
-                events.push_back(HostHarness::midi(0x90, g.note, g.velocity, g.frame - start));
-        host.sendEvents(events);
-        std::vector<float> left(static_cast<size_t>(n)), right(static_cast<size_t>(n));
-        host.processReplacing(left.data(), right.data(), n);
-        out.insert(out.end(), left.begin(), left.end());
-    }
-    return out;
 }
 
 }  // namespace
