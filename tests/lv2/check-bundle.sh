@@ -10,11 +10,11 @@ bundle=$(realpath "$1")
 build=$(realpath "$2")
 kit=$(dirname "$bundle")/DrumTamrikKit.lv2
 
-# The schemas are the LV2 specification's own bundles, as lv2-dev lists
+# The schemas are the LV2 standard's own bundles, as lv2-dev lists
 # them, and nothing else installed: another package's plug-ins (a host's
 # own, say) may bring Turtle errors that are not ours to fail on.
 schemas=$(dpkg -L lv2-dev | grep -E '/[^/]+\.lv2/[^/]+\.ttl$' | sort)
-[ -n "$schemas" ] || { echo "lv2-dev lists no LV2 specification bundles"; exit 1; }
+[ -n "$schemas" ] || { echo "lv2-dev lists no LV2 standard bundles"; exit 1; }
 report=$(sord_validate $schemas "$bundle"/*.ttl "$kit"/*.ttl 2>&1) || true  # its errors, shown below
 echo "$report"
 grep -q '^Found 0 errors' <<<"$report"
