@@ -14,10 +14,10 @@
 #include <string>
 #include <thread>
 
-#include "HostWindow.h"
 #include "binding/EditorPanel.h"
 #include "hosting/Vst2Instance.h"
 #include "hosting/Vst2Library.h"
+#include "toolkit/TopLevelWindow.h"
 
 namespace {
 
@@ -74,7 +74,7 @@ int run(const Options& options) {
         throw std::runtime_error(options.plugin + ": the plug-in has no editor");
     int status = 0;
     {
-        host::HostWindow window(rect->right - rect->left, rect->bottom - rect->top, "DrumTamrik");
+        tk::TopLevelWindow window(rect->right - rect->left, rect->bottom - rect->top, "DrumTamrik");
         if (!plugin.dispatch(vst::effEditOpen, 0, 0, window.handle()))
             throw std::runtime_error(options.plugin + ": the editor did not open in the window");
         using Clock = std::chrono::steady_clock;
