@@ -5,7 +5,7 @@
 // itself (pad names, auditions, hit lights), which a controller apart from
 // the processor would have no way to reach; the host finds the controller
 // by asking the component for it (get_controller_class_id says there is no
-// separate class).
+// separate class). Its editor is a Vst3View on the same object.
 //
 // It only translates: note-ons at their sample offset, every point of
 // every parameter queue at its own, and controller 126 (mapped through

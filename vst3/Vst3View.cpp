@@ -110,8 +110,8 @@ Vst3View::Vst3View(Vst3Plugin& plugin)
     plugin_.ref();
 }
 
-// The panel goes first: closing it ends its open gestures through the
-// instance's handler.
+// The instance is let go last: closing the panel ends its open gestures
+// through the instance's handler.
 Vst3View::~Vst3View() {
     removed();
     setFrame(nullptr);
@@ -145,6 +145,8 @@ v3_result Vst3View::attached(void* parent, const char* type) {
     if (!parent) return V3_INVALID_ARG;
     if (platformSupported(type) != V3_OK || panel_.isOpen()) return V3_FALSE;
 #if !defined(_WIN32)
+    // No thread of ours pumps the panel: without the host's run loop
+    // nothing would, so such a host gets no panel.
     void* loop = nullptr;
     if (!frame_ || v3_cpp_obj_query_interface(frame_, v3_run_loop_iid, reinterpret_cast<void***>(&loop)) != V3_OK ||
         !loop)
