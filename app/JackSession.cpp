@@ -18,8 +18,6 @@ namespace {
 
 enum Change : uint32_t { kRate = 1, kPorts = 2, kConnections = 4 };
 
-extern "C" void quietly(const char*) {}
-
 std::string serverName() {
     const char* name = std::getenv("JACK_DEFAULT_SERVER");
     return name && name[0] ? name : "default";
@@ -45,8 +43,8 @@ std::vector<std::string> taken(const char** names) {
 
 JackSession::JackSession(Instrument& instrument, const std::string& clientName, MainLoopWait& wake)
     : instrument_(instrument), wake_(wake), runner_(instrument) {
-    jack_set_error_function(quietly);
-    jack_set_info_function(quietly);
+    jack_set_error_function([](const char*) {});
+    jack_set_info_function([](const char*) {});
     if (clientName.size() + 1 > size_t(jack_client_name_size()))
         throw JackError("--name: '" + clientName + "' is longer than JACK's " +
                         std::to_string(jack_client_name_size() - 1) + " characters");
