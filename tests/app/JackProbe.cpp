@@ -85,51 +85,62 @@ bool JackProbe::play(const std::vector<TimedNote>& notes, size_t frames, std::ch
     state_.store(kArmed, std::memory_order_release);
     const bool whole = waitUntil(deadline, [&] { return done_.load(std::memory_order_acquire); });
     state_.store(kIdle, std::memory_order_release);
-    return whole;
+    const uint64_t sent = sent_.load(), taken = taken_.load();
+    return waitUntil(deadline, [&] { return sent_.load() >= sent + 2 && taken_.load() >= taken + 2; }) && whole;
 }
 
 int JackProbe::send(jack_nframes_t frames, void* arg) {
     auto& self = *static_cast<JackProbe*>(arg);
-    void* buffer = jack_port_get_buffer(self.out_, frames);
-    jack_midi_clear_buffer(buffer);
-    const int state = self.state_.load(std::memory_order_acquire);
-    const jack_nframes_t now = jack_last_frame_time(self.sender_);
-    // One cycle passes after arming, so the connections just made are in
-    // the graph before the first note.
-    if (state == kArmed) {
-        self.state_.store(kWarm, std::memory_order_relaxed);
-        return 0;
-    }
-    if (state == kWarm) {
-        self.start_.store(now, std::memory_order_relaxed);
-        self.state_.store(kStarted, std::memory_order_release);
-    } else if (state != kStarted) {
-        return 0;
-    }
-    const uint32_t offset = now - self.start_.load(std::memory_order_relaxed);
-    for (; self.nextNote_ < self.notes_.size() && self.notes_[self.nextNote_].frame < offset + frames; ++self.nextNote_) {
-        const TimedNote& note = self.notes_[self.nextNote_];
-        jack_midi_event_write(buffer, note.frame - offset, note.bytes.data(), note.bytes.size());
-    }
+    self.sendCycle(frames);
+    self.sent_.fetch_add(1, std::memory_order_release);
     return 0;
 }
 
 int JackProbe::record(jack_nframes_t frames, void* arg) {
     auto& self = *static_cast<JackProbe*>(arg);
-    if (self.state_.load(std::memory_order_acquire) != kStarted || self.done_.load(std::memory_order_relaxed)) return 0;
-    const uint32_t offset = jack_last_frame_time(self.recorder_) - self.start_.load(std::memory_order_relaxed);
-    if (offset > UINT32_MAX / 2) return 0;  // a cycle before the start
-    if (self.first_) self.aligned_.store(offset == 0, std::memory_order_release);
-    if (!self.first_ && offset != self.expected_) self.gap_.store(true, std::memory_order_release);
-    self.first_ = false;
-    self.expected_ = size_t(offset) + frames;
-    for (size_t c = 0; c < self.in_.size(); ++c) {
-        const auto* in = static_cast<const float*>(jack_port_get_buffer(self.in_[c], frames));
-        if (offset < self.frames_)
-            std::memcpy(self.recorded_[c].data() + offset, in, sizeof(float) * std::min<size_t>(frames, self.frames_ - offset));
-    }
-    if (self.expected_ >= self.frames_) self.done_.store(true, std::memory_order_release);
+    self.recordCycle(frames);
+    self.taken_.fetch_add(1, std::memory_order_release);
     return 0;
+}
+
+void JackProbe::sendCycle(jack_nframes_t frames) {
+    void* buffer = jack_port_get_buffer(out_, frames);
+    jack_midi_clear_buffer(buffer);
+    const int state = state_.load(std::memory_order_acquire);
+    const jack_nframes_t now = jack_last_frame_time(sender_);
+    // One cycle passes after arming, so the connections just made are in
+    // the graph before the first note.
+    if (state == kArmed) {
+        state_.store(kWarm, std::memory_order_relaxed);
+        return;
+    }
+    if (state == kWarm) {
+        start_.store(now, std::memory_order_relaxed);
+        state_.store(kStarted, std::memory_order_release);
+    } else if (state != kStarted) {
+        return;
+    }
+    const uint32_t offset = now - start_.load(std::memory_order_relaxed);
+    for (; nextNote_ < notes_.size() && notes_[nextNote_].frame < offset + frames; ++nextNote_) {
+        const TimedNote& note = notes_[nextNote_];
+        jack_midi_event_write(buffer, note.frame - offset, note.bytes.data(), note.bytes.size());
+    }
+}
+
+void JackProbe::recordCycle(jack_nframes_t frames) {
+    if (state_.load(std::memory_order_acquire) != kStarted || done_.load(std::memory_order_relaxed)) return;
+    const uint32_t offset = jack_last_frame_time(recorder_) - start_.load(std::memory_order_relaxed);
+    if (offset > UINT32_MAX / 2) return;  // a cycle before the start
+    if (first_) aligned_.store(offset == 0, std::memory_order_release);
+    if (!first_ && offset != expected_) gap_.store(true, std::memory_order_release);
+    first_ = false;
+    expected_ = size_t(offset) + frames;
+    for (size_t c = 0; c < in_.size(); ++c) {
+        const auto* in = static_cast<const float*>(jack_port_get_buffer(in_[c], frames));
+        if (offset < frames_)
+            std::memcpy(recorded_[c].data() + offset, in, sizeof(float) * std::min<size_t>(frames, frames_ - offset));
+    }
+    if (expected_ >= frames_) done_.store(true, std::memory_order_release);
 }
 
 }  // namespace tamrik::test

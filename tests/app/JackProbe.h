@@ -58,6 +58,8 @@ public:
 private:
     static int send(jack_nframes_t frames, void* self);
     static int record(jack_nframes_t frames, void* self);
+    void sendCycle(jack_nframes_t frames);
+    void recordCycle(jack_nframes_t frames);
 
     jack_client_t* sender_ = nullptr;
     jack_client_t* recorder_ = nullptr;
@@ -71,6 +73,9 @@ private:
     std::atomic<int> state_{kIdle};
     std::atomic<jack_nframes_t> start_{0};
     std::atomic<bool> done_{false}, gap_{false}, aligned_{false};
+    // Cycles each callback has finished: a play returns only once both have
+    // seen it end, so the next one never changes what a callback reads.
+    std::atomic<uint64_t> sent_{0}, taken_{0};
     size_t nextNote_ = 0;   // the sender's alone
     size_t expected_ = 0;   // the recorder's alone
     bool first_ = true;     // the recorder's alone
