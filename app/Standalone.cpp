@@ -104,8 +104,10 @@ int Standalone::run() {
     } catch (const SessionFileError& e) {
         say(std::string(e.what()) + "; the defaults load");
     }
-    if (saved && saved->product != product.clapId) {
-        say(path + ": refused, it holds another instrument's session; the defaults load");
+    // Another instrument's session is good: it is neither loaded nor saved over.
+    const bool foreign = saved && saved->product != product.clapId;
+    if (foreign) {
+        say(path + ": refused, it holds another instrument's session; the defaults load and it stays as it is");
         saved.reset();
     }
 
@@ -188,6 +190,7 @@ int Standalone::run() {
     jack.reset();
     if (gone) say("the JACK server stopped" + (reason.empty() ? std::string() : " (" + reason + ")") + "; saving and quitting");
 
+    if (foreign) return 0;
     SavedSession session{product.clapId, {}, std::move(connections)};
     if (std::optional<std::vector<uint8_t>> bytes = binding::saveState(*instrument)) session.instrument = std::move(*bytes);
     try {

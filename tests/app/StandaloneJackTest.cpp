@@ -310,6 +310,7 @@ TEST_F(StandaloneOnJack, KitPlaysMainAndAuxAsRenderedAndTheNextStartRestoresIt) 
 
 // A damaged session file is refused in one line and the defaults load (and
 // are saved over it); so is a whole file whose instrument bytes are damaged.
+// Another instrument's session (--state) is refused and left as it is.
 TEST_F(StandaloneOnJack, DamagedSessionIsRefusedAndTheDefaultsLoad) {
     probe = std::make_unique<JackProbe>(2);
     ASSERT_TRUE(probe->ok());
@@ -345,6 +346,19 @@ TEST_F(StandaloneOnJack, DamagedSessionIsRefusedAndTheDefaultsLoad) {
     // None saved: Main went to the system's playback ports.
     EXPECT_EQ(after->connections, (std::vector<app::Connection>{{"Tamrik 1", "system:playback_1"},
                                                                 {"Tamrik 2", "system:playback_2"}}));
+
+    // --state with the Kit's session: refused for DrumTamrik, and kept.
+    const fs::path kitFile = root / "kit.state";
+    const std::vector<uint8_t> kitSession = app::SessionFile::encode({binding::kKitClapId, {}, {}});
+    std::ofstream(kitFile, std::ios::binary)
+        .write(reinterpret_cast<const char*>(kitSession.data()), std::streamsize(kitSession.size()));
+    startApp({"--state", kitFile.string()}, "third.log");
+    ASSERT_TRUE(appReady("third.log"));
+    EXPECT_EQ(quitApp(), 0);
+    EXPECT_NE(textOf(root / "third.log").find(kitFile.string() + ": refused, it holds another instrument's session"),
+              std::string::npos)
+        << textOf(root / "third.log");
+    EXPECT_EQ(textOf(kitFile), std::string(kitSession.begin(), kitSession.end()));
 }
 
 // The server stopping under the program: it says so, saves and exits 0.
