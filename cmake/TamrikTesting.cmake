@@ -38,6 +38,10 @@ function(tamrik_add_test name)
   if("x11" IN_LIST T_LABELS)
     list(APPEND properties RUN_SERIAL TRUE)
   endif()
+  # Tests that run a JACK server take turns with every other JACK session.
+  if("jack" IN_LIST T_LABELS)
+    list(APPEND properties RESOURCE_LOCK jack)
+  endif()
   gtest_discover_tests(${name} DISCOVERY_MODE PRE_TEST PROPERTIES ${properties}
                        DISCOVERY_TIMEOUT 60)
   if("threads" IN_LIST T_LABELS)

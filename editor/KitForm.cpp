@@ -310,15 +310,9 @@ void KitForm::MenuChosen(int item) {
 }
 
 void KitForm::ApplyKit(const KitSnapshot& kit) {
-    // As the instrument loads a kit: each pad's sound in the order programs
-    // load (CutOff before Env, sweep times before their scales), so that
-    // the derived values come out as a loaded kit's.
-    for (int p = 0; p < kPads; ++p)
-        for (int i : kProgramLoadOrder) SendKit(padIndex(p, i), kit.values[size_t(padIndex(p, i))]);
-    for (int p = 0; p < kPads; ++p)
-        for (int s = kSoundParameters; s < kPadStride; ++s) SendKit(padIndex(p, s), kit.values[size_t(padIndex(p, s))]);
-    SendKit(kChannelIndex, kit.values[kChannelIndex]);
-    SendKit(kVolumeIndex, kit.values[kVolumeIndex]);
+    // As the instrument loads a kit, so that the derived values come out as
+    // a loaded kit's.
+    for (int index : kKitLoadOrder) SendKit(index, kit.values[size_t(index)]);
     for (int p = 0; p < kPads; ++p) Extras.setPadName(p, kit.padNames[size_t(p)].c_str());
     Extras.setKitName(kit.name.c_str());
     SelectPad(Pad());

@@ -3,6 +3,7 @@
 #include "kit/FactoryKits.h"
 
 #include "synth/FactoryPresets.h"
+#include "synth/ParameterText.h"
 
 namespace tamrik::kit {
 
@@ -88,6 +89,12 @@ KitSnapshot factoryKitSnapshot(int32_t k) {
     for (int32_t i = kChannelIndex; i < kKitParameters; ++i)
         snapshot.values[size_t(i)] = kKitWideTable[size_t(i - kChannelIndex)].defaultOf(-1);
     return snapshot;
+}
+
+std::optional<int32_t> factoryKitNamed(std::string_view name) {
+    for (int32_t k = 0; k < kFactoryKitCount; ++k)
+        if (sameTextIgnoringCase(name, kFactoryKits[size_t(k)].name)) return k;
+    return std::nullopt;
 }
 
 }  // namespace tamrik::kit

@@ -35,6 +35,9 @@ extern const std::array<FactoryKit, kFactoryKitCount> kFactoryKits;
 
 // Factory kit k (0 to kFactoryKitCount - 1) as the values a kit loads.
 KitSnapshot factoryKitSnapshot(int32_t k);
+// The number of the factory kit of that name, in any case; none for a name
+// no factory kit has.
+std::optional<int32_t> factoryKitNamed(std::string_view name);
 
 // The default pads' names, by where they sit (kDefaultKeys).
 inline constexpr std::array<std::string_view, kPads> kDefaultPadNames = {

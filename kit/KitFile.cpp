@@ -1,8 +1,13 @@
 #include "kit/KitFile.h"
 
+#include <cerrno>
 #include <charconv>
 #include <cmath>
 #include <cstdlib>
+#include <cstring>
+#include <filesystem>
+#include <fstream>
+#include <iterator>
 #include <set>
 
 #include "kit/PadSettings.h"
@@ -135,6 +140,21 @@ std::string oneLine(const std::string& name) {
     for (char& c : s)
         if (static_cast<unsigned char>(c) < 0x20 || c == 0x7F) c = ' ';
     return std::string(trim(s));
+}
+
+KitSnapshot KitFile::read(const std::string& path, const KitSnapshot& defaults) {
+    std::error_code error;
+    if (std::filesystem::is_directory(path, error))
+        throw std::runtime_error(path + ": expected a kit file, but this is a folder");
+    std::ifstream in(path, std::ios::binary);
+    if (!in)
+        throw std::runtime_error(path + ": expected a kit file, but it cannot be read (" + std::strerror(errno) + ")");
+    const std::string text((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+    try {
+        return parse(text, defaults);
+    } catch (const KitFileError& e) {
+        throw std::runtime_error(path + ": " + e.what());
+    }
 }
 
 std::string KitFile::write(const KitSnapshot& kit) {

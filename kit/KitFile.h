@@ -60,6 +60,10 @@ public:
 
     // Throws KitFileError; `defaults` gives the values left out.
     static KitSnapshot parse(std::string_view text, const KitSnapshot& defaults);
+    // The kit file at `path`. Throws std::runtime_error naming the path and
+    // what is wrong: a folder, a file that cannot be read, or the line and
+    // reason parse gives.
+    static KitSnapshot read(const std::string& path, const KitSnapshot& defaults);
     static std::string write(const KitSnapshot& kit);
 };
 

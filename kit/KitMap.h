@@ -19,6 +19,7 @@
 //   Volume       as Level: (2v)^2, exactly 1 at the default 0.5
 #pragma once
 
+#include <array>
 #include <cstdint>
 #include <string>
 
@@ -66,6 +67,22 @@ inline int32_t blendVelocity(float amount, int32_t velocity) {
     const double a = amount < 0.0f ? 0.0 : (amount > 1.0f ? 1.0 : static_cast<double>(amount));
     return clampInt(roundEven(127.0 + a * (velocity - 127)), 0, 127);
 }
+
+// Every kit parameter in the order a whole kit loads: each pad's sound as a
+// program loads (CutOff before Env, sweep times before their scales), then
+// the pads' own settings, then Channel and Volume; whoever loads a kit this
+// way gets the derived values a loaded kit has.
+inline constexpr std::array<int32_t, kKitParameters> kKitLoadOrder = [] {
+    std::array<int32_t, kKitParameters> order{};
+    size_t at = 0;
+    for (int32_t p = 0; p < kPads; ++p)
+        for (int32_t i : kProgramLoadOrder) order[at++] = padIndex(p, i);
+    for (int32_t p = 0; p < kPads; ++p)
+        for (int32_t s = kSoundParameters; s < kPadStride; ++s) order[at++] = padIndex(p, s);
+    order[at++] = kChannelIndex;
+    order[at++] = kVolumeIndex;
+    return order;
+}();
 
 // "36 C1": the number and the name, with 36 (the General MIDI kick) as C1.
 inline std::string noteLabel(int32_t note) {

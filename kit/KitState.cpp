@@ -43,15 +43,7 @@ KitSnapshot KitInstrument::snapshot() const {
 
 void KitInstrument::load(const KitSnapshot& kit) {
     const FloatingPointGuard fp;
-    // Each pad's sound in the order programs load, CutOff before Env and
-    // the sweep times before their scales, then the pads' own settings.
-    for (int32_t p = 0; p < kPads; ++p)
-        for (int32_t i : kProgramLoadOrder) setParameter(padIndex(p, i), kit.values[size_t(padIndex(p, i))]);
-    for (int32_t p = 0; p < kPads; ++p)
-        for (int32_t s = kSoundParameters; s < kPadStride; ++s)
-            setParameter(padIndex(p, s), kit.values[size_t(padIndex(p, s))]);
-    setParameter(kChannelIndex, kit.values[kChannelIndex]);
-    setParameter(kVolumeIndex, kit.values[kVolumeIndex]);
+    for (int32_t index : kKitLoadOrder) setParameter(index, kit.values[size_t(index)]);
     for (int32_t p = 0; p < kPads; ++p) padNames[p].set(kit.padNames[size_t(p)]);
     kitName_.set(kit.name);
 }

@@ -1,6 +1,6 @@
 #!/usr/bin/env bash
 # Installs the Debian packages a task needs, once, by group:
-#   base     the Linux plug-in and tamrik-render (what the demo builds)
+#   base     the Linux plug-in, tamrik-render and drumtamrik (what the demo builds)
 #   lv2      the LV2 bundle
 #   tests    the test suite on Linux: GoogleTest, Google Benchmark, Xvfb,
 #            the LV2 checkers and hosts (jalv on a dummy JACK server), clang
@@ -16,9 +16,10 @@ here=$(cd "$(dirname "$0")" && pwd)
 
 packages_of() {
   case $1 in
-    # dpf-source: Debian's copy of the CLAP headers, for DrumTamrik.clap.
+    # dpf-source: Debian's copy of the CLAP headers, for DrumTamrik.clap;
+    # libjack-jackd2-dev for drumtamrik, the standalone program.
     base) echo build-essential cmake pkg-config libx11-dev libpng-dev libsndfile1-dev \
-                libfreetype-dev libfontconfig-dev dpf-source ;;
+                libfreetype-dev libfontconfig-dev dpf-source libjack-jackd2-dev ;;
     lv2) echo lv2-dev ;;
     # sord_validate comes from sordi, lv2info from lilv-utils; jackd2 brings
     # jack_midiseq and jack_rec; qtractor brings its CLAP plug-in scanner.

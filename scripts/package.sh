@@ -3,7 +3,8 @@
 #   DrumTamrik-<version>-linux-x86_64.tar.gz  DrumTamrik.so and DrumTamrikKit.so,
 #                                             DrumTamrik.clap (both instruments), the LV2
 #                                             bundles DrumTamrik.lv2 and DrumTamrikKit.lv2,
-#                                             the tools, the README
+#                                             the tools, drumtamrik (the standalone
+#                                             program), the README
 #   DrumTamrik-<version>-windows.zip          32-bit/ and 64-bit/ DrumTamrik.dll,
 #                                             DrumTamrikKit.dll and DrumTamrik.clap,
 #                                             INSTALL.txt
@@ -19,15 +20,15 @@ mkdir -p dist
 # A folder of its own: no tests, so none of their libraries are needed.
 cmake -S . -B build-package -DCMAKE_BUILD_TYPE=Release -DTAMRIK_TESTS=OFF -DTAMRIK_LV2=ON >/dev/null
 cmake --build build-package -j"$jobs" --target DrumTamrik DrumTamrikKit DrumTamrik_clap DrumTamrik_lv2 \
-  DrumTamrikKit_lv2 tamrik-render tamrik-host tamrik-gallery
+  DrumTamrikKit_lv2 tamrik-render tamrik-host tamrik-gallery drumtamrik
 linux=DrumTamrik-$version-linux-x86_64
 mkdir -p "$stage/$linux"
 cp build-package/plugin/DrumTamrik.so build-package/plugin/DrumTamrikKit.so build-package/lib/clap/DrumTamrik.clap \
    build-package/tools/tamrik-render/tamrik-render \
    build-package/tools/tamrik-host/tamrik-host build-package/tools/tamrik-gallery/tamrik-gallery \
-   README.md "$stage/$linux/"
+   build-package/app/drumtamrik README.md "$stage/$linux/"
 cp -r build-package/lib/lv2/DrumTamrik.lv2 build-package/lib/lv2/DrumTamrikKit.lv2 "$stage/$linux/"
-strip "$stage/$linux"/DrumTamrik*.so "$stage/$linux"/DrumTamrik.clap "$stage/$linux"/tamrik-* \
+strip "$stage/$linux"/DrumTamrik*.so "$stage/$linux"/DrumTamrik.clap "$stage/$linux"/tamrik-* "$stage/$linux"/drumtamrik \
   "$stage/$linux"/DrumTamrik*.lv2/*.so
 tar -C "$stage" -czf "dist/$linux.tar.gz" "$linux"
 

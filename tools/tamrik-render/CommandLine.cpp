@@ -8,7 +8,6 @@
 
 #include "DemoGroove.h"
 #include "kit/FactoryKits.h"
-#include "synth/ParameterText.h"
 #include "NumberParsing.h"
 #include "ToolError.h"
 
@@ -49,13 +48,6 @@ void addParams(std::string_view list, Options& options) {
         if (comma == std::string_view::npos) return;
         start = comma + 1;
     }
-}
-
-// A factory kit's number by its name, in any case.
-std::optional<int32_t> factoryKitNamed(std::string_view name) {
-    for (int32_t k = 0; k < kit::kFactoryKitCount; ++k)
-        if (sameTextIgnoringCase(name, kit::kFactoryKits[size_t(k)].name)) return k;
-    return std::nullopt;
 }
 
 SampleFormat parseFormat(std::string_view word) {
@@ -126,7 +118,7 @@ Options CommandLine::parse(int argc, const char* const* argv) {
     if (kitText && options.preset != nullptr)
         throw ToolError("--kit and --preset: expected one or the other, a kit or a single sound");
     const bool kitFile = kitText && kitText->size() > 10 && kitText->ends_with(".tamrikkit");
-    if (kitText) options.factoryKit = factoryKitNamed(*kitText);
+    if (kitText) options.factoryKit = kit::factoryKitNamed(*kitText);
     if (kitFile) options.kitFile = *kitText;
     if (!options.stemsDir.empty() && !throughKit(options))
         throw ToolError("--stems: expected a kit with it (--kit FILE.tamrikkit or a factory kit's name)");

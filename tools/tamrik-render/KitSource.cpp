@@ -2,11 +2,7 @@
 // same way --param values do, so a user's --param after the kit's wins.
 #include "KitSource.h"
 
-#include <cerrno>
-#include <cstring>
 #include <filesystem>
-#include <fstream>
-#include <iterator>
 #include <map>
 
 #include "ToolError.h"
@@ -21,16 +17,10 @@ namespace {
 namespace fs = std::filesystem;
 
 kit::KitSnapshot readKitFile(const std::string& path, const kit::KitSnapshot& defaults) {
-    std::error_code error;
-    if (fs::is_directory(path, error)) throw ToolError(path + ": expected a kit file, but this is a folder");
-    std::ifstream in(path, std::ios::binary);
-    if (!in)
-        throw ToolError(path + ": expected a kit file, but it cannot be read (" + std::strerror(errno) + ")");
-    const std::string text((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
     try {
-        return kit::KitFile::parse(text, defaults);
-    } catch (const kit::KitFileError& e) {
-        throw ToolError(path + ": " + e.what());
+        return kit::KitFile::read(path, defaults);
+    } catch (const std::runtime_error& e) {
+        throw ToolError(e.what());
     }
 }
 
