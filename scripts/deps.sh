@@ -3,8 +3,8 @@
 #   base     the Linux plug-in and tamrik-render (what the demo builds)
 #   lv2      the LV2 bundle
 #   tests    the test suite on Linux: GoogleTest, Google Benchmark, Xvfb,
-#            the LV2 checkers and hosts (jalv on a dummy JACK server), clang
-#            with libFuzzer for the fuzz targets
+#            the LV2 checkers and hosts (jalv on a dummy JACK server, Ardour
+#            7), clang with libFuzzer for the fuzz targets
 #   windows  the Windows DLLs and their tests under wine (scripts/deps-windows.sh)
 #   all      every group (the default)
 # Not root and something missing: one line per group says what and how to
@@ -21,10 +21,11 @@ packages_of() {
                 libfreetype-dev libfontconfig-dev dpf-source ;;
     lv2) echo lv2-dev ;;
     # sord_validate comes from sordi, lv2info from lilv-utils; jackd2 brings
-    # jack_midiseq and jack_rec; qtractor brings its CLAP plug-in scanner.
+    # jack_midiseq and jack_rec; qtractor brings its CLAP plug-in scanner;
+    # ardour brings ardour7-lua and its plug-in scanners (the real-host tests).
     tests) echo libgtest-dev libgmock-dev libbenchmark-dev libxext-dev libxtst-dev \
                 fonts-liberation xvfb xauth liblilv-dev lilv-utils sordi jalv jackd2 \
-                clang libclang-rt-14-dev qtractor ;;
+                clang libclang-rt-14-dev qtractor ardour ;;
     windows) "$here/deps-windows.sh" --list ;;
     *) echo "deps.sh: unknown group '$1' (base, lv2, tests, windows, all)" >&2; exit 2 ;;
   esac

@@ -225,10 +225,13 @@ v3_result Vst3Plugin::setActive(bool state) {
     return V3_OK;
 }
 
+// The host learns the new values as it hands the state to the controller
+// (setComponentState) and reads them back: no call back into it from here,
+// where it may hold its own locks (Ardour 7 holds its processing lock and
+// would wait on itself in restartComponent).
 v3_result Vst3Plugin::setState(v3_bstream** stream) {
     const auto bytes = readAll(stream, binding::kStateLimit);
     if (!bytes || !binding::loadState(*instrument_, bytes->data(), bytes->size())) return V3_FALSE;
-    if (handler_) v3_cpp_obj(handler_)->restart_component(handler_, V3_RESTART_PARAM_VALUES_CHANGED);
     return V3_OK;
 }
 

@@ -258,7 +258,7 @@ TEST(Vst3State, RoundTripsInAnyChunkSizeAndRefusesWhatIsNotOursChangingNothing) 
         v3_cpp_obj(b.controller)->set_component_handler(b.controller, handler.handler());
         for (size_t chunk : {size_t(1), size_t(7), SIZE_MAX}) EXPECT_EQ(b.load(saved, chunk), V3_OK) << chunk;
         EXPECT_EQ(b.save(), saved);
-        EXPECT_EQ(handler.restarts, 3);
+        EXPECT_EQ(handler.restarts, 0) << "a host holds its locks while it hands over a state: no call back";
         EXPECT_DOUBLE_EQ(v3_cpp_obj(b.controller)->get_parameter_normalised(b.controller, tamrik::kCutOff), 0.125);
 
         Vst3Instance fresh(path);
