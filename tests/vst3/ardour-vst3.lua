@@ -14,37 +14,11 @@ local cutoff2, key2, level2, output2 = 34, 52, 54, 56
 AudioEngine:set_backend("None (Dummy)", "", "")
 assert(AudioEngine:start(false) == 0, "the engine did not start")
 
--- Waits for a condition, not a time; the deadline only catches a hang.
-local function wait_until(what, condition)
-  for _ = 1, 6000 do
-    if condition() then return end
-    ARDOUR.LuaAPI.usleep(10000)
-  end
-  error("gave up waiting for " .. what)
-end
-
 -- Stepped parameters are set and read as Ardour shows them, by choice
 -- number; continuous ones as 0 to 1.
-local function param(proc, index)
-  return ARDOUR.LuaAPI.get_processor_param(proc, index, true)
-end
-
-local function report(track)
-  local proc = track:nth_plugin(0)
-  local insert = proc:to_insert()
-  print(string.format("plugin %s, %d audio outputs, the insert %d, the track %d",
-    proc:display_name(), insert:plugin(0):get_info().n_outputs:n_audio(),
-    insert:output_streams():n_audio(), track:n_outputs():n_audio()))
-  for _, index in ipairs({cutoff2, key2, level2, output2}) do
-    print(string.format("param %d %.4f", index, param(proc, index)))
-  end
-  return proc
-end
-
-local function save()
-  assert(Session:save_state("", false, false, false, false, false) == 0, "the session was not saved")
-  print("saved")
-end
+local helpers = dofile(debug.getinfo(1, "S").source:match("^@(.*/)") .. "../ardour-helpers.lua")
+local wait_until, param, save = helpers.wait_until, helpers.param, helpers.save
+local function report(track) return helpers.report(track, {cutoff2, key2, level2, output2}) end
 
 local function listed()
   local found = {}
@@ -139,8 +113,5 @@ elseif step == "make" then
   report(kit)
   save()
 else
-  Session = load_session("session", "kit")
-  assert(Session, "the session did not open")
-  report(Session:route_by_name("Kit"):to_track())
-  save()
+  helpers.reopen({cutoff2, key2, level2, output2})
 end
