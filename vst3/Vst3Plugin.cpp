@@ -413,10 +413,14 @@ v3_result Vst3Plugin::valueForText(v3_param_id id, const int16_t* text, double* 
     return V3_OK;
 }
 
-// A stepped parameter's plain value is its choice number, the nearest.
+// A stepped parameter's plain value is its choice number, the nearest. A
+// normalized value is 0 to 1 by the format's definition: one beyond is held
+// at the nearer end, so that no host's stray value drives the engine out of
+// its range (a continuous parameter far beyond it plays non-finite samples).
+// NaN stays NaN, which the instrument is never given.
 double Vst3Plugin::toPlain(v3_param_id id, double normalized) const {
     const int32_t n = steps(id);
-    if (n <= 0) return normalized;
+    if (n <= 0) return std::clamp(normalized, 0.0, 1.0);
     return std::clamp(std::round(normalized * n), 0.0, double(n));
 }
 

@@ -10,7 +10,9 @@
 // array the host hands over ends at a guard page, so a read or write one
 // element past it faults. Checks: no crash; every sample the instance
 // leaves in a buffer is finite; a channel flagged silent is silent; the
-// buffers of an inactive bus hold silence.
+// buffers of an inactive bus hold silence. Each input starts from the
+// instance as it was made, so that a case replays alone.
+#include <algorithm>
 #include <cmath>
 #include <cstdint>
 #include <cstdio>
@@ -106,7 +108,36 @@ struct Instance {
     int32_t buses;
     uint32_t parameters;  // the instrument's, then controller 126 and the program
     bool active[kMaxBuses];
+    std::vector<uint8_t> initial;  // its state when made
 };
+
+// A host's stream over bytes, to put an instance back as it was made.
+struct Bytes {
+    const void* table;
+    const std::vector<uint8_t>* bytes;
+    size_t at;
+};
+struct StreamTable {
+    v3_funknown unknown;
+    v3_bstream stream;
+};
+v3_result V3_API streamRead(void* s, void* buffer, int32_t size, int32_t* done) {
+    auto* b = static_cast<Bytes*>(s);
+    const size_t n = std::min(size_t(std::max(size, 0)), b->bytes->size() - b->at);
+    std::memcpy(buffer, b->bytes->data() + b->at, n);
+    b->at += n;
+    *done = int32_t(n);
+    return V3_OK;
+}
+v3_result V3_API streamWrite(void* s, void* buffer, int32_t size, int32_t* done) {
+    auto* bytes = const_cast<std::vector<uint8_t>*>(static_cast<Bytes*>(s)->bytes);
+    bytes->insert(bytes->end(), static_cast<uint8_t*>(buffer), static_cast<uint8_t*>(buffer) + size);
+    *done = size;
+    return V3_OK;
+}
+v3_result V3_API streamSeek(void*, int64_t, int32_t, int64_t*) { return V3_NOT_IMPLEMENTED; }
+v3_result V3_API streamTell(void*, int64_t*) { return V3_NOT_IMPLEMENTED; }
+const StreamTable kStream = {{noInterface, one, one}, {streamRead, streamWrite, streamSeek, streamTell}};
 
 Instance makeInstance(const tamrik::binding::Product& product) {
     Instance i{};
@@ -122,7 +153,23 @@ Instance makeInstance(const tamrik::binding::Product& product) {
     v3_process_setup setup{V3_REALTIME, V3_SAMPLE_32, kMaxFrames, 48000.0};
     v3_cpp_obj(i.processor)->setup_processing(i.processor, &setup);
     v3_cpp_obj(i.component)->set_active(i.component, 1);
+    Bytes out{&kStream, &i.initial, 0};
+    if (v3_cpp_obj(i.component)->get_state(i.component, reinterpret_cast<v3_bstream**>(&out)) != V3_OK)
+        fail("no state");
     return i;
+}
+
+// Each input starts from the instance as it was made: values, buses, voices.
+void restart(Instance& i) {
+    Bytes in{&kStream, &i.initial, 0};
+    if (v3_cpp_obj(i.component)->set_state(i.component, reinterpret_cast<v3_bstream**>(&in)) != V3_OK)
+        fail("its own state refused");
+    for (int32_t b = 0; b < i.buses; ++b) {
+        v3_cpp_obj(i.component)->activate_bus(i.component, V3_AUDIO, V3_OUTPUT, b, b == 0);
+        i.active[b] = b == 0;
+    }
+    v3_cpp_obj(i.component)->set_active(i.component, 0);
+    v3_cpp_obj(i.component)->set_active(i.component, 1);
 }
 
 // A float or a double from the input: a plain 0..1 value mostly, else any bits.
@@ -205,6 +252,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
 
     FuzzInput in(data, size);
     Instance& instance = instances[in.byte() & 1];
+    restart(instance);
     for (int block = 0; block < 5 && !in.empty(); ++block) {
         // Buses switched between blocks, any index; the main bus too.
         for (uint32_t k = in.below(3); k > 0; --k) {
