@@ -52,7 +52,7 @@ v3_result V3_API noInterface(void*, const v3_tuid, void** object) {
 }
 uint32_t V3_API one(void*) { return 1; }
 
-// How much of `asked` one call moves: all of it, a small or a large part.
+// How much of `asked` one call moves: all of it, a few bytes or up to 5000.
 size_t chunkOf(FuzzInput& in, size_t asked) {
     switch (in.byte() % 4) {
         case 0: return asked;
