@@ -227,10 +227,13 @@ v3_result Vst3Plugin::setActive(bool state) {
     return V3_OK;
 }
 
+// The host learns the new values as it hands the state to the controller
+// (setComponentState) and reads them back: no call back into it from here,
+// where it may hold its own locks (Ardour 7 holds its processing lock and
+// would wait on itself in restartComponent).
 v3_result Vst3Plugin::setState(v3_bstream** stream) {
     const auto bytes = readAll(stream, binding::kStateLimit);
     if (!bytes || !binding::loadState(*instrument_, bytes->data(), bytes->size())) return V3_FALSE;
-    if (handler_) v3_cpp_obj(handler_)->restart_component(handler_, V3_RESTART_PARAM_VALUES_CHANGED);
     return V3_OK;
 }
 
@@ -412,10 +415,14 @@ v3_result Vst3Plugin::valueForText(v3_param_id id, const int16_t* text, double* 
     return V3_OK;
 }
 
-// A stepped parameter's plain value is its choice number, the nearest.
+// A stepped parameter's plain value is its choice number, the nearest. A
+// normalized value is 0 to 1 by the format's definition: one beyond is held
+// at the nearer end, so that no host's stray value drives the engine out of
+// its range (a continuous parameter far beyond it plays non-finite samples).
+// NaN stays NaN, which the instrument is never given.
 double Vst3Plugin::toPlain(v3_param_id id, double normalized) const {
     const int32_t n = steps(id);
-    if (n <= 0) return normalized;
+    if (n <= 0) return std::clamp(normalized, 0.0, 1.0);
     return std::clamp(std::round(normalized * n), 0.0, double(n));
 }
 

@@ -14,6 +14,7 @@
 //
 // Values: a parameter's normalized value is the instrument's own 0..1
 // value; for a list or switch with stepCount n that is choice k as k / n.
+// A value beyond 0..1 counts as the nearer end; NaN changes nothing.
 // A VST 3 note-on's velocity v becomes RoundEven(v x 127) limited to
 // 0..127. Note-offs are ignored. Outputs: bus 0 "Main", then "Aux 1" ..
 // "Aux 8" (the Kit), stereo only; an auxiliary is inactive until the host

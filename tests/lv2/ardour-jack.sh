@@ -10,7 +10,11 @@ ardour=$!
 pids+=($ardour)
 wait_for_port ":Drums/audio_out 1" || { cat "$work/ardour.log"; exit 1; }
 jack_connect seq:out ":Drums/midi_in 1"
-expect_sound ":Drums/audio_out 1"
+if ! expect_sound ":Drums/audio_out 1"; then
+  kill "$ardour"; wait "$ardour" || true
+  cat "$work/ardour.log"; exit 1
+fi
+touch recorded  # Ardour plays until then
 wait "$ardour"  # its output reaches the log when it ends
 grep -E '^(listed|plugin)' "$work/ardour.log"
 grep -q '^listed: DrumTamrik urn:quenmar:drum-tamrik' "$work/ardour.log"

@@ -15,35 +15,9 @@ else
 end
 assert(AudioEngine:start(false) == 0, "the engine did not start")
 
--- Waits for a condition, not a time; the deadline only catches a hang.
-local function wait_until(what, condition)
-  for _ = 1, 6000 do
-    if condition() then return end
-    ARDOUR.LuaAPI.usleep(10000)
-  end
-  error("gave up waiting for " .. what)
-end
-
-local function param(proc, index)
-  return ARDOUR.LuaAPI.get_processor_param(proc, index, true)
-end
-
-local function report(track)
-  local proc = track:nth_plugin(0)
-  local insert = proc:to_insert()
-  print(string.format("plugin %s, %d audio outputs, the insert %d, the track %d",
-    proc:display_name(), insert:plugin(0):get_info().n_outputs:n_audio(),
-    insert:output_streams():n_audio(), track:n_outputs():n_audio()))
-  for _, index in ipairs({cutoff2, key2, level2}) do
-    print(string.format("param %d %.4f", index, param(proc, index)))
-  end
-  return proc
-end
-
-local function save()
-  assert(Session:save_state("", false, false, false, false, false) == 0, "the session was not saved")
-  print("saved")
-end
+local helpers = dofile(debug.getinfo(1, "S").source:match("^@(.*/)") .. "../ardour-helpers.lua")
+local wait_until, param, save = helpers.wait_until, helpers.param, helpers.save
+local function report(track) return helpers.report(track, {cutoff2, key2, level2}) end
 
 if step == "make" then
   local info = nil
@@ -77,8 +51,5 @@ if step == "make" then
   io.open("ready", "w"):close()
   wait_until("the recording", function() return ARDOUR.LuaAPI.file_test("recorded", ARDOUR.LuaAPI.FileTest.Exists) end)
 else
-  Session = load_session("session", "kit")
-  assert(Session, "the session did not open")
-  report(Session:route_by_name("Kit"):to_track())
-  save()
+  helpers.reopen({cutoff2, key2, level2})
 end

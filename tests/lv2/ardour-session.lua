@@ -16,4 +16,6 @@ local tracks = Session:new_midi_track(ARDOUR.ChanCount(ARDOUR.DataType("midi"), 
 local track = tracks:front()
 print("plugin 0 " .. track:nth_plugin(0):display_name())
 track:monitoring_control():set_value(ARDOUR.MonitorChoice.MonitorInput, PBD.GroupControlDisposition.NoGroup)
-ARDOUR.LuaAPI.usleep(5000000)  -- while ardour-jack.sh records
+-- Plays until ardour-jack.sh has recorded the track.
+local helpers = dofile(debug.getinfo(1, "S").source:match("^@(.*/)") .. "../ardour-helpers.lua")
+helpers.wait_until("the recording", function() return ARDOUR.LuaAPI.file_test("recorded", ARDOUR.LuaAPI.FileTest.Exists) end)

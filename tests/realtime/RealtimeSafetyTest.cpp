@@ -3,8 +3,9 @@
 // whole process, the dlopen-ed plug-ins included, and counts every call made
 // while the test host is inside effProcessEvents, process, processReplacing,
 // setParameter or getParameter (and the CLAP build's process, params flush
-// and reset), over a workload that reaches every voice, program and
-// parameter path at block sizes from 1 to 4096 frames.
+// and reset, and the VST 3 builds' process), over a workload that reaches
+// every voice, program and parameter path at block sizes from 1 to 4096
+// frames.
 //
 // Not built with sanitizers: they replace the allocator themselves, and a
 // second replacement would hand them memory they never gave out.
@@ -25,6 +26,7 @@
 #include "HostHarness.h"
 #include "PluginInstance.h"
 #include "clap/ClapTestHost.h"
+#include "vst3/Vst3TestHost.h"
 #include "kit/FactoryKits.h"
 #include "kit/KitMap.h"
 
@@ -365,4 +367,89 @@ TEST(RealTime, TheKitsAudioAndParameterEntriesNeverAllocateOrLock) {
     }
     EXPECT_EQ(total(), 0) << report();
     EXPECT_TRUE(std::isfinite(sink));
+}
+
+// The VST 3 builds' process: note-ons (and note-offs, which it ignores) on
+// every channel and key, beyond the block too; parameter queues of several
+// points each, at frames in and beyond the block; controller 126 through
+// the parameter the MIDI mapping names; 0-frame flushes with values only;
+// for the Kit, pads routed to every output while its auxiliary buses are
+// switched on and off between blocks, some buses given no buffers.
+namespace {
+
+void Vst3ProcessNeverAllocatesOrLocks(const char* path) {
+    using namespace tamrik::test::vst3;
+    resetCounts();
+    {
+        AudioCall marked;
+        Vst3Instance made(path);
+    }
+    EXPECT_GT(counts.newCalls + counts.malloc, 0) << "calls inside the VST 3 library are not seen";
+    Vst3Instance p(path, 48000.0);
+    const int32_t buses = p.outputBuses();
+    const auto parameters = v3_param_id(v3_cpp_obj(p.controller)->get_parameter_count(p.controller) - 2);
+    v3_param_id cc126 = 0;
+    ASSERT_EQ(v3_cpp_obj(p.mapping)->get_midi_controller_assignment(p.mapping, 0, 0, 126, &cc126), V3_OK);
+    std::mt19937 random(23);
+    auto uniform = [&](int lo, int hi) { return std::uniform_int_distribution<int>(lo, hi)(random); };
+    std::vector<std::vector<float>> buffers(static_cast<size_t>(2 * buses), std::vector<float>(4096));
+    std::vector<float*> channels;
+    for (auto& b : buffers) channels.push_back(b.data());
+    std::vector<v3_audio_bus_buffers> outputs(static_cast<size_t>(buses));
+    EventList none;
+    float sink = 0.0f;
+    int heard = 0;
+    resetCounts();
+    for (int block = 0; block < 400; ++block) {
+        const int32_t frames = block % 7 == 3 ? 0 : block < 14 ? 1 << (block % 13) : uniform(1, 4096);
+        for (int32_t b = 1; b < buses && block % 10 == 0; ++b)
+            v3_cpp_obj(p.component)->activate_bus(p.component, V3_AUDIO, V3_OUTPUT, b, uniform(0, 1));
+        EventList events;
+        for (int i = 0; frames > 0 && i < 20; ++i) {
+            const int32_t at = uniform(0, frames + 64);
+            events.events.push_back(i % 4 ? noteOn(at, int16_t(uniform(20, 100)), float(uniform(0, 1000)) / 1000.0f,
+                                                   int16_t(uniform(0, 15)))
+                                          : noteOff(at, int16_t(uniform(20, 100))));
+        }
+        ParameterChanges changes;
+        for (int q = 0; q < 6; ++q) {
+            const auto id = v3_param_id(uniform(0, int(parameters) - 1));
+            for (int k = 0; k < 3; ++k) changes.add(id, uniform(0, frames + 8), float(uniform(0, 1000)) / 1000.0);
+        }
+        if (buses > 1) changes.add(v3_param_id(uniform(0, 15) * 30 + 26), 0, float(uniform(0, 8)) / 8.0);  // a pad's output
+        if (block % 9 == 0) changes.add(cc126, uniform(0, std::max(frames - 1, 0)), 0.0);
+        for (int32_t b = 0; b < buses; ++b) {
+            const bool given = b == 0 || block % 5 != 1;
+            outputs[size_t(b)] = {given ? 2 : 0, 0, given ? channels.data() + 2 * b : nullptr};
+        }
+        v3_process_data data{};
+        data.process_mode = V3_REALTIME;
+        data.symbolic_sample_size = V3_SAMPLE_32;
+        data.nframes = frames;
+        data.num_output_buses = frames > 0 ? buses : 0;
+        data.outputs = frames > 0 ? outputs.data() : nullptr;
+        data.input_params = changes.list();
+        data.input_events = (frames > 0 ? events : none).list();
+        {
+            AudioCall marked;
+            EXPECT_EQ(v3_cpp_obj(p.processor)->process(p.processor, &data), V3_OK);
+        }
+        for (int32_t c = 0; c < 2 * buses && frames > 0; ++c) {
+            sink += buffers[size_t(c)][size_t(frames - 1)];
+            heard += buffers[size_t(c)][size_t(frames - 1)] != 0.0f;
+        }
+    }
+    EXPECT_EQ(total(), 0) << report();
+    EXPECT_TRUE(std::isfinite(sink));
+    EXPECT_GT(heard, 20) << "the voices played";
+}
+
+}  // namespace
+
+TEST(RealTime, Vst3ProcessNeverAllocatesOrLocks) {
+    Vst3ProcessNeverAllocatesOrLocks(tamrik::test::vst3::kDrumTamrikPath);
+}
+
+TEST(RealTime, TheKitsVst3ProcessNeverAllocatesOrLocks) {
+    Vst3ProcessNeverAllocatesOrLocks(tamrik::test::vst3::kKitPath);
 }

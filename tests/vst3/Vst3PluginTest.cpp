@@ -181,6 +181,35 @@ TEST(Vst3Sound, ParameterPointsChangeTheSoundAtTheirOwnFrame) {
     EXPECT_EQ(playVst3(kCutoffMoves, 1000, moves), playVstSplit(kCutoffMoves, moves));
 }
 
+// A value beyond 0..1 is no VST 3 value: it plays as the nearer end, for
+// every parameter (some would otherwise sound non-finite), through points
+// and through the controller; NaN changes nothing.
+TEST(Vst3Parameters, ValuesBeyondTheRangePlayAsItsEnds) {
+    const auto play = [](v3_param_id id, double value, double* after) {
+        Vst3Instance p;
+        auto sound = p.render(2048, 512, {{0, noteOn(0, 60, 1.0f)}, {700, noteOn(700, 40, 0.5f)}}, {{0, id, value}})[0];
+        *after = v3_cpp_obj(p.controller)->get_parameter_normalised(p.controller, id);
+        return sound;
+    };
+    for (v3_param_id id = 0; id < tamrik::kNumParameters; ++id)
+        for (const auto& [beyond, end] : {std::pair{-9.2e32, 0.0}, std::pair{1e30, 1.0}}) {
+            double got = 0.0, want = 0.0;
+            const std::vector<float> sound = play(id, beyond, &got);
+            const std::vector<float> expected = play(id, end, &want);
+            EXPECT_EQ(got, want) << id << " at " << beyond;
+            // A wave's top choice is noise, which every instance draws anew.
+            if ((id != tamrik::kWave1 && id != tamrik::kWave2) || end == 0.0) {
+                EXPECT_EQ(sound, expected) << id << " at " << beyond;
+            }
+        }
+    Vst3Instance p;
+    v3_edit_controller** c = p.controller;
+    ASSERT_EQ(v3_cpp_obj(c)->set_parameter_normalised(c, tamrik::kCutOff, 4.0), V3_OK);
+    EXPECT_EQ(v3_cpp_obj(c)->get_parameter_normalised(c, tamrik::kCutOff), 1.0);
+    EXPECT_NE(v3_cpp_obj(c)->set_parameter_normalised(c, tamrik::kCutOff, std::nan("")), V3_OK);
+    EXPECT_EQ(v3_cpp_obj(c)->get_parameter_normalised(c, tamrik::kCutOff), 1.0);
+}
+
 // Controller 126 through its mapped parameter silences at its frame; a
 // 0-frame call applies values; silent outputs are flagged.
 TEST(Vst3Process, Controller126AFlushAndSilenceFlags) {
@@ -258,7 +287,7 @@ TEST(Vst3State, RoundTripsInAnyChunkSizeAndRefusesWhatIsNotOursChangingNothing) 
         v3_cpp_obj(b.controller)->set_component_handler(b.controller, handler.handler());
         for (size_t chunk : {size_t(1), size_t(7), SIZE_MAX}) EXPECT_EQ(b.load(saved, chunk), V3_OK) << chunk;
         EXPECT_EQ(b.save(), saved);
-        EXPECT_EQ(handler.restarts, 3);
+        EXPECT_EQ(handler.restarts, 0) << "a host holds its locks while it hands over a state: no call back";
         EXPECT_DOUBLE_EQ(v3_cpp_obj(b.controller)->get_parameter_normalised(b.controller, tamrik::kCutOff), 0.125);
 
         Vst3Instance fresh(path);

@@ -182,6 +182,9 @@ T** query(From** object, const v3_tuid iid) {
 
 }  // namespace
 
+EventList::EventList() : table(&kEventList) {}
+EventList::EventList(std::vector<Event> list) : table(&kEventList), events(std::move(list)) {}
+
 ParameterChanges::ParameterChanges() : table(&kChanges) {}
 
 void ParameterChanges::add(v3_param_id id, int32_t offset, double value) {
@@ -308,8 +311,6 @@ v3_result Vst3Instance::process(float* const* channels, int32_t frames, EventLis
         outputs[size_t(b)].channel_buffers_32 = channels ? const_cast<float**>(channels + 2 * b) : nullptr;
     }
     EventList none;
-    none.table = &kEventList;
-    if (events) events->table = &kEventList;
     v3_process_data data{};
     data.process_mode = V3_REALTIME;
     data.symbolic_sample_size = V3_SAMPLE_32;

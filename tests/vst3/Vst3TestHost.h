@@ -31,9 +31,9 @@ Event noteOn(int32_t offset, int16_t pitch, float velocity, int16_t channel = 0)
 Event noteOff(int32_t offset, int16_t pitch);
 
 struct EventList {
-    EventList() = default;
-    explicit EventList(std::vector<Event> list) : events(std::move(list)) {}
-    const tamrik::vst3::EventListTable* table = nullptr;  // process() sets it
+    EventList();
+    explicit EventList(std::vector<Event> list);
+    const tamrik::vst3::EventListTable* table;
     std::vector<Event> events;
     v3_event_list** list() { return reinterpret_cast<v3_event_list**>(this); }
 };
