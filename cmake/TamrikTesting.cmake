@@ -25,15 +25,11 @@ function(tamrik_add_test name)
   target_include_directories(${name} PRIVATE ${PROJECT_SOURCE_DIR} ${PROJECT_SOURCE_DIR}/tests)
   target_precompile_headers(${name} REUSE_FROM tamrik_gtest_pch)
   target_compile_options(${name} PRIVATE ${TAMRIK_TEST_OPTIMIZE})
-  # The property list is flattened on its way to the discovery script: an
-  # empty label list would vanish (making RUN_SERIAL a label) and several
-  # labels would split apart, so labels go in only when there are any, with
-  # their separators escaped.
+  # The property list is flattened on its way to the discovery script, where
+  # several labels would split apart (the second read as a property name), so
+  # labels are set by a script of their own run after it, over the list of
+  # the tests it found.
   set(properties)
-  if(T_LABELS)
-    string(REPLACE ";" "\\;" labels "${T_LABELS}")
-    list(APPEND properties LABELS "${labels}")
-  endif()
   # Tests that drive the shared X display's pointer must not overlap.
   if("x11" IN_LIST T_LABELS)
     list(APPEND properties RUN_SERIAL TRUE)
@@ -44,6 +40,11 @@ function(tamrik_add_test name)
   endif()
   gtest_discover_tests(${name} DISCOVERY_MODE PRE_TEST PROPERTIES ${properties}
                        DISCOVERY_TIMEOUT 60)
+  if(T_LABELS)
+    set(script ${CMAKE_CURRENT_BINARY_DIR}/${name}_labels.cmake)
+    file(WRITE ${script} "if(${name}_TESTS)\n  set_tests_properties(\${${name}_TESTS} PROPERTIES LABELS \"${T_LABELS}\")\nendif()\n")
+    set_property(DIRECTORY APPEND PROPERTY TEST_INCLUDE_FILES ${script})
+  endif()
   if("threads" IN_LIST T_LABELS)
     add_dependencies(thread_tests ${name})
   endif()
