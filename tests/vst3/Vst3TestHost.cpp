@@ -127,8 +127,13 @@ v3_plugin_factory** factoryOf(const std::string& path) {
     auto& library = libraries[path];
     if (!library) {
         library = hosting::SharedLibrary::open(path);
+#if defined(_WIN32)
+        auto entry = reinterpret_cast<bool (*)()>(library->symbol("InitDll"));
+        if (!entry || !entry()) throw std::runtime_error("InitDll failed: " + path);
+#else
         auto entry = reinterpret_cast<bool (*)(void*)>(library->symbol("ModuleEntry"));
         if (!entry || !entry(nullptr)) throw std::runtime_error("ModuleEntry failed: " + path);
+#endif
     }
     auto get = reinterpret_cast<v3_plugin_factory** (*)()>(library->symbol("GetPluginFactory"));
     return get ? get() : nullptr;

@@ -1,8 +1,9 @@
 // A VST 3 host for tests: loads a built bundle's library the way a DAW
-// does (through hosting/'s loader, ModuleEntry first), makes instances
-// through its factory and offers the host side of processing: an event
-// list, parameter changes with their queues, memory streams that move at
-// most `chunk` bytes per call, and a component handler that counts restarts.
+// does (through hosting/'s loader, the module's entry first: ModuleEntry,
+// on Windows InitDll), makes instances through its factory and offers the
+// host side of processing: an event list, parameter changes with their
+// queues, memory streams that move at most `chunk` bytes per call, and a
+// component handler that counts restarts.
 #pragma once
 
 #include <cstdint>
