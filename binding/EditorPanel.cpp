@@ -107,6 +107,8 @@ void EditorPanel::close() {
     link_.endAll();
 }
 
+int EditorPanel::eventDescriptor() const { return form_ ? form_->GetBackend().EventDescriptor() : -1; }
+
 void EditorPanel::idle() {
     if (form_) form_->Idle();
 }

@@ -16,7 +16,8 @@
 //
 // The host's pump: every idle call runs the form's pending window events,
 // its due timers (the 100 ms refresh) and its painting; a host that drives
-// the panel from a timer of its own calls it every kPumpPeriodMs.
+// the panel from a timer of its own calls it every kPumpPeriodMs, and one
+// that watches descriptors also whenever eventDescriptor() turns readable.
 //
 // UI thread only: every call comes from the thread the host shows editors on.
 #pragma once
@@ -71,6 +72,11 @@ public:
     void show();
     void hide();
     TForm1* form() const { return form_.get(); }
+    // Whether the form has a gesture of this parameter open.
+    bool gestureOpen(int32_t index) const { return link_.isOpen(index); }
+    // While open: the descriptor to watch for the form's window events
+    // (Backend::EventDescriptor), or -1.
+    int eventDescriptor() const;
 
     // Which windowing system a newly opened form uses: the platform's (X11,
     // Win32) unless something else is installed (tests and pictures install
@@ -92,6 +98,7 @@ private:
         void beginEdit(int32_t index) override;
         void endEdit(int32_t index) override;
         void endAll();
+        bool isOpen(int32_t index) const { return index >= 0 && book_.isOpen(uint32_t(index)); }
 
     private:
         ParameterLink& link_;

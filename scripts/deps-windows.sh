@@ -37,7 +37,9 @@ if [ $need_i386 = 1 ]; then
   dpkg --add-architecture i386
 fi
 if [ ${#missing[@]} -gt 0 ]; then
-  apt-get update -qq
+  # A mirror caught mid-sync fails one list; the others, and what the lists
+  # held before, still serve. A package that truly is missing fails below.
+  apt-get update -qq || echo "$(basename "$0"): some package lists did not update; going on with the rest" >&2
   echo "installing: ${missing[*]}"
   apt-get install -y -qq --no-install-recommends "${missing[@]}" >/dev/null
 fi

@@ -69,7 +69,9 @@ fi
 if [ $((${#plain[@]} + ${#other[@]})) -gt 0 ]; then
   echo "installing: ${plain[*]} ${other[*]}"
   export DEBIAN_FRONTEND=noninteractive
-  apt-get update -qq
+  # A mirror caught mid-sync fails one list; the others, and what the lists
+  # held before, still serve. A package that truly is missing fails below.
+  apt-get update -qq || echo "$(basename "$0"): some package lists did not update; going on with the rest" >&2
   [ ${#plain[@]} -eq 0 ] || apt-get install -y -qq --no-install-recommends "${plain[@]}" >/dev/null
   [ ${#other[@]} -eq 0 ] || apt-get install -y -qq "${other[@]}" >/dev/null
 fi

@@ -1,92 +1,42 @@
 #include "HostHarness.h"
 
-#include <cstdio>
-#include <cstdlib>
 #include <algorithm>
-#include <map>
 
 #include "LoadedLibrary.h"
 
 namespace tamrik::test {
 
-namespace {
-
-std::mutex registryMutex;
-std::map<vst::AEffect*, HostHarness*> registry;
-thread_local HostHarness* constructing = nullptr;
-
-}  // namespace
-
 PluginEntry pluginEntry(const char* symbol) {
     return reinterpret_cast<PluginEntry>(LoadedLibrary<hosting::SharedLibrary>(TAMRIK_PLUGIN_PATH).symbol(symbol));
 }
 
-HostHarness::HostHarness(const char* entrySymbol, intptr_t versionAnswer)
-    : versionAnswer_(versionAnswer) {
-    PluginEntry entry = pluginEntry(entrySymbol);
-    if (!entry) return;
-    constructing = this;
-    effect_ = entry(&HostHarness::callback);
-    constructing = nullptr;
-    if (effect_) {
-        const std::lock_guard<std::mutex> lock(registryMutex);
-        registry[effect_] = this;
-    }
+HostHarness::HostHarness(const char* entrySymbol, intptr_t versionAnswer) : versionAnswer_(versionAnswer) {
+    if (PluginEntry entry = pluginEntry(entrySymbol)) open(entry);
 }
 
 HostHarness::~HostHarness() {
-    if (effect_) close();
+    if (isOpen()) close();
 }
 
-intptr_t HostHarness::close() {
-    vst::AEffect* e = effect_;
-    const intptr_t result = e->dispatcher(e, vst::effClose, 0, 0, nullptr, 0.0f);
-    const std::lock_guard<std::mutex> lock(registryMutex);
-    registry.erase(e);
-    effect_ = nullptr;
-    return result;
-}
-
-intptr_t VST_CDECL HostHarness::callback(vst::AEffect* effect, int32_t opcode, int32_t index,
-                                         intptr_t value, void* ptr, float opt) {
-    HostHarness* host = constructing;
-    if (effect) {
-        const std::lock_guard<std::mutex> lock(registryMutex);
-        auto it = registry.find(effect);
-        if (it != registry.end()) host = it->second;
-    }
-    if (!host) return 0;
-    return host->onRequest({effect, opcode, index, value, ptr, opt});
-}
-
-intptr_t HostHarness::onRequest(const HostRequest& request) {
+intptr_t HostHarness::hostRequest(vst::AEffect* effect, int32_t opcode, int32_t index, intptr_t value, void* ptr,
+                                  float opt) {
+    const HostRequest request{effect, opcode, index, value, ptr, opt};
     {
         const std::lock_guard<std::mutex> lock(mutex_);
         requests_.push_back(request);
     }
     if (answer) return answer(request);
-    return request.opcode == vst::audioMasterVersion ? versionAnswer_ : 0;
+    return opcode == vst::audioMasterVersion ? versionAnswer_ : 0;
 }
-
-intptr_t HostHarness::dispatch(int32_t opcode, int32_t index, intptr_t value, void* ptr,
-                               float opt) {
-    return effect_->dispatcher(effect_, opcode, index, value, ptr, opt);
-}
-
-void HostHarness::setParameter(int32_t index, float value) {
-    effect_->setParameter(effect_, index, value);
-}
-
-float HostHarness::getParameter(int32_t index) { return effect_->getParameter(effect_, index); }
 
 void HostHarness::processReplacing(float* left, float* right, int32_t frames) {
     float* outputs[2] = {left, right};
-    effect_->processReplacing(effect_, nullptr, outputs, frames);
+    processReplacing(outputs, frames);
 }
 
 void HostHarness::process(float* left, float* right, int32_t frames) {
     float* outputs[2] = {left, right};
-    effect_->process(effect_, nullptr, outputs, frames);
+    process(outputs, frames);
 }
 
 intptr_t HostHarness::sendMidi(uint8_t status, uint8_t data1, uint8_t data2, int32_t deltaFrames) {
@@ -95,7 +45,7 @@ intptr_t HostHarness::sendMidi(uint8_t status, uint8_t data1, uint8_t data2, int
 
 intptr_t HostHarness::sendEvents(const std::vector<vst::VstMidiEvent>& events) {
     EventBlock block(events);
-    return dispatch(vst::effProcessEvents, 0, 0, block.build());
+    return sendEvents(block);
 }
 
 std::vector<float> HostHarness::render(int32_t frames, int32_t block) {

@@ -10,7 +10,7 @@
 #include <vector>
 
 #include "hosting/EventBlock.h"
-#include "hosting/Vst2Library.h"
+#include "hosting/Vst2Instance.h"
 #include "vst/AEffect.h"
 
 namespace tamrik::test {
@@ -32,26 +32,21 @@ using hosting::PluginEntry;
 // exit; nil when the library exports no such name.
 PluginEntry pluginEntry(const char* symbol);
 
-class HostHarness {
+class HostHarness : public hosting::Vst2Instance {
 public:
     // Calls the entry; `effect()` is nil when the entry answered nil.
     explicit HostHarness(const char* entrySymbol = "VSTPluginMain", intptr_t versionAnswer = 2400);
-    ~HostHarness();
-    HostHarness(const HostHarness&) = delete;
-    HostHarness& operator=(const HostHarness&) = delete;
+    // Closes while the requests are still recorded.
+    ~HostHarness() override;
 
-    vst::AEffect* effect() const { return effect_; }
-    intptr_t dispatch(int32_t opcode, int32_t index = 0, intptr_t value = 0, void* ptr = nullptr,
-                      float opt = 0.0f);
-    intptr_t close();  // effClose; the record is gone afterwards
-
-    void setParameter(int32_t index, float value);
-    float getParameter(int32_t index);
+    using Vst2Instance::process;
+    using Vst2Instance::processReplacing;
     void processReplacing(float* left, float* right, int32_t frames);
     void process(float* left, float* right, int32_t frames);
 
     // One MIDI message at deltaFrames through effProcessEvents.
     intptr_t sendMidi(uint8_t status, uint8_t data1, uint8_t data2, int32_t deltaFrames = 0);
+    using Vst2Instance::sendEvents;
     intptr_t sendEvents(const std::vector<vst::VstMidiEvent>& events);
     static vst::VstMidiEvent midi(uint8_t status, uint8_t data1, uint8_t data2,
                                   int32_t deltaFrames = 0) {
@@ -69,11 +64,9 @@ public:
     std::function<intptr_t(const HostRequest&)> answer;
 
 private:
-    static intptr_t VST_CDECL callback(vst::AEffect* effect, int32_t opcode, int32_t index, intptr_t value,
-                             void* ptr, float opt);
-    intptr_t onRequest(const HostRequest& request);
+    intptr_t hostRequest(vst::AEffect* effect, int32_t opcode, int32_t index, intptr_t value, void* ptr,
+                         float opt) override;
 
-    vst::AEffect* effect_ = nullptr;
     intptr_t versionAnswer_;
     mutable std::mutex mutex_;
     std::vector<HostRequest> requests_;

@@ -99,6 +99,10 @@ public:
     virtual uint64_t NowMs() const = 0;
     // Delivers every pending native event to the form; never blocks.
     virtual void Pump() = 0;
+    // While open, a file descriptor that turns readable when native events
+    // wait (X11's connection), for hosts that watch descriptors and pump
+    // then; -1 where the host's message loop delivers them itself.
+    virtual int EventDescriptor() const { return -1; }
 
     // A face of family at pixelHeight (the em size at 100 %) drawn at
     // scale; never null: the built-in face stands in when the system has

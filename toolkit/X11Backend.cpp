@@ -116,6 +116,7 @@ public:
     void CaptureMouse(bool) override {}
     uint64_t NowMs() const override;
     void Pump() override;
+    int EventDescriptor() const override { return display_ ? ConnectionNumber(display_) : -1; }
     uint32_t KeyModifiers() const override { return modifiers_; }
     // The Xft.dpi resource desktops set for a scaled screen (96 is 100 %).
     int PlatformScalePercent() const override {

@@ -27,6 +27,7 @@
 #include <travesty/factory.h>
 #include <travesty/host.h>
 #include <travesty/unit.h>
+#include <travesty/view.h>
 
 namespace tamrik::vst3 {
 
@@ -109,6 +110,25 @@ struct FactoryTable {
     v3_plugin_factory_3 factory3;
 };
 
+// The editor's: the view, its content scale, and the run loop's two
+// handlers (Linux).
+struct ViewTable {
+    v3_funknown unknown;
+    v3_plugin_view view;
+};
+struct ContentScaleTable {
+    v3_funknown unknown;
+    v3_plugin_view_content_scale scale;
+};
+struct EventHandlerTable {
+    v3_funknown unknown;
+    v3_event_handler handler;
+};
+struct TimerHandlerTable {
+    v3_funknown unknown;
+    v3_timer_handler handler;
+};
+
 // What this binding hears and says.
 inline constexpr v3_speaker_arrangement kStereo = V3_SPEAKER_L | V3_SPEAKER_R;
 inline constexpr uint32_t kInfiniteTail = 0xFFFFFFFFu;
@@ -120,6 +140,10 @@ static_assert(sizeof(ControllerTable) == 18 * kSlot && sizeof(UnitInfoTable) == 
 static_assert(sizeof(MidiMappingTable) == 4 * kSlot && sizeof(ContextRequirementsTable) == 4 * kSlot);
 static_assert(sizeof(FactoryTable) == 10 * kSlot && sizeof(EventListTable) == 6 * kSlot);
 static_assert(offsetof(FactoryTable, factory2) == 7 * kSlot && offsetof(FactoryTable, factory3) == 8 * kSlot);
+static_assert(sizeof(ViewTable) == 15 * kSlot && sizeof(ContentScaleTable) == 4 * kSlot);
+static_assert(sizeof(EventHandlerTable) == 4 * kSlot && sizeof(TimerHandlerTable) == 4 * kSlot);
+static_assert(sizeof(v3_run_loop_cpp) == 7 * kSlot && sizeof(v3_plugin_frame_cpp) == 4 * kSlot);
+static_assert(sizeof(v3_view_rect) == 16);
 
 // The shared records, per target.
 static_assert(offsetof(Event, sampleOffset) == 4 && offsetof(Event, ppqPosition) == 8);

@@ -11,6 +11,7 @@
 #include "common/RoundEven.h"
 #include "vst3/StateStream.h"
 #include "vst3/Utf16.h"
+#include "vst3/Vst3View.h"
 
 namespace tamrik::vst3 {
 
@@ -83,7 +84,7 @@ double V3_API toNormalized(void* s, v3_param_id id, double plain) { return self(
 double V3_API getNormalized(void* s, v3_param_id id) { return self(s)->normalized(id); }
 v3_result V3_API setNormalized(void* s, v3_param_id id, double value) { return self(s)->setNormalized(id, value); }
 v3_result V3_API setHandler(void* s, v3_component_handler** handler) { return self(s)->setHandler(handler); }
-v3_plugin_view** V3_API createView(void*, const char*) { return nullptr; }
+v3_plugin_view** V3_API createView(void* s, const char* name) { return self(s)->createView(name); }
 constexpr ControllerTable kController = {
     kUnknown, kBase,
     {setComponentState, setControllerState, getControllerState, parameterCount, parameterInfo, textForValue,
@@ -141,13 +142,14 @@ void* Vst3Plugin::create(const binding::Product& product, const v3_tuid iid) {
     return object;
 }
 
-Vst3Plugin::Vst3Plugin(const binding::Product&, std::unique_ptr<Instrument> instrument)
+Vst3Plugin::Vst3Plugin(const binding::Product& product, std::unique_ptr<Instrument> instrument)
     : component_{&kComponent, this},
       processor_{&kProcessor, this},
       controller_{&kController, this},
       units_{&kUnits, this},
       mapping_{&kMapping, this},
       requirements_{&kRequirements, this},
+      product_(product),
       instrument_(std::move(instrument)),
       facts_(*instrument_),
       runner_(*instrument_) {
@@ -448,6 +450,10 @@ v3_result Vst3Plugin::setHandler(v3_component_handler** handler) {
     if (handler_) v3_cpp_obj_unref(handler_);
     handler_ = handler;
     return V3_OK;
+}
+
+v3_plugin_view** Vst3Plugin::createView(const char* name) {
+    return name && std::strcmp(name, "editor") == 0 ? Vst3View::create(*this) : nullptr;
 }
 
 v3_result Vst3Plugin::unitInfo(int32_t index, v3_unit_info* info) const {

@@ -5,7 +5,7 @@
 // itself (pad names, auditions, hit lights), which a controller apart from
 // the processor would have no way to reach; the host finds the controller
 // by asking the component for it (get_controller_class_id says there is no
-// separate class).
+// separate class). Its editor is a Vst3View on the same object.
 //
 // It only translates: note-ons at their sample offset, every point of
 // every parameter queue at its own, and controller 126 (mapped through
@@ -96,6 +96,15 @@ public:
     // IMidiMapping.
     v3_result midiAssignment(int32_t bus, int16_t channel, int16_t controller, v3_param_id* id) const;
 
+    // What the editor works on: the product, the instrument, its parameters
+    // and the host's component handler (null until the host gives one).
+    const binding::Product& product() const { return product_; }
+    Instrument& instrument() { return *instrument_; }
+    const binding::ParameterFacts& facts() const { return facts_; }
+    v3_component_handler** handler() const { return handler_; }
+    // A new editor with one reference for the view named "editor", else nullptr.
+    v3_plugin_view** createView(const char* name);
+
 private:
     Vst3Plugin(const binding::Product& product, std::unique_ptr<Instrument> instrument);
     ~Vst3Plugin();
@@ -109,6 +118,7 @@ private:
 
     Face component_, processor_, controller_, units_, mapping_, requirements_;
     std::atomic<uint32_t> refs_{1};
+    const binding::Product& product_;
     std::unique_ptr<Instrument> instrument_;
     binding::ParameterFacts facts_;
     binding::BlockRunner runner_;

@@ -2,7 +2,6 @@
 
 #include <atomic>
 #include <cmath>
-#include <map>
 #include <string>
 #include <system_error>
 
@@ -14,9 +13,6 @@
 namespace tamrik::test {
 
 namespace {
-
-std::mutex registryMutex;
-std::map<vst::AEffect*, EditorHost*> registry;
 
 std::atomic<int> platformScale{0};
 
@@ -41,13 +37,14 @@ EditorHost::EditorHost(tk::OffscreenBackend::Faces faces, Hosted hosted) {
     GrEditor::setSettingsFile(settings_);
     // As the plug-in libraries make them (plugin/VstEntry.cpp).
     const binding::Product& product = hosted == Hosted::Kit ? binding::drumTamrikKit() : binding::drumTamrik();
-    synth_ = std::make_unique<AVstXSynth>(&EditorHost::callback, binding::makeInstrument(product), &createGrEditor);
-    const std::lock_guard<std::mutex> lock(registryMutex);
-    registry[effect()] = this;
+    openWith([&](vst::audioMasterCallback host) {
+        synth_ = new AVstXSynth(host, binding::makeInstrument(product), &createGrEditor);
+        return synth_->getAeffect();
+    });
 }
 
 EditorHost::~EditorHost() {
-    if (synth_) close();
+    if (isOpen()) close();
     std::error_code ec;
     std::filesystem::remove(settings_, ec);
 }
@@ -55,27 +52,13 @@ EditorHost::~EditorHost() {
 void EditorHost::setPlatformScale(int percent) { platformScale.store(percent); }
 
 void EditorHost::close() {
-    vst::AEffect* e = effect();
-    {
-        const std::lock_guard<std::mutex> lock(registryMutex);
-        registry.erase(e);
-    }
-    // effClose deletes the instance; the pointer must not be deleted again.
-    e->dispatcher(e, vst::effClose, 0, 0, nullptr, 0.0f);
-    (void)synth_.release();
+    Vst2Instance::close();
+    synth_ = nullptr;
 }
-
-intptr_t EditorHost::dispatch(int32_t opcode, int32_t index, intptr_t value, void* ptr, float opt) {
-    return effect()->dispatcher(effect(), opcode, index, value, ptr, opt);
-}
-
-void EditorHost::setParameter(int32_t index, float value) { effect()->setParameter(effect(), index, value); }
-
-float EditorHost::getParameter(int32_t index) { return effect()->getParameter(effect(), index); }
 
 double EditorHost::render(int32_t frames, uint8_t note) {
     EventBlock events({midiEvent(0x90, note, 100)});
-    dispatch(vst::effProcessEvents, 0, 0, events.build());
+    sendEvents(events);
     return render(frames);
 }
 
@@ -83,7 +66,7 @@ double EditorHost::render(int32_t frames) {
     outputs_.assign(size_t(effect()->numOutputs), std::vector<float>(size_t(frames), 0.0f));
     std::vector<float*> outputs;
     for (auto& channel : outputs_) outputs.push_back(channel.data());
-    effect()->processReplacing(effect(), nullptr, outputs.data(), frames);
+    processReplacing(outputs.data(), frames);
     double sum = 0.0;
     for (const auto& channel : outputs_)
         for (const float v : channel) sum += std::abs(double(v));
@@ -126,18 +109,15 @@ void EditorHost::clearAutomations() {
     calls_.clear();
 }
 
-intptr_t EditorHost::callback(vst::AEffect* effect, int32_t opcode, int32_t index, intptr_t value, void*, float opt) {
+intptr_t EditorHost::hostRequest(vst::AEffect*, int32_t opcode, int32_t index, intptr_t value, void*, float opt) {
     if (opcode == vst::audioMasterVersion) return 2400;
     if (opcode != vst::audioMasterAutomate && opcode != vst::audioMasterBeginEdit &&
         opcode != vst::audioMasterEndEdit && opcode != vst::audioMasterSizeWindow)
         return 0;
-    const std::lock_guard<std::mutex> lock(registryMutex);
-    const auto it = registry.find(effect);
-    if (it == registry.end()) return 0;
-    const std::lock_guard<std::mutex> own(it->second->mutex_);
-    it->second->calls_.push_back({opcode, index, opcode == vst::audioMasterSizeWindow ? value : 0});
-    if (opcode == vst::audioMasterAutomate) it->second->automations_.push_back({index, opt});
-    if (opcode == vst::audioMasterSizeWindow) return it->second->grantSizes_ ? 1 : 0;
+    const std::lock_guard<std::mutex> lock(mutex_);
+    calls_.push_back({opcode, index, opcode == vst::audioMasterSizeWindow ? value : 0});
+    if (opcode == vst::audioMasterAutomate) automations_.push_back({index, opt});
+    if (opcode == vst::audioMasterSizeWindow) return grantSizes_ ? 1 : 0;
     return 0;
 }
 

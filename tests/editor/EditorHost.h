@@ -11,8 +11,9 @@
 #include <mutex>
 #include <vector>
 
-#include "vst/GrEditor.h"
 #include "editor/KitForm.h"
+#include "hosting/Vst2Instance.h"
+#include "vst/GrEditor.h"
 #include "toolkit/OffscreenBackend.h"
 #include "vst/AVstXSynth.h"
 
@@ -37,22 +38,15 @@ struct HostCall {
 // Which instrument the host holds, with its own editor.
 enum class Hosted { DrumTamrik, Kit };
 
-class EditorHost {
+class EditorHost : public hosting::Vst2Instance {
 public:
     // The forms' fonts: the system's, or the built-in face, which draws the
     // same pixels on every machine.
     explicit EditorHost(tk::OffscreenBackend::Faces faces = tk::OffscreenBackend::Faces::System,
                         Hosted hosted = Hosted::DrumTamrik);
-    ~EditorHost();
-    EditorHost(const EditorHost&) = delete;
-    EditorHost& operator=(const EditorHost&) = delete;
+    ~EditorHost() override;
 
-    vst::AEffect* effect() const { return synth_->getAeffect(); }
     GrEditor& editor() const { return *static_cast<GrEditor*>(synth_->getEditor()); }
-    intptr_t dispatch(int32_t opcode, int32_t index = 0, intptr_t value = 0, void* ptr = nullptr,
-                      float opt = 0.0f);
-    void setParameter(int32_t index, float value);
-    float getParameter(int32_t index);
     // Starts a note, then renders a block, as the audio thread does; the
     // sum of the block's magnitudes over every output.
     double render(int32_t frames, uint8_t note);
@@ -82,10 +76,11 @@ public:
     void grantSizes(bool grant) { grantSizes_ = grant; }
 
 private:
-    static intptr_t callback(vst::AEffect* effect, int32_t opcode, int32_t index, intptr_t value, void* ptr,
-                             float opt);
+    intptr_t hostRequest(vst::AEffect* effect, int32_t opcode, int32_t index, intptr_t value, void* ptr,
+                         float opt) override;
 
-    std::unique_ptr<AVstXSynth> synth_;
+    // Owned by its record: effClose deletes it.
+    AVstXSynth* synth_ = nullptr;
     mutable std::mutex mutex_;
     std::vector<Automation> automations_;
     std::vector<HostCall> calls_;

@@ -17,6 +17,7 @@
 
 #include "HostHarness.h"
 #include "OpenDescriptors.h"
+#include "UserSettingsFolder.h"
 #include "toolkit/FontFace.h"
 
 // Last: Xlib's macros (None, Bool, Status) would break the headers above.
@@ -54,24 +55,9 @@ std::vector<int> Rect(HostHarness& host) {
     return {r->top, r->left, r->bottom, r->right};
 }
 
-// The user's settings live in a folder of the test's own, so that no
-// choice made on this machine reaches the panel under test.
-struct Settings {
-    std::filesystem::path folder = std::filesystem::temp_directory_path() / ("tamrik-x11-" + std::to_string(::getpid()));
-    explicit Settings(int scale = 0) {
-        std::filesystem::create_directories(folder / "DrumTamrik");
-        if (scale) std::ofstream(folder / "DrumTamrik" / "settings") << "scale = " << scale << "\n";
-        ::setenv("XDG_CONFIG_HOME", folder.c_str(), 1);
-    }
-    ~Settings() {
-        ::unsetenv("XDG_CONFIG_HOME");
-        std::filesystem::remove_all(folder);
-    }
-};
-
 TEST(X11Editor, AtTwoHundredPercentTheWindowIsTwiceAsLargeAndADragMeansTheSame) {
     OPEN_TEST_DISPLAY(x);
-    const Settings settings(200);
+    const UserSettingsFolder settings("tamrik-x11", 200);
     HostHarness host;
     const std::vector<int> rect = Rect(host);
     ASSERT_EQ(rect, (std::vector<int>{0, 0, 722, 1010})) << "the user's scale, before open";
@@ -96,7 +82,7 @@ TEST(X11Editor, AtTwoHundredPercentTheWindowIsTwiceAsLargeAndADragMeansTheSame) 
 
 TEST(X11Editor, AHostOpensItTurnsAKnobPicksAPresetAutomatesAndCloses) {
     OPEN_TEST_DISPLAY(x);
-    const Settings settings;
+    const UserSettingsFolder settings("tamrik-x11");
     HostHarness host;
     const std::vector<int> panel{0, 0, 361, 505};  // the panel and the strip
     EXPECT_EQ(Rect(host), panel) << "asked before open, to size the window";

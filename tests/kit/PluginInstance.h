@@ -4,28 +4,19 @@
 #pragma once
 
 #include <cstdint>
-#include <memory>
 #include <string>
 #include <vector>
 
 #include "hosting/EventBlock.h"
-#include "hosting/Vst2Library.h"
-#include "vst/AEffect.h"
+#include "hosting/Vst2Instance.h"
 
 namespace tamrik::test {
 
-class PluginInstance {
+class PluginInstance : public hosting::Vst2Instance {
 public:
+    // Open at 44.1 kHz and resumed.
     explicit PluginInstance(const std::string& libraryPath);
-    ~PluginInstance();
-    PluginInstance(const PluginInstance&) = delete;
-    PluginInstance& operator=(const PluginInstance&) = delete;
 
-    vst::AEffect* effect() const { return effect_; }
-    intptr_t dispatch(int32_t opcode, int32_t index = 0, intptr_t value = 0, void* ptr = nullptr,
-                      float opt = 0.0f);
-    void setParameter(int32_t index, float value);
-    float getParameter(int32_t index);
     void note(uint8_t key, uint8_t velocity, int32_t deltaFrames = 0, uint8_t channel = 0);
 
     // frames samples of every output channel, in blocks of `block`.
@@ -34,7 +25,6 @@ public:
     double loudness(int32_t frames);
 
 private:
-    vst::AEffect* effect_ = nullptr;
     hosting::EventBlock events_;
 };
 

@@ -23,6 +23,7 @@
 
 #include "LoadedLibrary.h"
 #include "OpenDescriptors.h"
+#include "UserSettingsFolder.h"
 #include "lv2/Lv2Ports.h"
 
 #include "X11HostWindow.h"
@@ -136,20 +137,6 @@ private:
     LV2_Feature parentFeature_{}, resizeFeature_{}, idleFeature_{}, touchFeature_{}, mapFeature_{}, optionsFeature_{};
 };
 
-// The user's settings in a folder of the test's own, with no scale chosen:
-// a choice made on this machine would win over the host's.
-struct NoUserSettings {
-    std::filesystem::path folder = std::filesystem::temp_directory_path() / ("tamrik-lv2ui-" + std::to_string(::getpid()));
-    NoUserSettings() {
-        std::filesystem::create_directories(folder);
-        ::setenv("XDG_CONFIG_HOME", folder.c_str(), 1);
-    }
-    ~NoUserSettings() {
-        ::unsetenv("XDG_CONFIG_HOME");
-        std::filesystem::remove_all(folder);
-    }
-};
-
 // The panel's pixels around the CutOff knob.
 std::vector<unsigned long> KnobPixels(HostDisplay& x) {
     XSync(x.display, False);
@@ -201,7 +188,7 @@ TEST(Lv2Ui, ThePanelInTheHostsWindowSendsADragAndFollowsPortEvents) {
 
 TEST(Lv2Ui, WithUiTouchADragIsOneGrabAroundItsValues) {
     OPEN_TEST_DISPLAY(x);
-    const NoUserSettings settings;
+    const UserSettingsFolder settings("tamrik-lv2ui");
     UiHost ui(x, Offers{.touch = true});
     ASSERT_TRUE(ui.ok());
     EXPECT_TRUE(WaitUntilDrawn(x, [&] { ui.idle(); }));
@@ -222,7 +209,7 @@ TEST(Lv2Ui, WithUiTouchADragIsOneGrabAroundItsValues) {
 
 TEST(Lv2Ui, AtTheHostsScaleFactorTwoThePanelIsTwiceAsLargeAndADragMeansTheSame) {
     OPEN_TEST_DISPLAY(x);
-    const NoUserSettings settings;
+    const UserSettingsFolder settings("tamrik-lv2ui");
     UiHost ui(x, Offers{.touch = true, .scaleFactor = 2.0f});
     ASSERT_TRUE(ui.ok());
     EXPECT_EQ(ui.size, std::make_pair(1010, 722)) << "reported through ui:resize";

@@ -1,5 +1,9 @@
 #include "Vst3TestHost.h"
 
+#if !defined(_WIN32)
+#include <poll.h>
+#endif
+
 #include <algorithm>
 #include <map>
 #include <memory>
@@ -91,14 +95,85 @@ struct HandlerTable {
 };
 uint32_t V3_API handlerRef(void* s) { return uint32_t(++as<ComponentHandler>(s)->refs); }
 uint32_t V3_API handlerUnref(void* s) { return uint32_t(--as<ComponentHandler>(s)->refs); }
-v3_result V3_API beginEdit(void*, v3_param_id) { return V3_OK; }
-v3_result V3_API performEdit(void*, v3_param_id, double) { return V3_OK; }
-v3_result V3_API endEdit(void*, v3_param_id) { return V3_OK; }
+v3_result V3_API beginEdit(void* s, v3_param_id id) {
+    as<ComponentHandler>(s)->edits.push_back({Edit::Kind::Begin, id, 0.0});
+    return V3_OK;
+}
+v3_result V3_API performEdit(void* s, v3_param_id id, double value) {
+    as<ComponentHandler>(s)->edits.push_back({Edit::Kind::Perform, id, value});
+    return V3_OK;
+}
+v3_result V3_API endEdit(void* s, v3_param_id id) {
+    as<ComponentHandler>(s)->edits.push_back({Edit::Kind::End, id, 0.0});
+    return V3_OK;
+}
 v3_result V3_API restart(void* s, int32_t) {
     ++as<ComponentHandler>(s)->restarts;
     return V3_OK;
 }
 const HandlerTable kHandler = {{noInterface, handlerRef, handlerUnref}, {beginEdit, performEdit, endEdit, restart}};
+
+// The run loop, holding each handler while it is registered.
+uint32_t V3_API loopRef(void* s) { return uint32_t(++as<RunLoop>(s)->refs); }
+uint32_t V3_API loopUnref(void* s) { return uint32_t(--as<RunLoop>(s)->refs); }
+v3_result V3_API registerEventHandler(void* s, v3_event_handler** handler, int fd) {
+    if (!handler || fd < 0) return V3_INVALID_ARG;
+    auto* loop = as<RunLoop>(s);
+    v3_cpp_obj_ref(handler);
+    loop->watches.push_back({handler, fd});
+    ++loop->registrations;
+    return V3_OK;
+}
+template <typename List, typename Handler>
+v3_result unregister(RunLoop& loop, List& list, Handler** handler) {
+    const auto found = std::find_if(list.begin(), list.end(), [&](const auto& x) { return x.handler == handler; });
+    if (found == list.end()) {
+        ++loop.badUnregistrations;
+        return V3_INVALID_ARG;
+    }
+    list.erase(found);
+    v3_cpp_obj_unref(handler);
+    return V3_OK;
+}
+v3_result V3_API unregisterEventHandler(void* s, v3_event_handler** handler) {
+    return unregister(*as<RunLoop>(s), as<RunLoop>(s)->watches, handler);
+}
+v3_result V3_API registerTimer(void* s, v3_timer_handler** handler, uint64_t ms) {
+    if (!handler || ms == 0) return V3_INVALID_ARG;
+    auto* loop = as<RunLoop>(s);
+    v3_cpp_obj_ref(handler);
+    loop->timers.push_back({handler, ms, std::chrono::steady_clock::now() + std::chrono::milliseconds(ms)});
+    ++loop->registrations;
+    return V3_OK;
+}
+v3_result V3_API unregisterTimer(void* s, v3_timer_handler** handler) {
+    return unregister(*as<RunLoop>(s), as<RunLoop>(s)->timers, handler);
+}
+const v3_run_loop_cpp kRunLoop = {{noInterface, loopRef, loopUnref},
+                                  {registerEventHandler, unregisterEventHandler, registerTimer, unregisterTimer}};
+
+// The frame: itself, and its run loop when offered.
+v3_result V3_API frameQuery(void* s, const v3_tuid iid, void** object) {
+    auto* frame = as<PlugFrame>(s);
+    *object = nullptr;
+    if (v3_tuid_match(iid, v3_funknown_iid) || v3_tuid_match(iid, v3_plugin_frame_iid))
+        *object = frame;
+    else if (v3_tuid_match(iid, v3_run_loop_iid) && frame->offerRunLoop)
+        *object = &frame->runLoop;
+    if (!*object) return V3_NO_INTERFACE;
+    static_cast<v3_funknown*>(*static_cast<void**>(*object))->ref(*object);
+    return V3_OK;
+}
+uint32_t V3_API frameRef(void* s) { return uint32_t(++as<PlugFrame>(s)->refs); }
+uint32_t V3_API frameUnref(void* s) { return uint32_t(--as<PlugFrame>(s)->refs); }
+v3_result V3_API resizeView(void* s, v3_plugin_view** view, v3_view_rect* rect) {
+    auto* frame = as<PlugFrame>(s);
+    frame->resizes.push_back(*rect);
+    if (!frame->grantResizes) return V3_FALSE;
+    if (v3_cpp_obj(view)->on_size(view, rect) != V3_OK) ++frame->refusedSizes;
+    return V3_OK;
+}
+const v3_plugin_frame_cpp kFrame = {{frameQuery, frameRef, frameUnref}, {resizeView}};
 
 template <typename T, typename From>
 T** query(From** object, const v3_tuid iid) {
@@ -121,6 +196,44 @@ MemoryStream::MemoryStream(std::vector<uint8_t> data, size_t chunkSize)
     : table(&kStream), bytes(std::move(data)), chunk(chunkSize) {}
 
 ComponentHandler::ComponentHandler() : table(&kHandler) {}
+
+size_t ComponentHandler::count(Edit::Kind kind) const {
+    return size_t(std::count_if(edits.begin(), edits.end(), [kind](const Edit& e) { return e.kind == kind; }));
+}
+
+RunLoop::RunLoop() : table(&kRunLoop) {}
+
+#if !defined(_WIN32)
+void RunLoop::runOnce() {
+    using Clock = std::chrono::steady_clock;
+    auto wait = std::chrono::milliseconds(5);
+    for (const Timer& t : timers)
+        wait = std::min(wait, std::chrono::duration_cast<std::chrono::milliseconds>(std::max(t.due - Clock::now(), Clock::duration::zero())));
+    const std::vector<Watch> watched = watches;  // a handler may unregister
+    std::vector<pollfd> fds;
+    for (const Watch& w : watched) fds.push_back({w.fd, POLLIN, 0});
+    if (poll(fds.data(), nfds_t(fds.size()), int(wait.count())) > 0) {
+        for (size_t i = 0; i < fds.size(); ++i) {
+            if (!(fds[i].revents & (POLLIN | POLLHUP | POLLERR))) continue;
+            const bool still = std::any_of(watches.begin(), watches.end(), [&](const Watch& w) { return w.handler == watched[i].handler; });
+            if (!still) continue;
+            ++descriptorCalls;
+            v3_cpp_obj(watched[i].handler)->on_fd_is_set(watched[i].handler, watched[i].fd);
+        }
+    }
+    const auto now = Clock::now();
+    const std::vector<Timer> due = timers;
+    for (const Timer& t : due) {
+        const auto at = std::find_if(timers.begin(), timers.end(), [&](const Timer& x) { return x.handler == t.handler; });
+        if (at == timers.end() || at->due > now) continue;
+        at->due = now + std::chrono::milliseconds(at->periodMs);
+        ++timerCalls;
+        v3_cpp_obj(t.handler)->on_timer(t.handler);
+    }
+}
+#endif
+
+PlugFrame::PlugFrame() : table(&kFrame) {}
 
 v3_plugin_factory** factoryOf(const std::string& path) {
     static std::map<std::string, std::unique_ptr<hosting::SharedLibrary>> libraries;

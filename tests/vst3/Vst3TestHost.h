@@ -3,9 +3,12 @@
 // on Windows InitDll), makes instances through its factory and offers the
 // host side of processing: an event list, parameter changes with their
 // queues, memory streams that move at most `chunk` bytes per call, and a
-// component handler that counts restarts.
+// component handler that counts restarts and records edits. For views: a
+// plug frame that records the sizes asked of it, and a run loop that polls
+// the descriptors registered with it and fires its timers.
 #pragma once
 
+#include <chrono>
 #include <cstdint>
 #include <string>
 #include <tuple>
@@ -58,11 +61,65 @@ struct MemoryStream {
     bool failWrites = false;
 };
 
+// An edit the component handler heard, in order.
+struct Edit {
+    enum class Kind { Begin, Perform, End } kind;
+    v3_param_id id;
+    double value;  // Perform's
+    bool operator==(const Edit&) const = default;
+};
+
 struct ComponentHandler {
     ComponentHandler();
     v3_component_handler** handler() { return reinterpret_cast<v3_component_handler**>(this); }
+    size_t count(Edit::Kind kind) const;
     const void* table;
     int restarts = 0;
+    int refs = 0;
+    std::vector<Edit> edits;
+};
+
+// A Linux host's run loop: event handlers on descriptors and timers, each
+// held (a reference) while registered. Windows hosts have none (their
+// message loop drives a view's window); there it only counts registrations.
+struct RunLoop {
+    RunLoop();
+#if !defined(_WIN32)
+    // One round: waits on the watched descriptors until the next timer is
+    // due (5 ms at most), calls the handler of each that is readable, then
+    // fires the timers that are due.
+    void runOnce();
+#endif
+    struct Watch {
+        v3_event_handler** handler;
+        int fd;
+    };
+    struct Timer {
+        v3_timer_handler** handler;
+        uint64_t periodMs;
+        std::chrono::steady_clock::time_point due;
+    };
+    const void* table;
+    std::vector<Watch> watches;
+    std::vector<Timer> timers;
+    int registrations = 0;       // of either kind
+    int badUnregistrations = 0;  // of a handler not registered
+    int descriptorCalls = 0, timerCalls = 0;
+    int refs = 0;
+};
+
+// The frame a host gives a view: its run loop (unless withheld) and every
+// size the view asks for, granted (and then set with on_size, as hosts do)
+// or refused.
+struct PlugFrame {
+    PlugFrame();
+    v3_plugin_frame** frame() { return reinterpret_cast<v3_plugin_frame**>(this); }
+    const void* table;
+    RunLoop runLoop;
+    bool offerRunLoop = true;
+    bool grantResizes = true;
+    std::vector<v3_view_rect> resizes;
+    int refusedSizes = 0;  // on_size answers other than V3_OK
     int refs = 0;
 };
 

@@ -14,9 +14,10 @@
 #include <string>
 #include <thread>
 
-#include "HostWindow.h"
 #include "binding/EditorPanel.h"
+#include "hosting/Vst2Instance.h"
 #include "hosting/Vst2Library.h"
+#include "toolkit/TopLevelWindow.h"
 
 namespace {
 
@@ -61,35 +62,25 @@ Options parse(int argc, char** argv) {
     return options;
 }
 
-intptr_t VST_CDECL hostCallback(vst::AEffect*, int32_t opcode, int32_t, intptr_t, void*, float) {
-    return opcode == vst::audioMasterVersion ? 2400 : 0;
-}
-
-intptr_t dispatch(vst::AEffect* effect, int32_t opcode, intptr_t value = 0, void* ptr = nullptr) {
-    return effect->dispatcher(effect, opcode, 0, value, ptr, 0.0f);
-}
-
 int run(const Options& options) {
     const std::unique_ptr<hosting::Vst2Library> library =
         hosting::Vst2Library::open(options.plugin);
-    vst::AEffect* effect = library->instantiate(&hostCallback);
-    dispatch(effect, vst::effOpen);
+    hosting::Vst2Instance plugin;
+    plugin.open(*library);
+    plugin.dispatch(vst::effOpen);
     vst::ERect* rect = nullptr;
-    if (!(effect->flags & vst::effFlagsHasEditor) || !dispatch(effect, vst::effEditGetRect, 0, &rect) || !rect) {
-        dispatch(effect, vst::effClose);
+    if (!(plugin.effect()->flags & vst::effFlagsHasEditor) || !plugin.dispatch(vst::effEditGetRect, 0, 0, &rect) ||
+        !rect)
         throw std::runtime_error(options.plugin + ": the plug-in has no editor");
-    }
     int status = 0;
     {
-        host::HostWindow window(rect->right - rect->left, rect->bottom - rect->top, "DrumTamrik");
-        if (!dispatch(effect, vst::effEditOpen, 0, window.handle())) {
-            dispatch(effect, vst::effClose);
+        tk::TopLevelWindow window(rect->right - rect->left, rect->bottom - rect->top, "DrumTamrik");
+        if (!plugin.dispatch(vst::effEditOpen, 0, 0, window.handle()))
             throw std::runtime_error(options.plugin + ": the editor did not open in the window");
-        }
         using Clock = std::chrono::steady_clock;
         const auto shotAt = Clock::now() + std::chrono::milliseconds(options.delayMs);
         while (window.pump()) {
-            dispatch(effect, vst::effEditIdle);
+            plugin.dispatch(vst::effEditIdle);
             if (options.screenshot && Clock::now() >= shotAt) {
                 if (!window.saveScreenshot(*options.screenshot)) {
                     std::fprintf(stderr, "tamrik-host: cannot write %s\n", options.screenshot->c_str());
@@ -100,9 +91,8 @@ int run(const Options& options) {
             // The host's idle timer, at the period every editor binding is pumped at.
             std::this_thread::sleep_for(std::chrono::milliseconds(binding::EditorPanel::kPumpPeriodMs));
         }
-        dispatch(effect, vst::effEditClose);
+        plugin.dispatch(vst::effEditClose);
     }
-    dispatch(effect, vst::effClose);
     return status;
 }
 

@@ -25,7 +25,7 @@ Renderer::Renderer(const PluginLibrary& library, const RenderSettings& renderSet
                    std::vector<SoundSetup> soundSetups)
     : settings(renderSettings), sounds(std::move(soundSetups)) {
     for (size_t i = 0; i < sounds.size(); ++i)
-        instances.push_back(std::make_unique<PluginInstance>(
+        instances.push_back(std::make_unique<OfflineInstance>(
             library, settings.sampleRate, settings.blockSize, settings.program));
     eventBlocks.resize(sounds.size());
     // Names come from the plug-in itself, so they always match what it serves.
@@ -40,7 +40,7 @@ Renderer::Renderer(const PluginLibrary& library, const RenderSettings& renderSet
     for (size_t i = 0; i < sounds.size(); ++i) applySettings(*instances[i], sounds[i]);
 }
 
-void Renderer::applySettings(PluginInstance& instance, const SoundSetup& sound) const {
+void Renderer::applySettings(OfflineInstance& instance, const SoundSetup& sound) const {
     if (sound.preset != nullptr)
         for (size_t index = 0; index < sound.preset->values.size(); ++index)
             if (const std::optional<float>& value = sound.preset->values[index])

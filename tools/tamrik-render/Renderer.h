@@ -16,7 +16,7 @@
 #include <vector>
 
 #include "MidiFileReader.h"
-#include "PluginInstance.h"
+#include "OfflineInstance.h"
 #include "StereoBuffer.h"
 #include "synth/FactoryPresets.h"
 
@@ -52,13 +52,13 @@ public:
                         std::vector<StereoBuffer>* pairs = nullptr);
 
 private:
-    void applySettings(PluginInstance& instance, const SoundSetup& sound) const;
+    void applySettings(OfflineInstance& instance, const SoundSetup& sound) const;
     void route(const MidiMessage& message, int32_t deltaFrames);
 
     RenderSettings settings;
     std::vector<SoundSetup> sounds;
     std::vector<std::pair<int32_t, float>> params;  // resolved to indices
-    std::vector<std::unique_ptr<PluginInstance>> instances;
+    std::vector<std::unique_ptr<OfflineInstance>> instances;
     std::vector<EventBlock> eventBlocks;  // one per instance
 };
 

@@ -75,11 +75,11 @@ std::string speed(double audioSeconds, Clock::duration took) {
 
 void listParams(const Options& options, const std::string& pluginPath) {
     const std::unique_ptr<PluginLibrary> library = PluginLibrary::open(pluginPath);
-    const PluginInstance instance(*library, options.sampleRate, options.blockSize, 0);
+    const OfflineInstance instance(*library, options.sampleRate, options.blockSize, 0);
     const std::vector<std::string> names = instance.parameterNames();
     for (size_t i = 0; i < names.size(); ++i)
         std::printf("%2zu  %-8s default %.2f\n", i, names[i].c_str(),
-                    static_cast<double>(instance.parameter(static_cast<int32_t>(i))));
+                    static_cast<double>(instance.getParameter(static_cast<int32_t>(i))));
 }
 
 void exportPresets(const Options& options, const std::string& pluginPath) {

@@ -1,14 +1,12 @@
 // The screenshot reads the window back from the server (XGetImage), so it
-// shows what the editor really put on the screen, not what it meant to.
-#include "HostWindow.h"
+// shows what the panel really put on the screen, not what it meant to.
+#include "toolkit/TopLevelWindow.h"
 
 #include <X11/Xutil.h>
 
 #include <stdexcept>
 
-#include "toolkit/PixelBuffer.h"
-
-namespace tamrik::host {
+namespace tamrik::tk {
 
 namespace {
 
@@ -25,7 +23,7 @@ uint32_t Channel(unsigned long pixel, unsigned long mask) {
 
 }  // namespace
 
-HostWindow::HostWindow(int width, int height, const std::string& title) : width_(width), height_(height) {
+TopLevelWindow::TopLevelWindow(int width, int height, const std::string& title) : width_(width), height_(height) {
     display_ = XOpenDisplay(nullptr);
     if (!display_) throw std::runtime_error("cannot open the X display (is $DISPLAY set?)");
     const int screen = DefaultScreen(display_);
@@ -41,19 +39,19 @@ HostWindow::HostWindow(int width, int height, const std::string& title) : width_
     XSetWMProtocols(display_, window_, &deleteWindow_, 1);
     XSelectInput(display_, window_, StructureNotifyMask);
     XMapRaised(display_, window_);
-    // Hosts open editors in windows that are already up.
+    // Panels open in windows that are already up, as in a host.
     for (XEvent event;;) {
         XWindowEvent(display_, window_, StructureNotifyMask, &event);
         if (event.type == MapNotify) break;
     }
 }
 
-HostWindow::~HostWindow() {
+TopLevelWindow::~TopLevelWindow() {
     XDestroyWindow(display_, window_);
     XCloseDisplay(display_);
 }
 
-bool HostWindow::pump() {
+bool TopLevelWindow::pump() {
     while (XPending(display_) > 0) {
         XEvent event;
         XNextEvent(display_, &event);
@@ -63,19 +61,19 @@ bool HostWindow::pump() {
     return true;
 }
 
-bool HostWindow::saveScreenshot(const std::string& path) {
+bool TopLevelWindow::saveScreenshot(const std::string& path) {
     XSync(display_, False);
     XImage* image = XGetImage(display_, window_, 0, 0, unsigned(width_), unsigned(height_), AllPlanes, ZPixmap);
     if (!image) return false;
-    tk::PixelBuffer pixels(width_, height_);
+    PixelBuffer pixels(width_, height_);
     for (int y = 0; y < height_; ++y)
         for (int x = 0; x < width_; ++x) {
             const unsigned long p = XGetPixel(image, x, y);
-            pixels.Set(x, y, tk::RgbColor(uint8_t(Channel(p, image->red_mask)), uint8_t(Channel(p, image->green_mask)),
+            pixels.Set(x, y, RgbColor(uint8_t(Channel(p, image->red_mask)), uint8_t(Channel(p, image->green_mask)),
                                      uint8_t(Channel(p, image->blue_mask))));
         }
     XDestroyImage(image);
-    return saveImage(pixels, path);
+    return SaveImageFile(pixels, path);
 }
 
-}  // namespace tamrik::host
+}  // namespace tamrik::tk

@@ -1,19 +1,18 @@
-// The Windows host window: a plain top-level window whose messages pump()
-// dispatches, the editor's among them. The screenshot is copied from the
+// The Windows top-level window: a plain top-level window whose messages pump()
+// dispatches, the panel's among them. The screenshot is copied from the
 // screen, since asking the window to print itself leaves out child windows
 // under wine.
 #include <windows.h>
 
 #include <stdexcept>
 
-#include "HostWindow.h"
-#include "toolkit/PixelBuffer.h"
+#include "toolkit/TopLevelWindow.h"
 
-namespace tamrik::host {
+namespace tamrik::tk {
 
 namespace {
 
-const char* const kClassName = "TamrikHostWindow";
+const char* const kClassName = "TamrikTopLevelWindow";
 
 LRESULT CALLBACK HostProcedure(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) {
     if (msg == WM_DESTROY) PostQuitMessage(0);
@@ -24,7 +23,7 @@ HWND Hwnd(void* window) { return static_cast<HWND>(window); }
 
 }  // namespace
 
-HostWindow::HostWindow(int width, int height, const std::string& title) : width_(width), height_(height) {
+TopLevelWindow::TopLevelWindow(int width, int height, const std::string& title) : width_(width), height_(height) {
     WNDCLASSEXA wc{};
     wc.cbSize = sizeof wc;
     wc.lpfnWndProc = &HostProcedure;
@@ -43,11 +42,11 @@ HostWindow::HostWindow(int width, int height, const std::string& title) : width_
     UpdateWindow(Hwnd(window_));
 }
 
-HostWindow::~HostWindow() {
+TopLevelWindow::~TopLevelWindow() {
     if (IsWindow(Hwnd(window_))) DestroyWindow(Hwnd(window_));
 }
 
-bool HostWindow::pump() {
+bool TopLevelWindow::pump() {
     MSG msg;
     while (PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE)) {
         if (msg.message == WM_QUIT) return false;
@@ -57,7 +56,7 @@ bool HostWindow::pump() {
     return IsWindow(Hwnd(window_));
 }
 
-bool HostWindow::saveScreenshot(const std::string& path) {
+bool TopLevelWindow::saveScreenshot(const std::string& path) {
     RedrawWindow(Hwnd(window_), nullptr, nullptr, RDW_INVALIDATE | RDW_UPDATENOW | RDW_ALLCHILDREN);
     POINT origin{0, 0};
     ClientToScreen(Hwnd(window_), &origin);
@@ -77,12 +76,12 @@ bool HostWindow::saveScreenshot(const std::string& path) {
         const HGDIOBJ old = SelectObject(memory, dib);
         ok = BitBlt(memory, 0, 0, width_, height_, screen, origin.x, origin.y, SRCCOPY);
         GdiFlush();
-        tk::PixelBuffer pixels(width_, height_);
+        PixelBuffer pixels(width_, height_);
         const auto* p = static_cast<const uint32_t*>(bits);
         for (int y = 0; y < height_; ++y)
             for (int x = 0; x < width_; ++x) pixels.Set(x, y, p[size_t(y) * size_t(width_) + size_t(x)] & 0xFFFFFF);
         SelectObject(memory, old);
-        ok = ok && saveImage(pixels, path);
+        ok = ok && SaveImageFile(pixels, path);
     }
     if (dib) DeleteObject(dib);
     DeleteDC(memory);
@@ -90,4 +89,4 @@ bool HostWindow::saveScreenshot(const std::string& path) {
     return ok;
 }
 
-}  // namespace tamrik::host
+}  // namespace tamrik::tk
