@@ -1,16 +1,19 @@
 // The VST 3 bundles' editor in real Win32 windows (wine under Xvfb), as a
 // Windows host drives it: a frame without a run loop (Windows hosts have
 // none), the view attached to the host's HWND, the host's message loop
-// dispatching and the user's mouse through SendInput. A drag reaches the
-// component handler as one gesture; a hundred attach/remove cycles leave no
-// window or GDI object behind.
+// dispatching and the user's mouse through SendInput. The panel shows what
+// the VST 2 DLL's shows, pixel for pixel; a drag reaches the component
+// handler as one gesture; a hundred attach/remove cycles leave no window or
+// GDI object behind.
 #include <gtest/gtest.h>
 #include <windows.h>
 
+#include <set>
 #include <utility>
 #include <vector>
 
 #include "../vst3/Vst3TestHost.h"
+#include "HostHarness.h"
 #include "Win32HostWindow.h"
 #include "Win32Input.h"
 #include "synth/ParameterTable.h"
@@ -43,6 +46,62 @@ std::pair<LONG, LONG> ClientSize(HWND window) {
     RECT r{};
     GetClientRect(window, &r);
     return {r.right - r.left, r.bottom - r.top};
+}
+
+// What a window shows on the screen, child windows included, in one copy.
+std::vector<uint32_t> Screenshot(HWND window) {
+    RECT r{};
+    GetClientRect(window, &r);
+    const int width = r.right - r.left, height = r.bottom - r.top;
+    const POINT origin = OnScreen(window, 0, 0);
+    const HDC screen = GetDC(nullptr);
+    const HDC memory = CreateCompatibleDC(screen);
+    BITMAPINFO info{};
+    info.bmiHeader.biSize = sizeof(BITMAPINFOHEADER);
+    info.bmiHeader.biWidth = width;
+    info.bmiHeader.biHeight = -height;  // top row first
+    info.bmiHeader.biPlanes = 1;
+    info.bmiHeader.biBitCount = 32;
+    info.bmiHeader.biCompression = BI_RGB;
+    void* bits = nullptr;
+    const HBITMAP dib = CreateDIBSection(memory, &info, DIB_RGB_COLORS, &bits, nullptr, 0);
+    std::vector<uint32_t> pixels;
+    if (dib && bits) {
+        const HGDIOBJ old = SelectObject(memory, dib);
+        if (BitBlt(memory, 0, 0, width, height, screen, origin.x, origin.y, SRCCOPY)) {
+            GdiFlush();
+            const auto* p = static_cast<const uint32_t*>(bits);
+            for (size_t i = 0; i < size_t(width) * size_t(height); ++i) pixels.push_back(p[i] & 0xFFFFFF);
+        }
+        SelectObject(memory, old);
+    }
+    if (dib) DeleteObject(dib);
+    DeleteDC(memory);
+    ReleaseDC(nullptr, screen);
+    return pixels;
+}
+
+TEST(Vst3EditorWin32, AtOneHundredPercentThePanelShowsWhatTheVst2DllShows) {
+    HostHarness vst2;
+    ASSERT_EQ(vst2.dispatch(vst::effEditOpen, 0, 0, HostWindow(1)), 1);
+    Vst3Instance p;
+    PlugFrame frame;
+    View v(p, frame);
+    ASSERT_EQ(v.attach(HostWindow(0)), V3_OK);
+    ASSERT_EQ(Children(HostWindow(0)).size(), 1u);
+    ASSERT_EQ(Children(HostWindow(1)).size(), 1u);
+    const HWND panels[2] = {Children(HostWindow(0))[0], Children(HostWindow(1))[0]};
+    ASSERT_TRUE(WaitUntilDrawn(panels[0]) && WaitUntilDrawn(panels[1]));
+    const std::vector<uint32_t> vst3 = Screenshot(panels[0]), reference = Screenshot(panels[1]);
+    ASSERT_EQ(vst3.size(), size_t(505 * 361));
+    ASSERT_EQ(reference.size(), vst3.size());
+    EXPECT_GT(std::set<uint32_t>(vst3.begin(), vst3.end()).size(), 16u) << "a panel, not an empty window";
+    size_t differing = 0;
+    for (size_t i = 0; i < vst3.size(); ++i) differing += vst3[i] != reference[i];
+    EXPECT_EQ(differing, 0u) << "pixels that differ from the VST 2 panel";
+    EXPECT_EQ(v->removed(v.view), V3_OK);
+    vst2.dispatch(vst::effEditClose);
+    EXPECT_TRUE(Drain());
 }
 
 TEST(Vst3EditorWin32, EmbedsThePanelInTheHostsWindowAndADragIsOneGestureOfTheHandler) {
