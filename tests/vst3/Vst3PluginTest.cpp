@@ -12,6 +12,7 @@
 #include <vector>
 
 #include "HostHarness.h"
+#include "InstructionSets.h"
 #include "PluginInstance.h"
 #include "SoundScenarios.h"
 #include "VstSplitRender.h"
@@ -165,9 +166,13 @@ TEST(Vst3Parameters, IdsTitlesStepsDefaultsAndTextsRoundTrip) {
     }
 }
 
-TEST(Vst3Sound, GoldenScenariosGiveTheVstHashes) {
-    for (const Scenario& s : kScenarios)
-        for (int32_t block : {256, 997}) EXPECT_EQ(hashOf(playVst3(s, block)), s.golden) << s.name << " " << block;
+TEST(Vst3Sound, GoldenScenariosGiveTheVstHashesOnEveryPath) {
+    for (const tamrik::InstructionSet path : tamrik::test::runnablePaths()) {
+        const tamrik::test::LibraryPath forced(path);
+        for (const Scenario& s : kScenarios)
+            for (int32_t block : {256, 997})
+                EXPECT_EQ(hashOf(playVst3(s, block)), s.golden) << s.name << " " << block << " " << nameOf(path);
+    }
 }
 
 // A point at frame 37 of a block changes frame 37, not the block's start:
@@ -241,9 +246,9 @@ TEST(Vst3Process, Controller126AFlushAndSilenceFlags) {
     EXPECT_FALSE(silent(left));
 }
 
-// Every output of the Kit renders what the Kit's VST 2 build renders, pads
-// routed to every bus; a bus the host has not activated is not heard.
-TEST(Vst3Kit, EveryOutputEqualsTheVst2Build) {
+namespace {
+
+void kitOutputsEqualTheVst2Build() {
     using namespace tamrik::kit;
     tamrik::test::PluginInstance vst2(TAMRIK_KIT_PATH);
     Vst3Instance kit(kKitPath);
@@ -275,6 +280,18 @@ TEST(Vst3Kit, EveryOutputEqualsTheVst2Build) {
         }
         EXPECT_FALSE(silent(expected[c])) << c;
         EXPECT_EQ(got[c], expected[c]) << "channel " << c;
+    }
+}
+
+}  // namespace
+
+// Every output of the Kit renders what the Kit's VST 2 build renders, pads
+// routed to every bus; a bus the host has not activated is not heard.
+TEST(Vst3Kit, EveryOutputEqualsTheVst2BuildOnEveryPath) {
+    for (const tamrik::InstructionSet path : tamrik::test::runnablePaths()) {
+        SCOPED_TRACE(nameOf(path));
+        const tamrik::test::LibraryPath forced(path);
+        kitOutputsEqualTheVst2Build();
     }
 }
 
