@@ -21,6 +21,7 @@
 
 #include "ChildProcess.h"
 #include "JackProbe.h"
+#include "app/AlsaPlayback.h"
 #include "app/SessionFile.h"
 #include "binding/Products.h"
 #include "binding/SessionState.h"
@@ -382,21 +383,60 @@ TEST_F(StandaloneOnJack, ServerStoppedMidRunSavesAndExits) {
 }
 
 // No server: one line saying so, exit 2, and no server started for it.
-TEST(StandaloneWithoutJack, NoServerSaysSoInOneLineAndExits2) {
+// The program's exit status and what it said, run with no JACK server.
+std::pair<std::optional<int>, std::string> runWithoutServer(const std::string& server, std::vector<std::string> args) {
     const fs::path log = fs::temp_directory_path() / ("tamrik-app-noserver-" + std::to_string(getpid()) + ".log");
-    const std::string server = "tamrik-app-none-" + std::to_string(getpid());
-    ChildProcess app({TAMRIK_STANDALONE_EXE, "--no-gui"}, log, {{"JACK_DEFAULT_SERVER", server}});
+    args.insert(args.begin(), {TAMRIK_STANDALONE_EXE, "--no-gui"});
+    ChildProcess app(args, log, {{"JACK_DEFAULT_SERVER", server}});
     const std::optional<int> status = app.waitForExit();
     const std::string text = textOf(log);
     fs::remove(log);
-    ASSERT_TRUE(status);
-    EXPECT_EQ(*status, 2);
-    EXPECT_EQ(text, "drumtamrik: no JACK server '" + server +
-                        "' is running: start one (jackd, or PipeWire with pipewire-jack) and try again\n");
+    return {status, text};
+}
+
+const std::string kNoServer = "' is running: start one (jackd, or PipeWire with pipewire-jack) and try again";
+
+TEST(StandaloneWithoutJack, NoServerSaysSoInOneLineAndExits2) {
+    const std::string server = "tamrik-app-none-" + std::to_string(getpid());
+    // JACK MIDI asked for: no ALSA to fall back on.
+    const auto [status, text] = runWithoutServer(server, {"--midi", "jack"});
+    EXPECT_EQ(status, 2);
+    EXPECT_EQ(text, "drumtamrik: no JACK server '" + server + kNoServer + "\n");
     setenv("JACK_DEFAULT_SERVER", server.c_str(), 1);
     jack_client_t* client = jack_client_open("tamrik-probe-none", JackNoStartServer, nullptr);
     EXPECT_EQ(client, nullptr) << "a server was started";
     if (client) jack_client_close(client);
+}
+
+// No JACK server, and ALSA's default device with no card behind it: the two
+// missing things in one line.
+TEST(StandaloneWithoutJack, NoServerAndNoSoundCardSaysBothInOneLine) {
+    if (app::AlsaPlayback::anySoundCard()) GTEST_SKIP() << "this machine has a sound card: ALSA would play";
+    const std::string server = "tamrik-app-none-" + std::to_string(getpid());
+    const auto [status, text] = runWithoutServer(server, {});
+    EXPECT_EQ(status, 2);
+    EXPECT_EQ(text, "drumtamrik: no JACK server '" + server + kNoServer +
+                        "; and no sound card on this machine for ALSA to play on\n");
+}
+
+// A sound card's default device plays a period at a time until SIGTERM,
+// and the session is saved.
+TEST(StandaloneOnAlsa, PlaysOnTheDefaultDeviceAndQuitsSaving) {
+    if (!app::AlsaPlayback::anySoundCard()) GTEST_SKIP() << "no sound card on this machine: ALSA playback is not tried";
+    const fs::path root = fs::temp_directory_path() / ("tamrik-app-alsa-" + std::to_string(getpid()));
+    fs::create_directories(root);
+    ChildProcess app({TAMRIK_STANDALONE_EXE, "--no-gui", "--alsa", "default", "--state", (root / "s.state").string()},
+                     root / "app.log");
+    const auto end = std::chrono::steady_clock::now() + seconds(60);
+    while (app.running() && textOf(root / "app.log").find(" as ALSA device ") == std::string::npos &&
+           std::chrono::steady_clock::now() < end)
+        std::this_thread::sleep_for(std::chrono::milliseconds(10));
+    app.signal(SIGTERM);
+    const std::optional<int> status = app.waitForExit();
+    const std::string text = textOf(root / "app.log");
+    EXPECT_EQ(status, 0) << text;
+    EXPECT_NE(text.find("session saved to "), std::string::npos) << text;
+    fs::remove_all(root);
 }
 
 }  // namespace
