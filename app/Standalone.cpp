@@ -232,10 +232,11 @@ int Standalone::run() {
     announceStart(product, audio->audio(), audio->sequencerListens(), path);
     if (nsm) nsm->replyOpen(true, "opened " + path);
 
+    const bool jackPlayed = audio->jack() != nullptr;
     const auto saveSession = [&]() -> std::optional<std::string> {
         if (foreign) return std::nullopt;
         SavedSession session{product.clapId, {}, connections};
-        if (!audio->jack() && !savedConnections) session.connections.reset();
+        if (!jackPlayed && !savedConnections) session.connections.reset();
         if (std::optional<std::vector<uint8_t>> bytes = binding::saveState(*instrument)) session.instrument = std::move(*bytes);
         try {
             SessionFile::write(path, session);
@@ -282,9 +283,10 @@ int Standalone::run() {
             const std::string reason = jack->shutdownReason();
             xruns += jack->xruns();
             audio->dropJack();
+            const std::optional<std::string> failed = saveSession();
+            if (failed) say(*failed);
             say("the JACK server stopped" + (reason.empty() ? std::string() : " (" + reason + ")") +
-                "; saving and waiting for a new one");
-            if (const std::optional<std::string> failed = saveSession()) say(*failed);
+                (failed ? "; waiting for a new one" : "; saved, waiting for a new one"));
             continue;
         }
         if (!audio->alsa()) {
