@@ -22,6 +22,8 @@ public:
     AlsaPeriod(Instrument& instrument, MidiRing* sequencer, uint32_t frames, uint32_t deviceChannels, Format format);
 
     uint32_t frames() const { return frames_; }
+    AudioCycle& cycle() { return cycle_; }
+    const AudioCycle& cycle() const { return cycle_; }
     size_t bytesPerFrame() const { return size_t(deviceChannels_) * sampleBytes(format_); }
     static size_t sampleBytes(Format format) { return format == Format::Signed16 ? 2 : 4; }
 

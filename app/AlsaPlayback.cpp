@@ -5,7 +5,6 @@
 
 #include <cerrno>
 #include <cstdarg>
-#include <ctime>
 
 namespace tamrik::app {
 
@@ -14,12 +13,6 @@ namespace {
 extern "C" void quietAlsa(const char*, int, const char*, int, const char*, ...) {}
 
 std::string alsaText(int code) { return snd_strerror(code); }
-
-double seconds() {
-    timespec t{};
-    clock_gettime(CLOCK_MONOTONIC, &t);
-    return double(t.tv_sec) + double(t.tv_nsec) * 1e-9;
-}
 
 struct HardwareParams {
     HardwareParams() { snd_pcm_hw_params_malloc(&params); }
@@ -104,6 +97,7 @@ AlsaPlayback::~AlsaPlayback() { close(); }
 
 void AlsaPlayback::activate() {
     instrument_.setSampleRate(float(rate_));
+    period_->cycle().setRate(float(rate_));
     running_.store(true, std::memory_order_relaxed);
     pthread_attr_t attr;
     pthread_attr_init(&attr);
@@ -148,14 +142,9 @@ void* AlsaPlayback::threadEntry(void* self) {
 }
 
 void AlsaPlayback::play() {
-    const double periodSeconds = double(period_->frames()) / double(rate_);
     const size_t frameBytes = period_->bytesPerFrame();
     while (running_.load(std::memory_order_relaxed)) {
-        const double start = seconds();
         period_->render(bytes_.data());
-        // Smoothed over some sixteen periods: a reading, not an alarm.
-        const float now = float((seconds() - start) / periodSeconds);
-        load_.store(load_.load(std::memory_order_relaxed) * 0.9375f + now * 0.0625f, std::memory_order_relaxed);
         const uint8_t* at = bytes_.data();
         snd_pcm_uframes_t left = period_->frames();
         while (left > 0 && running_.load(std::memory_order_relaxed)) {

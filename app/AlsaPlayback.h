@@ -51,7 +51,8 @@ public:
     uint32_t sampleRate() const override { return rate_; }
     uint32_t bufferSize() const override { return period_ ? period_->frames() : 0; }
     uint32_t xruns() const override { return xruns_.load(std::memory_order_relaxed); }
-    float load() const override { return load_.load(std::memory_order_relaxed); }
+    float load() const override { return period_ ? period_->cycle().load() : 0.0f; }
+    float peakLoad() const override { return period_ ? period_->cycle().peakLoad() : 0.0f; }
     bool stopped() const override { return error_.load(std::memory_order_acquire) != 0; }
     std::string stopReason() const override;
     // After activate(): whether the audio thread got real-time priority.
@@ -73,7 +74,6 @@ private:
     bool realtime_ = false;
     std::atomic<bool> running_{false};
     std::atomic<uint32_t> xruns_{0};
-    std::atomic<float> load_{0.0f};
     std::atomic<int> error_{0};  // the write's error code that stopped the thread
 };
 

@@ -31,8 +31,10 @@ public:
     virtual uint32_t sampleRate() const = 0;
     virtual uint32_t bufferSize() const = 0;
     virtual uint32_t xruns() const = 0;
-    // The share of a period the audio thread spent rendering, lately (0..1).
+    // The share of a period the audio thread spent rendering since the
+    // start: on average, and the most one period took.
     virtual float load() const = 0;
+    virtual float peakLoad() const = 0;
     // The server or the device went away under us; why, when it said.
     virtual bool stopped() const = 0;
     virtual std::string stopReason() const = 0;

@@ -54,7 +54,8 @@ JackSession::JackSession(Instrument& instrument, const std::string& clientName, 
     jack_set_process_callback(client_, &JackSession::process, this);
     jack_set_sample_rate_callback(
         client_,
-        [](jack_nframes_t, void* self) {
+        [](jack_nframes_t rate, void* self) {
+            static_cast<JackSession*>(self)->cycle_.setRate(float(rate));
             static_cast<JackSession*>(self)->note(kRate);
             return 0;
         },
@@ -108,6 +109,7 @@ JackSession::~JackSession() { close(); }
 
 void JackSession::activate() {
     instrument_.setSampleRate(float(jack_get_sample_rate(client_)));
+    cycle_.setRate(float(jack_get_sample_rate(client_)));
     if (jack_activate(client_) != 0) throw JackError("the JACK server did not start our client");
     active_ = true;
 }
@@ -151,8 +153,6 @@ JackSession::Changes JackSession::takeChanges() {
 }
 
 std::string JackSession::clientName() const { return client_ ? jack_get_client_name(client_) : ""; }
-
-float JackSession::load() const { return client_ && !serverGone() ? jack_cpu_load(client_) / 100.0f : 0.0f; }
 
 uint32_t JackSession::sampleRate() const { return client_ ? jack_get_sample_rate(client_) : 0; }
 

@@ -56,7 +56,8 @@ public:
     uint32_t sampleRate() const override;
     uint32_t bufferSize() const override { return bufferSize_.load(std::memory_order_relaxed); }
     uint32_t xruns() const override { return xruns_.load(std::memory_order_relaxed); }
-    float load() const override;
+    float load() const override { return cycle_.load(); }
+    float peakLoad() const override { return cycle_.peakLoad(); }
     bool stopped() const override { return serverGone(); }
     std::string stopReason() const override { return shutdownReason(); }
     bool serverGone() const { return gone_.load(std::memory_order_acquire); }

@@ -248,7 +248,7 @@ int Standalone::run() {
     ValueWatch values(*instrument);
     uint32_t rate = audio->audio().sampleRate();
     uint32_t xruns = 0;
-    float load = 0.0f;
+    float load = 0.0f, peak = 0.0f;
     while (!wait.quitRequested()) {
         // The session manager's dirty flag is a cheap poll of the values; a
         // new JACK server is looked for once a second, nothing telling us
@@ -308,6 +308,7 @@ int Standalone::run() {
         else if (JackSession* jack = audio->jack()) connections = jack->connections();
         xruns += backend.xruns();
         load = backend.load();
+        peak = backend.peakLoad();
         backend.close();
     }
     if (!stopped.empty())
@@ -316,8 +317,8 @@ int Standalone::run() {
     if (const std::optional<std::string> failed = saveSession())
         say(*failed);
     else
-        std::printf("drumtamrik: session saved to %s; %u xruns, load %.1f %% of a period\n", path.c_str(), xruns,
-                    double(load) * 100.0);
+        std::printf("drumtamrik: session saved to %s; %u xruns, load %.1f %% of a period on average, %.1f %% at most\n",
+                    path.c_str(), xruns, double(load) * 100.0, double(peak) * 100.0);
     return 0;
 }
 

@@ -19,6 +19,7 @@
 #include <cerrno>
 #include <cmath>
 #include <cstdlib>
+#include <memory>
 #include <mutex>
 #include <new>
 #include <random>
@@ -473,11 +474,10 @@ TEST(RealTime, StandalonePeriodsNeverAllocateOrLock) {
         std::vector<float> memory(size_t(instrument->outputCount()) * 256);
         std::vector<float*> outputs;
         for (int32_t c = 0; c < instrument->outputCount(); ++c) outputs.push_back(memory.data() + size_t(c) * 256);
-        std::vector<AlsaPeriod> periods;
-        periods.reserve(3);
+        std::vector<std::unique_ptr<AlsaPeriod>> periods;
         for (AlsaPeriod::Format format :
              {AlsaPeriod::Format::Float32, AlsaPeriod::Format::Signed32, AlsaPeriod::Format::Signed16})
-            periods.emplace_back(*instrument, &ring, 64, 2, format);
+            periods.push_back(std::make_unique<AlsaPeriod>(*instrument, &ring, 64, 2, format));
         std::vector<uint8_t> device(64 * 2 * 4);
         std::mt19937 random(29);
         float heard = 0.0f;
@@ -490,7 +490,7 @@ TEST(RealTime, StandalonePeriodsNeverAllocateOrLock) {
                 AudioCall marked;
                 cycle.midi(uint32_t(random() % 256), note, 3);
                 cycle.run(outputs.data(), 256);
-                periods[size_t(block) % periods.size()].render(device.data());
+                periods[size_t(block) % periods.size()]->render(device.data());
             }
             heard = std::max(heard, std::fabs(outputs[0][random() % 256]));
         }
