@@ -263,6 +263,9 @@ int Standalone::run() {
                 nsm->replySave(!failed, failed.value_or("saved " + path));
                 if (!failed) values.markClean();
             }
+            // No window in this build: the optional GUI is not announced, and a
+            // manager asking all the same hears that none is shown.
+            if (asked.show || asked.hide) nsm->setGuiShown(false);
             nsm->setDirty(values.changed());
         }
         JackSession* jack = audio->jack();

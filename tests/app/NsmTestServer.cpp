@@ -42,6 +42,8 @@ int NsmTestServer::onMessage(const char* path, const char* types, lo_arg** argv,
         self->dirty_ = true;
     } else if (p == "/nsm/client/is_clean") {
         self->dirty_ = false;
+    } else if (p == "/nsm/client/gui_is_shown" || p == "/nsm/client/gui_is_hidden") {
+        self->guiShown_ = p == "/nsm/client/gui_is_shown";
     }
     return 0;
 }
@@ -90,6 +92,14 @@ std::optional<std::string> NsmTestServer::open(const std::string& path, const st
 }
 
 std::optional<std::string> NsmTestServer::save() { return request("/nsm/client/save", lo_message_new()); }
+
+std::optional<bool> NsmTestServer::showGui() {
+    if (!client_) return std::nullopt;
+    guiShown_.reset();
+    lo_send_from(client_, server_, LO_TT_IMMEDIATE, "/nsm/client/show_optional_gui", "");
+    receiveUntil([&] { return guiShown_.has_value(); }, std::chrono::seconds(60));
+    return guiShown_;
+}
 
 bool NsmTestServer::waitForDirty(bool dirty, std::chrono::seconds deadline) {
     return receiveUntil([&] { return dirty_ == dirty; }, deadline);

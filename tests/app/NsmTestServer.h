@@ -36,6 +36,9 @@ public:
     // none (an error, or nothing by the deadline).
     std::optional<std::string> open(const std::string& path, const std::string& displayName, const std::string& clientId);
     std::optional<std::string> save();
+    // Asks the client to show its window and waits for its answer: whether
+    // it is shown; none by the deadline.
+    std::optional<bool> showGui();
     // Waits until the client last said it is dirty (or clean).
     bool waitForDirty(bool dirty, std::chrono::seconds deadline = std::chrono::seconds(60));
     // The errors the client sent, "path: message".
@@ -53,6 +56,7 @@ private:
     std::vector<std::pair<std::string, std::string>> replies_;  // path, message
     std::vector<std::string> errors_;
     std::optional<bool> dirty_;
+    std::optional<bool> guiShown_;
 };
 
 }  // namespace tamrik::test

@@ -454,7 +454,8 @@ TEST_F(StandaloneOnJack, ReconnectSavesAndComesBackOnTheNextServer) {
 
 // Under a session manager: the announce, the open (the client's own folder
 // for the session file and the client id as the JACK name), the dirty flag,
-// a save on request, SIGTERM to quit; no window, so no optional GUI.
+// a save on request, SIGTERM to quit; no window, so no optional GUI (and a
+// request to show one answered with none shown).
 TEST_F(StandaloneOnJack, SessionManagerOpensSavesAndQuits) {
     NsmTestServer nsm;
     startApp({"--preset", "CHH"}, "app.log", nsm.url());
@@ -475,6 +476,7 @@ TEST_F(StandaloneOnJack, SessionManagerOpensSavesAndQuits) {
     EXPECT_TRUE(probe->portExists("DrumTamrik.nTEST:Tamrik 1"));
     EXPECT_TRUE(nsm.waitForDirty(false));
 
+    EXPECT_EQ(nsm.showGui(), std::optional<bool>(false)) << "asked anyway, it says no window is shown";
     ASSERT_TRUE(nsm.save());
     EXPECT_TRUE(sessionIn(folder / "DrumTamrik.state")) << "saved in the client's folder";
     EXPECT_TRUE(nsm.errors().empty()) << nsm.errors().front();
