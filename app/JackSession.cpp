@@ -10,7 +10,7 @@
 #include <cstdlib>
 #include <cstring>
 
-#include "synth/ParameterText.h"
+#include "app/NameMatch.h"
 
 namespace tamrik::app {
 
@@ -21,13 +21,6 @@ enum Change : uint32_t { kRate = 1, kPorts = 2, kConnections = 4 };
 std::string serverName() {
     const char* name = std::getenv("JACK_DEFAULT_SERVER");
     return name && name[0] ? name : "default";
-}
-
-bool holds(std::string_view text, std::string_view part) {
-    if (part.size() > text.size()) return false;
-    for (size_t at = 0; at + part.size() <= text.size(); ++at)
-        if (sameTextIgnoringCase(text.substr(at, part.size()), part)) return true;
-    return false;
 }
 
 // JACK's own lists end with nullptr and are freed by JACK.
@@ -41,8 +34,9 @@ std::vector<std::string> taken(const char** names) {
 
 }  // namespace
 
-JackSession::JackSession(Instrument& instrument, const std::string& clientName, MainLoopWait& wake)
-    : instrument_(instrument), wake_(wake), runner_(instrument) {
+JackSession::JackSession(Instrument& instrument, const std::string& clientName, MainLoopWait& wake, bool jackMidi,
+                         MidiRing* sequencer)
+    : instrument_(instrument), wake_(wake), cycle_(instrument, sequencer) {
     jack_set_error_function([](const char*) {});
     jack_set_info_function([](const char*) {});
     if (clientName.size() + 1 > size_t(jack_client_name_size()))
@@ -60,7 +54,8 @@ JackSession::JackSession(Instrument& instrument, const std::string& clientName, 
     jack_set_process_callback(client_, &JackSession::process, this);
     jack_set_sample_rate_callback(
         client_,
-        [](jack_nframes_t, void* self) {
+        [](jack_nframes_t rate, void* self) {
+            static_cast<JackSession*>(self)->cycle_.setRate(float(rate));
             static_cast<JackSession*>(self)->note(kRate);
             return 0;
         },
@@ -96,7 +91,7 @@ JackSession::JackSession(Instrument& instrument, const std::string& clientName, 
         this);
     bufferSize_.store(jack_get_buffer_size(client_), std::memory_order_relaxed);
 
-    midiIn_ = jack_port_register(client_, kMidiInputName, JACK_DEFAULT_MIDI_TYPE, JackPortIsInput, 0);
+    if (jackMidi) midiIn_ = jack_port_register(client_, kMidiInputName, JACK_DEFAULT_MIDI_TYPE, JackPortIsInput, 0);
     const int32_t channels = std::min(instrument.outputCount(), binding::BlockRunner::kMaxChannels);
     for (int32_t c = 0; c < channels; ++c) {
         char name[64];
@@ -104,7 +99,7 @@ JackSession::JackSession(Instrument& instrument, const std::string& clientName, 
         outputNames_.emplace_back(name);
         outputs_.push_back(jack_port_register(client_, name, JACK_DEFAULT_AUDIO_TYPE, JackPortIsOutput, 0));
     }
-    if (!midiIn_ || std::find(outputs_.begin(), outputs_.end(), nullptr) != outputs_.end()) {
+    if ((jackMidi && !midiIn_) || std::find(outputs_.begin(), outputs_.end(), nullptr) != outputs_.end()) {
         close();
         throw JackError("the JACK server refused our ports");
     }
@@ -114,6 +109,7 @@ JackSession::~JackSession() { close(); }
 
 void JackSession::activate() {
     instrument_.setSampleRate(float(jack_get_sample_rate(client_)));
+    cycle_.setRate(float(jack_get_sample_rate(client_)));
     if (jack_activate(client_) != 0) throw JackError("the JACK server did not start our client");
     active_ = true;
 }
@@ -133,15 +129,17 @@ int JackSession::process(jack_nframes_t frames, void* self) {
 }
 
 void JackSession::render(jack_nframes_t frames) {
-    void* midi = jack_port_get_buffer(midiIn_, frames);
-    const uint32_t count = jack_midi_get_event_count(midi);
-    for (uint32_t i = 0; i < count; ++i) {
-        jack_midi_event_t event;
-        if (jack_midi_event_get(&event, midi, i) == 0)
-            runner_.midi(std::min<uint32_t>(event.time, frames), event.buffer, event.size);
+    if (midiIn_) {
+        void* midi = jack_port_get_buffer(midiIn_, frames);
+        const uint32_t count = jack_midi_get_event_count(midi);
+        for (uint32_t i = 0; i < count; ++i) {
+            jack_midi_event_t event;
+            if (jack_midi_event_get(&event, midi, i) == 0)
+                cycle_.midi(std::min<uint32_t>(event.time, frames), event.buffer, event.size);
+        }
     }
     for (size_t c = 0; c < outputs_.size(); ++c) buffers_[c] = static_cast<float*>(jack_port_get_buffer(outputs_[c], frames));
-    runner_.run(buffers_.data(), frames);
+    cycle_.run(buffers_.data(), frames);
 }
 
 void JackSession::note(uint32_t change) {
@@ -175,7 +173,7 @@ std::vector<Connection> JackSession::connections() const {
     const auto add = [&](jack_port_t* port, const std::string& name) {
         for (std::string& peer : taken(jack_port_get_all_connections(client_, port))) out.push_back({name, std::move(peer)});
     };
-    add(midiIn_, kMidiInputName);
+    if (midiIn_) add(midiIn_, kMidiInputName);
     for (size_t c = 0; c < outputs_.size(); ++c) add(outputs_[c], outputNames_[c]);
     return out;
 }
@@ -218,9 +216,9 @@ std::optional<std::string> JackSession::findPort(const std::string& text, PortKi
     for (const auto& [port, aliases] : named)
         if (std::find(aliases.begin(), aliases.end(), text) != aliases.end()) return port;
     for (const auto& [port, aliases] : named) {
-        if (holds(port, text)) return port;
+        if (containsIgnoringCase(port, text)) return port;
         for (const std::string& alias : aliases)
-            if (holds(alias, text)) return port;
+            if (containsIgnoringCase(alias, text)) return port;
     }
     return std::nullopt;
 }

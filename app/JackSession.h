@@ -5,6 +5,7 @@
 // not made. JACK's notification threads (rate, ports, connections, server
 // shutdown) only store what happened and wake the main thread, which does
 // everything else; the xrun count and the buffer size are relaxed atomics.
+// The ALSA sequencer's messages, when it plays too, come through a MidiRing.
 //
 // Main thread, but for the callbacks; the audio thread is JACK's.
 #pragma once
@@ -19,41 +20,50 @@
 #include <string>
 #include <vector>
 
+#include "app/AudioBackend.h"
+#include "app/AudioCycle.h"
 #include "app/MainLoopWait.h"
 #include "app/SessionFile.h"
-#include "binding/BlockRunner.h"
 #include "synth/Instrument.h"
 
 namespace tamrik::app {
 
-class JackError : public std::runtime_error {
+class JackError : public AudioError {
 public:
-    explicit JackError(const std::string& message) : std::runtime_error(message) {}
+    explicit JackError(const std::string& message) : AudioError(message) {}
 };
 
-class JackSession {
+class JackSession : public AudioBackend {
 public:
     static constexpr const char* kMidiInputName = "MIDI in";
 
-    // Opens the client and registers its ports; throws JackError (one line
-    // saying what is missing) when no server answers or the server refuses.
-    JackSession(Instrument& instrument, const std::string& clientName, MainLoopWait& wake);
-    ~JackSession();
+    // Opens the client and registers its ports (the MIDI input only with
+    // `jackMidi`); throws JackError (one line saying what is missing) when no
+    // server answers or the server refuses. `sequencer` may be nullptr.
+    JackSession(Instrument& instrument, const std::string& clientName, MainLoopWait& wake, bool jackMidi,
+                MidiRing* sequencer);
+    ~JackSession() override;
     JackSession(const JackSession&) = delete;
     JackSession& operator=(const JackSession&) = delete;
 
     // Throws JackError.
-    void activate();
+    void activate() override;
     // Stops the callbacks and leaves the server (also after it went away).
-    void close();
+    void close() override;
 
+    std::string description() const override { return "JACK client '" + clientName() + "'"; }
     std::string clientName() const;
-    uint32_t sampleRate() const;
-    uint32_t bufferSize() const { return bufferSize_.load(std::memory_order_relaxed); }
-    uint32_t xruns() const { return xruns_.load(std::memory_order_relaxed); }
+    uint32_t sampleRate() const override;
+    uint32_t bufferSize() const override { return bufferSize_.load(std::memory_order_relaxed); }
+    uint32_t xruns() const override { return xruns_.load(std::memory_order_relaxed); }
+    float load() const override { return cycle_.load(); }
+    float peakLoad() const override { return cycle_.peakLoad(); }
+    bool stopped() const override { return serverGone(); }
+    std::string stopReason() const override { return shutdownReason(); }
     bool serverGone() const { return gone_.load(std::memory_order_acquire); }
     // Why the server said it went (set once serverGone()).
     std::string shutdownReason() const;
+    bool hasMidiInput() const { return midiIn_ != nullptr; }
 
     // What JACK's threads saw since the last call.
     struct Changes {
@@ -85,7 +95,7 @@ private:
     MainLoopWait& wake_;
     jack_client_t* client_ = nullptr;
     bool active_ = false;
-    binding::BlockRunner runner_;
+    AudioCycle cycle_;
     jack_port_t* midiIn_ = nullptr;
     std::vector<jack_port_t*> outputs_;
     std::vector<std::string> outputNames_;

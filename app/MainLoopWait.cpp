@@ -40,13 +40,14 @@ MainLoopWait::MainLoopWait() {
 
 MainLoopWait::~MainLoopWait() { close(eventFd_); }
 
-void MainLoopWait::wait() {
+void MainLoopWait::wait(int milliseconds) {
     sigset_t during;
     pthread_sigmask(SIG_BLOCK, nullptr, &during);
     for (int s : kQuitSignals) sigdelset(&during, s);
     pollfd fd{eventFd_, POLLIN, 0};
     if (quitSignalled) return;
-    if (ppoll(&fd, 1, nullptr, &during) > 0) {
+    const timespec timeout{milliseconds / 1000, long(milliseconds % 1000) * 1000000L};
+    if (ppoll(&fd, 1, milliseconds < 0 ? nullptr : &timeout, &during) > 0) {
         // Reading resets the count; how many wakes came does not matter.
         uint64_t count = 0;
         [[maybe_unused]] const ssize_t n = read(eventFd_, &count, sizeof count);

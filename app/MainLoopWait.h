@@ -18,8 +18,9 @@ public:
     MainLoopWait& operator=(const MainLoopWait&) = delete;
 
     // Main thread: returns after a signal or a wake (at once for a wake
-    // that came since the last return).
-    void wait();
+    // that came since the last return), or after `milliseconds` when that
+    // is not negative.
+    void wait(int milliseconds = -1);
     bool quitRequested() const;
     // Any thread but the audio thread: one write to an eventfd.
     void wake();

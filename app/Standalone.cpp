@@ -4,14 +4,19 @@
 // is not there yet are made when it appears.
 #include "app/Standalone.h"
 
+#include <algorithm>
 #include <cstdio>
+#include <filesystem>
 #include <memory>
 #include <optional>
 #include <utility>
 #include <vector>
 
+#include "app/AudioChoice.h"
 #include "app/JackSession.h"
 #include "app/MainLoopWait.h"
+#include "app/NsmClient.h"
+#include "app/ValueWatch.h"
 #include "app/SessionFile.h"
 #include "binding/Products.h"
 #include "binding/SessionState.h"
@@ -76,6 +81,40 @@ void applyKit(Instrument& instrument, const kit::KitSnapshot& kit) {
     }
 }
 
+// Announces the program to the manager and waits for its open: none when
+// the manager refuses (said in one line) or a quit signal comes first.
+std::optional<NsmClient::Open> openFromManager(NsmClient& nsm, MainLoopWait& wait, const std::string& name) {
+    nsm.announce(name, "drumtamrik");
+    while (!wait.quitRequested()) {
+        wait.wait();
+        NsmClient::Requests asked = nsm.take();
+        if (!asked.error.empty()) {
+            say("the session manager refused us: " + asked.error);
+            return std::nullopt;
+        }
+        if (!asked.open) continue;
+        // The client's own folder in the session: nothing is saved outside it.
+        std::error_code error;
+        std::filesystem::create_directories(asked.open->path, error);
+        if (error) {
+            const std::string line = asked.open->path + ": " + error.message();
+            say(line);
+            nsm.replyOpen(false, line);
+            return std::nullopt;
+        }
+        return asked.open;
+    }
+    return std::nullopt;
+}
+
+void announceStart(const binding::Product& product, const AudioBackend& audio, bool sequencer, const std::string& path) {
+    const double latency = 1000.0 * double(audio.bufferSize()) / double(std::max<uint32_t>(audio.sampleRate(), 1));
+    std::printf("drumtamrik: %s as %s, %u Hz, %u frames (%.2f ms)%s; session %s\n", product.identity.name,
+                audio.description().c_str(), audio.sampleRate(), audio.bufferSize(), latency,
+                sequencer ? ", ALSA sequencer MIDI in" : "", path.c_str());
+    std::fflush(stdout);
+}
+
 }  // namespace
 
 Standalone::Standalone(StandaloneOptions options) : options_(std::move(options)) {}
@@ -84,20 +123,38 @@ int Standalone::run() {
     const binding::Product& product = options_.kit ? binding::drumTamrikKit() : binding::drumTamrik();
     const StandaloneOptions& o = options_;
     if (!o.noGui) say("the panel window is not built yet: playing headless (--no-gui)");
+    // First: every thread made after it inherits the blocked quit signals.
+    MainLoopWait wait;
+    std::string clientName = o.clientName.empty() ? product.identity.name : o.clientName;
     std::string path;
+    // No window yet, so no optional-gui capability: the manager asks for no
+    // show or hide.
+    std::unique_ptr<NsmClient> nsm;
+    try {
+        nsm = NsmClient::fromEnvironment(wait, false);
+    } catch (const NsmError& e) {
+        say(e.what());
+        return 2;
+    }
+    if (nsm) {
+        const std::optional<NsmClient::Open> open = openFromManager(*nsm, wait, product.identity.name);
+        if (!open) return wait.quitRequested() ? 0 : 2;
+        path = open->path + "/" + sessionFileName(product);
+        if (o.clientName.empty()) clientName = open->clientId;
+    }
     // A kit file is read before anything starts, so a bad one stops the
     // program. Its defaults are Init's data: making a second instrument
     // here would draw other noise than the one that plays.
     std::optional<kit::KitSnapshot> kitFromFile;
     try {
-        path = o.statePath.empty() ? SessionFile::defaultPath(sessionFileName(product)) : o.statePath;
+        if (path.empty()) path = o.statePath.empty() ? SessionFile::defaultPath(sessionFileName(product)) : o.statePath;
         if (!o.kitChoice.empty() && !kit::factoryKitNamed(o.kitChoice))
             kitFromFile = kit::KitFile::read(o.kitChoice, kit::factoryKitSnapshot(0));
     } catch (const std::runtime_error& e) {
         say(e.what());
+        if (nsm) nsm->replyOpen(false, e.what());
         return 2;
     }
-
     std::optional<SavedSession> saved;
     try {
         saved = SessionFile::read(path);
@@ -125,80 +182,146 @@ int Standalone::run() {
         say(path + ": refused the sound in it, it is damaged; the defaults load");
     }
 
-    MainLoopWait wait;
-    std::optional<JackSession> jack;
+    MidiRing sequencerMidi;
+    std::optional<AudioChoice> audio;
     try {
-        jack.emplace(*instrument, o.clientName.empty() ? product.identity.name : o.clientName, wait);
-        jack->activate();
-    } catch (const JackError& e) {
+        audio.emplace(*instrument, o, clientName, wait, sequencerMidi);
+    } catch (const AudioError& e) {
         say(e.what());
+        if (nsm) nsm->replyOpen(false, e.what());
         return 2;
     }
+    if (audio->alsa() && !audio->alsa()->realtime())
+        say("no real-time priority for the audio thread (SCHED_FIFO refused): playing on at normal priority");
 
     ConnectionPlan plan;
-    const std::vector<std::string>& outputs = jack->outputNames();
     const bool savedConnections = saved && saved->connections;
-    const auto mainTo = [&](const std::vector<std::string>& ports, bool byName) {
-        // Left and right in turn; a single port gets both.
-        for (size_t k = 0; k < ports.size(); ++k) plan.add(outputs[k % 2], ports[k], byName);
-        if (ports.size() == 1) plan.add(outputs[1], ports[0], byName);
-    };
-    if (!o.connect.empty())
-        mainTo(o.connect, true);
-    else if (!o.noConnect && savedConnections) {
-        for (const Connection& c : *saved->connections)
-            if (c.port != JackSession::kMidiInputName) plan.add(c.port, c.peer, false);
-    } else if (!o.noConnect) {
-        std::vector<std::string> playback = jack->playbackPorts();
-        if (playback.size() > 2) playback.resize(2);
-        mainTo(playback, false);
-    }
-    if (!o.midiIn.empty()) {
-        for (const std::string& source : o.midiIn) plan.add(JackSession::kMidiInputName, source, true);
-    } else if (savedConnections) {
-        for (const Connection& c : *saved->connections)
-            if (c.port == JackSession::kMidiInputName) plan.add(c.port, c.peer, false);
-    }
-    plan.retry(*jack);
-    for (const Wanted& w : plan.waiting())
-        if (w.byName) say("no port '" + w.peer + "' yet: " + w.port + " connects to it when it appears");
-
-    std::printf("drumtamrik: %s as JACK client '%s', %u Hz, %u frames; session %s\n", product.identity.name,
-                jack->clientName().c_str(), jack->sampleRate(), jack->bufferSize(), path.c_str());
-    std::fflush(stdout);
-
-    std::vector<Connection> connections = jack->connections();
-    uint32_t rate = jack->sampleRate();
-    while (!wait.quitRequested() && !jack->serverGone()) {
-        wait.wait();
-        if (jack->serverGone()) break;
-        const JackSession::Changes changes = jack->takeChanges();
-        if (changes.rate && jack->sampleRate() != rate) {
-            rate = jack->sampleRate();
-            instrument->setSampleRate(float(rate));
-            std::printf("drumtamrik: the server now runs at %u Hz\n", rate);
-            std::fflush(stdout);
+    // Kept up to date while JACK plays: once the server is gone they cannot
+    // be asked. ALSA leaves the saved ones for the next JACK run.
+    std::vector<Connection> connections = savedConnections ? *saved->connections : std::vector<Connection>{};
+    if (JackSession* jack = audio->jack()) {
+        const std::vector<std::string>& outputs = jack->outputNames();
+        const auto mainTo = [&](const std::vector<std::string>& ports, bool byName) {
+            // Left and right in turn; a single port gets both.
+            for (size_t k = 0; k < ports.size(); ++k) plan.add(outputs[k % 2], ports[k], byName);
+            if (ports.size() == 1) plan.add(outputs[1], ports[0], byName);
+        };
+        if (!o.connect.empty())
+            mainTo(o.connect, true);
+        else if (!o.noConnect && savedConnections) {
+            for (const Connection& c : *saved->connections)
+                if (c.port != JackSession::kMidiInputName) plan.add(c.port, c.peer, false);
+        } else if (!o.noConnect) {
+            std::vector<std::string> playback = jack->playbackPorts();
+            if (playback.size() > 2) playback.resize(2);
+            mainTo(playback, false);
         }
-        if (changes.ports) plan.retry(*jack);
-        // Kept up to date here: once the server is gone they cannot be asked.
-        if (changes.connections || changes.ports) connections = jack->connections();
+        if (jack->hasMidiInput()) {
+            if (!o.midiIn.empty()) {
+                for (const std::string& source : o.midiIn) plan.add(JackSession::kMidiInputName, source, true);
+            } else if (savedConnections) {
+                for (const Connection& c : *saved->connections)
+                    if (c.port == JackSession::kMidiInputName) plan.add(c.port, c.peer, false);
+            }
+        }
+        plan.retry(*jack);
+        for (const Wanted& w : plan.waiting())
+            if (w.byName) say("no port '" + w.peer + "' yet: " + w.port + " connects to it when it appears");
+        connections = jack->connections();
     }
-    const bool gone = jack->serverGone();
-    if (!gone) connections = jack->connections();
-    const std::string reason = jack->shutdownReason();
-    const uint32_t xruns = jack->xruns();
-    jack.reset();
-    if (gone) say("the JACK server stopped" + (reason.empty() ? std::string() : " (" + reason + ")") + "; saving and quitting");
+    announceStart(product, audio->audio(), audio->sequencerListens(), path);
+    if (nsm) nsm->replyOpen(true, "opened " + path);
 
-    if (foreign) return 0;
-    SavedSession session{product.clapId, {}, std::move(connections)};
-    if (std::optional<std::vector<uint8_t>> bytes = binding::saveState(*instrument)) session.instrument = std::move(*bytes);
-    try {
-        SessionFile::write(path, session);
-        std::printf("drumtamrik: session saved to %s; %u xruns\n", path.c_str(), xruns);
-    } catch (const SessionFileError& e) {
-        say(e.what());
+    const bool jackPlayed = audio->jack() != nullptr;
+    const auto saveSession = [&]() -> std::optional<std::string> {
+        if (foreign) return std::nullopt;
+        SavedSession session{product.clapId, {}, connections};
+        if (!jackPlayed && !savedConnections) session.connections.reset();
+        if (std::optional<std::vector<uint8_t>> bytes = binding::saveState(*instrument)) session.instrument = std::move(*bytes);
+        try {
+            SessionFile::write(path, session);
+            return std::nullopt;
+        } catch (const SessionFileError& e) {
+            return std::string(e.what());
+        }
+    };
+    ValueWatch values(*instrument);
+    uint32_t rate = audio->audio().sampleRate();
+    uint32_t xruns = 0;
+    float load = 0.0f, peak = 0.0f;
+    while (!wait.quitRequested()) {
+        // The session manager's dirty flag is a cheap poll of the values; a
+        // new JACK server is looked for once a second, nothing telling us
+        // when one starts.
+        const bool awaitingServer = !audio->jack() && !audio->alsa();
+        wait.wait(awaitingServer ? 1000 : nsm ? 250 : -1);
+        if (wait.quitRequested()) break;
+        if (nsm) {
+            const NsmClient::Requests asked = nsm->take();
+            if (asked.save) {
+                const std::optional<std::string> failed = saveSession();
+                nsm->replySave(!failed, failed.value_or("saved " + path));
+                if (!failed) values.markClean();
+            }
+            // No window in this build: the optional GUI is not announced, and a
+            // manager asking all the same hears that none is shown.
+            if (asked.show || asked.hide) nsm->setGuiShown(false);
+            nsm->setDirty(values.changed());
+        }
+        JackSession* jack = audio->jack();
+        if (jack && !jack->serverGone()) {
+            const JackSession::Changes changes = jack->takeChanges();
+            if (changes.rate && jack->sampleRate() != rate) {
+                rate = jack->sampleRate();
+                instrument->setSampleRate(float(rate));
+                std::printf("drumtamrik: the server now runs at %u Hz\n", rate);
+                std::fflush(stdout);
+            }
+            if (changes.ports) plan.retry(*jack);
+            if (changes.connections || changes.ports) connections = jack->connections();
+            continue;
+        }
+        if (jack) {
+            if (!o.reconnect) break;
+            const std::string reason = jack->shutdownReason();
+            xruns += jack->xruns();
+            audio->dropJack();
+            const std::optional<std::string> failed = saveSession();
+            if (failed) say(*failed);
+            say("the JACK server stopped" + (reason.empty() ? std::string() : " (" + reason + ")") +
+                (failed ? "; waiting for a new one" : "; saved, waiting for a new one"));
+            continue;
+        }
+        if (!audio->alsa()) {
+            if (!audio->retryJack()) continue;
+            plan = ConnectionPlan();
+            for (const Connection& c : connections) plan.add(c.port, c.peer, false);
+            plan.retry(*audio->jack());
+            connections = audio->jack()->connections();
+            rate = audio->jack()->sampleRate();
+            announceStart(product, audio->audio(), audio->sequencerListens(), path);
+            continue;
+        }
+        if (audio->audio().stopped()) break;
     }
+    std::string stopped;
+    if (audio->jack() || audio->alsa()) {
+        AudioBackend& backend = audio->audio();
+        if (backend.stopped()) stopped = backend.stopReason().empty() ? "stopped" : "stopped (" + backend.stopReason() + ")";
+        else if (JackSession* jack = audio->jack()) connections = jack->connections();
+        xruns += backend.xruns();
+        load = backend.load();
+        peak = backend.peakLoad();
+        backend.close();
+    }
+    if (!stopped.empty())
+        say(std::string(audio->jack() ? "the JACK server " : "the ALSA device ") + stopped + "; saving and quitting");
+    if (foreign) return 0;
+    if (const std::optional<std::string> failed = saveSession())
+        say(*failed);
+    else
+        std::printf("drumtamrik: session saved to %s; %u xruns, load %.1f %% of a period on average, %.1f %% at most\n",
+                    path.c_str(), xruns, double(load) * 100.0, double(peak) * 100.0);
     return 0;
 }
 

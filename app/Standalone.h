@@ -1,7 +1,9 @@
-// One run of the standalone program: the product's instrument, the saved
-// session restored (or refused with one line, and the defaults), the sound
-// the command line chooses, the JACK client and its connections, then the
-// main loop until a quit signal or the server's end, and the session saved.
+// One run of the standalone program: under a session manager its open
+// first, then the product's instrument, the saved session restored (or
+// refused with one line, and the defaults), the sound the command line
+// chooses, the audio (JACK and its connections, or ALSA), then the main loop
+// until a quit signal or the audio's end (or, with --reconnect, across JACK
+// servers), and the session saved.
 #pragma once
 
 #include <string>

@@ -15,6 +15,19 @@ namespace {
 
 bool isOption(std::string_view word) { return word.size() > 1 && word.front() == '-'; }
 
+uint32_t number(const std::string& option, const std::string& text, uint32_t low, uint32_t high) {
+    uint64_t n = 0;
+    for (char c : text) {
+        if (c < '0' || c > '9' || n > high) throw OptionError(option + ": '" + text + "' is no whole number from " +
+                                                              std::to_string(low) + " to " + std::to_string(high));
+        n = n * 10 + uint64_t(c - '0');
+    }
+    if (text.empty() || n < low || n > high)
+        throw OptionError(option + ": '" + text + "' is no whole number from " + std::to_string(low) + " to " +
+                          std::to_string(high));
+    return uint32_t(n);
+}
+
 bool isKitFile(std::string_view word) {
     constexpr std::string_view kSuffix = ".tamrikkit";
     return word.size() > kSuffix.size() && word.ends_with(kSuffix);
@@ -63,6 +76,22 @@ StandaloneOptions StandaloneCommandLine::parse(int argc, const char* const* argv
             while (nextIsValue()) options.connect.push_back(argv[next++]);
         } else if (name == "--midi-in") {
             options.midiIn.push_back(value());
+        } else if (name == "--alsa") {
+            options.alsaDevice = value();
+            if (options.alsaDevice.empty()) throw OptionError("--alsa: expected a device name (for example hw:0), not nothing");
+        } else if (name == "--rate") {
+            options.rate = number(std::string(name), value(), 8000, 384000);
+        } else if (name == "--period") {
+            options.period = number(std::string(name), value(), 16, 8192);
+        } else if (name == "--midi") {
+            const std::string choice = value();
+            if (choice == "jack") options.midi = StandaloneOptions::Midi::Jack;
+            else if (choice == "alsa") options.midi = StandaloneOptions::Midi::Alsa;
+            else if (choice == "both") options.midi = StandaloneOptions::Midi::Both;
+            else throw OptionError("--midi: '" + choice + "' is none of jack, alsa, both");
+        } else if (name == "--reconnect") {
+            noValue();
+            options.reconnect = true;
         } else if (name == "--state") {
             options.statePath = value();
         } else if (name == "--no-connect") {
@@ -85,6 +114,14 @@ StandaloneOptions StandaloneCommandLine::parse(int argc, const char* const* argv
         throw OptionError("--preset: '" + options.preset + "' is not a factory preset");
     if (!options.preset.empty() && options.kit)
         throw OptionError("--kit and --preset: expected one or the other, a kit or a single sound");
+    if (!options.alsaDevice.empty()) {
+        if (options.midi == StandaloneOptions::Midi::Jack || options.midi == StandaloneOptions::Midi::Both)
+            throw OptionError("--alsa and --midi " + std::string(options.midi == StandaloneOptions::Midi::Jack ? "jack" : "both") +
+                              ": JACK MIDI needs the audio on JACK");
+        if (options.reconnect) throw OptionError("--alsa and --reconnect: --reconnect waits for a JACK server");
+        if (!options.connect.empty() || options.noConnect)
+            throw OptionError("--alsa and --connect/--no-connect: an ALSA device has no ports to connect");
+    }
     if (options.noConnect && !options.connect.empty())
         throw OptionError("--no-connect and --connect: expected one or the other");
     return options;
@@ -93,8 +130,9 @@ StandaloneOptions StandaloneCommandLine::parse(int argc, const char* const* argv
 std::string StandaloneCommandLine::helpText() {
     return R"(Usage: drumtamrik [OPTION...]
 
-Plays DrumTamrik, or DrumTamrik Kit with --kit, as a JACK client: MIDI in,
-audio out, and the sound, kit and connections kept from one run to the next.
+Plays DrumTamrik, or DrumTamrik Kit with --kit, as a JACK client (or on an
+ALSA device where no JACK server runs): MIDI in, audio out, and the sound,
+kit and connections kept from one run to the next.
 
   --kit                  play DrumTamrik Kit (18 outputs) with the kit saved
                          last time (the first time: Init)
@@ -108,7 +146,17 @@ audio out, and the sound, kit and connections kept from one run to the next.
                          ports: left and right in turn, both to a single one
   --no-connect           Main to no port
   --midi-in PORT         connect this MIDI source (its full name, or a part
-                         of it); may be given more than once
+                         of it; for the ALSA sequencer also client:port);
+                         may be given more than once
+  --midi jack|alsa|both  which MIDI input listens (default: JACK MIDI with
+                         JACK audio, the ALSA sequencer with ALSA audio)
+  --alsa DEVICE          play on this ALSA device (for example hw:0) rather
+                         than on JACK; without it ALSA's default device plays
+                         when no JACK server runs
+  --rate HZ              the ALSA device's rate (default 48000)
+  --period FRAMES        the ALSA device's period (default 64)
+  --reconnect            when the JACK server stops, save and wait for a new
+                         one instead of quitting
   --state FILE           keep the session in FILE instead of the per-user
                          file ($XDG_STATE_HOME/drumtamrik, or
                          ~/.local/state/drumtamrik)

@@ -4,6 +4,7 @@
 // something other than what was asked.
 #pragma once
 
+#include <cstdint>
 #include <stdexcept>
 #include <string>
 #include <vector>
@@ -23,6 +24,14 @@ struct StandaloneOptions {
     bool noConnect = false;
     std::vector<std::string> connect;  // Main to these ports, L and R in turn
     std::vector<std::string> midiIn;   // MIDI sources to connect
+    std::string alsaDevice;    // --alsa: this PCM device rather than JACK
+    uint32_t rate = 48000;     // ALSA's rate and period, in frames
+    uint32_t period = 64;
+    // Which MIDI input listens: by default the one of the audio's back end,
+    // so that a source is never played twice.
+    enum class Midi { Default, Jack, Alsa, Both };
+    Midi midi = Midi::Default;
+    bool reconnect = false;    // wait for a new JACK server when it stops
     std::string statePath;     // --state; empty: the per-user file
     bool noGui = false;
     bool help = false;

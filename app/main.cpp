@@ -1,5 +1,6 @@
 // drumtamrik: DrumTamrik, or DrumTamrik Kit, without a host, as a JACK
-// client. Every failure is one line on standard error and exit status 2.
+// client or on an ALSA device. Every failure is one line on standard error
+// and exit status 2.
 #include <cstdio>
 #include <exception>
 #include <new>

@@ -17,9 +17,10 @@ here=$(cd "$(dirname "$0")" && pwd)
 packages_of() {
   case $1 in
     # dpf-source: Debian's copy of the CLAP headers, for DrumTamrik.clap;
-    # libjack-jackd2-dev for drumtamrik, the standalone program.
+    # libjack-jackd2-dev, libasound2-dev (ALSA audio and sequencer) and
+    # liblo-dev (session managers over OSC) for drumtamrik, the standalone program.
     base) echo build-essential cmake pkg-config libx11-dev libpng-dev libsndfile1-dev \
-                libfreetype-dev libfontconfig-dev dpf-source libjack-jackd2-dev ;;
+                libfreetype-dev libfontconfig-dev dpf-source libjack-jackd2-dev libasound2-dev liblo-dev ;;
     lv2) echo lv2-dev ;;
     # sord_validate comes from sordi, lv2info from lilv-utils; jackd2 brings
     # jack_midiseq and jack_rec; qtractor brings its CLAP plug-in scanner.

@@ -33,6 +33,13 @@ JackProbe::JackProbe(int channels) : recorded_(size_t(channels)) {
                                          JackPortIsInput, 0));
     jack_set_process_callback(sender_, &JackProbe::send, this);
     jack_set_process_callback(recorder_, &JackProbe::record, this);
+    jack_set_xrun_callback(
+        sender_,
+        [](void* self) {
+            static_cast<JackProbe*>(self)->xruns_.fetch_add(1, std::memory_order_relaxed);
+            return 0;
+        },
+        this);
     jack_activate(sender_);
     jack_activate(recorder_);
 }

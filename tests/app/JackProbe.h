@@ -50,6 +50,8 @@ public:
     // waits until the recording is whole. False at the deadline.
     bool play(const std::vector<TimedNote>& notes, size_t frames, std::chrono::seconds deadline = std::chrono::seconds(60));
     const std::vector<float>& recorded(int channel) const { return recorded_[size_t(channel)]; }
+    // The server's xruns since the probe came (any client's).
+    uint32_t xruns() const { return xruns_.load(std::memory_order_relaxed); }
     // Whether every cycle came after the one before (none lost).
     bool gapless() const { return !gap_.load(std::memory_order_acquire); }
     // The first recorded cycle was the first note's.
@@ -73,6 +75,7 @@ private:
     std::atomic<int> state_{kIdle};
     std::atomic<jack_nframes_t> start_{0};
     std::atomic<bool> done_{false}, gap_{false}, aligned_{false};
+    std::atomic<uint32_t> xruns_{0};
     // Cycles each callback has finished: a play returns only once both have
     // seen it end, so the next one never changes what a callback reads.
     std::atomic<uint64_t> sent_{0}, taken_{0};

@@ -21,6 +21,8 @@
 
 #include "ChildProcess.h"
 #include "JackProbe.h"
+#include "NsmTestServer.h"
+#include "app/AlsaPlayback.h"
 #include "app/SessionFile.h"
 #include "binding/Products.h"
 #include "binding/SessionState.h"
@@ -101,13 +103,17 @@ protected:
         if (lock >= 0) close(lock);
     }
 
-    void startServer() {
-        // Synchronous: every client finishes each cycle before the next, so
-        // a busy machine makes the cycles late, never lost.
+    // Synchronous: every client finishes each cycle before the next, so a
+    // busy machine makes the cycles late, never lost.
+    void launchServer(int rate = 44100, int period = kPeriod) {
         jackd = std::make_unique<ChildProcess>(
-            std::vector<std::string>{"jackd", "-n", server, "-S", "-t", "20000", "-d", "dummy", "-r", "44100", "-p",
-                                     std::to_string(kPeriod)},
+            std::vector<std::string>{"jackd", "-n", server, "-S", "-t", "20000", "-d", "dummy", "-r", std::to_string(rate), "-p",
+                                     std::to_string(period)},
             root / "jackd.log");
+    }
+
+    void startServer(int rate = 44100, int period = kPeriod) {
+        launchServer(rate, period);
         const auto end = std::chrono::steady_clock::now() + seconds(60);
         while (std::chrono::steady_clock::now() < end && jackd->running()) {
             if (jack_client_t* client = jack_client_open("tamrik-probe-wait", JackNoStartServer, nullptr)) {
@@ -128,12 +134,27 @@ protected:
 
     fs::path stateFolder() const { return root / "state" / "drumtamrik"; }
 
-    void startApp(std::vector<std::string> args, const std::string& log = "app.log") {
+    void startApp(std::vector<std::string> args, const std::string& log = "app.log", const std::string& nsmUrl = "") {
         args.insert(args.begin(), {TAMRIK_STANDALONE_EXE, "--no-gui"});
         app = std::make_unique<ChildProcess>(args, root / log,
                                              std::map<std::string, std::string>{{"JACK_DEFAULT_SERVER", server},
                                                                                 {"XDG_STATE_HOME", (root / "state").string()},
-                                                                                {"HOME", root.string()}});
+                                                                                {"HOME", root.string()},
+                                                                                {"NSM_URL", nsmUrl}});
+    }
+
+    // Waits until the program's output holds `text` `times` times.
+    bool logSays(const std::string& text, size_t times = 1, const std::string& log = "app.log") {
+        const auto end = std::chrono::steady_clock::now() + seconds(60);
+        while (std::chrono::steady_clock::now() < end && app->running()) {
+            const std::string said = textOf(root / log);
+            size_t found = 0;
+            for (size_t at = said.find(text); at != std::string::npos; at = said.find(text, at + 1)) ++found;
+            if (found >= times) return true;
+            std::this_thread::sleep_for(std::chrono::milliseconds(10));
+        }
+        ADD_FAILURE() << "drumtamrik did not say '" << text << "': " << textOf(root / log);
+        return false;
     }
 
     // Waits until the program is up: its client active, its connections
@@ -384,21 +405,175 @@ TEST_F(StandaloneOnJack, ServerStoppedMidRunSavesAndExits) {
 }
 
 // No server: one line saying so, exit 2, and no server started for it.
-TEST(StandaloneWithoutJack, NoServerSaysSoInOneLineAndExits2) {
+std::string commandOutput(const std::string& command) {
+    std::string out;
+    if (FILE* pipe = popen((command + " 2>/dev/null").c_str(), "r")) {
+        char chunk[4096];
+        for (size_t n; (n = fread(chunk, 1, sizeof chunk, pipe)) > 0;) out.append(chunk, n);
+        pclose(pipe);
+    }
+    return out;
+}
+
+bool commandSays(const std::string& command, const std::string& text) {
+    return commandOutput(command).find(text) != std::string::npos;
+}
+
+template <typename Condition>
+bool eventually(Condition condition) {
+    const auto end = std::chrono::steady_clock::now() + seconds(60);
+    while (!condition()) {
+        if (std::chrono::steady_clock::now() >= end) return false;
+        std::this_thread::sleep_for(std::chrono::milliseconds(50));
+    }
+    return true;
+}
+
+// --reconnect: the server stopping is saved for, and the next server gets
+// the client back with its connections.
+TEST_F(StandaloneOnJack, ReconnectSavesAndComesBackOnTheNextServer) {
+    startApp({"--reconnect", "--preset", "CHH"});
+    ASSERT_TRUE(appReady());
+    probe = std::make_unique<JackProbe>(2);
+    ASSERT_TRUE(probe->ok());
+    EXPECT_TRUE(waitUntilConnected("DrumTamrik:Tamrik 1", "system:playback_1"));
+    probe.reset();
+    stopServer();
+    ASSERT_TRUE(logSays("saved, waiting for a new one"));
+    EXPECT_TRUE(app->running());
+    const std::optional<app::SavedSession> session = sessionIn(stateFolder() / "DrumTamrik.state");
+    ASSERT_TRUE(session && session->connections) << "saved while waiting";
+    EXPECT_EQ(session->connections->size(), 2u) << "the connections as they were";
+
+    // libjack in this process is not trusted with a second server of the
+    // same name: the program coming up says it is there, jack_lsp checks.
+    launchServer();
+    ASSERT_TRUE(logSays(" as JACK client ", 2));
+    EXPECT_TRUE(eventually([&] { return commandSays("JACK_NO_START_SERVER=1 jack_lsp -c", "DrumTamrik:Tamrik 2\n   system:playback_2"); }))
+        << commandOutput("JACK_NO_START_SERVER=1 jack_lsp -c");
+    EXPECT_EQ(quitApp(), 0) << textOf(root / "app.log");
+}
+
+// Under a session manager: the announce, the open (the client's own folder
+// for the session file and the client id as the JACK name), the dirty flag,
+// a save on request, SIGTERM to quit; no window, so no optional GUI (and a
+// request to show one answered with none shown).
+TEST_F(StandaloneOnJack, SessionManagerOpensSavesAndQuits) {
+    NsmTestServer nsm;
+    startApp({"--preset", "CHH"}, "app.log", nsm.url());
+    const std::optional<NsmTestServer::Announce> announce = nsm.waitForAnnounce();
+    ASSERT_TRUE(announce) << textOf(root / "app.log");
+    EXPECT_EQ(announce->name, "DrumTamrik");
+    EXPECT_EQ(announce->executable, "drumtamrik");
+    EXPECT_EQ(announce->pid, app->pid());
+    EXPECT_NE(announce->capabilities.find(":dirty:"), std::string::npos);
+    EXPECT_EQ(announce->capabilities.find("optional-gui"), std::string::npos);
+    EXPECT_FALSE(fs::exists(stateFolder())) << "nothing outside the session before the open";
+
+    const fs::path folder = root / "session" / "DrumTamrik.nTEST";
+    ASSERT_TRUE(nsm.open(folder.string(), "DrumTamrik", "DrumTamrik.nTEST")) << textOf(root / "app.log");
+    ASSERT_TRUE(appReady());
+    probe = std::make_unique<JackProbe>(2);
+    ASSERT_TRUE(probe->ok());
+    EXPECT_TRUE(probe->portExists("DrumTamrik.nTEST:Tamrik 1"));
+    EXPECT_TRUE(nsm.waitForDirty(false));
+
+    EXPECT_EQ(nsm.showGui(), std::optional<bool>(false)) << "asked anyway, it says no window is shown";
+    ASSERT_TRUE(nsm.save());
+    EXPECT_TRUE(sessionIn(folder / "DrumTamrik.state")) << "saved in the client's folder";
+    EXPECT_TRUE(nsm.errors().empty()) << nsm.errors().front();
+    EXPECT_EQ(quitApp(), 0) << textOf(root / "app.log");
+    EXPECT_FALSE(fs::exists(stateFolder())) << "the per-user file stays untouched";
+}
+
+// Seventeen voices at 64 frames and 48 kHz, the load per period and the
+// xruns while they play said at the end. TAMRIK_XRUN_SECONDS sets the length
+// and makes it a measurement: then no xrun may come (by hand, on a quiet
+// machine; the suite's few seconds on a busy one only check that it plays
+// every period, which the synchronous server guarantees whatever the load).
+TEST_F(StandaloneOnJack, SeventeenVoicesAt64FramesPlayEveryPeriod) {
+    const char* length = std::getenv("TAMRIK_XRUN_SECONDS");
+    const bool measured = length && std::atoi(length) > 0;
+    const int runSeconds = measured ? std::atoi(length) : 3;
+    stopServer();
+    startServer(48000, 64);
+    probe = std::make_unique<JackProbe>(2);
+    ASSERT_TRUE(probe->ok());
+    startApp({"--kit", "Standard", "--no-connect"});
+    ASSERT_TRUE(appReady());
+    wireProbe("DrumTamrik Kit", {"Main L", "Main R"});
+    // Seventeen keys struck together every half second, on the kit's channel.
+    std::vector<TimedNote> notes;
+    for (uint32_t at = 0; at + 24000 <= uint32_t(runSeconds) * 48000; at += 24000)
+        for (uint8_t key = 35; key < 35 + 17; ++key) notes.push_back({at, {0x99, key, 100}});
+    const uint32_t before = probe->xruns();
+    ASSERT_TRUE(probe->play(notes, size_t(runSeconds) * 48000, seconds(60 + 4 * runSeconds)));
+    const uint32_t xruns = probe->xruns() - before;
+    EXPECT_TRUE(probe->gapless());
+    EXPECT_EQ(quitApp(), 0);
+    const std::string said = textOf(root / "app.log");
+    EXPECT_NE(said.find("xruns, load "), std::string::npos) << said;
+    std::printf("%d s at 64 frames, 48 kHz (%.2f ms): %u xruns while playing; %s", runSeconds, 64000.0 / 48000.0,
+                xruns, said.substr(said.find("session saved")).c_str());
+    if (measured) {
+        EXPECT_EQ(xruns, 0u);
+    }
+}
+
+// The program's exit status and what it said, run with no JACK server.
+std::pair<std::optional<int>, std::string> runWithoutServer(const std::string& server, std::vector<std::string> args) {
     const fs::path log = fs::temp_directory_path() / ("tamrik-app-noserver-" + std::to_string(getpid()) + ".log");
-    const std::string server = "tamrik-app-none-" + std::to_string(getpid());
-    ChildProcess app({TAMRIK_STANDALONE_EXE, "--no-gui"}, log, {{"JACK_DEFAULT_SERVER", server}});
+    args.insert(args.begin(), {TAMRIK_STANDALONE_EXE, "--no-gui"});
+    ChildProcess app(args, log, {{"JACK_DEFAULT_SERVER", server}});
     const std::optional<int> status = app.waitForExit();
     const std::string text = textOf(log);
     fs::remove(log);
-    ASSERT_TRUE(status);
-    EXPECT_EQ(*status, 2);
-    EXPECT_EQ(text, "drumtamrik: no JACK server '" + server +
-                        "' is running: start one (jackd, or PipeWire with pipewire-jack) and try again\n");
+    return {status, text};
+}
+
+const std::string kNoServer = "' is running: start one (jackd, or PipeWire with pipewire-jack) and try again";
+
+TEST(StandaloneWithoutJack, NoServerSaysSoInOneLineAndExits2) {
+    const std::string server = "tamrik-app-none-" + std::to_string(getpid());
+    // JACK MIDI asked for: no ALSA to fall back on.
+    const auto [status, text] = runWithoutServer(server, {"--midi", "jack"});
+    EXPECT_EQ(status, 2);
+    EXPECT_EQ(text, "drumtamrik: no JACK server '" + server + kNoServer + "\n");
     setenv("JACK_DEFAULT_SERVER", server.c_str(), 1);
     jack_client_t* client = jack_client_open("tamrik-probe-none", JackNoStartServer, nullptr);
     EXPECT_EQ(client, nullptr) << "a server was started";
     if (client) jack_client_close(client);
+}
+
+// No JACK server, and ALSA's default device with no card behind it: the two
+// missing things in one line.
+TEST(StandaloneWithoutJack, NoServerAndNoSoundCardSaysBothInOneLine) {
+    if (app::AlsaPlayback::anySoundCard()) GTEST_SKIP() << "this machine has a sound card: ALSA would play";
+    const std::string server = "tamrik-app-none-" + std::to_string(getpid());
+    const auto [status, text] = runWithoutServer(server, {});
+    EXPECT_EQ(status, 2);
+    EXPECT_EQ(text, "drumtamrik: no JACK server '" + server + kNoServer +
+                        "; and no sound card on this machine for ALSA to play on\n");
+}
+
+// A sound card's default device plays a period at a time until SIGTERM,
+// and the session is saved.
+TEST(StandaloneOnAlsa, PlaysOnTheDefaultDeviceAndQuitsSaving) {
+    if (!app::AlsaPlayback::anySoundCard()) GTEST_SKIP() << "no sound card on this machine: ALSA playback is not tried";
+    const fs::path root = fs::temp_directory_path() / ("tamrik-app-alsa-" + std::to_string(getpid()));
+    fs::create_directories(root);
+    ChildProcess app({TAMRIK_STANDALONE_EXE, "--no-gui", "--alsa", "default", "--state", (root / "s.state").string()},
+                     root / "app.log");
+    const auto end = std::chrono::steady_clock::now() + seconds(60);
+    while (app.running() && textOf(root / "app.log").find(" as ALSA device ") == std::string::npos &&
+           std::chrono::steady_clock::now() < end)
+        std::this_thread::sleep_for(std::chrono::milliseconds(10));
+    app.signal(SIGTERM);
+    const std::optional<int> status = app.waitForExit();
+    const std::string text = textOf(root / "app.log");
+    EXPECT_EQ(status, 0) << text;
+    EXPECT_NE(text.find("session saved to "), std::string::npos) << text;
+    fs::remove_all(root);
 }
 
 }  // namespace

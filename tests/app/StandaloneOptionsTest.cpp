@@ -40,6 +40,26 @@ TEST(StandaloneOptions, ConnectTakesEveryPortUpToTheNextOption) {
     EXPECT_EQ(o.clientName, "Live");
 }
 
+TEST(StandaloneOptions, AudioAndMidiChoices) {
+    StandaloneOptions o = parse({});
+    EXPECT_EQ(o.alsaDevice, "");
+    EXPECT_EQ(o.rate, 48000u);
+    EXPECT_EQ(o.period, 64u);
+    EXPECT_EQ(o.midi, StandaloneOptions::Midi::Default);
+    EXPECT_FALSE(o.reconnect);
+
+    o = parse({"--alsa", "hw:1,0", "--rate=44100", "--period", "32", "--midi", "alsa", "--midi-in", "20:0"});
+    EXPECT_EQ(o.alsaDevice, "hw:1,0");
+    EXPECT_EQ(o.rate, 44100u);
+    EXPECT_EQ(o.period, 32u);
+    EXPECT_EQ(o.midi, StandaloneOptions::Midi::Alsa);
+    EXPECT_EQ(o.midiIn, (std::vector<std::string>{"20:0"}));
+
+    EXPECT_EQ(parse({"--midi", "both", "--reconnect"}).midi, StandaloneOptions::Midi::Both);
+    EXPECT_TRUE(parse({"--midi=jack", "--reconnect"}).reconnect);
+    EXPECT_EQ(parse({"--period", "8192"}).period, 8192u);
+}
+
 TEST(StandaloneOptions, RefusesWhatIsNoChoiceOrContradicts) {
     for (std::initializer_list<const char*> words : {
              std::initializer_list<const char*>{"--kit", "Nope"},
@@ -53,6 +73,18 @@ TEST(StandaloneOptions, RefusesWhatIsNoChoiceOrContradicts) {
              {"--no-gui=yes"},
              {"--loud"},
              {"drums"},
+             {"--alsa", ""},
+             {"--rate", "44.1k"},
+             {"--rate", "4000"},
+             {"--period", "0"},
+             {"--period", "99999999999999999999"},
+             {"--midi", "usb"},
+             {"--reconnect=1"},
+             // ALSA audio has no JACK MIDI, no JACK server to wait for, no ports.
+             {"--alsa", "hw:0", "--midi", "jack"},
+             {"--alsa", "hw:0", "--midi", "both"},
+             {"--alsa", "hw:0", "--reconnect"},
+             {"--alsa", "hw:0", "--no-connect"},
          })
         EXPECT_THROW(parse(words), OptionError) << *words.begin();
     try {

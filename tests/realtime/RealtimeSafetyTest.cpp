@@ -3,7 +3,8 @@
 // whole process, the dlopen-ed plug-ins included, and counts every call made
 // while the test host is inside effProcessEvents, process, processReplacing,
 // setParameter or getParameter (and the CLAP build's process, params flush
-// and reset, and the VST 3 builds' process), over a workload that reaches
+// and reset, the VST 3 builds' process, and the standalone program's period
+// step as JACK's callback and the ALSA thread run it), over a workload that reaches
 // every voice, program and parameter path at block sizes from 1 to 4096
 // frames.
 //
@@ -18,6 +19,7 @@
 #include <cerrno>
 #include <cmath>
 #include <cstdlib>
+#include <memory>
 #include <mutex>
 #include <new>
 #include <random>
@@ -27,6 +29,9 @@
 #include "PluginInstance.h"
 #include "clap/ClapTestHost.h"
 #include "vst3/Vst3TestHost.h"
+#include "app/AlsaPeriod.h"
+#include "app/AudioCycle.h"
+#include "binding/Products.h"
 #include "kit/FactoryKits.h"
 #include "kit/KitMap.h"
 
@@ -452,4 +457,44 @@ TEST(RealTime, Vst3ProcessNeverAllocatesOrLocks) {
 
 TEST(RealTime, TheKitsVst3ProcessNeverAllocatesOrLocks) {
     Vst3ProcessNeverAllocatesOrLocks(tamrik::test::vst3::kKitPath);
+}
+
+// The standalone program's period, as JACK's process callback plays it
+// (MIDI at its frames, the sequencer's messages at the first) and as the
+// ALSA thread renders and converts it, the sequencer's thread pushing from
+// outside the audio call.
+TEST(RealTime, StandalonePeriodsNeverAllocateOrLock) {
+    using tamrik::app::AlsaPeriod;
+    using tamrik::app::MidiMessage;
+    for (const tamrik::binding::Product* product : {&tamrik::binding::drumTamrik(), &tamrik::binding::drumTamrikKit()}) {
+        const std::unique_ptr<tamrik::Instrument> instrument = tamrik::binding::makeInstrument(*product);
+        instrument->setSampleRate(48000.0f);
+        tamrik::app::MidiRing ring;
+        tamrik::app::AudioCycle cycle(*instrument, &ring);
+        std::vector<float> memory(size_t(instrument->outputCount()) * 256);
+        std::vector<float*> outputs;
+        for (int32_t c = 0; c < instrument->outputCount(); ++c) outputs.push_back(memory.data() + size_t(c) * 256);
+        std::vector<std::unique_ptr<AlsaPeriod>> periods;
+        for (AlsaPeriod::Format format :
+             {AlsaPeriod::Format::Float32, AlsaPeriod::Format::Signed32, AlsaPeriod::Format::Signed16})
+            periods.push_back(std::make_unique<AlsaPeriod>(*instrument, &ring, 64, 2, format));
+        std::vector<uint8_t> device(64 * 2 * 4);
+        std::mt19937 random(29);
+        float heard = 0.0f;
+        resetCounts();
+        for (int block = 0; block < 600; ++block) {
+            for (int n = 0; n < 4; ++n)
+                ring.push(MidiMessage{{uint8_t(0x90 | (random() % 16)), uint8_t(random() % 128), uint8_t(1 + random() % 127)}, 3});
+            const uint8_t note[3] = {0x99, uint8_t(35 + random() % 17), 120};
+            {
+                AudioCall marked;
+                cycle.midi(uint32_t(random() % 256), note, 3);
+                cycle.run(outputs.data(), 256);
+                periods[size_t(block) % periods.size()]->render(device.data());
+            }
+            heard = std::max(heard, std::fabs(outputs[0][random() % 256]));
+        }
+        EXPECT_EQ(total(), 0) << product->identity.name << ": " << report();
+        EXPECT_GT(heard, 0.0f) << "the voices played";
+    }
 }
