@@ -13,6 +13,7 @@
 #include "app/JackSession.h"
 #include "app/MainLoopWait.h"
 #include "app/SessionFile.h"
+#include "app/StandaloneWindow.h"
 #include "binding/Products.h"
 #include "binding/SessionState.h"
 #include "kit/FactoryKits.h"
@@ -76,6 +77,36 @@ void applyKit(Instrument& instrument, const kit::KitSnapshot& kit) {
     }
 }
 
+// What the device strip shows of the JACK client, and what its MIDI choice
+// does: the one source chosen, the others let go.
+DeviceStatus jackStatus(const JackSession& jack) {
+    DeviceStatus status{"JACK", jack.sampleRate(), jack.bufferSize(), jack.midiSources(), {}, jack.cpuLoad(), jack.xruns()};
+    for (const Connection& c : jack.connections())
+        if (c.port == JackSession::kMidiInputName) {
+            status.midiSource = c.peer;
+            break;
+        }
+    return status;
+}
+
+void chooseJackMidi(JackSession& jack, const std::string& source) {
+    for (const Connection& c : jack.connections())
+        if (c.port == JackSession::kMidiInputName && c.peer != source) jack.disconnect(c);
+    if (!source.empty() && !jack.connect({JackSession::kMidiInputName, source})) say("cannot connect " + source);
+}
+
+// The window, or none without a display (one line, and the program goes on headless).
+std::unique_ptr<StandaloneWindow> openWindow(const binding::Product& product, Instrument& instrument, JackSession& jack) {
+    try {
+        return std::make_unique<StandaloneWindow>(
+            product, instrument, [&jack] { return jackStatus(jack); },
+            [&jack](const std::string& source) { chooseJackMidi(jack, source); });
+    } catch (const std::runtime_error& e) {
+        say(std::string(e.what()) + "; playing headless");
+        return nullptr;
+    }
+}
+
 }  // namespace
 
 Standalone::Standalone(StandaloneOptions options) : options_(std::move(options)) {}
@@ -83,7 +114,6 @@ Standalone::Standalone(StandaloneOptions options) : options_(std::move(options))
 int Standalone::run() {
     const binding::Product& product = options_.kit ? binding::drumTamrikKit() : binding::drumTamrik();
     const StandaloneOptions& o = options_;
-    if (!o.noGui) say("the panel window is not built yet: playing headless (--no-gui)");
     std::string path;
     // A kit file is read before anything starts, so a bad one stops the
     // program. Its defaults are Init's data: making a second instrument
@@ -167,11 +197,17 @@ int Standalone::run() {
                 jack->clientName().c_str(), jack->sampleRate(), jack->bufferSize(), path.c_str());
     std::fflush(stdout);
 
+    std::unique_ptr<StandaloneWindow> window = o.noGui ? nullptr : openWindow(product, *instrument, *jack);
     std::vector<Connection> connections = jack->connections();
     uint32_t rate = jack->sampleRate();
     while (!wait.quitRequested() && !jack->serverGone()) {
-        wait.wait();
+        if (window)
+            wait.wait(window->descriptors(), StandaloneWindow::kPumpPeriodMs);
+        else
+            wait.wait();
         if (jack->serverGone()) break;
+        // Closing the window quits as a signal does.
+        if (window && !window->pump()) break;
         const JackSession::Changes changes = jack->takeChanges();
         if (changes.rate && jack->sampleRate() != rate) {
             rate = jack->sampleRate();
@@ -183,6 +219,7 @@ int Standalone::run() {
         // Kept up to date here: once the server is gone they cannot be asked.
         if (changes.connections || changes.ports) connections = jack->connections();
     }
+    window.reset();
     const bool gone = jack->serverGone();
     if (!gone) connections = jack->connections();
     const std::string reason = jack->shutdownReason();
