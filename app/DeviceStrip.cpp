@@ -50,10 +50,11 @@ DeviceStrip::DeviceStrip(std::unique_ptr<tk::Backend> backend, Poll poll, Choose
     box->SetBounds(0, kListRoom, kWidth, kHeight);
     box->SetCaption("Audio and MIDI");
     box->SetCtl3D(false);
-    audio_ = Text(box, "", 8, 20, 160);
-    Text(box, "MIDI in", 172, 20, 40);
+    audio_ = Text(box, "", 8, 18, 250);
+    load_ = Text(box, "", 300, 18, 197);
+    Text(box, "MIDI in", 8, 41, 60);
     midi_ = new tk::TComboBox(box);
-    midi_->SetBounds(214, 17, 170, 20);
+    midi_->SetBounds(72, 38, 425, 20);
     midi_->SetItems({kNoMidi});
     midi_->SetItemIndex(0);
     midi_->OnChange = [this](tk::TObject*) {
@@ -61,7 +62,6 @@ DeviceStrip::DeviceStrip(std::unique_ptr<tk::Backend> backend, Poll poll, Choose
         if (choose_) choose_(index <= 0 ? std::string() : midi_->Text());
         refresh();
     };
-    load_ = Text(box, "", 392, 20, 108);
     form_->OnInput = [this](tk::TObject*) { followList(); };
     timer_ = std::make_unique<tk::TTimer>(*form_);
     timer_->SetInterval(kRefreshMs);

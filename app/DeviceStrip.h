@@ -47,7 +47,7 @@ class DeviceStrip {
 public:
     // Logical pixels; the width is the panel's.
     static constexpr int kWidth = 505;
-    static constexpr int kHeight = 46;
+    static constexpr int kHeight = 64;
     static constexpr int kListRoom = 124;
     static constexpr int kRefreshMs = 250;
     static constexpr const char* kNoMidi = "(none)";
