@@ -127,13 +127,13 @@ protected:
         std::ofstream(root / "config" / "DrumTamrik" / "settings") << "scale = " << percent << "\n";
     }
 
-    void startApp(std::vector<std::string> args) {
+    void startApp(std::vector<std::string> args, std::map<std::string, std::string> environment = {}) {
         args.insert(args.begin(), TAMRIK_STANDALONE_EXE);
-        app = std::make_unique<ChildProcess>(args, root / "app.log",
-                                             std::map<std::string, std::string>{{"JACK_DEFAULT_SERVER", server->name()},
-                                                                                {"XDG_STATE_HOME", (root / "state").string()},
-                                                                                {"XDG_CONFIG_HOME", (root / "config").string()},
-                                                                                {"HOME", root.string()}});
+        environment.insert({{"JACK_DEFAULT_SERVER", server->name()},
+                            {"XDG_STATE_HOME", (root / "state").string()},
+                            {"XDG_CONFIG_HOME", (root / "config").string()},
+                            {"HOME", root.string()}});
+        app = std::make_unique<ChildProcess>(args, root / "app.log", environment);
     }
 
     // The program's top-level window, once it is up with its panel and strip.
@@ -255,6 +255,21 @@ TEST_F(StandaloneWindowOnX11, TheKitsWindowTakesTheUsersScale) {
     const Geometry size = geometryOf(display, window);
     EXPECT_EQ(size.width, scale.Dev(DeviceStrip::kWidth));
     EXPECT_EQ(size.height, scale.Dev(binding::panelHeight(binding::drumTamrikKit())) + scale.Dev(DeviceStrip::kHeight));
+    app->signal(SIGTERM);
+    EXPECT_EQ(app->waitForExit(), 0) << textOf(root / "app.log");
+}
+
+TEST_F(StandaloneWindowOnX11, WithoutADisplayItSaysSoAndPlaysHeadless) {
+    startApp({"--no-connect"}, {{"DISPLAY", ":4095"}});
+    EXPECT_TRUE(until([&] {
+        const std::string log = textOf(root / "app.log");
+        return !app->running() || log.find("playing headless") != std::string::npos;
+    }));
+    ASSERT_TRUE(app->running()) << textOf(root / "app.log");
+    const std::string log = textOf(root / "app.log");
+    EXPECT_NE(log.find("drumtamrik: cannot open the X display (is $DISPLAY set?); playing headless\n"), std::string::npos)
+        << log;
+    EXPECT_NE(log.find(" as JACK client "), std::string::npos) << log;
     app->signal(SIGTERM);
     EXPECT_EQ(app->waitForExit(), 0) << textOf(root / "app.log");
 }
