@@ -22,10 +22,12 @@
 #include "app/SessionFile.h"
 #include "binding/Panels.h"
 #include "binding/Products.h"
+#include "editor/TForm1.h"
 #include "toolkit/PixelBuffer.h"
 #include "toolkit/Scale.h"
 // Last: Xlib's macros would break the headers above.
 #include "X11HostWindow.h"
+#include <X11/keysym.h>
 
 namespace tamrik::test {
 namespace {
@@ -256,6 +258,40 @@ TEST_F(StandaloneWindowOnX11, TheKitsWindowTakesTheUsersScale) {
     EXPECT_EQ(size.width, scale.Dev(DeviceStrip::kWidth));
     EXPECT_EQ(size.height, scale.Dev(binding::panelHeight(binding::drumTamrikKit())) + scale.Dev(DeviceStrip::kHeight));
     app->signal(SIGTERM);
+    EXPECT_EQ(app->waitForExit(), 0) << textOf(root / "app.log");
+}
+
+TEST_F(StandaloneWindowOnX11, AScaleChosenInThePanelResizesTheWindowAndIsKept) {
+    chooseScale(100);
+    startApp({"--no-connect"});
+    const ::Window window = appWindow("DrumTamrik");
+    ASSERT_TRUE(window);
+    const int panel = binding::panelHeight(binding::drumTamrik());
+    const auto drawnAt = [&](int x, int y) { return drawn(pixelsOf(display, window, x, y, 60, 16)); };
+    // The panel's scale list, at the right end of its preset strip.
+    const int listX = 426 + 30, listY = TForm1::kHeight + 4 + 10;
+    ASSERT_TRUE(until([&] { return drawnAt(listX - 30, listY - 8) && drawnAt(8, panel + 20); }));
+    // Opened and closed again, it keeps the keyboard: Down picks the next step.
+    clickAt(window, listX, listY);
+    clickAt(window, listX, listY);
+    XTestFakeKeyEvent(display, XKeysymToKeycode(display, XK_Down), True, CurrentTime);
+    XTestFakeKeyEvent(display, XKeysymToKeycode(display, XK_Down), False, CurrentTime);
+    XSync(display, False);
+    const tk::Scale scale(125);
+    EXPECT_TRUE(until([&] { return geometryOf(display, window).width == scale.Dev(DeviceStrip::kWidth); }))
+        << "the window follows the panel to 125 %";
+    const Geometry size = geometryOf(display, window);
+    EXPECT_EQ(size.height, scale.Dev(panel) + scale.Dev(DeviceStrip::kHeight));
+    const ::Window stripArea = childrenOf(display, window).at(0);
+    EXPECT_EQ(geometryOf(display, stripArea),
+              (Geometry{0, scale.Dev(panel) - scale.Dev(DeviceStrip::kListRoom), size.width,
+                        size.height - scale.Dev(panel) + scale.Dev(DeviceStrip::kListRoom)}))
+        << "the strip follows at the same scale";
+    // Written once the window has grown.
+    EXPECT_TRUE(until([&] {
+        return textOf(root / "config" / "DrumTamrik" / "settings").find("scale = 125") != std::string::npos;
+    })) << "the user's choice is kept, as the plug-ins keep it";
+    closeWindow(window);
     EXPECT_EQ(app->waitForExit(), 0) << textOf(root / "app.log");
 }
 
