@@ -1,7 +1,8 @@
 // A JACK server of the tests' own on the dummy driver, synchronous (every
 // client finishes each cycle before the next, so a busy machine makes the
 // cycles late, never lost), taking the machine's one JACK session lock for
-// as long as it lives (the LV2 host scripts take the same lock).
+// as long as it lives (the LV2 host scripts take the same lock), so every
+// test server can share one name.
 #pragma once
 
 #include <filesystem>

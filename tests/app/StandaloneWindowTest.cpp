@@ -110,9 +110,8 @@ protected:
         root = fs::temp_directory_path() / ("tamrik-window-" + test + "-" + std::to_string(getpid()));
         fs::remove_all(root);
         fs::create_directories(root);
-        // One name for every run: a server killed mid-test leaves JACK's
-        // registry a slot the next run takes back.
-        server = std::make_unique<DummyJackServer>("tamrik-app-window", root / "jackd.log", 256);
+        // The name every test server shares (see tests/lv2/jack-session.sh).
+        server = std::make_unique<DummyJackServer>("tamrik-test", root / "jackd.log", 256);
         ASSERT_TRUE(server->ready()) << textOf(root / "jackd.log");
     }
 
