@@ -17,7 +17,12 @@ exec 9>>/tmp/tamrik-jack-session.lock
 flock 9
 lv2dir=$(realpath "$1")
 work=$(mktemp -d)
-export JACK_DEFAULT_SERVER=tamrik-lv2-$$ LV2_PATH="$lv2dir:/usr/lib/lv2"
+# One name for every test server (the lock above makes them one at a time):
+# JACK keeps 8 servers in its shared registry and frees a dead one's entry
+# only when a server of the same name starts, so a server that died (a
+# crash, a killed run) under a name of its own would hold its entry for good
+# and, after 8 of them, no server would start on the machine.
+export JACK_DEFAULT_SERVER=tamrik-test LV2_PATH="$lv2dir:/usr/lib/lv2"
 pids=()
 cleanup() {
   for ((i = ${#pids[@]} - 1; i >= 0; i--)); do

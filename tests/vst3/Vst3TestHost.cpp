@@ -1,6 +1,8 @@
 #include "Vst3TestHost.h"
 
+#if !defined(_WIN32)
 #include <poll.h>
+#endif
 
 #include <algorithm>
 #include <map>
@@ -204,6 +206,7 @@ size_t ComponentHandler::count(Edit::Kind kind) const {
 
 RunLoop::RunLoop() : table(&kRunLoop) {}
 
+#if !defined(_WIN32)
 void RunLoop::runOnce() {
     using Clock = std::chrono::steady_clock;
     auto wait = std::chrono::milliseconds(5);
@@ -231,6 +234,7 @@ void RunLoop::runOnce() {
         v3_cpp_obj(t.handler)->on_timer(t.handler);
     }
 }
+#endif
 
 PlugFrame::PlugFrame() : table(&kFrame) {}
 
@@ -239,8 +243,13 @@ v3_plugin_factory** factoryOf(const std::string& path) {
     auto& library = libraries[path];
     if (!library) {
         library = hosting::SharedLibrary::open(path);
+#if defined(_WIN32)
+        auto entry = reinterpret_cast<bool (*)()>(library->symbol("InitDll"));
+        if (!entry || !entry()) throw std::runtime_error("InitDll failed: " + path);
+#else
         auto entry = reinterpret_cast<bool (*)(void*)>(library->symbol("ModuleEntry"));
         if (!entry || !entry(nullptr)) throw std::runtime_error("ModuleEntry failed: " + path);
+#endif
     }
     auto get = reinterpret_cast<v3_plugin_factory** (*)()>(library->symbol("GetPluginFactory"));
     return get ? get() : nullptr;

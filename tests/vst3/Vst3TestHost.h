@@ -1,11 +1,11 @@
 // A VST 3 host for tests: loads a built bundle's library the way a DAW
-// does (through hosting/'s loader, ModuleEntry first), makes instances
-// through its factory and offers the host side of processing: an event
-// list, parameter changes with their queues, memory streams that move at
-// most `chunk` bytes per call, and a component handler that counts restarts
-// and records edits. For views: a plug frame that records the sizes asked
-// of it, and a run loop that polls the descriptors registered with it and
-// fires its timers.
+// does (through hosting/'s loader, the module's entry first: ModuleEntry,
+// on Windows InitDll), makes instances through its factory and offers the
+// host side of processing: an event list, parameter changes with their
+// queues, memory streams that move at most `chunk` bytes per call, and a
+// component handler that counts restarts and records edits. For views: a
+// plug frame that records the sizes asked of it, and a run loop that polls
+// the descriptors registered with it and fires its timers.
 #pragma once
 
 #include <chrono>
@@ -80,13 +80,16 @@ struct ComponentHandler {
 };
 
 // A Linux host's run loop: event handlers on descriptors and timers, each
-// held (a reference) while registered.
+// held (a reference) while registered. Windows hosts have none (their
+// message loop drives a view's window); there it only counts registrations.
 struct RunLoop {
     RunLoop();
+#if !defined(_WIN32)
     // One round: waits on the watched descriptors until the next timer is
     // due (5 ms at most), calls the handler of each that is readable, then
     // fires the timers that are due.
     void runOnce();
+#endif
     struct Watch {
         v3_event_handler** handler;
         int fd;
