@@ -188,6 +188,25 @@ bool JackSession::connect(const Connection& connection) {
     return result == 0 || result == EEXIST;
 }
 
+bool JackSession::disconnect(const Connection& connection) {
+    jack_port_t* ours = ownPort(connection.port);
+    if (!client_ || serverGone() || !ours) return false;
+    if (!jack_port_connected_to(ours, connection.peer.c_str())) return true;
+    const char* ourName = jack_port_name(ours);
+    return (ours == midiIn_ ? jack_disconnect(client_, connection.peer.c_str(), ourName)
+                            : jack_disconnect(client_, ourName, connection.peer.c_str())) == 0;
+}
+
+std::vector<std::string> JackSession::midiSources() const {
+    if (!client_ || serverGone()) return {};
+    std::vector<std::string> ports = taken(jack_get_ports(client_, nullptr, JACK_DEFAULT_MIDI_TYPE, JackPortIsOutput));
+    const std::string own = clientName() + ":";
+    std::erase_if(ports, [&](const std::string& port) { return port.starts_with(own); });
+    return ports;
+}
+
+float JackSession::cpuLoad() const { return client_ && !serverGone() ? jack_cpu_load(client_) : 0.0f; }
+
 std::vector<std::string> JackSession::playbackPorts() const {
     if (!client_) return {};
     return taken(jack_get_ports(client_, nullptr, JACK_DEFAULT_AUDIO_TYPE, JackPortIsPhysical | JackPortIsInput));

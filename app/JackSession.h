@@ -78,8 +78,15 @@ public:
     // Connects our port (by short name) with the other end, whichever way
     // the signal flows; true when they are connected (also when they were).
     bool connect(const Connection& connection);
+    // Undoes a connection; true when they are not connected (also when
+    // they were not).
+    bool disconnect(const Connection& connection);
     // The machine's playback ports.
     std::vector<std::string> playbackPorts() const;
+    // Every MIDI source but our own ports, by full name.
+    std::vector<std::string> midiSources() const;
+    // The server's DSP load, percent of the period.
+    float cpuLoad() const;
     // The port named `text`, else the first whose name or alias holds it (in
     // any case): a MIDI source, or an audio port to play into.
     enum class PortKind { MidiSource, AudioSink };

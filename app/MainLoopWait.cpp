@@ -7,6 +7,7 @@
 #include <csignal>
 #include <cstdint>
 #include <stdexcept>
+#include <vector>
 
 namespace tamrik::app {
 
@@ -40,14 +41,16 @@ MainLoopWait::MainLoopWait() {
 
 MainLoopWait::~MainLoopWait() { close(eventFd_); }
 
-void MainLoopWait::wait(int milliseconds) {
+void MainLoopWait::wait(std::span<const int> descriptors, int timeoutMs) {
     sigset_t during;
     pthread_sigmask(SIG_BLOCK, nullptr, &during);
     for (int s : kQuitSignals) sigdelset(&during, s);
-    pollfd fd{eventFd_, POLLIN, 0};
+    std::vector<pollfd> fds{{eventFd_, POLLIN, 0}};
+    for (int d : descriptors)
+        if (d >= 0) fds.push_back({d, POLLIN, 0});
+    const timespec timeout{timeoutMs / 1000, long(timeoutMs % 1000) * 1000000L};
     if (quitSignalled) return;
-    const timespec timeout{milliseconds / 1000, long(milliseconds % 1000) * 1000000L};
-    if (ppoll(&fd, 1, milliseconds < 0 ? nullptr : &timeout, &during) > 0) {
+    if (ppoll(fds.data(), fds.size(), timeoutMs < 0 ? nullptr : &timeout, &during) > 0 && fds[0].revents) {
         // Reading resets the count; how many wakes came does not matter.
         uint64_t count = 0;
         [[maybe_unused]] const ssize_t n = read(eventFd_, &count, sizeof count);

@@ -18,6 +18,7 @@
 #include "app/NsmClient.h"
 #include "app/ValueWatch.h"
 #include "app/SessionFile.h"
+#include "app/StandaloneWindow.h"
 #include "binding/Products.h"
 #include "binding/SessionState.h"
 #include "kit/FactoryKits.h"
@@ -115,6 +116,46 @@ void announceStart(const binding::Product& product, const AudioBackend& audio, b
     std::fflush(stdout);
 }
 
+// What the device strip shows of the audio, and what its MIDI choice does:
+// on JACK the one source chosen, the others let go; the ALSA sequencer's
+// sources are connected from outside (aconnect, --midi-in).
+DeviceStatus jackStatus(const JackSession& jack) {
+    DeviceStatus status{"JACK", jack.sampleRate(), jack.bufferSize(), jack.midiSources(), {}, jack.cpuLoad(), jack.xruns()};
+    for (const Connection& c : jack.connections())
+        if (c.port == JackSession::kMidiInputName) {
+            status.midiSource = c.peer;
+            break;
+        }
+    return status;
+}
+
+DeviceStatus audioStatus(AudioChoice& audio) {
+    if (JackSession* jack = audio.jack()) return jackStatus(*jack);
+    if (!audio.alsa()) return DeviceStatus{"JACK (gone)", 0, 0, {}, {}, 0.0f, 0};
+    const AudioBackend& alsa = audio.audio();
+    return DeviceStatus{"ALSA", alsa.sampleRate(), alsa.bufferSize(), {}, {}, alsa.load() * 100.0f, alsa.xruns()};
+}
+
+void chooseJackMidi(JackSession& jack, const std::string& source) {
+    for (const Connection& c : jack.connections())
+        if (c.port == JackSession::kMidiInputName && c.peer != source) jack.disconnect(c);
+    if (!source.empty() && !jack.connect({JackSession::kMidiInputName, source})) say("cannot connect " + source);
+}
+
+// The window, or none without a display (one line, and the program goes on headless).
+std::unique_ptr<StandaloneWindow> openWindow(const binding::Product& product, Instrument& instrument, AudioChoice& audio) {
+    try {
+        return std::make_unique<StandaloneWindow>(
+            product, instrument, [&audio] { return audioStatus(audio); },
+            [&audio](const std::string& source) {
+                if (JackSession* jack = audio.jack()) chooseJackMidi(*jack, source);
+            });
+    } catch (const std::runtime_error& e) {
+        say(std::string(e.what()) + "; playing headless");
+        return nullptr;
+    }
+}
+
 }  // namespace
 
 Standalone::Standalone(StandaloneOptions options) : options_(std::move(options)) {}
@@ -122,13 +163,11 @@ Standalone::Standalone(StandaloneOptions options) : options_(std::move(options))
 int Standalone::run() {
     const binding::Product& product = options_.kit ? binding::drumTamrikKit() : binding::drumTamrik();
     const StandaloneOptions& o = options_;
-    if (!o.noGui) say("the panel window is not built yet: playing headless (--no-gui)");
     // First: every thread made after it inherits the blocked quit signals.
     MainLoopWait wait;
     std::string clientName = o.clientName.empty() ? product.identity.name : o.clientName;
     std::string path;
-    // No window yet, so no optional-gui capability: the manager asks for no
-    // show or hide.
+    // No optional-gui capability: whether a window shows is --no-gui's.
     std::unique_ptr<NsmClient> nsm;
     try {
         nsm = NsmClient::fromEnvironment(wait, false);
@@ -231,6 +270,7 @@ int Standalone::run() {
     }
     announceStart(product, audio->audio(), audio->sequencerListens(), path);
     if (nsm) nsm->replyOpen(true, "opened " + path);
+    std::unique_ptr<StandaloneWindow> window = o.noGui ? nullptr : openWindow(product, *instrument, *audio);
 
     const bool jackPlayed = audio->jack() != nullptr;
     const auto saveSession = [&]() -> std::optional<std::string> {
@@ -254,8 +294,12 @@ int Standalone::run() {
         // new JACK server is looked for once a second, nothing telling us
         // when one starts.
         const bool awaitingServer = !audio->jack() && !audio->alsa();
-        wait.wait(awaitingServer ? 1000 : nsm ? 250 : -1);
+        int timeout = awaitingServer ? 1000 : nsm ? 250 : -1;
+        if (window) timeout = timeout < 0 ? StandaloneWindow::kPumpPeriodMs : std::min(timeout, StandaloneWindow::kPumpPeriodMs);
+        wait.wait(window ? window->descriptors() : std::vector<int>{}, timeout);
         if (wait.quitRequested()) break;
+        // Closing the window quits as a signal does.
+        if (window && !window->pump()) break;
         if (nsm) {
             const NsmClient::Requests asked = nsm->take();
             if (asked.save) {
@@ -263,9 +307,9 @@ int Standalone::run() {
                 nsm->replySave(!failed, failed.value_or("saved " + path));
                 if (!failed) values.markClean();
             }
-            // No window in this build: the optional GUI is not announced, and a
-            // manager asking all the same hears that none is shown.
-            if (asked.show || asked.hide) nsm->setGuiShown(false);
+            // The optional GUI is not announced (the window follows --no-gui),
+            // and a manager asking all the same hears what is shown.
+            if (asked.show || asked.hide) nsm->setGuiShown(window != nullptr);
             nsm->setDirty(values.changed());
         }
         JackSession* jack = audio->jack();
@@ -304,6 +348,7 @@ int Standalone::run() {
         }
         if (audio->audio().stopped()) break;
     }
+    window.reset();
     std::string stopped;
     if (audio->jack() || audio->alsa()) {
         AudioBackend& backend = audio->audio();

@@ -160,12 +160,12 @@ kit and connections kept from one run to the next.
   --state FILE           keep the session in FILE instead of the per-user
                          file ($XDG_STATE_HOME/drumtamrik, or
                          ~/.local/state/drumtamrik)
-  --no-gui               headless (the panel window is not built yet: this is
-                         what every run does for now)
+  --no-gui               headless: no window (without a display the program
+                         says so and plays headless anyway)
   --help                 this text
 
-Quit with Ctrl+C or SIGTERM: the session is saved first. Errors are one line
-on standard error and exit status 2.
+Quit with Ctrl+C, SIGTERM or by closing the window: the session is saved
+first. Errors are one line on standard error and exit status 2.
 )";
 }
 

@@ -5,7 +5,9 @@
 #                                             bundles DrumTamrik.lv2 and DrumTamrikKit.lv2,
 #                                             the VST 3 bundles DrumTamrik.vst3 and
 #                                             DrumTamrikKit.vst3, the tools, drumtamrik
-#                                             (the standalone program), the README
+#                                             (the standalone program) with its
+#                                             share/applications entries and share/icons
+#                                             icon, the README
 #   DrumTamrik-<version>-windows.zip          32-bit/ and 64-bit/ DrumTamrik.dll,
 #                                             DrumTamrikKit.dll and DrumTamrik.clap; the
 #                                             VST 3 bundles, each with both Windows
@@ -31,6 +33,10 @@ cp build-package/plugin/DrumTamrik.so build-package/plugin/DrumTamrikKit.so buil
    build-package/app/drumtamrik README.md "$stage/$linux/"
 cp -r build-package/lib/lv2/DrumTamrik.lv2 build-package/lib/lv2/DrumTamrikKit.lv2 \
    build-package/lib/vst3/DrumTamrik.vst3 build-package/lib/vst3/DrumTamrikKit.vst3 "$stage/$linux/"
+# Laid out as under a prefix, so that copying share/ into ~/.local/share installs them.
+mkdir -p "$stage/$linux/share/applications" "$stage/$linux/share/icons/hicolor/128x128/apps"
+cp app/drumtamrik.desktop app/drumtamrik-kit.desktop "$stage/$linux/share/applications/"
+cp build-package/app/drumtamrik.png "$stage/$linux/share/icons/hicolor/128x128/apps/"
 strip "$stage/$linux"/DrumTamrik*.so "$stage/$linux"/DrumTamrik.clap "$stage/$linux"/tamrik-* "$stage/$linux"/drumtamrik \
   "$stage/$linux"/DrumTamrik*.lv2/*.so "$stage/$linux"/DrumTamrik*.vst3/Contents/x86_64-linux/*.so
 tar -C "$stage" -czf "dist/$linux.tar.gz" "$linux"

@@ -29,6 +29,17 @@ public:
     void* handle() const { return reinterpret_cast<void*>(uintptr_t(window_)); }
     // Handles the host's own events; false once the user closed the window.
     bool pump();
+    // Where the window's own events arrive (X11's connection), for a loop
+    // that watches descriptors; -1 on Windows.
+    int eventDescriptor() const;
+    // A new size, kept fixed as before (a panel that took another scale).
+    void resize(int width, int height);
+    // A plain child window at this place, for a second panel beside the
+    // first (its id, as handle()); moved with placeArea.
+    void* addArea(int x, int y, int width, int height);
+    void placeArea(void* area, int x, int y, int width, int height);
+    // Above every other child window, or under every one.
+    void raiseArea(void* area, bool above);
     // What the window shows, panel included, as a .bmp file or (where
     // libpng is built: not on Windows) a PNG; false on failure.
     bool saveScreenshot(const std::string& path);

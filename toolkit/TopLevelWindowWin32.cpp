@@ -56,6 +56,31 @@ bool TopLevelWindow::pump() {
     return IsWindow(Hwnd(window_));
 }
 
+int TopLevelWindow::eventDescriptor() const { return -1; }
+
+void TopLevelWindow::resize(int width, int height) {
+    width_ = width;
+    height_ = height;
+    const HWND hwnd = Hwnd(window_);
+    RECT frame{0, 0, width, height};
+    AdjustWindowRect(&frame, DWORD(GetWindowLongPtrA(hwnd, GWL_STYLE)), FALSE);
+    SetWindowPos(hwnd, nullptr, 0, 0, frame.right - frame.left, frame.bottom - frame.top,
+                 SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
+}
+
+void* TopLevelWindow::addArea(int x, int y, int width, int height) {
+    return CreateWindowExA(0, "STATIC", "", WS_CHILD | WS_VISIBLE | WS_CLIPCHILDREN, x, y, width, height,
+                           Hwnd(window_), nullptr, GetModuleHandleA(nullptr), nullptr);
+}
+
+void TopLevelWindow::placeArea(void* area, int x, int y, int width, int height) {
+    MoveWindow(Hwnd(area), x, y, width, height, TRUE);
+}
+
+void TopLevelWindow::raiseArea(void* area, bool above) {
+    SetWindowPos(Hwnd(area), above ? HWND_TOP : HWND_BOTTOM, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
+}
+
 bool TopLevelWindow::saveScreenshot(const std::string& path) {
     RedrawWindow(Hwnd(window_), nullptr, nullptr, RDW_INVALIDATE | RDW_UPDATENOW | RDW_ALLCHILDREN);
     POINT origin{0, 0};

@@ -21,6 +21,14 @@ uint32_t Channel(unsigned long pixel, unsigned long mask) {
     return uint32_t(((pixel >> shift) & mask) * 255 / mask);
 }
 
+void FixSize(Display* display, Window window, int width, int height) {
+    XSizeHints hints{};
+    hints.flags = PMinSize | PMaxSize;
+    hints.min_width = hints.max_width = width;
+    hints.min_height = hints.max_height = height;
+    XSetWMNormalHints(display, window, &hints);
+}
+
 }  // namespace
 
 TopLevelWindow::TopLevelWindow(int width, int height, const std::string& title) : width_(width), height_(height) {
@@ -30,11 +38,7 @@ TopLevelWindow::TopLevelWindow(int width, int height, const std::string& title) 
     window_ = XCreateSimpleWindow(display_, RootWindow(display_, screen), 0, 0, unsigned(width), unsigned(height),
                                   0, BlackPixel(display_, screen), BlackPixel(display_, screen));
     XStoreName(display_, window_, title.c_str());
-    XSizeHints hints{};
-    hints.flags = PMinSize | PMaxSize;
-    hints.min_width = hints.max_width = width;
-    hints.min_height = hints.max_height = height;
-    XSetWMNormalHints(display_, window_, &hints);
+    FixSize(display_, window_, width, height);
     deleteWindow_ = XInternAtom(display_, "WM_DELETE_WINDOW", False);
     XSetWMProtocols(display_, window_, &deleteWindow_, 1);
     XSelectInput(display_, window_, StructureNotifyMask);
@@ -59,6 +63,40 @@ bool TopLevelWindow::pump() {
         if (event.type == DestroyNotify) return false;
     }
     return true;
+}
+
+int TopLevelWindow::eventDescriptor() const { return ConnectionNumber(display_); }
+
+void TopLevelWindow::resize(int width, int height) {
+    width_ = width;
+    height_ = height;
+    FixSize(display_, window_, width, height);
+    XResizeWindow(display_, window_, unsigned(width), unsigned(height));
+    XFlush(display_);
+}
+
+void* TopLevelWindow::addArea(int x, int y, int width, int height) {
+    const int screen = DefaultScreen(display_);
+    const Window area = XCreateSimpleWindow(display_, window_, x, y, unsigned(width), unsigned(height), 0,
+                                            BlackPixel(display_, screen), BlackPixel(display_, screen));
+    XMapWindow(display_, area);
+    // The panel's own connection must find it there.
+    XSync(display_, False);
+    return reinterpret_cast<void*>(uintptr_t(area));
+}
+
+void TopLevelWindow::placeArea(void* area, int x, int y, int width, int height) {
+    XMoveResizeWindow(display_, Window(reinterpret_cast<uintptr_t>(area)), x, y, unsigned(width), unsigned(height));
+    XFlush(display_);
+}
+
+void TopLevelWindow::raiseArea(void* area, bool above) {
+    const Window window = Window(reinterpret_cast<uintptr_t>(area));
+    if (above)
+        XRaiseWindow(display_, window);
+    else
+        XLowerWindow(display_, window);
+    XFlush(display_);
 }
 
 bool TopLevelWindow::saveScreenshot(const std::string& path) {

@@ -1,0 +1,49 @@
+#include "DummyJackServer.h"
+
+#include <fcntl.h>
+#include <sys/file.h>
+#include <unistd.h>
+
+#include <jack/jack.h>
+
+#include <chrono>
+#include <csignal>
+#include <cstdlib>
+#include <thread>
+
+namespace tamrik::test {
+
+DummyJackServer::DummyJackServer(std::string name, const std::filesystem::path& log, int period, int rate)
+    : name_(std::move(name)) {
+    lock_ = open("/tmp/tamrik-jack-session.lock", O_CREAT | O_RDWR | O_CLOEXEC, 0666);
+    if (lock_ < 0 || flock(lock_, LOCK_EX) != 0) return;
+    setenv("JACK_DEFAULT_SERVER", name_.c_str(), 1);
+    jackd_ = std::make_unique<ChildProcess>(
+        std::vector<std::string>{"jackd", "-n", name_, "-S", "-t", "20000", "-d", "dummy", "-r", std::to_string(rate),
+                                 "-p", std::to_string(period)},
+        log);
+    const auto end = std::chrono::steady_clock::now() + std::chrono::seconds(60);
+    while (std::chrono::steady_clock::now() < end && jackd_->running()) {
+        if (jack_client_t* client = jack_client_open("tamrik-probe-wait", JackNoStartServer, nullptr)) {
+            jack_client_close(client);
+            ready_ = true;
+            return;
+        }
+        std::this_thread::sleep_for(std::chrono::milliseconds(20));
+    }
+}
+
+DummyJackServer::~DummyJackServer() {
+    stop();
+    if (lock_ >= 0) close(lock_);
+}
+
+bool DummyJackServer::stop() {
+    if (!jackd_) return true;
+    jackd_->signal(SIGTERM);
+    const bool stopped = jackd_->waitForExit().has_value();
+    jackd_.reset();
+    return stopped;
+}
+
+}  // namespace tamrik::test
