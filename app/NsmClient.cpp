@@ -1,5 +1,7 @@
 #include "app/NsmClient.h"
 
+#include "app/OscArguments.h"
+
 #include <unistd.h>
 
 #include <cstdlib>
@@ -40,7 +42,7 @@ NsmClient::NsmClient(lo_address manager, MainLoopWait& wake, bool optionalGui)
     lo_server_thread_add_method(
         thread_, "/error", "sis",
         [](const char*, const char*, lo_arg** argv, int, lo_message, void* data) {
-            const std::string message = &argv[2]->s;
+            const std::string message = oscString(argv[2]);
             owner(data)->store([&](Requests& r) { r.error = message; });
             return 0;
         },
@@ -48,7 +50,7 @@ NsmClient::NsmClient(lo_address manager, MainLoopWait& wake, bool optionalGui)
     lo_server_thread_add_method(
         thread_, "/nsm/client/open", "sss",
         [](const char*, const char*, lo_arg** argv, int, lo_message, void* data) {
-            Open open{&argv[0]->s, &argv[2]->s};
+            Open open{oscString(argv[0]), oscString(argv[2])};
             owner(data)->store([&](Requests& r) { r.open = std::move(open); });
             return 0;
         },

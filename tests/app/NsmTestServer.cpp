@@ -1,5 +1,7 @@
 #include "NsmTestServer.h"
 
+#include "app/OscArguments.h"
+
 #include <string_view>
 
 namespace tamrik::test {
@@ -26,7 +28,8 @@ int NsmTestServer::onMessage(const char* path, const char* types, lo_arg** argv,
     auto* self = static_cast<NsmTestServer*>(data);
     const std::string_view p = path, t = types ? types : "";
     if (p == "/nsm/server/announce" && t == "sssiii") {
-        self->announce_ = Announce{&argv[0]->s, &argv[1]->s, &argv[2]->s, argv[3]->i, argv[4]->i, argv[5]->i};
+        self->announce_ = Announce{app::oscString(argv[0]), app::oscString(argv[1]), app::oscString(argv[2]),
+                                   app::oscInt(argv[3]), app::oscInt(argv[4]), app::oscInt(argv[5])};
         lo_address source = lo_message_get_source(message);
         char* url = lo_address_get_url(source);
         if (self->client_) lo_address_free(self->client_);
@@ -35,9 +38,9 @@ int NsmTestServer::onMessage(const char* path, const char* types, lo_arg** argv,
         lo_send_from(self->client_, self->server_, LO_TT_IMMEDIATE, "/reply", "ssss", "/nsm/server/announce",
                      "welcome", "tamrik-test-session", ":server-control:");
     } else if (p == "/reply" && argc >= 2 && t.substr(0, 2) == "ss") {
-        self->replies_.emplace_back(&argv[0]->s, &argv[1]->s);
+        self->replies_.emplace_back(app::oscString(argv[0]), app::oscString(argv[1]));
     } else if (p == "/error" && t == "sis") {
-        self->errors_.push_back(std::string(&argv[0]->s) + ": " + &argv[2]->s);
+        self->errors_.push_back(app::oscString(argv[0]) + ": " + app::oscString(argv[2]));
     } else if (p == "/nsm/client/is_dirty") {
         self->dirty_ = true;
     } else if (p == "/nsm/client/is_clean") {
