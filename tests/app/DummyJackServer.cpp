@@ -8,8 +8,10 @@
 
 #include <chrono>
 #include <csignal>
+#include <cstdio>
 #include <cstdlib>
 #include <thread>
+#include <vector>
 
 namespace tamrik::test {
 
@@ -18,6 +20,7 @@ DummyJackServer::DummyJackServer(std::string name, const std::filesystem::path& 
     lock_ = open("/tmp/tamrik-jack-session.lock", O_CREAT | O_RDWR | O_CLOEXEC, 0666);
     if (lock_ < 0 || flock(lock_, LOCK_EX) != 0) return;
     setenv("JACK_DEFAULT_SERVER", name_.c_str(), 1);
+    endStrays(name_);
     jackd_ = std::make_unique<ChildProcess>(
         std::vector<std::string>{"jackd", "-n", name_, "-S", "-t", "20000", "-d", "dummy", "-r", std::to_string(rate),
                                  "-p", std::to_string(period)},
@@ -36,6 +39,21 @@ DummyJackServer::DummyJackServer(std::string name, const std::filesystem::path& 
 DummyJackServer::~DummyJackServer() {
     stop();
     if (lock_ >= 0) close(lock_);
+}
+
+void DummyJackServer::endStrays(const std::string& name) {
+    std::vector<pid_t> strays;
+    if (FILE* found = popen(("pgrep -f '^jackd -n " + name + " '").c_str(), "r")) {
+        for (long pid = 0; std::fscanf(found, "%ld", &pid) == 1;) strays.push_back(pid_t(pid));
+        pclose(found);
+    }
+    for (const pid_t pid : strays) kill(pid, SIGKILL);
+    // Gone once reaped: JACK frees the name only when the old server's
+    // process no longer exists, zombie or not.
+    const auto end = std::chrono::steady_clock::now() + std::chrono::seconds(60);
+    for (const pid_t pid : strays)
+        while (kill(pid, 0) == 0 && std::chrono::steady_clock::now() < end)
+            std::this_thread::sleep_for(std::chrono::milliseconds(20));
 }
 
 bool DummyJackServer::stop() {

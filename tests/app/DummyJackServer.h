@@ -26,6 +26,11 @@ public:
     // Stops it (SIGTERM) and waits; false when it did not stop.
     bool stop();
 
+    // Ends a test server of this name that a test program which died left
+    // running: under the session lock nobody else can be using it, and a
+    // new server of the same name would not start beside it.
+    static void endStrays(const std::string& name);
+
 private:
     std::string name_;
     int lock_ = -1;

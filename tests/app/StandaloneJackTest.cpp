@@ -20,6 +20,7 @@
 #include <thread>
 
 #include "ChildProcess.h"
+#include "DummyJackServer.h"
 #include "JackProbe.h"
 #include "NsmTestServer.h"
 #include "app/AlsaPlayback.h"
@@ -106,6 +107,7 @@ protected:
     // Synchronous: every client finishes each cycle before the next, so a
     // busy machine makes the cycles late, never lost.
     void launchServer(int rate = 44100, int period = kPeriod) {
+        DummyJackServer::endStrays(server);
         jackd = std::make_unique<ChildProcess>(
             std::vector<std::string>{"jackd", "-n", server, "-S", "-t", "20000", "-d", "dummy", "-r", std::to_string(rate), "-p",
                                      std::to_string(period)},

@@ -33,6 +33,13 @@ cleanup() {
 }
 trap cleanup EXIT
 
+# A test server a dead test left running would keep this one from starting;
+# under the lock nobody else can be using it.
+# JACK frees the name only once the old process is gone, zombie or not.
+for stray in $(pgrep -f "^jackd -n $JACK_DEFAULT_SERVER " || true); do
+  kill -KILL "$stray" 2>/dev/null || true
+  for _ in $(seq 3000); do kill -0 "$stray" 2>/dev/null || break; sleep 0.02; done
+done
 jackd -n "$JACK_DEFAULT_SERVER" -d dummy -r 44100 -p 256 >"$work/jackd.log" 2>&1 &
 jackd_pid=$!
 pids+=($jackd_pid)
