@@ -66,9 +66,15 @@ wait_for_port() {  # port name
 # again once, from the start, and a second failure stands.
 server_died_retry() {
   kill -0 "$jackd_pid" 2>/dev/null && return 0
-  [ -z "${TAMRIK_JACK_RETRIED:-}" ] || { echo "the JACK server went down again"; return 0; }
-  echo "the JACK server went down; the session once more:"
-  grep -m 5 -E 'Unknown request|CheckSize|error' "$work/jackd.log" || true
+  run_again "the JACK server went down"
+}
+
+# The same for a server whose cycle stalls (seen once with jalv and the Kit:
+# every client "not finished", cycle after cycle, for minutes).
+run_again() {  # what happened
+  [ -z "${TAMRIK_JACK_RETRIED:-}" ] || { echo "$1 again"; return 0; }
+  echo "$1; the session once more:"
+  grep -m 5 -E 'Unknown request|CheckSize|error|not finished' "$work/jackd.log" || true
   cleanup
   trap - EXIT
   cd "$session_dir"
@@ -85,7 +91,12 @@ connect_when_ready() {  # from port, to port
 
 # Records two seconds of a port; fails if fewer than 1000 sample bytes are non-zero.
 expect_sound() {  # port name
-  jack_rec -f "$work/out.wav" -d 2 "$1" >/dev/null 2>&1
+  # Two seconds of a running server take two seconds; a minute means it stalled.
+  if ! timeout 60 jack_rec -f "$work/out.wav" -d 2 "$1" >/dev/null 2>&1; then
+    server_died_retry
+    run_again "recording $1 did not end: the JACK server's cycle stalled"
+    return 1
+  fi
   local nonzero
   nonzero=$(od -An -v -tx1 -j44 "$work/out.wav" | tr -s ' ' '\n' | grep -cv '^00$\|^$' || true)
   echo "recorded $(stat -c %s "$work/out.wav") bytes from $1, $nonzero non-zero"
