@@ -16,14 +16,14 @@ std::map<vst::AEffect*, Vst2Instance*>& registry() {
     return *instances;
 }
 // The instance whose entry is running on this thread.
-thread_local Vst2Instance* opening = nullptr;
+thread_local Vst2Instance* openingNow = nullptr;
 
 constexpr intptr_t kHostVstVersion = 2400;
 
 }  // namespace
 
-Vst2Instance::Opening::Opening(Vst2Instance* instance) { opening = instance; }
-Vst2Instance::Opening::~Opening() { opening = nullptr; }
+Vst2Instance::Opening::Opening(Vst2Instance* instance) { openingNow = instance; }
+Vst2Instance::Opening::~Opening() { openingNow = nullptr; }
 
 Vst2Instance::~Vst2Instance() {
     if (effect_) close();
@@ -93,7 +93,7 @@ intptr_t Vst2Instance::hostRequest(vst::AEffect*, int32_t opcode, int32_t, intpt
 
 intptr_t VST_CDECL Vst2Instance::callback(vst::AEffect* effect, int32_t opcode, int32_t index, intptr_t value,
                                           void* ptr, float opt) {
-    Vst2Instance* instance = opening;
+    Vst2Instance* instance = openingNow;
     if (effect) {
         const std::lock_guard<std::mutex> lock(registryMutex);
         const auto found = registry().find(effect);
