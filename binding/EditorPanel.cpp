@@ -75,13 +75,13 @@ int EditorPanel::width() const { return scale().Dev(TForm1::kWidth); }
 
 int EditorPanel::height() const { return scale().Dev(form_ ? form_->FormHeight() : panelHeight(product_)); }
 
-bool EditorPanel::open(tk::NativeWindow parent, kit::KitControls* controls, ResizeHost resizeHost) {
+bool EditorPanel::open(tk::NativeWindow parent, kit::KitControls* controls, ResizeHost resizeHost, HitLink* sound) {
     if (form_) {
         form_->ShowForm();
         return true;
     }
     const tk::Scale sized = scale();  // what the host was told
-    std::unique_ptr<TForm1> form = makePanel(product_, makeBackend(), link_, controls);
+    std::unique_ptr<TForm1> form = makePanel(product_, makeBackend(), link_, controls, sound);
     if (!form) return false;
     form->SetScale(sized);
     if (!form->CreateParented(parent)) return false;

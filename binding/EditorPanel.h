@@ -30,6 +30,7 @@
 
 #include "binding/GestureBook.h"
 #include "binding/Products.h"
+#include "editor/HitLink.h"
 #include "editor/ParameterLink.h"
 #include "toolkit/Backend.h"
 #include "toolkit/Scale.h"
@@ -63,8 +64,10 @@ public:
 
     // Makes the form in `parent` and shows it; false, with nothing left
     // open, when the form cannot live there (or the Kit's panel has no
-    // controls). A second open while one is open just shows the form.
-    bool open(tk::NativeWindow parent, kit::KitControls* controls, ResizeHost resizeHost = nullptr);
+    // controls). A second open while one is open just shows the form. The
+    // sound is what the panel's hit row draws (none: it says so).
+    bool open(tk::NativeWindow parent, kit::KitControls* controls, ResizeHost resizeHost = nullptr,
+              HitLink* sound = nullptr);
     void close();
     bool isOpen() const { return form_ != nullptr; }
     void idle();

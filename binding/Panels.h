@@ -6,6 +6,7 @@
 #include <memory>
 
 #include "binding/Products.h"
+#include "editor/HitLink.h"
 #include "editor/ParameterLink.h"
 #include "toolkit/Backend.h"
 
@@ -15,9 +16,10 @@ class TForm1;
 
 namespace tamrik::binding {
 
-// nullptr for the Kit's panel without kit controls.
+// nullptr for the Kit's panel without kit controls. Without a sound the
+// panel's hit row has nothing to show.
 std::unique_ptr<TForm1> makePanel(const Product& product, std::unique_ptr<tk::Backend> backend,
-                                  ParameterLink& link, kit::KitControls* controls);
+                                  ParameterLink& link, kit::KitControls* controls, HitLink* sound = nullptr);
 // The panel's height in logical pixels (the width is TForm1::kWidth).
 int panelHeight(const Product& product);
 

@@ -17,6 +17,10 @@ FileChooser::FileChooser(tk::TWinControl* parent, int left, int top, int width, 
         const std::filesystem::path entry = entries_[size_t(chosen)];
         std::error_code ec;
         if (entry.empty()) return;
+        if (OnFolderChosen && chosen == 1) {
+            OnFolderChosen(folder_);
+            return;
+        }
         if (std::filesystem::is_directory(entry, ec))
             Open(entry);
         else if (OnChosen)
@@ -33,8 +37,13 @@ void FileChooser::Open(std::filesystem::path folder, const std::filesystem::path
 }
 
 void FileChooser::Fill(const std::filesystem::path& folder) {
+    folder_ = folder;
     entries_.assign(1, {});
     std::vector<std::string> items{folder.string()};
+    if (OnFolderChosen) {
+        entries_.push_back(folder);
+        items.push_back(FolderChoice);
+    }
     if (folder.has_parent_path() && folder.parent_path() != folder) {
         entries_.push_back(folder.parent_path());
         items.push_back("[..]");

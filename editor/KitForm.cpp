@@ -54,10 +54,14 @@ std::vector<std::string> SettingItems(PadSetting s) {
 
 }  // namespace
 
-KitForm::KitForm(std::unique_ptr<Backend> backend, ParameterLink& kit, KitControls& controls)
-    : PadLink(kit), TForm1(std::move(backend), static_cast<PadLink&>(*this), kKitFormHeight), Kit(kit),
-      Extras(controls) {
+KitForm::KitForm(std::unique_ptr<Backend> backend, ParameterLink& kit, KitControls& controls, HitLink* sound)
+    : PadLink(kit),
+      TForm1(std::move(backend), static_cast<PadLink&>(*this), kKitFormHeight, sound, {kPads, 1 + kAuxPairs, true}),
+      Kit(kit), Extras(controls) {
     BuildKitArea();
+    View->KitName = [this] { return HitKitName(); };
+    // A pad plays its own Pitch, whatever note strikes it: the row shows it.
+    View->NoteList->SetEnabled(false);
     for (int p = 0; p < kPads; ++p) hitsSeen_[size_t(p)] = Extras.hitCount(p);
     SelectPad(0);
     KitTimer = std::make_unique<TTimer>(*this);
@@ -70,7 +74,7 @@ KitForm::~KitForm() = default;
 
 void KitForm::BuildKitArea() {
     using builders::Text;
-    KitBox = builders::Group(this, "Kit", 0, kFormHeight, kWidth, kKitHeight);
+    KitBox = builders::Group(this, "Kit", 0, kKitTop, kWidth, kKitHeight);
     KitBox->SetCtl3D(false);
     for (int p = 0; p < kPads; ++p) {
         auto* pad = new PadButton(KitBox, p + 1);
@@ -197,6 +201,33 @@ void KitForm::SelectPad(int pad) {
     ForgetSound();
     RefreshSettings();
     RefreshNames();
+    pitchShown_ = -1;
+    FollowPitch();
+}
+
+void KitForm::FollowPitch() {
+    const int pitch = noteOf(Kit.getParameter(SettingIndex(kPitch)));
+    if (pitch == pitchShown_) return;
+    pitchShown_ = pitch;
+    View->SetNote(pitch);
+}
+
+std::vector<float> KitForm::HitValues() {
+    std::vector<float> values = TForm1::HitValues();
+    for (int s = kSoundParameters; s < kPadStride; ++s) values.push_back(Kit.getParameter(padIndex(Pad(), s)));
+    return values;
+}
+
+std::string KitForm::HitName() {
+    char name[64];
+    Extras.padName(Pad(), name, sizeof name);
+    return HitKitName() + " " + name;
+}
+
+std::string KitForm::HitKitName() {
+    char name[64];
+    Extras.kitName(name, sizeof name);
+    return name;
 }
 
 void KitForm::AuditionPad(int pad) {
@@ -287,6 +318,8 @@ void KitForm::KitTimerTimer(TObject*) {
     CloseFinishedEdits();
     RefreshSettings();
     RefreshNames();
+    FollowPitch();
+    View->FeedMeters(now);
 }
 
 void KitForm::ShowKitMessage(std::string text) { KitMessage->SetCaption(std::move(text)); }
@@ -367,10 +400,7 @@ std::filesystem::path KitForm::SaveKitFile() {
         return {};
     }
     const KitSnapshot kit = CurrentKit();
-    std::error_code ec;
-    std::filesystem::path path = kitDirectory_ / fileNameFor(kit.name, "Kit", kKitExtension);
-    for (int n = 2; std::filesystem::exists(path, ec) && n < 1000; ++n)
-        path = kitDirectory_ / fileNameFor(kit.name + " " + std::to_string(n), "Kit", kKitExtension);
+    const std::filesystem::path path = unusedPathFor(kitDirectory_, kit.name, "Kit", kKitExtension);
     if (const std::string error = writeTextFile(path, KitFile::write(kit)); !error.empty()) {
         ShowKitMessage("Not saved: " + error);
         return {};

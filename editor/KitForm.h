@@ -11,8 +11,9 @@
 // sends, each a whole edit, so the host hears of every change; names,
 // auditions, hit counts and the last note played go through the
 // instrument's KitControls. A 40 ms timer moves the lights, the learn, the
-// pad settings and the names; what the panel sends is read back, never
-// assumed.
+// pad settings, the names and the hit row's meters; what the panel sends is
+// read back, never assumed. The hit row below the kit area draws a hit of
+// the selected pad.
 //
 // UI thread only, like every toolkit form.
 #pragma once
@@ -39,7 +40,9 @@ namespace tamrik {
 class KitForm : private PadLink, public TForm1 {
 public:
     static constexpr int kKitHeight = 147;
-    static constexpr int kKitFormHeight = kFormHeight + kKitHeight;
+    // The kit area lies below the strip, the hit row below it.
+    static constexpr int kKitTop = kSoundHeight;
+    static constexpr int kKitFormHeight = kSoundHeight + kKitHeight + kRowHeight;
     static constexpr const char* kKitExtension = ".tamrikkit";
     // A light stays on this long after a hit.
     static constexpr uint64_t kLightMs = 120;
@@ -56,7 +59,8 @@ public:
         kMenuRename,
     };
 
-    KitForm(std::unique_ptr<tk::Backend> backend, ParameterLink& kit, kit::KitControls& controls);
+    KitForm(std::unique_ptr<tk::Backend> backend, ParameterLink& kit, kit::KitControls& controls,
+            HitLink* sound = nullptr);
     ~KitForm() override;
 
     int FormHeight() const override { return kKitFormHeight; }
@@ -138,6 +142,12 @@ private:
     void WheelSetting(kit::PadSetting setting, int notches);
     // As the instrument names the parameter and shows its value to a host.
     std::string SettingReadout(kit::PadSetting setting);
+    int HitSound() override { return Pad(); }
+    std::vector<float> HitValues() override;
+    std::string HitName() override;
+    std::string HitKitName();
+    // The hit row shows the note the pad plays (its Pitch).
+    void FollowPitch();
     std::string HeldReadout() override;
     std::string PointedReadout(const tk::TWinControl* hot) override;
     void RefreshSettings();
@@ -159,6 +169,7 @@ private:
     std::filesystem::path kitDirectory_;
     std::unique_ptr<FileChooser> kitChooser_;
     std::string kitName_;
+    int pitchShown_ = -1;
 };
 
 }  // namespace tamrik

@@ -38,6 +38,12 @@ PresetReading Refuse(size_t line, const std::string& why) {
     return {std::nullopt, line ? "line " + std::to_string(line) + ": " + why : why};
 }
 
+// DrumTamrik's folder of one kind among the user's data files.
+std::filesystem::path UserDataFolder(const char* kind) {
+    const std::filesystem::path folder = perUserFolder("XDG_DATA_HOME", ".local/share");
+    return folder.empty() ? folder : folder / kind;
+}
+
 }  // namespace
 
 PresetReading parsePreset(std::string_view text) {
@@ -143,15 +149,11 @@ std::string writeTextFile(const std::filesystem::path& path, const std::string& 
     return {};
 }
 
-std::filesystem::path userPresetDirectory() {
-    const std::filesystem::path folder = perUserFolder("XDG_DATA_HOME", ".local/share");
-    return folder.empty() ? folder : folder / "Presets";
-}
+std::filesystem::path userPresetDirectory() { return UserDataFolder("Presets"); }
 
-std::filesystem::path userKitDirectory() {
-    const std::filesystem::path folder = perUserFolder("XDG_DATA_HOME", ".local/share");
-    return folder.empty() ? folder : folder / "Kits";
-}
+std::filesystem::path userKitDirectory() { return UserDataFolder("Kits"); }
+
+std::filesystem::path userExportDirectory() { return UserDataFolder("Exports"); }
 
 std::string presetFileName(std::string_view name) { return fileNameFor(name, "Preset", kPresetExtension); }
 
@@ -163,6 +165,15 @@ std::string fileNameFor(std::string_view name, std::string_view fallback, std::s
             file += c;
     if (Trim(file).empty()) file = fallback;
     return std::string(Trim(file)) + std::string(extension);
+}
+
+std::filesystem::path unusedPathFor(const std::filesystem::path& folder, std::string_view name,
+                                    std::string_view fallback, std::string_view extension) {
+    std::error_code ec;
+    std::filesystem::path path = folder / fileNameFor(name, fallback, extension);
+    for (int n = 2; std::filesystem::exists(path, ec) && n < 1000; ++n)
+        path = folder / fileNameFor(std::string(name) + " " + std::to_string(n), fallback, extension);
+    return path;
 }
 
 }  // namespace tamrik

@@ -58,9 +58,15 @@ std::string writeTextFile(const std::filesystem::path& path, const std::string& 
 std::filesystem::path userPresetDirectory();
 // The Kit's kit files beside them: .../DrumTamrik/Kits.
 std::filesystem::path userKitDirectory();
+// Where exported hits and kits go unless the user walks elsewhere: .../DrumTamrik/Exports.
+std::filesystem::path userExportDirectory();
 // A file name for a preset name: letters, digits, spaces, '-' and '_' kept.
 std::string presetFileName(std::string_view name);
 // The same rule for any name; fallback when nothing of it is kept.
 std::string fileNameFor(std::string_view name, std::string_view fallback, std::string_view extension);
+// A path in folder for that name that nothing uses yet: the name, else the
+// name with a number added (2, 3, ...), rather than any file replaced.
+std::filesystem::path unusedPathFor(const std::filesystem::path& folder, std::string_view name,
+                                    std::string_view fallback, std::string_view extension);
 
 }  // namespace tamrik

@@ -66,6 +66,8 @@ public:
     // The preset last chosen (-1 for none), and whether the sound has
     // changed since.
     int CurrentPreset() const { return current_; }
+    // The name of the preset or file the sound came from; empty for none.
+    const std::string& SoundName() const { return titleName_; }
     bool PresetModified();
     void StepPreset(int delta);
     void ChoosePreset(int order);

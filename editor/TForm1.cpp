@@ -53,15 +53,20 @@ constexpr const char* kParameterLabel = "/1";
 
 }  // namespace
 
-TForm1::TForm1(std::unique_ptr<Backend> backend, ParameterLink& synth) : TForm1(std::move(backend), synth, kFormHeight) {}
+TForm1::TForm1(std::unique_ptr<Backend> backend, ParameterLink& synth, HitLink* sound)
+    : TForm1(std::move(backend), synth, kFormHeight, sound, {1, 1, false}) {}
 
-TForm1::TForm1(std::unique_ptr<Backend> backend, ParameterLink& synth, int height)
+TForm1::TForm1(std::unique_ptr<Backend> backend, ParameterLink& synth, int height, HitLink* sound,
+               HitRow::Activity activity)
     : TForm(std::move(backend), kWidth, height), Synth(synth) {
     Name = "Form1";
     BuildControls();
     Strip = new PresetStrip(this, kHeight, Synth, ComboBox6,
                             [this](int index, float value) { SendEdit(index, value); });
     Strip->OnScalePicked = [this](Scale scale) { ChooseScale(scale); };
+    View = new HitRow(this, height - kRowHeight, sound, activity);
+    View->HitName = [this] { return HitName(); };
+    View->OnMessage = [this](std::string text) { Strip->ShowMessage(std::move(text)); };
     FormCreate(this);
     ComboBox6->OnChange = [this](TObject* sender) { ComboBox6Change(sender); };
     OnPaint = [this](TObject* sender) { FormPaint(sender); };
@@ -197,8 +202,18 @@ void TForm1::Timer1Timer(TObject*) {
     for (int index = 0; index < kParameterCount; ++index) SyncParameter(index);
     CloseFinishedEdits();
     Strip->Update();
+    View->Refresh(HitSound(), HitValues());
+    View->FeedMeters(GetBackend().NowMs());
     Repaint();
 }
+
+std::vector<float> TForm1::HitValues() {
+    std::vector<float> values;
+    for (int index = 0; index < kParameterCount; ++index) values.push_back(Synth.getParameter(index));
+    return values;
+}
+
+std::string TForm1::HitName() { return Strip->SoundName().empty() ? "DrumTamrik" : Strip->SoundName(); }
 
 void TForm1::SyncParameter(int index) {
     const float v = Synth.getParameter(index);

@@ -1,7 +1,9 @@
 // TForm1: the editor's one window, a borderless 505 x 313 panel with a
 // control for each of the instrument's 22 parameters, the factory preset
 // list and the logo, and below it the strip (PresetStrip: presets, random,
-// scale, readout), which the form makes and owns like its other controls.
+// scale, readout) and the hit row (HitRow: one hit of the sound drawn, its
+// note and velocity, the activity lights, the export), which the form
+// makes and owns like its other controls.
 //
 // The widgets keep the names the panel's design gives them; what each is:
 //
@@ -28,7 +30,8 @@
 //   ComboBox6   the preset list: a title, a separator, the factory presets,
 //               then the user's (filled by the strip)
 //   Image1      the logo
-//   Timer1      the 100 ms refresh (Timer1Timer)
+//   Timer1      the 100 ms refresh (Timer1Timer); it also begins and renders
+//               the hit row's hit whenever the values changed
 //
 // Handlers: FormCreate fills the cache with the defaults, FormPaint moves
 // the controls the cache disagrees with, Timer1Timer reads every parameter
@@ -63,10 +66,13 @@
 #include <memory>
 #include <string>
 #include <variant>
+#include <vector>
 
 #include "controls/Tsumami.h"
 #include "controls/vTrackBar.h"
 #include "editor/GestureTracker.h"
+#include "editor/HitLink.h"
+#include "editor/HitRow.h"
 #include "editor/ParameterLink.h"
 #include "editor/PresetStrip.h"
 #include "synth/ParameterTable.h"
@@ -79,15 +85,19 @@ public:
     static constexpr int kWidth = 505;
     static constexpr int kHeight = 313;  // the panel
     static constexpr int kStripHeight = PresetStrip::kHeight;
-    static constexpr int kFormHeight = kHeight + kStripHeight;
+    // The panel and the strip, as they always were; the hit row below.
+    static constexpr int kSoundHeight = kHeight + kStripHeight;
+    static constexpr int kRowHeight = HitRow::kHeight;
+    static constexpr int kFormHeight = kSoundHeight + kRowHeight;
     static constexpr int kParameterCount = kNumParameters;
 
     // The form is hidden and not yet in any window: see CreateParented.
-    TForm1(std::unique_ptr<tk::Backend> backend, ParameterLink& synth);
+    // Without a hit link the hit row has nothing to show; the rest works.
+    TForm1(std::unique_ptr<tk::Backend> backend, ParameterLink& synth, HitLink* sound = nullptr);
     ~TForm1() override;
 
-    // The form's whole height (the panel, the strip and what a form made
-    // from this one adds below).
+    // The form's whole height (the panel, the strip, what a form made from
+    // this one adds below them, and the hit row).
     virtual int FormHeight() const { return kFormHeight; }
 
     ParameterLink& Synth;
@@ -150,6 +160,8 @@ public:
 
     // Below the panel: presets, random, scale, readout.
     PresetStrip* Strip;
+    // At the bottom: the hit, its note and velocity, activity, export.
+    HitRow* View;
 
     // The cached copy of a parameter, by parameter index (0 to 21).
     float Cached(int index) const { return cache_[size_t(index)]; }
@@ -189,8 +201,15 @@ protected:
     virtual std::string HeldReadout();
     virtual std::string PointedReadout(const tk::TWinControl* hot);
 
-    // A form with more below the strip: height is the whole form's.
-    TForm1(std::unique_ptr<tk::Backend> backend, ParameterLink& synth, int height);
+    // A form with more below the strip: height is the whole form's, the
+    // hit row at its bottom showing the activity of what it plays.
+    TForm1(std::unique_ptr<tk::Backend> backend, ParameterLink& synth, int height, HitLink* sound,
+           HitRow::Activity activity);
+    // The sound the hit row shows, and every value its hit depends on.
+    virtual int HitSound() { return 0; }
+    virtual std::vector<float> HitValues();
+    // The name an exported hit is given.
+    virtual std::string HitName();
     // The values now stand for another sound (the Kit's next pad): the
     // controls follow at once, and the preset they came from and the undo
     // of a randomize are forgotten.

@@ -62,18 +62,18 @@ TEST(ClapGui, AnswersTruthfullyAboutWhatItCanDo) {
     EXPECT_FALSE(gui.create(plugin, CLAP_WINDOW_API_X11, false)) << "one at a time";
     uint32_t w = 0, h = 0;
     ASSERT_TRUE(gui.get_size(plugin, &w, &h));
-    EXPECT_EQ(std::make_pair(w, h), std::make_pair(505u, 361u));
+    EXPECT_EQ(std::make_pair(w, h), std::make_pair(505u, 481u));
     EXPECT_FALSE(gui.can_resize(plugin));
-    EXPECT_TRUE(gui.set_size(plugin, 505, 361));
+    EXPECT_TRUE(gui.set_size(plugin, 505, 481));
     EXPECT_FALSE(gui.set_size(plugin, 800, 600));
     EXPECT_TRUE(gui.set_scale(plugin, 2.0));
     ASSERT_TRUE(gui.get_size(plugin, &w, &h));
-    EXPECT_EQ(std::make_pair(w, h), std::make_pair(1010u, 722u));
-    EXPECT_TRUE(gui.set_size(plugin, 1010, 722));
-    EXPECT_FALSE(gui.set_size(plugin, 505, 361));
+    EXPECT_EQ(std::make_pair(w, h), std::make_pair(1010u, 962u));
+    EXPECT_TRUE(gui.set_size(plugin, 1010, 962));
+    EXPECT_FALSE(gui.set_size(plugin, 505, 481));
     EXPECT_FALSE(gui.set_scale(plugin, 1.1)) << "not a step of the panel's: the nearest is taken";
     ASSERT_TRUE(gui.get_size(plugin, &w, &h));
-    EXPECT_EQ(std::make_pair(w, h), std::make_pair(505u, 361u));
+    EXPECT_EQ(std::make_pair(w, h), std::make_pair(505u, 481u));
     for (double bad : {0.0, -1.0, std::nan(""), HUGE_VAL}) EXPECT_FALSE(gui.set_scale(plugin, bad)) << bad;
     EXPECT_TRUE(gui.set_scale(plugin, 1.0));
     EXPECT_FALSE(gui.show(plugin)) << "nothing to show before set_parent";
@@ -101,17 +101,17 @@ TEST(ClapGui, ThePanelSendsADragAsAGestureAndFollowsTheHost) {
     ASSERT_EQ(children.size(), 1u);
     XWindowAttributes a{};
     ASSERT_TRUE(XGetWindowAttributes(x.display, children[0], &a));
-    EXPECT_EQ(std::vector<int>({a.x, a.y, a.width, a.height}), std::vector<int>({0, 0, 505, 361}));
+    EXPECT_EQ(std::vector<int>({a.x, a.y, a.width, a.height}), std::vector<int>({0, 0, 505, 481}));
 
     // The host's scale reaches the open panel.
     ASSERT_TRUE(gui.set_scale(p.plugin(), 1.5));
     XSync(x.display, False);
     ASSERT_TRUE(XGetWindowAttributes(x.display, children[0], &a));
-    EXPECT_EQ(std::make_pair(a.width, a.height), std::make_pair(758, 542));
+    EXPECT_EQ(std::make_pair(a.width, a.height), std::make_pair(758, 722));
     ASSERT_TRUE(gui.set_scale(p.plugin(), 1.0));
     XSync(x.display, False);
     ASSERT_TRUE(XGetWindowAttributes(x.display, children[0], &a));
-    EXPECT_EQ(std::make_pair(a.width, a.height), std::make_pair(505, 361));
+    EXPECT_EQ(std::make_pair(a.width, a.height), std::make_pair(505, 481));
 
     auto idle = [&] { p.host().runTimers(p.plugin()); };
     EXPECT_TRUE(WaitUntilDrawn(x, idle));
@@ -195,7 +195,7 @@ TEST(ClapGui, TheKitsPanelOpensAtItsSizeAndSendsItsGestures) {
     ASSERT_EQ(children.size(), 1u);
     XWindowAttributes a{};
     ASSERT_TRUE(XGetWindowAttributes(x.display, children[0], &a));
-    EXPECT_EQ(std::make_pair(a.width, a.height), std::make_pair(505, 508));
+    EXPECT_EQ(std::make_pair(a.width, a.height), std::make_pair(505, 628));
     auto idle = [&] { p.host().runTimers(p.plugin()); };
     EXPECT_TRUE(WaitUntilDrawn(x, idle));
     auto reports = [&] { return size_t(p.host().flushRequests); };

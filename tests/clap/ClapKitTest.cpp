@@ -62,7 +62,7 @@ TEST(ClapKit, ListedBesideDrumTamrikWithItsOwnDescriptor) {
     // Its panel holds the pads below the sound panel.
     uint32_t width = 0, height = 0;
     ASSERT_TRUE(p.gui().get_size(p.plugin(), &width, &height));
-    EXPECT_EQ(std::make_pair(width, height), std::make_pair(505u, 508u));
+    EXPECT_EQ(std::make_pair(width, height), std::make_pair(505u, 628u));
 }
 
 TEST(ClapKit, NineStereoOutputsTheFirstMainAndParametersAsTheInstrumentGivesThem) {

@@ -60,14 +60,14 @@ TEST(X11Editor, AtTwoHundredPercentTheWindowIsTwiceAsLargeAndADragMeansTheSame) 
     const UserSettingsFolder settings("tamrik-x11", 200);
     HostHarness host;
     const std::vector<int> rect = Rect(host);
-    ASSERT_EQ(rect, (std::vector<int>{0, 0, 722, 1010})) << "the user's scale, before open";
+    ASSERT_EQ(rect, (std::vector<int>{0, 0, 962, 1010})) << "the user's scale, before open";
     XResizeWindow(x.display, x.window, unsigned(rect[3]), unsigned(rect[2]));  // as a host sizes its window
     ASSERT_EQ(host.dispatch(effEditOpen, 0, 0, x.handle()), 1);
     const std::vector<::Window> children = x.Children();
     ASSERT_EQ(children.size(), 1u);
     XWindowAttributes a{};
     ASSERT_TRUE(XGetWindowAttributes(x.display, children[0], &a));
-    EXPECT_EQ(std::vector<int>({a.width, a.height}), std::vector<int>({1010, 722}));
+    EXPECT_EQ(std::vector<int>({a.width, a.height}), std::vector<int>({1010, 962}));
     EXPECT_TRUE(WaitUntilDrawn(x, [&] { host.dispatch(effEditIdle); }, 2));
     EXPECT_TRUE(DragCutOffKnob(x, [&] { host.dispatch(effEditIdle); }, 20,
                                [&] { return AutomatedValues(host, 4).size(); }, 0, 2));
@@ -84,7 +84,7 @@ TEST(X11Editor, AHostOpensItTurnsAKnobPicksAPresetAutomatesAndCloses) {
     OPEN_TEST_DISPLAY(x);
     const UserSettingsFolder settings("tamrik-x11");
     HostHarness host;
-    const std::vector<int> panel{0, 0, 361, 505};  // the panel and the strip
+    const std::vector<int> panel{0, 0, 481, 505};  // the panel and the strip
     EXPECT_EQ(Rect(host), panel) << "asked before open, to size the window";
     ASSERT_EQ(host.dispatch(effEditOpen, 0, 0, x.handle()), 1);
     const std::vector<::Window> children = x.Children();
@@ -92,7 +92,7 @@ TEST(X11Editor, AHostOpensItTurnsAKnobPicksAPresetAutomatesAndCloses) {
     XWindowAttributes a{};
     ASSERT_TRUE(XGetWindowAttributes(x.display, children[0], &a));
     EXPECT_EQ(a.map_state, IsViewable) << "mapped when effEditOpen returns";
-    EXPECT_EQ(std::vector<int>({a.x, a.y, a.height, a.width}), std::vector<int>({0, 0, 361, 505}));
+    EXPECT_EQ(std::vector<int>({a.x, a.y, a.height, a.width}), std::vector<int>({0, 0, 481, 505}));
     EXPECT_EQ(Rect(host), panel);
     EXPECT_TRUE(WaitUntilDrawn(x, [&] { host.dispatch(effEditIdle); }));
     EXPECT_TRUE(host.requests(audioMasterAutomate).empty()) << "opening sends nothing";
@@ -108,11 +108,11 @@ TEST(X11Editor, AHostOpensItTurnsAKnobPicksAPresetAutomatesAndCloses) {
     EXPECT_EQ(host.requests(audioMasterAutomate).size(), cutoff.size()) << "only CutOff was touched";
     EXPECT_EQ(host.getParameter(4), 0.6f);
 
-    // A preset from ComboBox6: it opens upwards from (400, 200), title first.
+    // A preset from ComboBox6: it opens downwards from (400, 220), over the
+    // strip and the hit row, title first.
     host.clearRequests();
     const int row = tk::OpenSystemFontFace("Times New Roman", 12)->LineHeight() + 2;
-    const int rows = std::min((200 - 2) / row, 18);
-    const int slash = 200 - rows * row - 2 + 1 + 5 * row + row / 2;
+    const int slash = 220 + 1 + 5 * row + row / 2;
     const std::vector<unsigned long> closed = ScreenPixels(x, 410, slash - row / 2, 60, row);
     x.Move(440, 210);
     x.Button(true);
@@ -153,7 +153,7 @@ TEST(X11Editor, ParentsThatAreNotWindowsAreAnsweredZero) {
     for (uintptr_t bad : {uintptr_t(gone), uintptr_t(pixmap), uintptr_t(0x7FFFFFF0), uintptr_t(0)}) {
         EXPECT_EQ(host.dispatch(effEditOpen, 0, 0, reinterpret_cast<void*>(bad)), 0) << bad;
         host.dispatch(effEditIdle);
-        EXPECT_EQ(Rect(host), (std::vector<int>{0, 0, 361, 505}));
+        EXPECT_EQ(Rect(host), (std::vector<int>{0, 0, 481, 505}));
     }
     host.dispatch(effEditClose);
     EXPECT_EQ(XSetErrorHandler(&Sentinel), &Sentinel);

@@ -185,7 +185,7 @@ struct KitSetting {
     TPoint at;
     int steps;
 };
-constexpr int kKitTop = TForm1::kFormHeight;
+constexpr int kKitTop = KitForm::kKitTop;
 constexpr KitSetting kKey_{kKey, {39, kKitTop + 106}, 127};
 constexpr KitSetting kPitch_{kPitch, {149, kKitTop + 106}, 127};
 constexpr KitSetting kOutput_{kOutput, {214, kKitTop + 106}, 8};

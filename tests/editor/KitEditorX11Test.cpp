@@ -21,8 +21,8 @@ namespace {
 using namespace vst;
 
 // The middle of pad p and of the Learn button, in the panel's pixels.
-std::pair<int, int> PadAt(int p) { return {8 + (p % 8) * 61 + 28, TForm1::kFormHeight + 16 + (p / 8) * 32 + 15}; }
-constexpr std::pair<int, int> kLearn{72 + 20, TForm1::kFormHeight + 106};
+std::pair<int, int> PadAt(int p) { return {8 + (p % 8) * 61 + 28, KitForm::kKitTop + 16 + (p / 8) * 32 + 15}; }
+constexpr std::pair<int, int> kLearn{72 + 20, KitForm::kKitTop + 106};
 
 void Click(HostDisplay& x, std::pair<int, int> at, unsigned button = 1) {
     x.Move(at.first, at.second);
@@ -37,16 +37,16 @@ TEST(KitX11Editor, AHostOpensTheKitPanelSelectsLearnsAuditionsAndCloses) {
     const auto idle = [&] { kit.dispatch(effEditIdle); };
     ERect* r = nullptr;
     ASSERT_EQ(kit.dispatch(effEditGetRect, 0, 0, &r), 1);
-    ASSERT_EQ(std::vector<int>({r->top, r->left, r->bottom, r->right}), (std::vector<int>{0, 0, 508, 505}))
+    ASSERT_EQ(std::vector<int>({r->top, r->left, r->bottom, r->right}), (std::vector<int>{0, 0, 628, 505}))
         << "the whole kit panel, asked before open";
-    XResizeWindow(x.display, x.window, 505, 508);
+    XResizeWindow(x.display, x.window, 505, 628);
     ASSERT_EQ(kit.dispatch(effEditOpen, 0, 0, x.handle()), 1);
     const std::vector<::Window> children = x.Children();
     ASSERT_EQ(children.size(), 1u) << "the panel is a direct child of the host's window";
     XWindowAttributes a{};
     ASSERT_TRUE(XGetWindowAttributes(x.display, children[0], &a));
     EXPECT_EQ(a.map_state, IsViewable);
-    EXPECT_EQ(std::vector<int>({a.width, a.height}), std::vector<int>({505, 508}));
+    EXPECT_EQ(std::vector<int>({a.width, a.height}), std::vector<int>({505, 628}));
     EXPECT_TRUE(WaitUntilDrawn(x, idle));
 
     // Pad 3, then Learn, then a note: pad 3 moves to that key.

@@ -48,7 +48,7 @@ struct KitPanel : ::testing::Test {
     KitInstrument& kit() { return static_cast<KitInstrument&>(host.instrument()); }
     // The middle of pad p, in the form's (and the offscreen screen's) pixels.
     static TPoint PadAt(int p) {
-        return {8 + (p % 8) * 61 + 28, TForm1::kFormHeight + 16 + (p / 8) * 32 + 15};
+        return {8 + (p % 8) * 61 + 28, KitForm::kKitTop + 16 + (p / 8) * 32 + 15};
     }
     void ClickPad(int p, uint32_t keys = 0) {
         host.screen().HoldKeys(keys);
@@ -138,7 +138,7 @@ TEST_F(KitPanel, ModifierAndRightClicksAuditionWithoutSelectingAndTheLightFlashe
 TEST_F(KitPanel, LearnTakesTheNextNotePlayed) {
     host.render(64, 50);  // before the learn: not taken
     ClickPad(2);
-    host.click(72 + 20, TForm1::kFormHeight + 106);  // Learn
+    host.click(72 + 20, KitForm::kKitTop + 106);  // Learn
     ASSERT_TRUE(f->Learning());
     EXPECT_EQ(f->LearnButton->Caption(), "Play...");
     Step();
@@ -164,7 +164,7 @@ TEST_F(KitPanel, PadSettingsGoBothWays) {
     EXPECT_EQ(host.getParameter(padIndex(4, kSoundParameters + kChoke)), 2.0f / 8.0f);
     Choose(f->PitchList, 72);
     EXPECT_EQ(noteOf(host.getParameter(padIndex(4, kSoundParameters + kPitch))), 72);
-    host.click(446 + 6, TForm1::kFormHeight + 97 + 8);  // Mute
+    host.click(446 + 6, KitForm::kKitTop + 97 + 8);  // Mute
     EXPECT_EQ(host.getParameter(padIndex(4, kSoundParameters + kMute)), 1.0f);
     f->LevelKnob->SetPosition(25);
     EXPECT_EQ(host.getParameter(padIndex(4, kSoundParameters + kLevel)), 0.25f);

@@ -185,13 +185,13 @@ TEST_F(Strip, TheChosenScaleAsksTheHostAndARefusalKeepsThePanel) {
         return std::vector<int>{r->bottom, r->right};
     };
     f->ChooseScale(Scale(200));
-    EXPECT_EQ(host.calls().back(), (HostCall{vst::audioMasterSizeWindow, 1010, 722}));
-    EXPECT_EQ(rect(), (std::vector<int>{722, 1010}));
+    EXPECT_EQ(host.calls().back(), (HostCall{vst::audioMasterSizeWindow, 1010, 962}));
+    EXPECT_EQ(rect(), (std::vector<int>{962, 1010}));
     EXPECT_EQ(f->Strip->ScaleList->Text(), "200 %");
     host.grantSizes(false);
     f->ChooseScale(Scale(150));
     EXPECT_EQ(f->GetScale().Percent(), 200) << "the host said no";
-    EXPECT_EQ(rect(), (std::vector<int>{722, 1010}));
+    EXPECT_EQ(rect(), (std::vector<int>{962, 1010}));
     EXPECT_NE(f->Strip->ReadoutLine().find("keeps the panel at 200 %"), std::string::npos);
 }
 
@@ -211,14 +211,14 @@ TEST(ScaleSources, ThePlatformsScaleUnlessTheUserChoseAndTheChoiceIsKept) {
     EditorHost::setPlatformScale(150);
     {
         EditorHost host;
-        EXPECT_EQ(EditorRect(host), (std::vector<int>{361, 505})) << "before the first open: nothing chosen yet";
+        EXPECT_EQ(EditorRect(host), (std::vector<int>{481, 505})) << "before the first open: nothing chosen yet";
         ASSERT_EQ(host.openEditor(), 1);
         EXPECT_EQ(host.form().GetScale().Percent(), 150) << "the platform's, the host asked to make room";
-        EXPECT_EQ(host.calls().back(), (HostCall{vst::audioMasterSizeWindow, 758, 542}));
+        EXPECT_EQ(host.calls().back(), (HostCall{vst::audioMasterSizeWindow, 758, 722}));
         host.form().ChooseScale(tk::Scale(250));
         EXPECT_EQ(readChosenScale(host.settingsFile()), tk::Scale(250)) << "the choice is kept";
         host.dispatch(vst::effEditClose);
-        EXPECT_EQ(EditorRect(host), (std::vector<int>{903, 1263})) << "and reported before the next open";
+        EXPECT_EQ(EditorRect(host), (std::vector<int>{1203, 1263})) << "and reported before the next open";
         ASSERT_EQ(host.openEditor(), 1);
         EXPECT_EQ(host.form().GetScale().Percent(), 250) << "the user's choice wins over the platform";
     }

@@ -220,7 +220,7 @@ TEST(Lv2Kit, StateRoundTripsAndDamageIsRefused) {
 
 // The Kit's UI library, opened as a host opens it on the instance above:
 // without instance-access and data-access there is no panel; with them it
-// fills its parent at 505 x 508, a click selects a pad and Learn takes the
+// fills its parent at 505 x 628, a click selects a pad and Learn takes the
 // note the instance plays next, reported through write_function.
 
 #include <lv2/data-access/data-access.h>
@@ -275,10 +275,10 @@ TEST(Lv2KitUi, ThePanelOpensOnTheInstanceAndLearnsTheNoteItPlays) {
     const LV2_Feature* features[] = {&parent, &sizing, &idleFeature, &instance, &dataAccess, nullptr};
     EXPECT_EQ(d->instantiate(d, lv2::kPluginUri, bundle, written, &writes, &widget, features), nullptr)
         << "DrumTamrik's plug-in is not the Kit";
-    XResizeWindow(x.display, x.window, 505, 508);  // as the host's container grows to the panel
+    XResizeWindow(x.display, x.window, 505, 628);  // as the host's container grows to the panel
     LV2UI_Handle ui = d->instantiate(d, lv2::kKitUri, bundle, written, &writes, &widget, features);
     ASSERT_NE(ui, nullptr);
-    EXPECT_EQ(size, (std::pair<int, int>{505, 508}));
+    EXPECT_EQ(size, (std::pair<int, int>{505, 628}));
     EXPECT_EQ(x.Children().size(), 1u);
     const auto* idle = static_cast<const LV2UI_Idle_Interface*>(d->extension_data(LV2_UI__idleInterface));
     ASSERT_NE(idle, nullptr);

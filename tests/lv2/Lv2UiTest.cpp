@@ -153,14 +153,14 @@ TEST(Lv2Ui, ThePanelInTheHostsWindowSendsADragAndFollowsPortEvents) {
     OPEN_TEST_DISPLAY(x);
     UiHost ui(x);
     ASSERT_TRUE(ui.ok());
-    EXPECT_EQ(ui.size, std::make_pair(505, 361)) << "reported through ui:resize";
+    EXPECT_EQ(ui.size, std::make_pair(505, 481)) << "reported through ui:resize";
     const std::vector<::Window> children = x.Children();
     ASSERT_EQ(children.size(), 1u);
     EXPECT_EQ(uintptr_t(ui.widget), uintptr_t(children[0])) << "the widget is the panel's window";
     XWindowAttributes a{};
     ASSERT_TRUE(XGetWindowAttributes(x.display, children[0], &a));
     EXPECT_EQ(a.map_state, IsViewable);
-    EXPECT_EQ(std::vector<int>({a.x, a.y, a.width, a.height}), std::vector<int>({0, 0, 505, 361}));
+    EXPECT_EQ(std::vector<int>({a.x, a.y, a.width, a.height}), std::vector<int>({0, 0, 505, 481}));
     EXPECT_TRUE(WaitUntilDrawn(x, [&] { ui.idle(); }));
     EXPECT_TRUE(ui.writes.empty()) << "showing writes nothing";
 
@@ -212,13 +212,13 @@ TEST(Lv2Ui, AtTheHostsScaleFactorTwoThePanelIsTwiceAsLargeAndADragMeansTheSame) 
     const UserSettingsFolder settings("tamrik-lv2ui");
     UiHost ui(x, Offers{.touch = true, .scaleFactor = 2.0f});
     ASSERT_TRUE(ui.ok());
-    EXPECT_EQ(ui.size, std::make_pair(1010, 722)) << "reported through ui:resize";
-    XResizeWindow(x.display, x.window, 1010, 722);  // as a host follows ui:resize
+    EXPECT_EQ(ui.size, std::make_pair(1010, 962)) << "reported through ui:resize";
+    XResizeWindow(x.display, x.window, 1010, 962);  // as a host follows ui:resize
     const std::vector<::Window> children = x.Children();
     ASSERT_EQ(children.size(), 1u);
     XWindowAttributes a{};
     ASSERT_TRUE(XGetWindowAttributes(x.display, children[0], &a));
-    EXPECT_EQ(std::vector<int>({a.x, a.y, a.width, a.height}), std::vector<int>({0, 0, 1010, 722}));
+    EXPECT_EQ(std::vector<int>({a.x, a.y, a.width, a.height}), std::vector<int>({0, 0, 1010, 962}));
     EXPECT_TRUE(WaitUntilDrawn(x, [&] { ui.idle(); }, 2));
     EXPECT_TRUE(ui.writes.empty());
 

@@ -399,7 +399,7 @@ TEST(Editor, OpcodesAHostMayCallBeforeOpening) {
     ASSERT_NE(rect, nullptr);
     EXPECT_EQ(rect->top, 0);
     EXPECT_EQ(rect->left, 0);
-    EXPECT_EQ(rect->bottom, 361) << "the panel and the strip below it";
+    EXPECT_EQ(rect->bottom, 481) << "the panel, the strip and the hit row below them";
     EXPECT_EQ(rect->right, 505);
     EXPECT_EQ(host.dispatch(effEditGetRect, 0, 0, nullptr), 0);
     EXPECT_EQ(host.dispatch(effEditOpen, 0, 0, nullptr), 0) << "no parent window";

@@ -90,24 +90,24 @@ TEST(Vst3Editor, AnswersForItsPlatformAndTheFixedSizeOfItsScale) {
     EXPECT_EQ(v->is_platform_type_supported(v.view, V3_VIEW_PLATFORM_TYPE_X11), V3_OK);
     for (const char* other : {V3_VIEW_PLATFORM_TYPE_HWND, V3_VIEW_PLATFORM_TYPE_NSVIEW, "", static_cast<const char*>(nullptr)})
         EXPECT_EQ(v->is_platform_type_supported(v.view, other), V3_FALSE) << (other ? other : "null");
-    EXPECT_EQ(v.size(), std::make_pair(505, 361));
+    EXPECT_EQ(v.size(), std::make_pair(505, 481));
     EXPECT_EQ(v->can_resize(v.view), V3_FALSE);
     v3_view_rect asked{10, 20, 810, 620};
     EXPECT_EQ(v->check_size_constraint(v.view, &asked), V3_OK);
-    EXPECT_EQ(std::vector<int>({asked.left, asked.top, asked.right, asked.bottom}), std::vector<int>({10, 20, 515, 381}));
-    v3_view_rect other{0, 0, 800, 600}, same{0, 0, 505, 361};
+    EXPECT_EQ(std::vector<int>({asked.left, asked.top, asked.right, asked.bottom}), std::vector<int>({10, 20, 515, 501}));
+    v3_view_rect other{0, 0, 800, 600}, same{0, 0, 505, 481};
     EXPECT_EQ(v->on_size(v.view, &other), V3_FALSE);
     EXPECT_EQ(v->on_size(v.view, &same), V3_OK);
     EXPECT_EQ(v->get_size(v.view, nullptr), V3_INVALID_ARG);
 
     EXPECT_EQ(v.scale(2.0f), V3_OK);
-    EXPECT_EQ(v.size(), std::make_pair(1010, 722));
+    EXPECT_EQ(v.size(), std::make_pair(1010, 962));
     EXPECT_EQ(v.scale(1.1f), V3_OK) << "the nearest step";
-    EXPECT_EQ(v.size(), std::make_pair(505, 361));
+    EXPECT_EQ(v.size(), std::make_pair(505, 481));
     for (float bad : {0.0f, -1.0f, std::nanf(""), HUGE_VALF}) {
         v.scale(1.5f);
         EXPECT_EQ(v.scale(bad), V3_FALSE) << bad;
-        EXPECT_EQ(v.size(), std::make_pair(505, 361)) << "the host's scale is dropped";
+        EXPECT_EQ(v.size(), std::make_pair(505, 481)) << "the host's scale is dropped";
     }
 
     // Nothing else would drive an X11 panel: no run loop, no panel.
@@ -128,13 +128,13 @@ TEST(Vst3Editor, AnswersForItsPlatformAndTheFixedSizeOfItsScale) {
 TEST(Vst3Editor, ThePanelDrawsAsTheVst2PanelDoes) {
     OPEN_TEST_DISPLAY(x);
     const UserSettingsFolder settings("tamrik-vst3-view");
-    SizeHostWindow(x, {505, 361});
+    SizeHostWindow(x, {505, 481});
     std::vector<unsigned long> vst2;
     {
         HostHarness host;
         ASSERT_EQ(host.dispatch(vst::effEditOpen, 0, 0, x.handle()), 1);
         EXPECT_TRUE(WaitUntilDrawn(x, [&] { host.dispatch(vst::effEditIdle); }));
-        vst2 = ScreenPixels(x, 0, 0, 505, 361);
+        vst2 = ScreenPixels(x, 0, 0, 505, 481);
         host.dispatch(vst::effEditClose);
     }
     Vst3Instance p;
@@ -142,7 +142,7 @@ TEST(Vst3Editor, ThePanelDrawsAsTheVst2PanelDoes) {
     View v(p, &frame);
     ASSERT_EQ(v.attach(x), V3_OK);
     EXPECT_TRUE(WaitUntilDrawn(x, [&] { frame.runLoop.runOnce(); }));
-    const std::vector<unsigned long> vst3 = ScreenPixels(x, 0, 0, 505, 361);
+    const std::vector<unsigned long> vst3 = ScreenPixels(x, 0, 0, 505, 481);
     ASSERT_EQ(vst3.size(), vst2.size());
     size_t differing = 0;
     for (size_t i = 0; i < vst3.size(); ++i) differing += vst3[i] != vst2[i];
@@ -168,7 +168,7 @@ TEST(Vst3Editor, ADragIsOneGestureOfTheHandlerAndTheHostsValuesShow) {
     EXPECT_EQ(loop.refs, 0);
     ASSERT_EQ(v.attach(x), V3_OK);
     EXPECT_EQ(v.attach(x), V3_FALSE) << "attached already";
-    EXPECT_EQ(ChildSize(x), std::make_pair(505, 361));
+    EXPECT_EQ(ChildSize(x), std::make_pair(505, 481));
     ASSERT_EQ(loop.watches.size(), 1u) << "the panel's connection";
     ASSERT_EQ(loop.timers.size(), 1u);
     EXPECT_EQ(loop.timers[0].periodMs, 30u);
@@ -225,7 +225,7 @@ TEST(Vst3Editor, TheKitsPanelOpensAtItsSizeAndSendsItsGestures) {
     View v(p, &frame);
     SizeHostWindow(x, v.size());
     ASSERT_EQ(v.attach(x), V3_OK);
-    EXPECT_EQ(ChildSize(x), std::make_pair(505, 508));
+    EXPECT_EQ(ChildSize(x), std::make_pair(505, 628));
     auto idle = [&] { frame.runLoop.runOnce(); };
     EXPECT_TRUE(WaitUntilDrawn(x, idle));
     EXPECT_TRUE(DragCutOffKnob(x, idle, 6, [&] { return Performed(handler, kCutOff); }));
@@ -247,7 +247,7 @@ TEST(Vst3Editor, TheHostsContentScaleIsAskedOfItsFrame) {
     EXPECT_TRUE(frame.resizes.empty()) << "before attaching, the host reads the size itself";
     SizeHostWindow(x, v.size());
     ASSERT_EQ(v.attach(x), V3_OK);
-    EXPECT_EQ(ChildSize(x), std::make_pair(758, 542));
+    EXPECT_EQ(ChildSize(x), std::make_pair(758, 722));
     EXPECT_TRUE(WaitUntilDrawn(x, [&] { frame.runLoop.runOnce(); }, 1));
 
     auto asked = [&] {
@@ -258,16 +258,16 @@ TEST(Vst3Editor, TheHostsContentScaleIsAskedOfItsFrame) {
     EXPECT_EQ(v.scale(2.0f), V3_OK);
     EXPECT_EQ(v.scale(2.0f), V3_OK);
     EXPECT_EQ(v.scale(1.0f), V3_OK);
-    EXPECT_EQ(asked(), (std::vector<std::pair<int, int>>{{1010, 722}, {505, 361}})) << "only a size that changed";
+    EXPECT_EQ(asked(), (std::vector<std::pair<int, int>>{{1010, 962}, {505, 481}})) << "only a size that changed";
     EXPECT_EQ(frame.refusedSizes, 0) << "the size asked is the one on_size takes";
-    EXPECT_EQ(ChildSize(x), std::make_pair(505, 361));
+    EXPECT_EQ(ChildSize(x), std::make_pair(505, 481));
     v->removed(v.view);
 }
 
 TEST(Vst3Editor, CyclesLeaveNoWindowRegistrationOrDescriptorBehind) {
     OPEN_TEST_DISPLAY(x);
     const UserSettingsFolder settings("tamrik-vst3-view");
-    SizeHostWindow(x, {505, 361});
+    SizeHostWindow(x, {505, 481});
     Vst3Instance p;
     PlugFrame frame;
     {  // fontconfig's caches

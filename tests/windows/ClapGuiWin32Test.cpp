@@ -42,7 +42,7 @@ TEST(ClapGuiWin32, EmbedsThePanelAsAChildWindowWithoutHostTimers) {
     RECT r{};
     GetClientRect(children[0], &r);
     EXPECT_EQ(r.right - r.left, 505);
-    EXPECT_EQ(r.bottom - r.top, 361);
+    EXPECT_EQ(r.bottom - r.top, 481);
     EXPECT_TRUE(IsWindowVisible(children[0]));
     ASSERT_TRUE(gui.hide(p.plugin()));
     EXPECT_FALSE(IsWindowVisible(children[0]));

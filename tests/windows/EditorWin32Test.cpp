@@ -92,7 +92,7 @@ TEST(Win32Editor, OpensAsAChildAndTheUserDrivesKnobSliderAndPresets) {
     const HWND form = children[0];
     RECT r = InParent(form, window);
     EXPECT_EQ(std::vector<LONG>({r.left, r.top, r.right - r.left, r.bottom - r.top}),
-              std::vector<LONG>({0, 0, 505, 361}));
+              std::vector<LONG>({0, 0, 505, 481}));
     EXPECT_TRUE(IsWindowVisible(form));
     EXPECT_TRUE(GetWindowLongA(form, GWL_STYLE) & WS_CHILD);
     EXPECT_TRUE(WaitUntilDrawn(form));
@@ -143,12 +143,12 @@ TEST(Win32Editor, OpensAsAChildAndTheUserDrivesKnobSliderAndPresets) {
     Drag(form, {kCutOffKnob.x, kCutOffKnob.y + 6}, 4, 0);
     EXPECT_EQ(Automated(host, 4), (std::vector<float>{0.21f, 0.22f})) << "a drag starts where it went";
 
-    // A preset from ComboBox6: the list opens upwards from (400, 200).
+    // A preset from ComboBox6: the list opens downwards from (400, 220),
+    // over the strip and the hit row.
     host.clearRequests();
     Click(form, 440, 210);
     const int row = ListRowHeight();
-    const int rows = std::min((200 - 2) / row, 18);
-    Click(form, 440, 200 - rows * row - 2 + 1 + 5 * row + row / 2);  // "Slash"
+    Click(form, 440, 220 + 1 + 5 * row + row / 2);  // "Slash"
     EXPECT_TRUE(PumpUntil([&] { return host.requests(audioMasterAutomate).size() >= 21; }));
     EXPECT_TRUE(Drain());
     EXPECT_EQ(host.requests(audioMasterAutomate).size(), 21u) << "the preset, and nothing sent back";
@@ -281,15 +281,15 @@ TEST(Win32KitEditor, TheWholeKitPanelOpensAsAChildAndTheUserSelectsLearnsAndAudi
     PluginInstance kit(TAMRIK_KIT_PATH);
     ERect* rect = nullptr;
     ASSERT_EQ(kit.dispatch(effEditGetRect, 0, 0, &rect), 1);
-    EXPECT_EQ(std::vector<int>({rect->top, rect->left, rect->bottom, rect->right}), (std::vector<int>{0, 0, 508, 505}));
-    SetWindowPos(window, nullptr, 0, 0, 505 + 40, 508 + 60, SWP_NOMOVE | SWP_NOZORDER);
+    EXPECT_EQ(std::vector<int>({rect->top, rect->left, rect->bottom, rect->right}), (std::vector<int>{0, 0, 628, 505}));
+    SetWindowPos(window, nullptr, 0, 0, 505 + 40, 628 + 60, SWP_NOMOVE | SWP_NOZORDER);
     ASSERT_EQ(kit.dispatch(effEditOpen, 0, 0, window), 1);
     const std::vector<HWND> children = Children(window);
     ASSERT_EQ(children.size(), 1u);
     const HWND form = children[0];
     RECT r{};
     GetWindowRect(form, &r);
-    EXPECT_EQ(std::vector<LONG>({r.right - r.left, r.bottom - r.top}), std::vector<LONG>({505, 508}));
+    EXPECT_EQ(std::vector<LONG>({r.right - r.left, r.bottom - r.top}), std::vector<LONG>({505, 628}));
     EXPECT_TRUE(GetWindowLongA(form, GWL_STYLE) & WS_CHILD);
     int trackbars = 0;
     for (HWND child : Children(form)) trackbars += ClassOf(child) == TRACKBAR_CLASSA;
@@ -374,7 +374,7 @@ TEST(Win32Editor, AtTwoHundredPercentTheHostsWindowGetsTheSizeAndADragMeansTheSa
     ASSERT_EQ(host.dispatch(effEditGetRect, 0, 0, &rect), 1);
     ASSERT_NE(rect, nullptr);
     EXPECT_EQ(std::vector<int>({rect->top, rect->left, rect->bottom, rect->right}),
-              std::vector<int>({0, 0, 722, 1010}))
+              std::vector<int>({0, 0, 962, 1010}))
         << "the user's scale, before open";
     const SizedHostWindow sized(window, rect->right, rect->bottom);
     ASSERT_EQ(host.dispatch(effEditOpen, 0, 0, window), 1);
@@ -383,9 +383,9 @@ TEST(Win32Editor, AtTwoHundredPercentTheHostsWindowGetsTheSizeAndADragMeansTheSa
     const HWND form = children[0];
     RECT r = InParent(form, window);
     EXPECT_EQ(std::vector<LONG>({r.left, r.top, r.right - r.left, r.bottom - r.top}),
-              std::vector<LONG>({0, 0, 1010, 722}));
+              std::vector<LONG>({0, 0, 1010, 962}));
     GetClientRect(window, &r);
-    EXPECT_EQ(std::vector<LONG>({r.right, r.bottom}), std::vector<LONG>({1010, 722})) << "the host's window";
+    EXPECT_EQ(std::vector<LONG>({r.right, r.bottom}), std::vector<LONG>({1010, 962})) << "the host's window";
     EXPECT_TRUE(WaitUntilDrawn(form, 2));
     EXPECT_TRUE(host.requests(audioMasterAutomate).empty());
 

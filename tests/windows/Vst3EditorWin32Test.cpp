@@ -93,7 +93,7 @@ TEST(Vst3EditorWin32, AtOneHundredPercentThePanelShowsWhatTheVst2DllShows) {
     const HWND panels[2] = {Children(HostWindow(0))[0], Children(HostWindow(1))[0]};
     ASSERT_TRUE(WaitUntilDrawn(panels[0]) && WaitUntilDrawn(panels[1]));
     const std::vector<uint32_t> vst3 = Screenshot(panels[0]), reference = Screenshot(panels[1]);
-    ASSERT_EQ(vst3.size(), size_t(505 * 361));
+    ASSERT_EQ(vst3.size(), size_t(505 * 481));
     ASSERT_EQ(reference.size(), vst3.size());
     EXPECT_GT(std::set<uint32_t>(vst3.begin(), vst3.end()).size(), 16u) << "a panel, not an empty window";
     size_t differing = 0;
@@ -120,7 +120,7 @@ TEST(Vst3EditorWin32, EmbedsThePanelInTheHostsWindowAndADragIsOneGestureOfTheHan
     const std::vector<HWND> children = Children(window);
     ASSERT_EQ(children.size(), 1u) << "the panel is a direct child of the host's window";
     const HWND form = children[0];
-    EXPECT_EQ(ClientSize(form), (std::pair<LONG, LONG>{505, 361}));
+    EXPECT_EQ(ClientSize(form), (std::pair<LONG, LONG>{505, 481}));
     EXPECT_TRUE(GetWindowLongA(form, GWL_STYLE) & WS_CHILD);
     EXPECT_TRUE(WaitUntilDrawn(form));
     EXPECT_TRUE(handler.edits.empty()) << "showing sends nothing";
@@ -144,7 +144,7 @@ TEST(Vst3EditorWin32, EmbedsThePanelInTheHostsWindowAndADragIsOneGestureOfTheHan
     View k(kit, kitFrame);
     ASSERT_EQ(k.attach(window), V3_OK);
     ASSERT_EQ(Children(window).size(), 1u);
-    EXPECT_EQ(ClientSize(Children(window)[0]), (std::pair<LONG, LONG>{505, 508}));
+    EXPECT_EQ(ClientSize(Children(window)[0]), (std::pair<LONG, LONG>{505, 628}));
     EXPECT_EQ(k->removed(k.view), V3_OK);
     EXPECT_TRUE(Children(window).empty());
 }
