@@ -18,6 +18,7 @@
 #include "ChildProcess.h"
 #include "DummyJackServer.h"
 #include "JackProbe.h"
+#include "NsmTestServer.h"
 #include "app/DeviceStrip.h"
 #include "app/SessionFile.h"
 #include "binding/Panels.h"
@@ -291,6 +292,38 @@ TEST_F(StandaloneWindowOnX11, AScaleChosenInThePanelResizesTheWindowAndIsKept) {
         return textOf(root / "config" / "DrumTamrik" / "settings").find("scale = 125") != std::string::npos;
     })) << "the user's choice is kept, as the plug-ins keep it";
     closeWindow(window);
+    EXPECT_EQ(app->waitForExit(), 0) << textOf(root / "app.log");
+}
+
+bool mapped(Display* display, ::Window window) {
+    XWindowAttributes attributes{};
+    return XGetWindowAttributes(display, window, &attributes) && attributes.map_state == IsViewable;
+}
+
+// Under a session manager the window is its optional GUI: announced, shown
+// and hidden on request, and its close button hides it rather than quitting.
+TEST_F(StandaloneWindowOnX11, ASessionManagerShowsAndHidesTheWindowAndClosingOnlyHidesIt) {
+    NsmTestServer nsm;
+    startApp({"--no-connect"}, {{"NSM_URL", nsm.url()}});
+    const std::optional<NsmTestServer::Announce> announce = nsm.waitForAnnounce();
+    ASSERT_TRUE(announce) << textOf(root / "app.log");
+    EXPECT_NE(announce->capabilities.find(":optional-gui:"), std::string::npos) << announce->capabilities;
+    ASSERT_TRUE(nsm.open((root / "session" / "DrumTamrik.nTEST").string(), "DrumTamrik", "DrumTamrik.nTEST"))
+        << textOf(root / "app.log");
+    EXPECT_TRUE(nsm.waitForGui(true)) << "shown once it opens";
+    const ::Window window = appWindow("DrumTamrik");
+    ASSERT_TRUE(window);
+
+    ASSERT_TRUE(nsm.setGui(false));
+    EXPECT_TRUE(until([&] { return !mapped(display, window); })) << "hidden";
+    ASSERT_TRUE(nsm.setGui(true));
+    EXPECT_TRUE(until([&] { return mapped(display, window); })) << "shown again";
+    closeWindow(window);
+    EXPECT_TRUE(nsm.waitForGui(false)) << "the close button hides the window";
+    EXPECT_TRUE(until([&] { return !mapped(display, window); }));
+    EXPECT_TRUE(app->running()) << "and the program plays on";
+    EXPECT_TRUE(nsm.errors().empty()) << nsm.errors().front();
+    app->signal(SIGTERM);
     EXPECT_EQ(app->waitForExit(), 0) << textOf(root / "app.log");
 }
 
