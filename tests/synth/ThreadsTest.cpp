@@ -160,8 +160,9 @@ void together(std::vector<std::function<void()>> writers) {
     for (auto& w : writers)
         threads.emplace_back([&ready, &w, n = static_cast<int>(writers.size())] {
             ready.fetch_add(1);
-            while (ready.load() < n) {
-            }
+            // Yielding: on a machine with fewer free cores than writers, a
+            // pure spin holds the core the last writer needs to arrive.
+            while (ready.load() < n) std::this_thread::yield();
             w();
         });
     for (std::thread& t : threads) t.join();
