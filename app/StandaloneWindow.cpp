@@ -28,8 +28,7 @@ StandaloneWindow::StandaloneWindow(const binding::Product& product, Instrument& 
     // Made before the panel's window, so that it lies under it.
     stripArea_ = window_->addArea(0, 0, 1, 1);
     placeStrip(scale, panelHeight);
-    if (!panel_.open(tk::NativeWindow(window_->handle()), binding::kitControlsOf(instrument),
-                     [this](int w, int h) { return fitTo(w, h); }))
+    if (!panel_.open(tk::NativeWindow(window_->handle()), instrument, [this](int w, int h) { return fitTo(w, h); }))
         throw std::runtime_error("the panel did not open in its window");
     const auto backdrop = [this] {
         const tk::PixelBuffer& panel = panel_.form()->Surface();

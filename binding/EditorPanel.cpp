@@ -102,8 +102,17 @@ bool EditorPanel::open(tk::NativeWindow parent, kit::KitControls* controls, Resi
     return true;
 }
 
+bool EditorPanel::open(tk::NativeWindow parent, Instrument& instrument, ResizeHost resizeHost) {
+    if (form_) return open(parent, nullptr, std::move(resizeHost));
+    auto sound = std::make_unique<PanelSound>(instrument);
+    if (!open(parent, kitControlsOf(instrument), std::move(resizeHost), sound.get())) return false;
+    sound_ = std::move(sound);
+    return true;
+}
+
 void EditorPanel::close() {
     form_.reset();
+    sound_.reset();
     link_.endAll();
 }
 

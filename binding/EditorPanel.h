@@ -29,6 +29,7 @@
 #include <optional>
 
 #include "binding/GestureBook.h"
+#include "binding/PanelSound.h"
 #include "binding/Products.h"
 #include "editor/HitLink.h"
 #include "editor/ParameterLink.h"
@@ -68,6 +69,9 @@ public:
     // sound is what the panel's hit row draws (none: it says so).
     bool open(tk::NativeWindow parent, kit::KitControls* controls, ResizeHost resizeHost = nullptr,
               HitLink* sound = nullptr);
+    // The same for an instrument in this library: its kit controls, and its
+    // hits rendered here (PanelSound) for the panel's hit row.
+    bool open(tk::NativeWindow parent, Instrument& instrument, ResizeHost resizeHost = nullptr);
     void close();
     bool isOpen() const { return form_ != nullptr; }
     void idle();
@@ -111,7 +115,8 @@ private:
     const Product& product_;
     BookedLink link_;
     std::optional<tk::Scale> hostScale_;
-    std::unique_ptr<TForm1> form_;
+    std::unique_ptr<PanelSound> sound_;
+    std::unique_ptr<TForm1> form_;  // after the sound: goes first
 };
 
 }  // namespace tamrik::binding

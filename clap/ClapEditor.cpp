@@ -90,7 +90,7 @@ bool ClapEditor::setParent(const clap_window_t* window) {
     const auto resizeHost = [host, gui](int width, int height) {
         return gui && gui->request_resize && gui->request_resize(host, uint32_t(width), uint32_t(height));
     };
-    if (!panel_.open(nativeWindow(*window), binding::kitControlsOf(instrument_), resizeHost)) {
+    if (!panel_.open(nativeWindow(*window), instrument_, resizeHost)) {
         stopTimer();
         return false;
     }

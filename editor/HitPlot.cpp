@@ -106,7 +106,8 @@ void HitPlot::Paint(TCanvas& canvas) {
 }
 
 // In device pixels: each column the smallest and largest sample of its
-// frames, the envelope as a line above, the -60 dB length as a tick.
+// frames, the envelope as a line along their top, the -60 dB length as a
+// dashed line.
 void HitPlot::PaintTraces(TCanvas& device, const TRect& area, int span) {
     const int columns = area.Width();
     const int length = link_->hitLength();
@@ -115,6 +116,9 @@ void HitPlot::PaintTraces(TCanvas& device, const TRect& area, int span) {
     const int traces = one ? 1 : 2;
     const int lineWidth = device.LineWidth();
     const int envelopeLength = link_->envelopeLength();
+    // The envelope at the hit's peak, so it lies along the waveform's top.
+    const float peak = link_->hitPeak();
+    const float envelopeScale = peak > 0.0f && peak < 1.0f ? peak : 1.0f;
     auto firstFrame = [&](int column) { return int(int64_t(column) * span / columns); };
     for (int t = 0; t < traces; ++t) {
         const int top = area.Top + t * area.Height() / traces;
@@ -139,7 +143,7 @@ void HitPlot::PaintTraces(TCanvas& device, const TRect& area, int span) {
                 device.FillRect({x, SampleY(hi, mid, half), x + 1, SampleY(lo, mid, half) + 1});
             }
             if (from < envelopeLength) {
-                const int y = SampleY(link_->hitEnvelope(from), mid, half);
+                const int y = SampleY(link_->hitEnvelope(from) * envelopeScale, mid, half);
                 const int upper = lastEnvelopeY < 0 ? y : std::min(y, lastEnvelopeY);
                 const int lower = lastEnvelopeY < 0 ? y : std::max(y, lastEnvelopeY);
                 device.Brush.Color = kPlotEnvelope;

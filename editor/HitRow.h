@@ -75,6 +75,8 @@ public:
     // step of the hit is rendered.
     void Refresh(int sound, std::vector<float> values);
     bool Rendering() const { return rendering_; }
+    // What the row draws from (null: nothing).
+    const HitLink* Link() const { return link_; }
     // How many hits began so far.
     uint64_t HitsBegun() const { return hitsBegun_; }
     // The meters take what the audio thread heard since the last feed.

@@ -10,8 +10,8 @@
 
 namespace tamrik {
 
-GrEditor::GrEditor(vst::AudioEffect* owner, const binding::Product& product, kit::KitControls* controls)
-    : AEffEditor(owner), controls_(controls), panel_(product, *this) {}
+GrEditor::GrEditor(vst::AudioEffect* owner, const binding::Product& product, Instrument& instrument)
+    : AEffEditor(owner), instrument_(instrument), panel_(product, *this) {}
 
 GrEditor::~GrEditor() {
     if (openCount > 0) {
@@ -33,7 +33,7 @@ int32_t GrEditor::open(void* window) {
     if (openCount == 1) {
         auto* x = dynamic_cast<vst::AudioEffectX*>(effect);
         const auto resizeHost = [x](int width, int height) { return x && x->sizeWindow(width, height); };
-        if (!panel_.open(reinterpret_cast<tk::NativeWindow>(window), controls_, resizeHost)) {
+        if (!panel_.open(reinterpret_cast<tk::NativeWindow>(window), instrument_, resizeHost)) {
             openCount = 0;
             return 0;
         }
@@ -74,7 +74,7 @@ vst::AEffEditor* createGrEditor(vst::AudioEffect* effect) {
     if (!synth) return nullptr;
     const binding::Product* product = binding::productOf(synth->instrument());
     if (!product) return nullptr;
-    return new GrEditor(effect, *product, binding::kitControlsOf(synth->instrument()));
+    return new GrEditor(effect, *product, synth->instrument());
 }
 
 }  // namespace tamrik

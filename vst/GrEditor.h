@@ -25,7 +25,7 @@ class TForm1;
 
 class GrEditor : public vst::AEffEditor, private ParameterLink {
 public:
-    GrEditor(vst::AudioEffect* owner, const binding::Product& product, kit::KitControls* controls);
+    GrEditor(vst::AudioEffect* owner, const binding::Product& product, Instrument& instrument);
     ~GrEditor() override;
 
     // UI thread, all of them.
@@ -59,7 +59,7 @@ private:
     void beginEdit(int32_t index) override;
     void endEdit(int32_t index) override;
 
-    kit::KitControls* controls_;
+    Instrument& instrument_;
     int32_t openCount = 0;
     vst::ERect editorRect{};
     binding::EditorPanel panel_;  // last: the form goes before what it reaches

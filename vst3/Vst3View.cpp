@@ -154,8 +154,7 @@ v3_result Vst3View::attached(void* parent, const char* type) {
     runLoop_ = static_cast<v3_run_loop**>(loop);
 #endif
     const auto resizeHost = [this](int width, int height) { return askHost(width, height); };
-    if (!panel_.open(tk::NativeWindow(reinterpret_cast<uintptr_t>(parent)),
-                     binding::kitControlsOf(plugin_.instrument()), resizeHost) ||
+    if (!panel_.open(tk::NativeWindow(reinterpret_cast<uintptr_t>(parent)), plugin_.instrument(), resizeHost) ||
         !startRunLoop()) {
         removed();
         return V3_FALSE;

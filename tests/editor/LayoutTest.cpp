@@ -6,7 +6,8 @@
 // The same at 150 % and 200 %, where every control is drawn afresh at the
 // scaled size. After a deliberate change of look, TAMRIK_PRINT_GOLDEN=1
 // prints the new hashes and TAMRIK_GOLDEN_PNG=PREFIX saves the pictures
-// (PREFIX-100.png, ...) to look at first.
+// (PREFIX-100.png, ...) to look at first. The hit row below the strip is
+// locked the same way, over the default sound as the instrument renders it.
 //
 // Every form in this program uses the built-in face, so that the logo,
 // drawn once per process, is drawn with it too.
@@ -31,6 +32,8 @@ constexpr uint64_t kPanelGolden150 = 0x2c6a3c4d15809217ull;
 constexpr uint64_t kPanelGolden200 = 0x895573f7ea776058ull;
 constexpr uint64_t kStripGolden = 0x3f78d8a10ce32bf3ull;
 constexpr uint64_t kKitPanelGolden = 0x87387bf484db87e6ull;
+constexpr uint64_t kHitRowGolden = 0x650b0ffcf6f0ac03ull;
+constexpr uint64_t kHitRowGolden200 = 0x60a22b0cc3136cfbull;
 
 uint64_t HashOf(const PixelBuffer& picture) {
     Fnv1a h;
@@ -125,6 +128,29 @@ TEST(Layout, TheKitPanelDrawsTheSoundPanelAboveThePads) {
     ExpectGolden(whole.Crop({0, 0, 505, 508}), 0, kKitPanelGolden);
     ExpectGolden(f.Snapshot(*f.GroupBox1), 100, kPanelGolden);
     ExpectGolden(f.Snapshot(*f.Strip), 0, kStripGolden);
+}
+
+// The hit row below the strip, once the default sound's hit is whole.
+PixelBuffer HitRowAt(int percent) {
+    Panel host;
+    EXPECT_EQ(host.openEditor(), 1);
+    TForm1& f = host.form();
+    f.Strip->SetUserPresetDirectory({});
+    f.SetScale(Scale(percent));
+    for (int ticks = 0; ticks < 100 && (ticks == 0 || f.View->Rendering()); ++ticks) host.tick();
+    EXPECT_FALSE(f.View->Rendering());
+    PixelBuffer picture = f.Snapshot(*f.View);
+    if (const char* prefix = std::getenv("TAMRIK_GOLDEN_PNG"))
+        picture.SavePng(std::string(prefix) + "-row-" + std::to_string(percent) + ".png");
+    return picture;
+}
+
+TEST(Layout, TheHitRowDrawsTheDefaultSound) {
+    const PixelBuffer at100 = HitRowAt(100), at200 = HitRowAt(200);
+    EXPECT_EQ(std::vector<int>({at100.Width(), at100.Height(), at200.Width(), at200.Height()}),
+              std::vector<int>({505, 120, 1010, 240}));
+    ExpectGolden(at100, 100, kHitRowGolden);
+    ExpectGolden(at200, 200, kHitRowGolden200);
 }
 
 TEST(Layout, EveryScaleStepGivesThePanelItsScaledSize) {
