@@ -11,6 +11,7 @@
 #include <lv2/instance-access/instance-access.h>
 #include <lv2/options/options.h>
 
+#include "lv2/HitLinkAccess.h"
 #include "lv2/KitControlsAccess.h"
 #include "lv2/Lv2Features.h"
 
@@ -33,13 +34,28 @@ float HostScaleFactor(const LV2_Feature* const* features) {
     return 0.0f;
 }
 
-// The DSP instance's kit controls, through instance-access and data-access.
-kit::KitControls* HostKitControls(const LV2_Feature* const* features) {
+// What the DSP instance answers for uri, through instance-access and
+// data-access, given to reach: nullptr without either.
+template <typename Access, typename Reach>
+auto FromInstance(const LV2_Feature* const* features, const char* uri, Reach reach) -> decltype(reach(nullptr, nullptr)) {
     const auto instance = static_cast<LV2_Handle>(const_cast<void*>(findFeature(features, LV2_INSTANCE_ACCESS_URI)));
     const auto* data = static_cast<const LV2_Extension_Data_Feature*>(findFeature(features, LV2_DATA_ACCESS_URI));
     if (!instance || !data || !data->data_access) return nullptr;
-    const auto* access = static_cast<const KitControlsAccess*>(data->data_access(kKitControlsUri));
-    return access && access->controls ? access->controls(instance) : nullptr;
+    return reach(static_cast<const Access*>(data->data_access(uri)), instance);
+}
+
+// The DSP instance's kit controls.
+kit::KitControls* HostKitControls(const LV2_Feature* const* features) {
+    return FromInstance<KitControlsAccess>(features, kKitControlsUri, [](const KitControlsAccess* a, LV2_Handle i) {
+        return a && a->controls ? a->controls(i) : nullptr;
+    });
+}
+
+// The hits the DSP instance renders for the panel.
+HitLink* HostHitLink(const LV2_Feature* const* features) {
+    return FromInstance<HitLinkAccess>(features, kHitLinkUri, [](const HitLinkAccess* a, LV2_Handle i) {
+        return a && a->sound ? a->sound(i) : nullptr;
+    });
 }
 
 const binding::Product& uiProduct() { return binding::TAMRIK_PRODUCT(); }
@@ -59,7 +75,8 @@ Lv2Editor* Lv2Editor::create(LV2UI_Write_Function write, LV2UI_Controller contro
     const auto resizeHost = [resize](int width, int height) {
         return !resize || !resize->ui_resize || resize->ui_resize(resize->handle, width, height) == 0;
     };
-    if (!panel.open(reinterpret_cast<tk::NativeWindow>(parent), HostKitControls(features), resizeHost))
+    if (!panel.open(reinterpret_cast<tk::NativeWindow>(parent), HostKitControls(features), resizeHost,
+                    HostHitLink(features)))
         return nullptr;
     *widget = reinterpret_cast<LV2UI_Widget>(panel.form()->NativeHandle());
     resizeHost(panel.width(), panel.height());

@@ -17,6 +17,7 @@
 #include <lv2/midi/midi.h>
 
 #include "binding/SessionState.h"
+#include "lv2/HitLinkAccess.h"
 #include "lv2/KitControlsAccess.h"
 #include "lv2/Lv2Features.h"
 
@@ -156,11 +157,15 @@ tamrik::kit::KitControls* kitControls(LV2_Handle h) {
 }
 const tamrik::lv2::KitControlsAccess kKitControlsAccess = {kitControls};
 
+tamrik::HitLink* hitLink(LV2_Handle h) { return h ? &self(h)->sound() : nullptr; }
+const tamrik::lv2::HitLinkAccess kHitLinkAccess = {hitLink};
+
 const void* extensionData(const char* uri) {
     if (!uri) return nullptr;
     if (std::strcmp(uri, LV2_STATE__interface) == 0) return &kStateInterface;
     if (std::strcmp(uri, tamrik::lv2::kKitControlsUri) == 0 && tamrik::lv2::dspProduct().panel == tamrik::binding::PanelKind::Kit)
         return &kKitControlsAccess;
+    if (std::strcmp(uri, tamrik::lv2::kHitLinkUri) == 0) return &kHitLinkAccess;
     return nullptr;
 }
 

@@ -11,7 +11,8 @@
 // Each DSP library is this file built for one row of the products table
 // (TAMRIK_PRODUCT): its URI and its instrument. An instrument with kit
 // controls answers them to its UI through extension_data
-// (lv2/KitControlsAccess.h).
+// (lv2/KitControlsAccess.h), and every instrument the hits its UI's panel
+// draws, rendered here (lv2/HitLinkAccess.h).
 //
 // Threads: run() is the audio thread (nothing there allocates or locks);
 // create, connect, activate, destruction, save and restore follow the
@@ -27,6 +28,7 @@
 #include <lv2/urid/urid.h>
 
 #include "binding/BlockRunner.h"
+#include "binding/PanelSound.h"
 #include "binding/Products.h"
 #include "synth/Instrument.h"
 
@@ -50,6 +52,8 @@ public:
     const Instrument& instrument() const { return *instrument_; }
     Instrument& instrument() { return *instrument_; }
     uint32_t midiPort() const { return uint32_t(controls_.size()); }
+    // The UI thread's: what the UI's hit row draws.
+    binding::PanelSound& sound() { return sound_; }
 
 private:
     Lv2Instrument(std::unique_ptr<Instrument> instrument, float sampleRate, LV2_URID_Map* map);
@@ -57,6 +61,7 @@ private:
     void queueMidi(uint32_t frames);
 
     std::unique_ptr<Instrument> instrument_;
+    binding::PanelSound sound_{*instrument_};
     binding::BlockRunner runner_;
     LV2_URID midiEventType_, chunkType_, stateKey_;
     std::vector<const float*> controls_;

@@ -126,7 +126,9 @@ std::string description(int major, int minor, int micro) {
     }
     t << " .\n\n" << uri(lv2::kUiUri) << "\n    a ui:X11UI ;\n"
       << "    lv2:requiredFeature ui:idleInterface, ui:parent ;\n"
-      << "    lv2:optionalFeature ui:resize, ui:noUserResize ;\n"
+      // The hit row's sound is the instance's; without it the rest works.
+      << "    lv2:optionalFeature ui:resize, ui:noUserResize, <http://lv2plug.in/ns/ext/instance-access>,\n"
+      << "        <http://lv2plug.in/ns/ext/data-access> ;\n"
       << "    lv2:extensionData ui:idleInterface .\n";
     return t.str();
 }

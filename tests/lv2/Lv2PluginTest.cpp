@@ -15,6 +15,7 @@
 #include <lv2/midi/midi.h>
 
 #include "HostHarness.h"
+#include "lv2/HitLinkAccess.h"
 #include "Lv2TestHost.h"
 #include "SoundScenarios.h"
 #include "TestSignals.h"
@@ -279,6 +280,29 @@ TEST(Lv2BadInput, NotANumberOnAControlPortIsTreatedAsSetParameterTreatsIt) {
               }),
               loud);
     EXPECT_NE(loud, defaults);
+}
+
+// The panel's hit is rendered by the DSP library, on the instance's own
+// tables, and answered to the UI through data-access: it is what the
+// instance plays for the note, bit for bit.
+TEST(Lv2Hit, TheInstanceRendersThePanelsHitAsItPlaysTheNote) {
+    Lv2TestHost host;
+    ASSERT_NE(host.instance(), nullptr);
+    const auto* access = static_cast<const lv2::HitLinkAccess*>(
+        lilv_instance_get_descriptor(host.instance())->extension_data(lv2::kHitLinkUri));
+    ASSERT_NE(access, nullptr);
+    HitLink* hit = access->sound(lilv_instance_get_handle(host.instance()));
+    ASSERT_NE(hit, nullptr);
+    EXPECT_EQ(access->sound(nullptr), nullptr);
+    host.run(64, nullptr, nullptr);  // the port values applied, as after a host's first run
+    ASSERT_TRUE(hit->beginHit(0, 60, 127));
+    while (hit->continueHit(10000)) {
+    }
+    const int length = hit->hitLength();
+    ASSERT_GT(length, 1000);
+    host.addMidi(0, 0x90, 60, 127);
+    const std::vector<float> played = host.render(length, 512);
+    EXPECT_EQ(std::memcmp(hit->hitSamples(0), played.data(), size_t(length) * sizeof(float)), 0);
 }
 
 }  // namespace
