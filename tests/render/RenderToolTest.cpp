@@ -17,7 +17,9 @@
 
 #include "HostHarness.h"
 #include "MidiBytes.h"
+#include "PcmWave.h"
 #include "PluginInstance.h"
+#include "common/WaveFile.h"
 #include "synth/FactoryPresets.h"
 
 namespace tamrik::test {
@@ -154,6 +156,23 @@ TEST_F(RenderTool, OneNoteMatchesThePluginPlayedDirectly) {
     EXPECT_GT(peakOf(wav.left), 0.01f);
     // What was trimmed is silence.
     EXPECT_EQ(peakOf({direct.begin() + static_cast<long>(wav.left.size()), direct.end()}), 0.0f);
+}
+
+// 24 bits, the default, by the system's own rule: each sample to the
+// nearest step, halves to even, clipped at full scale.
+TEST_F(RenderTool, TwentyFourBitFilesHoldEachSampleAtItsNearestStep) {
+    writeFile("note.mid", songFile({0x00, 0x90, 60, 100}));
+    ASSERT_EQ(run("note.mid --preset P_Kick --quiet").status, 0);
+    const PcmWave wav = readPcmWave(work / "note.wav");
+    ASSERT_EQ(wav.problem, "");
+    ASSERT_EQ(wav.channels, 2);
+    EXPECT_EQ(wav.sampleRate, 44100u);
+    ASSERT_GT(wav.samples[0].size(), 1000u);
+    const std::vector<float> direct = directNote("P_Kick", 60, 100, static_cast<int32_t>(wav.samples[0].size()));
+    for (size_t i = 0; i < direct.size(); ++i) {
+        ASSERT_EQ(wav.samples[0][i], WaveFile::pcm24(direct[i])) << i;
+        ASSERT_EQ(wav.samples[1][i], wav.samples[0][i]) << i;
+    }
 }
 
 TEST_F(RenderTool, NoteLandsOnTheFrameOfItsTick) {
