@@ -1,17 +1,13 @@
 #include "common/WaveFile.h"
 
-#include <cerrno>
+#include <algorithm>
 #include <cmath>
 #include <cstring>
-#include <filesystem>
-#include <random>
-#include <system_error>
 
+#include "common/ReplacedFile.h"
 #include "common/RoundEven.h"
 
 namespace tamrik {
-
-namespace fs = std::filesystem;
 
 namespace {
 
@@ -23,18 +19,6 @@ void put16(uint8_t* at, uint32_t v) {
 void put32(uint8_t* at, uint32_t v) {
     put16(at, v);
     put16(at + 2, v >> 16);
-}
-
-fs::path pathOf(const std::string& utf8) {
-    return fs::path(std::u8string(reinterpret_cast<const char8_t*>(utf8.data()), utf8.size()));
-}
-
-std::FILE* open(const fs::path& path) {
-#if defined(_WIN32)
-    return _wfopen(path.c_str(), L"wb");
-#else
-    return std::fopen(path.c_str(), "wb");
-#endif
 }
 
 }  // namespace
@@ -98,31 +82,11 @@ bool WaveFile::writeOneShot(const std::string& path, const std::vector<float>& l
         error = "too long for a WAV file, or no usable sample rate";
         return false;
     }
-    const fs::path target = pathOf(path);
-    std::error_code failure;
-    if (target.filename().empty() || fs::is_directory(target, failure)) {
-        error = "expected a file name";
-        return false;
-    }
-    // Beside the target, so that the rename stays on one file system.
-    std::random_device random;
-    fs::path temporary;
-    for (int tries = 0; tries < 100 && (temporary.empty() || fs::exists(temporary, failure)); ++tries)
-        temporary = target.parent_path() /
-                    (u8"." + target.filename().u8string() + u8"." + pathOf(std::to_string(random())).u8string());
-    std::FILE* file = open(temporary);
-    if (!file) {
-        error = std::strerror(errno);
-        return false;
-    }
-    bool ok = std::fwrite(head, 1, sizeof head, file) == sizeof head && writeSamples(file, channels, count, frames);
-    ok = std::fclose(file) == 0 && ok;
-    error = ok ? "" : "cannot write the file";
-    std::error_code renamed;
-    if (ok) fs::rename(temporary, target, renamed);
-    if (ok && !renamed) return true;
-    if (renamed) error = renamed.message();
-    fs::remove(temporary, failure);
+    ReplacedFile file(path);
+    if (file.ok() && std::fwrite(head, 1, sizeof head, file.stream()) == sizeof head &&
+        writeSamples(file.stream(), channels, count, frames) && file.commit())
+        return true;
+    error = file.error().empty() ? "cannot write the file" : file.error();
     return false;
 }
 
