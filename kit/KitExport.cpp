@@ -43,8 +43,20 @@ std::vector<KitExport::Layer> KitExport::layersOf(std::vector<int32_t> velocitie
     return layers;
 }
 
+// A failure takes back what was written before it: a half-written kit would
+// pass for a whole one.
 KitExport::Result KitExport::write(const KitInstrument& kit, const std::string& folder,
                                    const std::vector<int32_t>& velocities) {
+    Result result = writeAll(kit, folder, velocities);
+    if (result.error.empty()) return result;
+    std::error_code ignored;
+    for (const std::string& file : result.files) fs::remove(ReplacedFile::pathOf(file), ignored);
+    result.files.clear();
+    return result;
+}
+
+KitExport::Result KitExport::writeAll(const KitInstrument& kit, const std::string& folder,
+                                      const std::vector<int32_t>& velocities) {
     Result result;
     const std::vector<Layer> layers = layersOf(velocities);
     if (layers.empty()) {

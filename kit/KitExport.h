@@ -42,10 +42,14 @@ public:
         std::string sfz;                 // the SFZ file's path
         std::vector<std::string> files;  // every file written, the SFZ last
     };
-    // Writes into `folder` (made where missing). UI thread or any other
-    // but the audio thread: it reads the kit as hitSetup does.
+    // Writes into `folder` (made where missing); a failure leaves none of
+    // the files behind. UI thread or any other but the audio thread: it
+    // reads the kit as hitSetup does.
     static Result write(const KitInstrument& kit, const std::string& folder,
                         const std::vector<int32_t>& velocities = kDefaultVelocities);
+
+private:
+    static Result writeAll(const KitInstrument& kit, const std::string& folder, const std::vector<int32_t>& velocities);
 };
 
 }  // namespace tamrik::kit

@@ -167,4 +167,12 @@ TEST_F(KitExportTest, ChosenLayersAndFailures) {
 
     EXPECT_NE(KitExport::write(kit, folder.string(), {0, 64}).error, "");
     EXPECT_NE(KitExport::write(kit, (folder / "Init.sfz").string()).error, "");  // a file, not a folder
+
+    // A failure at the end takes back the samples written before it.
+    const fs::path blocked = folder / "blocked";
+    fs::create_directories(blocked / (kit.kitName() + ".sfz"));
+    const KitExport::Result failed = KitExport::write(kit, blocked.string(), {40, 127});
+    EXPECT_NE(failed.error, "");
+    EXPECT_TRUE(failed.files.empty());
+    EXPECT_EQ(std::distance(fs::directory_iterator(blocked), {}), 1);
 }
