@@ -1,8 +1,23 @@
 #include "binding/PanelSound.h"
 
 #include <algorithm>
+#include <vector>
+
+#include "binding/Products.h"
+#include "common/WaveFile.h"
+#include "kit/KitExport.h"
 
 namespace tamrik::binding {
+
+namespace {
+
+// The writers take UTF-8 paths on every platform.
+std::string Utf8(const std::filesystem::path& path) {
+    const std::u8string text = path.u8string();
+    return std::string(text.begin(), text.end());
+}
+
+}  // namespace
 
 bool PanelSound::beginHit(int sound, int note, int velocity) {
     hit_.reset();
@@ -25,14 +40,27 @@ int PanelSound::meterCount() const { return 0; }
 
 int PanelSound::takePeaks(std::span<float>) { return 0; }
 
-bool PanelSound::exportHit(const std::filesystem::path&, std::string& message) {
-    message = "export is not available yet";
-    return false;
+bool PanelSound::exportHit(const std::filesystem::path& file, std::string& message) {
+    if (!hit_) {
+        message = "no hit to export";
+        return false;
+    }
+    // The whole hit as begun, whatever the panel has rendered of it so far.
+    HitRenderer whole(setup_);
+    whole.renderAll();
+    return WaveFile::writeOneShot(Utf8(file), whole.channel(0), whole.channel(1), whole.sampleRate(), message);
 }
 
-bool PanelSound::exportKit(const std::filesystem::path&, std::span<const int>, std::string& message) {
-    message = "export is not available yet";
-    return false;
+bool PanelSound::exportKit(const std::filesystem::path& folder, std::span<const int> velocities, std::string& message) {
+    const kit::KitInstrument* kit = kitInstrumentOf(instrument_);
+    if (!kit) {
+        message = "this instrument is not a kit";
+        return false;
+    }
+    const kit::KitExport::Result result =
+        kit::KitExport::write(*kit, Utf8(folder), std::vector<int32_t>(velocities.begin(), velocities.end()));
+    message = result.error;
+    return result.error.empty();
 }
 
 }  // namespace tamrik::binding

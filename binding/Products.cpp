@@ -83,4 +83,8 @@ std::unique_ptr<Instrument> makeInstrument(const Product& product, InstructionSe
 
 kit::KitControls* kitControlsOf(Instrument& instrument) { return dynamic_cast<kit::KitInstrument*>(&instrument); }
 
+const kit::KitInstrument* kitInstrumentOf(const Instrument& instrument) {
+    return dynamic_cast<const kit::KitInstrument*>(&instrument);
+}
+
 }  // namespace tamrik::binding

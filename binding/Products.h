@@ -18,6 +18,10 @@
 #include "synth/InstructionSet.h"
 #include "synth/Instrument.h"
 
+namespace tamrik::kit {
+class KitInstrument;
+}
+
 namespace tamrik::binding {
 
 // The identifiers hosts keep in their sessions: never to change.
@@ -69,5 +73,8 @@ std::unique_ptr<Instrument> makeInstrument(const Product& product, InstructionSe
 // The kit controls (names, auditions, hits) an instrument has for its
 // panel; nullptr for one that has none.
 kit::KitControls* kitControlsOf(Instrument& instrument);
+// The Kit behind an instrument, for what needs the whole kit (its export);
+// nullptr for any other instrument.
+const kit::KitInstrument* kitInstrumentOf(const Instrument& instrument);
 
 }  // namespace tamrik::binding

@@ -1,11 +1,17 @@
 // The hit row in a host, over the instrument itself: what it draws are the
 // samples the instrument plays for that note, bit for bit (DrumTamrik, and
-// a pad of the Kit), and a value the host sets redraws it within refreshes.
+// a pad of the Kit), a value the host sets redraws it within refreshes, and
+// the exports write the hit (a 24-bit WAV) and the kit (WAVs and an SFZ).
 #include <gtest/gtest.h>
 
 #include <algorithm>
 #include <cstring>
+#include <filesystem>
+#include <fstream>
+#include <iterator>
 #include <vector>
+
+#include <unistd.h>
 
 #include "EditorHost.h"
 #include "kit/KitMap.h"
@@ -79,6 +85,67 @@ TEST(PanelSound, AValueTheHostSetsRedrawsTheRow) {
     for (int y = 0; y < after.Height(); ++y)
         for (int x = 0; x < after.Width(); ++x) differing += after.At(x, y) != before.At(x, y);
     EXPECT_GT(differing, 100);
+}
+
+// A fresh folder of this process's own under the temporary folder.
+struct Scratch {
+    std::filesystem::path path;
+    explicit Scratch(const char* name)
+        : path(std::filesystem::temp_directory_path() / (name + std::to_string(::getpid()))) {
+        std::filesystem::remove_all(path);
+    }
+    ~Scratch() { std::filesystem::remove_all(path); }
+};
+
+std::vector<char> Bytes(const std::filesystem::path& file) {
+    std::ifstream in(file, std::ios::binary);
+    return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
+}
+
+TEST(PanelSound, ExportWritesTheWholeHitAsA24BitWav) {
+    EditorHost host;
+    ASSERT_EQ(host.openEditor(), 1);
+    host.tick();  // the hit begun, maybe not whole yet
+    const Scratch folder("tamrik-export-hit-");
+    const std::filesystem::path file = host.form().View->ExportHit(folder.path);
+    ASSERT_EQ(file, folder.path / "DrumTamrik.wav") << host.form().Strip->ReadoutLine();
+    TickUntilWhole(host);
+    const HitLink* hit = host.form().View->Link();
+    const std::vector<char> bytes = Bytes(file);
+    const size_t data = size_t(hit->hitLength()) * 3;  // one channel: both are equal
+    ASSERT_EQ(bytes.size(), 44 + data + data % 2);
+    EXPECT_EQ(std::string(bytes.begin() + 8, bytes.begin() + 12), "WAVE");
+    // The loudest sample, as the 24-bit integer it became.
+    const float* samples = hit->hitSamples(0);
+    const int loudest = int(std::max_element(samples, samples + hit->hitLength(),
+                                             [](float a, float b) { return std::abs(a) < std::abs(b); }) -
+                            samples);
+    const auto at = bytes.begin() + 44 + 3 * loudest;
+    const int32_t pcm = int32_t(uint32_t(uint8_t(at[0])) | uint32_t(uint8_t(at[1])) << 8 |
+                                uint32_t(uint8_t(at[2])) << 16 | (uint8_t(at[2]) & 0x80 ? 0xFF000000u : 0u));
+    EXPECT_NEAR(pcm / 8388608.0, samples[loudest], 1.0 / 8388608.0);
+}
+
+TEST(PanelSound, ExportKitWritesAFolderWithAnSfz) {
+    EditorHost host(tk::OffscreenBackend::Faces::System, Hosted::Kit);
+    ASSERT_EQ(host.openEditor(), 1);
+    const Scratch folder("tamrik-export-kit-");
+    const std::filesystem::path kit = host.form().View->ExportKit(folder.path);
+    ASSERT_EQ(kit, folder.path / "Init") << host.form().Strip->ReadoutLine();
+    EXPECT_TRUE(std::filesystem::exists(kit / "Init.sfz"));
+    int waves = 0;
+    for (const auto& entry : std::filesystem::recursive_directory_iterator(kit)) waves += entry.path().extension() == ".wav";
+    EXPECT_EQ(waves, 16 * int(HitRow::kKitVelocities.size())) << "a file per pad and layer";
+    EXPECT_EQ(host.form().View->ExportKit(folder.path), folder.path / "Init 2") << "never into the same folder";
+}
+
+TEST(PanelSound, DrumTamrikHasNoKitToExport) {
+    EditorHost host;
+    ASSERT_EQ(host.openEditor(), 1);
+    EXPECT_EQ(host.form().View->ExportKitButton, nullptr);
+    const Scratch folder("tamrik-export-none-");
+    EXPECT_EQ(host.form().View->ExportKit(folder.path), std::filesystem::path());
+    EXPECT_EQ(host.form().Strip->ReadoutLine(), "Not exported: this instrument is not a kit");
 }
 
 }  // namespace
