@@ -142,6 +142,10 @@ void HitRow::FeedMeters(uint64_t nowMs) {
 
 void HitRow::OpenExportChooser(bool kit, std::filesystem::path folder) {
     exportingKit_ = kit;
+    // The exports' own folder, made on first use; failing that the chooser
+    // starts above it.
+    std::error_code ec;
+    if (folder.empty() && !exportDirectory_.empty()) std::filesystem::create_directories(exportDirectory_, ec);
     chooser_->Open(std::move(folder), exportDirectory_);
 }
 
