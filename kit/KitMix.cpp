@@ -1,7 +1,8 @@
 // The pads' sound into the outputs: every awake pad's voices rendered
 // together, in pieces cut at every pad's events, then each pad's sum added
 // to its pair at its level and pan, pads in order. Where every pad plays at
-// unity into a pair of its own, the sums go straight into the pairs.
+// unity into a pair of its own, the sums go straight into the pairs. Then
+// the pads' and the written channels' peaks go to the meters.
 #include "kit/KitInstrument.h"
 
 #include <algorithm>
@@ -141,6 +142,7 @@ void KitInstrument::render(float* const* outputs, int32_t frames) {
         }
     }
     intoPairs = intoPairs && apartOrSame(channels, channelCount, frames);
+    float padPeaks[kPads] = {};  // each active pad's sum, before its gains
     for (int32_t from = 0; from < frames; from += kPiece) {
         const int32_t n = std::min(kPiece, frames - from);
         float* spans[kPads];
@@ -170,7 +172,7 @@ void KitInstrument::render(float* const* outputs, int32_t frames) {
                     left[k] = lefts[k] + from;
                     right[k] = rights[k] + from;
                 }
-                lanes->render(engines, left, count, n, right);
+                lanes->render(engines, left, count, n, right, padPeaks);
             } else {
                 for (int32_t k = 0; k < count; ++k) {
                     spans[k] = mono[k] + done;
@@ -186,6 +188,7 @@ void KitInstrument::render(float* const* outputs, int32_t frames) {
         for (int32_t k = 0; k < count; ++k) {
             if (rendered[k]) pads[active[k]].endSpan();
             if (muted[k] || wentIntoPairs) continue;
+            padPeaks[k] = PeakMeter::larger(padPeaks[k], PeakMeter::peakOf(mono[k], n));
             float* left = lefts[k];
             float* right = rights[k];
             if (left && right && gains[k][0] == 1.0f && gains[k][1] == 1.0f) {
@@ -198,6 +201,24 @@ void KitInstrument::render(float* const* outputs, int32_t frames) {
     }
     // A pad that falls silent leaves `awake` at the start of the next block.
     for (int32_t k = 0; k < count; ++k) pads[active[k]].endBlock(frames);
+    publishPeaks(outputs, frames, active, padPeaks, gains, muted, count);
+}
+
+void KitInstrument::publishPeaks(float* const* outputs, int32_t frames, const int32_t* active,
+                                 const float* padPeaks, const float (*gains)[2], const bool* muted,
+                                 int32_t count) {
+    float peak[kPads + kOutputChannels] = {};
+    uint32_t written = 0;  // the pairs this block added to
+    for (int32_t k = 0; k < count; ++k) {
+        if (muted[k]) continue;
+        const double gain = std::max(gains[k][0], gains[k][1]);
+        peak[active[k]] = static_cast<float>(static_cast<double>(padPeaks[k]) * gain);
+        written |= 1u << pads[active[k]].output();
+    }
+    for (int32_t c = 0; c < kOutputChannels; ++c)
+        if (written >> c / 2 & 1 && outputs[c])
+            peak[kPads + c] = PeakMeter::peakOf(outputs[c], frames);
+    meter.publish(peak);
 }
 
 }  // namespace tamrik::kit
