@@ -5,49 +5,37 @@
 
 namespace tamrik {
 
-namespace {
-
-constexpr uint32_t kMagnitude = 0x7fffffffu;
-constexpr uint32_t kInfinity = 0x7f800000u;
-
-// |x| as bits, NaN as infinity: the bits of non-negative floats order as
-// their values, so the peak is an integer maximum.
-uint32_t clipBits(float x) {
-    const uint32_t bits = std::bit_cast<uint32_t>(x) & kMagnitude;
-    return bits > kInfinity ? kInfinity : bits;
-}
-
-}  // namespace
-
-float PeakMeter::clipped(float x) { return std::bit_cast<float>(clipBits(x)); }
-
 PeakMeter::PeakMeter(int32_t count) : count_(std::clamp(count, int32_t{0}, kMaxMeters)) {}
 
 float PeakMeter::peakOf(const float* samples, int32_t n) {
-    // Signed 32-bit lanes: the magnitudes' top bit is clear, and SSE2 has a
-    // signed compare only.
-    int32_t top = 0;
-    for (int32_t i = 0; i < n; ++i) {
-        const int32_t bits = static_cast<int32_t>(std::bit_cast<uint32_t>(samples[i]) & kMagnitude);
-        top = bits > top ? bits : top;
-    }
-    return clipped(std::bit_cast<float>(top));
+    float top = 0.0f;
+    int32_t i = 0;
+#if defined(__SSE2__)
+    // Four maxima side by side: one alone waits on itself.
+    __m128 best[4] = {_mm_setzero_ps(), _mm_setzero_ps(), _mm_setzero_ps(), _mm_setzero_ps()};
+    for (; i + 16 <= n; i += 16)
+        for (int32_t k = 0; k < 4; ++k) best[k] = keepLarger(best[k], _mm_loadu_ps(samples + i + 4 * k));
+    for (; i + 4 <= n; i += 4) best[0] = keepLarger(best[0], _mm_loadu_ps(samples + i));
+    top = largest(_mm_max_ps(_mm_max_ps(best[0], best[1]), _mm_max_ps(best[2], best[3])));
+#endif
+    for (; i < n; ++i) top = larger(top, clipped(samples[i]));
+    return top;
 }
 
 void PeakMeter::publish(const float* peaks) {
     const uint32_t at = written.load(std::memory_order_relaxed);
-    const bool full = at - taken.load(std::memory_order_acquire) >= kRecords;
-    for (int32_t m = 0; m < count_; ++m) {
-        const float value = clipped(peaks[m]);
-        pending[m] = hasPending ? larger(pending[m], value) : value;
-    }
-    hasPending = true;
-    if (full) return;
+    const bool room = at - taken.load(std::memory_order_acquire) < kRecords;
     std::atomic<uint32_t>* record = words[at % kRecords];
-    for (int32_t m = 0; m < count_; ++m)
-        record[m].store(std::bit_cast<uint32_t>(pending[m]), std::memory_order_relaxed);
-    hasPending = false;
-    written.store(at + 1, std::memory_order_release);
+    for (int32_t m = 0; m < count_; ++m) {
+        float value = clipped(peaks[m]);
+        if (hasPending) value = larger(value, pending[m]);
+        if (room)
+            record[m].store(std::bit_cast<uint32_t>(value), std::memory_order_relaxed);
+        else
+            pending[m] = value;
+    }
+    hasPending = !room;
+    if (room) written.store(at + 1, std::memory_order_release);
 }
 
 bool PeakMeter::take(float* peaks) {

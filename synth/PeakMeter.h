@@ -11,13 +11,20 @@
 #pragma once
 
 #include <atomic>
+#include <cmath>
 #include <cstdint>
+#include <limits>
+
+#if defined(__SSE2__)
+#include <emmintrin.h>
+#endif
 
 namespace tamrik {
 
 class PeakMeter {
 public:
     static constexpr int32_t kMaxMeters = 34;
+    static constexpr float kClip = std::numeric_limits<float>::infinity();  // a NaN's peak
     // Enough records for a panel that looks every 40 ms while the host
     // renders blocks of 128 frames: the ring seldom fills, so a peak seldom
     // waits a look for its record.
@@ -39,12 +46,29 @@ public:
     bool take(float* peaks);
 
     // The largest |samples[i]| over n samples (0 for none), +infinity where
-    // one is NaN; a pass the compiler vectorises, for the audio thread.
+    // one is NaN; a vector pass, for the audio thread.
     static float peakOf(const float* samples, int32_t n);
     // The larger of two peaks as peakOf gives them.
     static float larger(float a, float b) { return a > b ? a : b; }
-    // |x| as a peak: +infinity for NaN.
-    static float clipped(float x);
+    // |x| as a peak: +infinity for NaN (for which |x| < kClip is false).
+    static float clipped(float x) {
+        const float magnitude = std::fabs(x);
+        return magnitude < kClip ? magnitude : kClip;
+    }
+#if defined(__SSE2__)
+    // The steps of a vector pass: four peaks, each the larger of itself and
+    // clipped(x); and the largest of four. minps gives its second operand
+    // where the first is NaN, so NaN becomes infinity before the maximum,
+    // which would drop it.
+    static __m128 keepLarger(__m128 peaks, __m128 x) {
+        const __m128 magnitude = _mm_castsi128_ps(_mm_set1_epi32(0x7fffffff));
+        return _mm_max_ps(_mm_min_ps(_mm_and_ps(x, magnitude), _mm_set1_ps(kClip)), peaks);
+    }
+    static float largest(__m128 peaks) {
+        const __m128 half = _mm_max_ps(peaks, _mm_movehl_ps(peaks, peaks));
+        return _mm_cvtss_f32(_mm_max_ss(half, _mm_shuffle_ps(half, half, 1)));
+    }
+#endif
 
 private:
     const int32_t count_;

@@ -1,6 +1,5 @@
 #include "synth/RowSums.h"
 
-#include <algorithm>
 #include <bit>
 #include <cstdint>
 
@@ -72,25 +71,18 @@ float RowSums::addSum(const DrumVoices& sound, float* out1, float* out2, const f
         }
         whole[count++] = row[v];
     }
-    // The peak as the magnitudes' bits: they order as the values do.
-    int32_t top = 0;
+    float top = 0.0f;
     int32_t n = 0;
 #if defined(__SSE2__)
     // The sum stays in registers: no cleared buffer to add it in.
-    const __m128i magnitude = _mm_set1_epi32(0x7fffffff);
-    __m128i tops = _mm_setzero_si128();
-    const auto measure = [&](__m128 sum) {
-        const __m128i bits = _mm_and_si128(_mm_castps_si128(sum), magnitude);
-        const __m128i above = _mm_cmpgt_epi32(bits, tops);
-        tops = _mm_or_si128(_mm_and_si128(above, bits), _mm_andnot_si128(above, tops));
-    };
+    __m128 tops = _mm_setzero_ps();
     if (count == 1) {  // a pad's lone voice, as often in a kit
         const __m128 zero = _mm_setzero_ps();
         for (; n + 4 <= frames; n += 4) {
             const __m128 sum = _mm_add_ps(zero, _mm_load_ps(whole[0] + n));
             _mm_storeu_ps(out1 + n, _mm_add_ps(_mm_loadu_ps(out1 + n), sum));
             _mm_storeu_ps(out2 + n, _mm_add_ps(_mm_loadu_ps(out2 + n), sum));
-            measure(sum);
+            tops = PeakMeter::keepLarger(tops, sum);
         }
     }
     for (; n + 4 <= frames; n += 4) {
@@ -98,20 +90,18 @@ float RowSums::addSum(const DrumVoices& sound, float* out1, float* out2, const f
         for (int32_t k = 0; k < count; ++k) sum = _mm_add_ps(sum, _mm_load_ps(whole[k] + n));
         _mm_storeu_ps(out1 + n, _mm_add_ps(_mm_loadu_ps(out1 + n), sum));
         _mm_storeu_ps(out2 + n, _mm_add_ps(_mm_loadu_ps(out2 + n), sum));
-        measure(sum);
+        tops = PeakMeter::keepLarger(tops, sum);
     }
-    alignas(16) int32_t lanes[4];
-    _mm_store_si128(reinterpret_cast<__m128i*>(lanes), tops);
-    for (const int32_t lane : lanes) top = std::max(top, lane);
+    top = PeakMeter::largest(tops);
 #endif
     for (; n < frames; ++n) {
         float sum = 0.0f;
         for (int32_t k = 0; k < count; ++k) sum = sum + whole[k][n];
         out1[n] = out1[n] + sum;
         out2[n] = out2[n] + sum;
-        top = std::max(top, static_cast<int32_t>(std::bit_cast<uint32_t>(sum) & 0x7fffffffu));
+        top = PeakMeter::larger(top, PeakMeter::clipped(sum));
     }
-    return PeakMeter::clipped(std::bit_cast<float>(top));
+    return top;
 }
 
 void RowSums::add(const DrumVoices& sound, float* out1, float* out2, const float* const* row,

@@ -89,18 +89,24 @@ TEST(PeakMeter, CountIsClampedAndOnlyThoseMetersAreTouched) {
 }
 
 TEST(PeakMeter, PeakOfIsTheLargestMagnitudeAtAnyPlace) {
-    std::vector<float> samples(67, 0.25f);
+    // Up to 71 samples: whole runs of 16, one of 4, a tail of 3; one more
+    // past the end.
+    const std::vector<float> samples(72, 0.25f);
     EXPECT_EQ(PeakMeter::peakOf(samples.data(), 0), 0.0f);
-    EXPECT_EQ(PeakMeter::peakOf(samples.data(), 67), 0.25f);
-    // Each place of a vector pass and of the tail after it.
-    for (size_t at : {size_t(0), size_t(3), size_t(31), size_t(64), size_t(66)}) {
+    EXPECT_EQ(PeakMeter::peakOf(samples.data(), 71), 0.25f);
+    for (int32_t n : {1, 5, 16, 20, 70, 71}) {
+        for (int32_t at = 0; at < n; ++at) {
+            std::vector<float> s = samples;
+            s[size_t(at)] = -0.75f;
+            ASSERT_EQ(PeakMeter::peakOf(s.data(), n), 0.75f) << n << " " << at;
+            s[size_t(at)] = std::nanf("");
+            ASSERT_EQ(PeakMeter::peakOf(s.data(), n), kInf) << n << " " << at;
+            s[size_t(at)] = -kInf;
+            ASSERT_EQ(PeakMeter::peakOf(s.data(), n), kInf) << n << " " << at;
+        }
         std::vector<float> s = samples;
-        s[at] = -0.75f;
-        EXPECT_EQ(PeakMeter::peakOf(s.data(), 67), 0.75f) << at;
-        s[at] = std::nanf("");
-        EXPECT_EQ(PeakMeter::peakOf(s.data(), 67), kInf) << at;
-        s[at] = -kInf;
-        EXPECT_EQ(PeakMeter::peakOf(s.data(), 67), kInf) << at;
+        s[size_t(n)] = 2.0f;  // past the end
+        EXPECT_EQ(PeakMeter::peakOf(s.data(), n), 0.25f) << n;
     }
     const float tiny[] = {-1e-45f, 0.0f, -0.0f};
     EXPECT_EQ(PeakMeter::peakOf(tiny, 3), 1e-45f);
