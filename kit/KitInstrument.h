@@ -113,11 +113,14 @@ private:
     // Audio thread: the pads in `hit` play a note of `velocity` at `frame`,
     // fading the rest of their choke groups.
     void strike(uint32_t hit, int32_t velocity, int32_t frame);
+    // Audio thread: render past its idle checks, with a pad awake.
+    void renderAwake(float* const* outputs, int32_t frames);
     // Audio thread, after a render that sounded: the pads' peaks (each
-    // active pad's sum, by its place in `active`) and the written channels'.
-    void publishPeaks(float* const* outputs, int32_t frames, const int32_t* active,
-                      const float* padPeaks, const float (*gains)[2], const bool* muted,
-                      int32_t count);
+    // active pad's sum, by its place in `active`) and the channels' of the
+    // pairs written (a bit each).
+    void publishPeaks(float* const* outputs, int32_t frames, uint32_t writtenPairs,
+                      const int32_t* active, const float* padPeaks, const float (*gains)[2],
+                      const bool* muted, int32_t count);
 
     // Pads render in pieces this long.
     static constexpr int32_t kPiece = 256;

@@ -97,6 +97,11 @@ void KitInstrument::render(float* const* outputs, int32_t frames) {
         strike(audible, 127, 0);
     }
     if (awake == 0) return;  // nothing to add: no arithmetic, so no guard
+    renderAwake(outputs, frames);
+}
+
+// Out of line, so that an idle block never sets up this one's frame.
+[[gnu::noinline]] void KitInstrument::renderAwake(float* const* outputs, int32_t frames) {
     int32_t active[kPads], count = 0;
     for (uint32_t rest = awake; rest != 0; rest &= rest - 1) {
         const int32_t p = std::countr_zero(rest);
@@ -121,6 +126,7 @@ void KitInstrument::render(float* const* outputs, int32_t frames) {
     const float* channels[kOutputChannels];
     int32_t channelCount = 0;
     uint32_t usedPairs = 0;
+    uint32_t writtenPairs = 0;  // the pairs the unmuted pads add to
     bool intoPairs = true;
     for (int32_t k = 0; k < count; ++k) {
         const KitPad& pad = pads[active[k]];
@@ -133,6 +139,7 @@ void KitInstrument::render(float* const* outputs, int32_t frames) {
         const int32_t pair = pad.output();
         lefts[k] = outputs[2 * pair];
         rights[k] = outputs[2 * pair + 1];
+        if (!muted[k]) writtenPairs |= 1u << pair;
         intoPairs = intoPairs && !muted[k] && lefts[k] && rights[k] && gains[k][0] == 1.0f &&
                 gains[k][1] == 1.0f;
         if (intoPairs && !(usedPairs >> pair & 1)) {
@@ -201,23 +208,21 @@ void KitInstrument::render(float* const* outputs, int32_t frames) {
     }
     // A pad that falls silent leaves `awake` at the start of the next block.
     for (int32_t k = 0; k < count; ++k) pads[active[k]].endBlock(frames);
-    publishPeaks(outputs, frames, active, padPeaks, gains, muted, count);
+    publishPeaks(outputs, frames, writtenPairs, active, padPeaks, gains, muted, count);
 }
 
-void KitInstrument::publishPeaks(float* const* outputs, int32_t frames, const int32_t* active,
-                                 const float* padPeaks, const float (*gains)[2], const bool* muted,
-                                 int32_t count) {
+void KitInstrument::publishPeaks(float* const* outputs, int32_t frames, uint32_t writtenPairs,
+                                 const int32_t* active, const float* padPeaks,
+                                 const float (*gains)[2], const bool* muted, int32_t count) {
     float peak[kPads + kOutputChannels] = {};
-    uint32_t written = 0;  // the pairs this block added to
     for (int32_t k = 0; k < count; ++k) {
         if (muted[k]) continue;
         const double gain = std::max(gains[k][0], gains[k][1]);
         peak[active[k]] = static_cast<float>(static_cast<double>(padPeaks[k]) * gain);
-        written |= 1u << pads[active[k]].output();
     }
-    for (int32_t c = 0; c < kOutputChannels; ++c)
-        if (written >> c / 2 & 1 && outputs[c])
-            peak[kPads + c] = PeakMeter::peakOf(outputs[c], frames);
+    for (uint32_t rest = writtenPairs; rest != 0; rest &= rest - 1)
+        for (const int32_t c : {2 * std::countr_zero(rest), 2 * std::countr_zero(rest) + 1})
+            if (outputs[c]) peak[kPads + c] = PeakMeter::peakOf(outputs[c], frames);
     meter.publish(peak);
 }
 

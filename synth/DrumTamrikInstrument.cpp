@@ -131,6 +131,11 @@ void DrumTamrikInstrument::receiveMidi(const uint8_t* bytes, size_t size, int32_
 void DrumTamrikInstrument::render(float* const* outputs, int32_t frames) {
     if (frames <= 0 || !outputs) return;
     if (engine.silent()) return;  // nothing to add: no arithmetic, so no guard
+    renderSounding(outputs, frames);
+}
+
+// Out of line, so that an idle block never sets up this one's frame.
+[[gnu::noinline]] void DrumTamrikInstrument::renderSounding(float* const* outputs, int32_t frames) {
     const FloatingPointGuard fp;
     float* left = outputs[0];
     float* right = outputs[1];

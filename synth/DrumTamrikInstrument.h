@@ -75,6 +75,8 @@ public:
 
 private:
     static bool isProgramNumber(int32_t n) { return n >= 0 && n < kNumPrograms; }
+    // render past its idle checks, with something sounding.
+    void renderSounding(float* const* outputs, int32_t frames);
 
     // Where a nil output channel is rendered, in pieces this long.
     static constexpr int32_t kScratchFrames = 256;
