@@ -18,6 +18,8 @@
 // - setSampleRate, programName, setProgramName, copyProgram, saveState,
 //   loadState: the UI (main) thread, one call at a time. setSampleRate and
 //   loadState may come while the audio thread renders.
+// - meters: any thread; render publishes into them, and one other thread
+//   at a time (the panel's) takes from them, never waiting on each other.
 //
 // Text goes into the caller's buffer of `size` bytes, cut to fit and always
 // terminated; an index out of range gives "". No input a host can send
