@@ -167,10 +167,11 @@ int Standalone::run() {
     MainLoopWait wait;
     std::string clientName = o.clientName.empty() ? product.identity.name : o.clientName;
     std::string path;
-    // No optional-gui capability: whether a window shows is --no-gui's.
+    // With a window to come, the manager may show and hide it (optional-gui);
+    // with --no-gui there is none.
     std::unique_ptr<NsmClient> nsm;
     try {
-        nsm = NsmClient::fromEnvironment(wait, false);
+        nsm = NsmClient::fromEnvironment(wait, !o.noGui);
     } catch (const NsmError& e) {
         say(e.what());
         return 2;
@@ -271,6 +272,7 @@ int Standalone::run() {
     announceStart(product, audio->audio(), audio->sequencerListens(), path);
     if (nsm) nsm->replyOpen(true, "opened " + path);
     std::unique_ptr<StandaloneWindow> window = o.noGui ? nullptr : openWindow(product, *instrument, *audio);
+    if (nsm && !o.noGui) nsm->setGuiShown(window != nullptr);
 
     const bool jackPlayed = audio->jack() != nullptr;
     const auto saveSession = [&]() -> std::optional<std::string> {
@@ -298,8 +300,13 @@ int Standalone::run() {
         if (window) timeout = timeout < 0 ? StandaloneWindow::kPumpPeriodMs : std::min(timeout, StandaloneWindow::kPumpPeriodMs);
         wait.wait(window ? window->descriptors() : std::vector<int>{}, timeout);
         if (wait.quitRequested()) break;
-        // Closing the window quits as a signal does.
-        if (window && !window->pump()) break;
+        // Closing the window quits as a signal does; under a session
+        // manager it only hides the window, which the manager can show again.
+        if (window && !window->pump()) {
+            if (!nsm) break;
+            window->setShown(false);
+            nsm->setGuiShown(false);
+        }
         if (nsm) {
             const NsmClient::Requests asked = nsm->take();
             if (asked.save) {
@@ -307,9 +314,10 @@ int Standalone::run() {
                 nsm->replySave(!failed, failed.value_or("saved " + path));
                 if (!failed) values.markClean();
             }
-            // The optional GUI is not announced (the window follows --no-gui),
-            // and a manager asking all the same hears what is shown.
-            if (asked.show || asked.hide) nsm->setGuiShown(window != nullptr);
+            // Without a window (--no-gui, or no display) a manager asking all
+            // the same hears that none is shown.
+            if (window && (asked.show || asked.hide)) window->setShown(asked.show);
+            if (asked.show || asked.hide) nsm->setGuiShown(window && window->shown());
             nsm->setDirty(values.changed());
         }
         JackSession* jack = audio->jack();

@@ -69,6 +69,12 @@ bool StandaloneWindow::pump() {
     return open;
 }
 
+void StandaloneWindow::setShown(bool shown) {
+    if (shown == shown_) return;
+    shown_ = shown;
+    window_->setShown(shown);
+}
+
 std::vector<int> StandaloneWindow::descriptors() const {
     return {window_->eventDescriptor(), panel_.eventDescriptor(), strip_->eventDescriptor()};
 }

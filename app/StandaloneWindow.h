@@ -39,6 +39,10 @@ public:
     // One round of the panel's and the strip's work; false once the user
     // closed the window.
     bool pump();
+    // Shows or hides the window; hidden, it keeps pumping (a session
+    // manager's optional GUI).
+    void setShown(bool shown);
+    bool shown() const { return shown_; }
     // The X connections to watch.
     std::vector<int> descriptors() const;
     int width() const { return width_; }
@@ -60,6 +64,7 @@ private:
     void* stripArea_ = nullptr;
     int width_ = 0;
     int height_ = 0;
+    bool shown_ = true;
 };
 
 }  // namespace tamrik::app

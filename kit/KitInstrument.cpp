@@ -11,6 +11,7 @@
 #include "common/FloatingPointGuard.h"
 #include "common/StringCopy.h"
 #include "kit/FactoryKits.h"
+#include "synth/HitSetup.h"
 
 namespace tamrik::kit {
 
@@ -113,6 +114,19 @@ void KitInstrument::strike(uint32_t hit, int32_t velocity, int32_t frame) {
     for (int32_t p = 0; p < kPads; ++p)
         if (hit >> p & 1) pads[p].play(velocity, at, serial);
     awake |= hit;
+}
+
+bool KitInstrument::hitSetup(int32_t sound, int32_t, int32_t velocity, HitSetup& setup) const {
+    if (sound < 0 || sound >= kPads) return false;
+    const FloatingPointGuard fp;  // the rounding the audio thread blends and mixes under
+    const KitPad& pad = pads[sound];
+    for (int32_t i = 0; i < kSoundParameters; ++i) setup.values[i] = pad.get(i);
+    setup.sampleRate = pad.sampleRate();
+    setup.note = pad.pitch();
+    setup.velocity = pad.velocityOf(clampInt(velocity, 0, 127));
+    pad.gains(masterGain(), setup.gain);
+    setup.isa = pad.engine().isa();
+    return true;
 }
 
 void KitInstrument::audition(int32_t pad) {

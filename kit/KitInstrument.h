@@ -89,6 +89,10 @@ public:
     // the values by index), 'PADN' per pad (its number and name).
     std::vector<uint8_t> saveState() const override;
     bool loadState(const uint8_t* data, size_t size) override;
+    // Sound = pad 0..15, as it plays when struck, muted or not: at its
+    // Pitch (`note` is not used) and blended velocity, at Level x Pan x
+    // Volume.
+    bool hitSetup(int32_t sound, int32_t note, int32_t velocity, HitSetup& setup) const override;
 
     // The whole kit at once (UI thread; load may come while the audio
     // thread renders, as any parameter change).
@@ -110,6 +114,8 @@ public:
 
 private:
     void loadFactoryKit(int32_t kit);
+    // The kit's Volume as a gain, for every pad's mix.
+    double masterGain() const { return levelGain(clampUnit(volume.get())); }
     // Audio thread: the pads in `hit` play a note of `velocity` at `frame`,
     // fading the rest of their choke groups.
     void strike(uint32_t hit, int32_t velocity, int32_t frame);

@@ -12,39 +12,12 @@
 #include <emmintrin.h>
 #endif
 
+#include "common/AddScaled.h"
 #include "common/FloatingPointGuard.h"
 
 namespace tamrik::kit {
 
 namespace {
-
-// out[i] = float(out[i] + double(mono[i]) * gain). A gain of exactly 1 is a
-// single addition: the double sum of two singles rounds to their single sum.
-void addScaled(float* out, const float* mono, float gain, int32_t n) {
-    int32_t i = 0;
-    if (gain == 1.0f) {
-#if defined(__SSE2__)
-        for (; i + 8 <= n; i += 8) {
-            _mm_storeu_ps(out + i, _mm_add_ps(_mm_loadu_ps(out + i), _mm_loadu_ps(mono + i)));
-            _mm_storeu_ps(out + i + 4, _mm_add_ps(_mm_loadu_ps(out + i + 4), _mm_loadu_ps(mono + i + 4)));
-        }
-#endif
-        for (; i < n; ++i) out[i] = out[i] + mono[i];
-        return;
-    }
-    const double g = gain;
-#if defined(__SSE2__)
-    const __m128d scale = _mm_set1_pd(g);
-    const auto mix = [&](__m128 o, __m128 m) {
-        return _mm_cvtpd_ps(_mm_add_pd(_mm_cvtps_pd(o), _mm_mul_pd(_mm_cvtps_pd(m), scale)));
-    };
-    for (; i + 4 <= n; i += 4) {
-        const __m128 o = _mm_loadu_ps(out + i), m = _mm_loadu_ps(mono + i);
-        _mm_storeu_ps(out + i, _mm_movelh_ps(mix(o, m), mix(_mm_movehl_ps(o, o), _mm_movehl_ps(m, m))));
-    }
-#endif
-    for (; i < n; ++i) out[i] = static_cast<float>(out[i] + static_cast<double>(mono[i]) * g);
-}
 
 // A pad at gain 1 on both channels: left, then right, each out[i] + mono[i]
 // as addScaled gives it (the two may be one buffer).
@@ -112,7 +85,7 @@ void KitInstrument::render(float* const* outputs, int32_t frames) {
     }
     if (count == 0) return;
     const FloatingPointGuard fp;
-    const double master = levelGain(clampUnit(volume.get()));
+    const double master = masterGain();
     const int32_t fadeLength = roundEven(static_cast<double>(rate.get()) * kChokeFadeSeconds);
     // Each active pad's gain per channel for the block, rounded once;
     // exactly 1 at the defaults, so a lone pad passes through bit for bit.
@@ -130,10 +103,7 @@ void KitInstrument::render(float* const* outputs, int32_t frames) {
     bool intoPairs = true;
     for (int32_t k = 0; k < count; ++k) {
         const KitPad& pad = pads[active[k]];
-        const double level = levelGain(clampUnit(pad.get(kSoundParameters + kLevel)));
-        const float pan = clampUnit(pad.get(kSoundParameters + kPan));
-        gains[k][0] = static_cast<float>(level * panLeft(pan) * master);
-        gains[k][1] = static_cast<float>(level * panRight(pan) * master);
+        pad.gains(master, gains[k]);
         muted[k] = pad.muted();
         engines[k] = &pads[active[k]].engine();
         const int32_t pair = pad.output();

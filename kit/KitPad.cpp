@@ -29,6 +29,13 @@ float KitPad::get(int32_t slot) const {
     return slot < kSoundParameters ? sound.get(slot) : settings[slot - kSoundParameters].get();
 }
 
+void KitPad::gains(double master, float gain[2]) const {
+    const double level = levelGain(clampUnit(setting(kLevel)));
+    const float pan = clampUnit(setting(kPan));
+    gain[0] = static_cast<float>(level * panLeft(pan) * master);
+    gain[1] = static_cast<float>(level * panRight(pan) * master);
+}
+
 void KitPad::push(int32_t frame, uint32_t serial, bool isChoke) {
     if (eventCount == kMaxEvents) return;
     // Kept in time order; events of one frame stay in the order they came.
@@ -39,7 +46,7 @@ void KitPad::push(int32_t frame, uint32_t serial, bool isChoke) {
 
 void KitPad::play(int32_t velocity, int32_t frame, uint32_t serial) {
     const int32_t voice = voices.nextVoice() == DrumVoices::lastVoice ? 0 : voices.nextVoice() + 1;
-    voices.playNote(noteOf(setting(kPitch)), blendVelocity(setting(kVelocity), velocity), frame);
+    voices.playNote(pitch(), velocityOf(velocity), frame);
     voiceSerial[voice] = serial;
     fadeMask &= ~(1u << voice);  // taken over: no longer part of a fade
     // Only a pad that fades, or is about to, needs to know when a new note

@@ -40,6 +40,14 @@ public:
     void setSampleRate(float sampleRate) { sound.setSampleRate(sampleRate); }
 
     int32_t key() const { return noteOf(setting(kKey)); }
+    // The note and velocity a strike of `velocity` plays on the pad's voices.
+    int32_t pitch() const { return noteOf(setting(kPitch)); }
+    int32_t velocityOf(int32_t velocity) const { return blendVelocity(setting(kVelocity), velocity); }
+    // The gain per channel (left, right) at which the pad's sound is added
+    // to its pair: Level x Pan x the kit's `master` gain, formed in double
+    // and rounded to float once, so exactly 1 at the defaults.
+    void gains(double master, float gain[2]) const;
+    float sampleRate() const { return sound.sampleRate(); }
     int32_t choke() const { return eighthOf(setting(kChoke)); }
     int32_t output() const { return eighthOf(setting(kOutput)); }
     bool muted() const { return switchOn(setting(kMute)); }

@@ -8,6 +8,7 @@
 
 #include "common/FloatingPointGuard.h"
 #include "common/StringCopy.h"
+#include "synth/HitSetup.h"
 #include "synth/MidiMessages.h"
 #include "synth/ParameterText.h"
 #include "synth/StateReader.h"
@@ -211,6 +212,17 @@ bool DrumTamrikInstrument::loadState(const uint8_t* data, size_t size) {
         for (int32_t i = 0; i < kNumParameters; ++i) programs[p]->setValue(i, loaded[p].values[i]);
     }
     setProgram(int32_t(program));
+    return true;
+}
+
+bool DrumTamrikInstrument::hitSetup(int32_t sound, int32_t note, int32_t velocity, HitSetup& setup) const {
+    if (sound != 0) return false;
+    for (int32_t i = 0; i < kNumParameters; ++i) setup.values[i] = params.get(i);
+    setup.sampleRate = params.sampleRate();
+    setup.note = note;
+    setup.velocity = velocity;
+    setup.gain[0] = setup.gain[1] = 1.0f;
+    setup.isa = engine.isa();
     return true;
 }
 

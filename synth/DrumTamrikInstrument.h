@@ -68,6 +68,8 @@ public:
     // number, name, value count and values in parameter order).
     std::vector<uint8_t> saveState() const override;
     bool loadState(const uint8_t* data, size_t size) override;
+    // Sound 0 only: the current values, note and velocity as given, gain 1.
+    bool hitSetup(int32_t sound, int32_t note, int32_t velocity, HitSetup& setup) const override;
 
     float sampleRate() const { return params.sampleRate(); }
     const SynthParameters& parameters() const { return params; }

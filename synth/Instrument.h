@@ -32,6 +32,7 @@
 
 namespace tamrik {
 
+struct HitSetup;
 class PeakMeter;
 
 struct InstrumentIdentity {
@@ -134,6 +135,15 @@ public:
     // truncated or foreign state and then changes nothing.
     virtual std::vector<uint8_t> saveState() const = 0;
     virtual bool loadState(const uint8_t* data, size_t size) = 0;
+
+    // What one hit of `sound` struck with `note` and `velocity` depends on,
+    // for a HitRenderer to play it off the audio thread: false (setup
+    // untouched) where the instrument has no such sound. Any thread: it reads
+    // only relaxed atomics.
+    virtual bool hitSetup(int32_t /*sound*/, int32_t /*note*/, int32_t /*velocity*/,
+                          HitSetup& /*setup*/) const {
+        return false;
+    }
 };
 
 }  // namespace tamrik

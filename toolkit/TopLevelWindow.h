@@ -32,6 +32,9 @@ public:
     // Where the window's own events arrive (X11's connection), for a loop
     // that watches descriptors; -1 on Windows.
     int eventDescriptor() const;
+    // Shows or hides the window (a session manager's optional GUI); the
+    // panel in it keeps running either way.
+    void setShown(bool shown);
     // A new size, kept fixed as before (a panel that took another scale).
     void resize(int width, int height);
     // A plain child window at this place, for a second panel beside the

@@ -58,6 +58,8 @@ bool TopLevelWindow::pump() {
 
 int TopLevelWindow::eventDescriptor() const { return -1; }
 
+void TopLevelWindow::setShown(bool shown) { ShowWindow(Hwnd(window_), shown ? SW_SHOW : SW_HIDE); }
+
 void TopLevelWindow::resize(int width, int height) {
     width_ = width;
     height_ = height;

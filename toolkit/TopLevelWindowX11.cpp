@@ -67,6 +67,14 @@ bool TopLevelWindow::pump() {
 
 int TopLevelWindow::eventDescriptor() const { return ConnectionNumber(display_); }
 
+void TopLevelWindow::setShown(bool shown) {
+    if (shown)
+        XMapRaised(display_, window_);
+    else
+        XWithdrawWindow(display_, window_, DefaultScreen(display_));  // unmapped, and the window manager told
+    XFlush(display_);
+}
+
 void TopLevelWindow::resize(int width, int height) {
     width_ = width;
     height_ = height;

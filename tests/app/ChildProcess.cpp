@@ -1,5 +1,7 @@
 #include "ChildProcess.h"
 
+#include "Eventually.h"
+
 #include <fcntl.h>
 #include <spawn.h>
 #include <sys/wait.h>
@@ -64,8 +66,7 @@ void ChildProcess::signal(int number) {
 }
 
 std::optional<int> ChildProcess::waitForExit(std::chrono::seconds deadline) {
-    const auto end = std::chrono::steady_clock::now() + deadline;
-    while (running() && std::chrono::steady_clock::now() < end) std::this_thread::sleep_for(std::chrono::milliseconds(10));
+    eventually([&] { return !running(); }, deadline);
     return status_;
 }
 

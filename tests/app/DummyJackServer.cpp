@@ -1,5 +1,7 @@
 #include "DummyJackServer.h"
 
+#include "Eventually.h"
+
 #include <fcntl.h>
 #include <sys/file.h>
 #include <unistd.h>
@@ -25,20 +27,24 @@ DummyJackServer::DummyJackServer(std::string name, const std::filesystem::path& 
         std::vector<std::string>{"jackd", "-n", name_, "-S", "-t", "20000", "-d", "dummy", "-r", std::to_string(rate),
                                  "-p", std::to_string(period)},
         log);
-    const auto end = std::chrono::steady_clock::now() + std::chrono::seconds(60);
-    while (std::chrono::steady_clock::now() < end && jackd_->running()) {
-        if (jack_client_t* client = jack_client_open("tamrik-probe-wait", JackNoStartServer, nullptr)) {
-            jack_client_close(client);
-            ready_ = true;
-            return;
-        }
-        std::this_thread::sleep_for(std::chrono::milliseconds(20));
-    }
+    ready_ = answers(*jackd_);
 }
 
 DummyJackServer::~DummyJackServer() {
     stop();
     if (lock_ >= 0) close(lock_);
+}
+
+bool DummyJackServer::answers(ChildProcess& jackd) {
+    bool up = false;
+    eventually([&] {
+        if (jack_client_t* client = jack_client_open("tamrik-probe-wait", JackNoStartServer, nullptr)) {
+            jack_client_close(client);
+            up = true;
+        }
+        return up || !jackd.running();
+    });
+    return up;
 }
 
 void DummyJackServer::endStrays(const std::string& name) {
@@ -50,10 +56,7 @@ void DummyJackServer::endStrays(const std::string& name) {
     for (const pid_t pid : strays) kill(pid, SIGKILL);
     // Gone once reaped: JACK frees the name only when the old server's
     // process no longer exists, zombie or not.
-    const auto end = std::chrono::steady_clock::now() + std::chrono::seconds(60);
-    for (const pid_t pid : strays)
-        while (kill(pid, 0) == 0 && std::chrono::steady_clock::now() < end)
-            std::this_thread::sleep_for(std::chrono::milliseconds(20));
+    for (const pid_t pid : strays) eventually([pid] { return kill(pid, 0) != 0; });
 }
 
 bool DummyJackServer::stop() {

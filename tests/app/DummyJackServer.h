@@ -30,6 +30,9 @@ public:
     // running: under the session lock nobody else can be using it, and a
     // new server of the same name would not start beside it.
     static void endStrays(const std::string& name);
+    // Waits until a server started as `jackd` takes clients; false if it
+    // ends first (or hangs).
+    static bool answers(ChildProcess& jackd);
 
 private:
     std::string name_;

@@ -1,5 +1,7 @@
 #include "JackProbe.h"
 
+#include "Eventually.h"
+
 #include <jack/midiport.h>
 
 #include <algorithm>
@@ -7,19 +9,6 @@
 #include <thread>
 
 namespace tamrik::test {
-
-namespace {
-
-bool waitUntil(std::chrono::seconds deadline, auto condition) {
-    const auto end = std::chrono::steady_clock::now() + deadline;
-    while (!condition()) {
-        if (std::chrono::steady_clock::now() >= end) return false;
-        std::this_thread::sleep_for(std::chrono::milliseconds(10));
-    }
-    return true;
-}
-
-}  // namespace
 
 JackProbe::JackProbe(int channels) : recorded_(size_t(channels)) {
     jack_set_error_function([](const char*) {});
@@ -56,7 +45,7 @@ bool JackProbe::portExists(const std::string& name) const { return ok() && jack_
 
 bool JackProbe::setBufferSize(uint32_t frames) {
     return jack_set_buffer_size(sender_, frames) == 0 &&
-           waitUntil(std::chrono::seconds(60), [&] { return jack_get_buffer_size(sender_) == frames; });
+           eventually([&] { return jack_get_buffer_size(sender_) == frames; });
 }
 
 std::vector<std::string> JackProbe::portsOf(const std::string& prefix) const {
@@ -90,10 +79,10 @@ bool JackProbe::play(const std::vector<TimedNote>& notes, size_t frames, std::ch
     gap_.store(false);
     aligned_.store(false);
     state_.store(kArmed, std::memory_order_release);
-    const bool whole = waitUntil(deadline, [&] { return done_.load(std::memory_order_acquire); });
+    const bool whole = eventually([&] { return done_.load(std::memory_order_acquire); }, deadline);
     state_.store(kIdle, std::memory_order_release);
     const uint64_t sent = sent_.load(), taken = taken_.load();
-    return waitUntil(deadline, [&] { return sent_.load() >= sent + 2 && taken_.load() >= taken + 2; }) && whole;
+    return eventually([&] { return sent_.load() >= sent + 2 && taken_.load() >= taken + 2; }, deadline) && whole;
 }
 
 int JackProbe::send(jack_nframes_t frames, void* arg) {

@@ -104,6 +104,17 @@ std::optional<bool> NsmTestServer::showGui() {
     return guiShown_;
 }
 
+bool NsmTestServer::setGui(bool shown) {
+    if (!client_) return false;
+    lo_send_from(client_, server_, LO_TT_IMMEDIATE,
+                 shown ? "/nsm/client/show_optional_gui" : "/nsm/client/hide_optional_gui", "");
+    return waitForGui(shown);
+}
+
+bool NsmTestServer::waitForGui(bool shown, std::chrono::seconds deadline) {
+    return receiveUntil([&] { return guiShown_ == shown; }, deadline);
+}
+
 bool NsmTestServer::waitForDirty(bool dirty, std::chrono::seconds deadline) {
     return receiveUntil([&] { return dirty_ == dirty; }, deadline);
 }

@@ -39,6 +39,11 @@ public:
     // Asks the client to show its window and waits for its answer: whether
     // it is shown; none by the deadline.
     std::optional<bool> showGui();
+    // Asks the client to show (or hide) its window and waits until it says
+    // it is shown (hidden).
+    bool setGui(bool shown);
+    // Waits until the client last said its window is shown (hidden).
+    bool waitForGui(bool shown, std::chrono::seconds deadline = std::chrono::seconds(60));
     // Waits until the client last said it is dirty (or clean).
     bool waitForDirty(bool dirty, std::chrono::seconds deadline = std::chrono::seconds(60));
     // The errors the client sent, "path: message".

@@ -21,6 +21,7 @@
 
 #include "ChildProcess.h"
 #include "DummyJackServer.h"
+#include "Eventually.h"
 #include "JackProbe.h"
 #include "NsmTestServer.h"
 #include "app/AlsaPlayback.h"
@@ -116,15 +117,7 @@ protected:
 
     void startServer(int rate = 44100, int period = kPeriod) {
         launchServer(rate, period);
-        const auto end = std::chrono::steady_clock::now() + seconds(60);
-        while (std::chrono::steady_clock::now() < end && jackd->running()) {
-            if (jack_client_t* client = jack_client_open("tamrik-probe-wait", JackNoStartServer, nullptr)) {
-                jack_client_close(client);
-                return;
-            }
-            std::this_thread::sleep_for(std::chrono::milliseconds(20));
-        }
-        FAIL() << "the JACK server did not start: " << textOf(root / "jackd.log");
+        if (!DummyJackServer::answers(*jackd)) FAIL() << "the JACK server did not start: " << textOf(root / "jackd.log");
     }
 
     void stopServer() {
@@ -146,38 +139,35 @@ protected:
     }
 
     // Waits until the program's output holds `text` `times` times.
-    bool logSays(const std::string& text, size_t times = 1, const std::string& log = "app.log") {
-        const auto end = std::chrono::steady_clock::now() + seconds(60);
-        while (std::chrono::steady_clock::now() < end && app->running()) {
-            const std::string said = textOf(root / log);
+    bool logSays(const std::string& text, size_t times = 1, const std::string& logName = "app.log") {
+        bool said = false;
+        eventually([&] {
+            const std::string log = textOf(root / logName);
             size_t found = 0;
-            for (size_t at = said.find(text); at != std::string::npos; at = said.find(text, at + 1)) ++found;
-            if (found >= times) return true;
-            std::this_thread::sleep_for(std::chrono::milliseconds(10));
-        }
-        ADD_FAILURE() << "drumtamrik did not say '" << text << "': " << textOf(root / log);
+            for (size_t at = log.find(text); at != std::string::npos; at = log.find(text, at + 1)) ++found;
+            said = found >= times;
+            return said || !app->running();
+        });
+        if (said) return true;
+        ADD_FAILURE() << "drumtamrik did not say '" << text << "': " << textOf(root / logName);
         return false;
     }
 
     // Waits until the program is up: its client active, its connections
     // made (it says so once they are); false, and why, if it ended.
     bool appReady(const std::string& log = "app.log") {
-        const auto end = std::chrono::steady_clock::now() + seconds(60);
-        while (std::chrono::steady_clock::now() < end && app->running()) {
-            if (textOf(root / log).find(" as JACK client ") != std::string::npos) return true;
-            std::this_thread::sleep_for(std::chrono::milliseconds(10));
-        }
+        bool up = false;
+        eventually([&] {
+            up = textOf(root / log).find(" as JACK client ") != std::string::npos;
+            return up || !app->running();
+        });
+        if (up) return true;
         ADD_FAILURE() << "drumtamrik did not come up: " << textOf(root / log);
         return false;
     }
 
     bool waitUntilConnected(const std::string& a, const std::string& b) {
-        const auto end = std::chrono::steady_clock::now() + seconds(60);
-        while (!probe->connected(a, b)) {
-            if (std::chrono::steady_clock::now() >= end) return false;
-            std::this_thread::sleep_for(std::chrono::milliseconds(10));
-        }
-        return true;
+        return eventually([&] { return probe->connected(a, b); });
     }
 
     int quitApp() {
@@ -421,16 +411,6 @@ bool commandSays(const std::string& command, const std::string& text) {
     return commandOutput(command).find(text) != std::string::npos;
 }
 
-template <typename Condition>
-bool eventually(Condition condition) {
-    const auto end = std::chrono::steady_clock::now() + seconds(60);
-    while (!condition()) {
-        if (std::chrono::steady_clock::now() >= end) return false;
-        std::this_thread::sleep_for(std::chrono::milliseconds(50));
-    }
-    return true;
-}
-
 // --reconnect: the server stopping is saved for, and the next server gets
 // the client back with its connections.
 TEST_F(StandaloneOnJack, ReconnectSavesAndComesBackOnTheNextServer) {
@@ -566,10 +546,7 @@ TEST(StandaloneOnAlsa, PlaysOnTheDefaultDeviceAndQuitsSaving) {
     fs::create_directories(root);
     ChildProcess app({TAMRIK_STANDALONE_EXE, "--no-gui", "--alsa", "default", "--state", (root / "s.state").string()},
                      root / "app.log");
-    const auto end = std::chrono::steady_clock::now() + seconds(60);
-    while (app.running() && textOf(root / "app.log").find(" as ALSA device ") == std::string::npos &&
-           std::chrono::steady_clock::now() < end)
-        std::this_thread::sleep_for(std::chrono::milliseconds(10));
+    eventually([&] { return !app.running() || textOf(root / "app.log").find(" as ALSA device ") != std::string::npos; });
     app.signal(SIGTERM);
     const std::optional<int> status = app.waitForExit();
     const std::string text = textOf(root / "app.log");

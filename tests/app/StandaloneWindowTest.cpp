@@ -17,7 +17,9 @@
 
 #include "ChildProcess.h"
 #include "DummyJackServer.h"
+#include "Eventually.h"
 #include "JackProbe.h"
+#include "NsmTestServer.h"
 #include "app/DeviceStrip.h"
 #include "app/SessionFile.h"
 #include "binding/Panels.h"
@@ -35,16 +37,7 @@ namespace {
 namespace fs = std::filesystem;
 using app::DeviceStrip;
 
-constexpr auto kHang = std::chrono::seconds(60);
 
-bool until(const std::function<bool()>& done) {
-    const auto end = std::chrono::steady_clock::now() + kHang;
-    while (!done()) {
-        if (std::chrono::steady_clock::now() > end) return false;
-        std::this_thread::sleep_for(std::chrono::milliseconds(10));
-    }
-    return true;
-}
 
 std::string nameOf(Display* display, ::Window window) {
     char* name = nullptr;
@@ -140,7 +133,7 @@ protected:
     // The program's top-level window, once it is up with its panel and strip.
     ::Window appWindow(const std::string& title) {
         ::Window found = 0;
-        const bool up = until([&] {
+        const bool up = eventually([&] {
             XSync(display, False);
             for (::Window w : childrenOf(display, DefaultRootWindow(display)))
                 if (nameOf(display, w) == title && childrenOf(display, w).size() == 2) found = w;
@@ -217,21 +210,21 @@ TEST_F(StandaloneWindowOnX11, TheStripsMidiListConnectsASourceAndClosingSavesAnd
     const int listX = 72 + 200, listTop = panel + 38;
     const auto listRow = [&] { return pixelsOf(display, window, 72, listTop, 425, 20); };
     const auto panelBottom = [&] { return pixelsOf(display, window, 0, panel - 40, DeviceStrip::kWidth, 40); };
-    ASSERT_TRUE(until([&] { return drawn(listRow()) && drawn(panelBottom()); })) << "the panel and the strip are drawn";
+    ASSERT_TRUE(eventually([&] { return drawn(listRow()) && drawn(panelBottom()); })) << "the panel and the strip are drawn";
     const std::vector<unsigned long> noSource = listRow(), panelBefore = panelBottom();
     clickAt(window, listX, listTop + 10);
-    ASSERT_TRUE(until([&] {
+    ASSERT_TRUE(eventually([&] {
         XSync(display, False);
         return childrenOf(display, window).back() == stripArea;
     })) << "the strip's window rises over the panel while its list is open";
     clickAt(window, listX, listTop - 5);
-    EXPECT_TRUE(until([&] { return probe->connected(JackProbe::senderPort(), "DrumTamrik:MIDI in"); }))
+    EXPECT_TRUE(eventually([&] { return probe->connected(JackProbe::senderPort(), "DrumTamrik:MIDI in"); }))
         << textOf(root / "app.log");
-    EXPECT_TRUE(until([&] {
+    EXPECT_TRUE(eventually([&] {
         XSync(display, False);
         return childrenOf(display, window).back() == panelWindow;
     })) << "and goes back under it once a source is chosen";
-    EXPECT_TRUE(until([&] { return listRow() != noSource && panelBottom() == panelBefore; }))
+    EXPECT_TRUE(eventually([&] { return listRow() != noSource && panelBottom() == panelBefore; }))
         << "the strip shows the source, the panel shows again where the list was";
     saveScreenshot(window, size);
 
@@ -269,7 +262,7 @@ TEST_F(StandaloneWindowOnX11, AScaleChosenInThePanelResizesTheWindowAndIsKept) {
     const auto drawnAt = [&](int x, int y) { return drawn(pixelsOf(display, window, x, y, 60, 16)); };
     // The panel's scale list, at the right end of its preset strip.
     const int listX = 426 + 30, listY = TForm1::kHeight + 4 + 10;
-    ASSERT_TRUE(until([&] { return drawnAt(listX - 30, listY - 8) && drawnAt(8, panel + 20); }));
+    ASSERT_TRUE(eventually([&] { return drawnAt(listX - 30, listY - 8) && drawnAt(8, panel + 20); }));
     // Opened and closed again, it keeps the keyboard: Down picks the next step.
     clickAt(window, listX, listY);
     clickAt(window, listX, listY);
@@ -277,7 +270,7 @@ TEST_F(StandaloneWindowOnX11, AScaleChosenInThePanelResizesTheWindowAndIsKept) {
     XTestFakeKeyEvent(display, XKeysymToKeycode(display, XK_Down), False, CurrentTime);
     XSync(display, False);
     const tk::Scale scale(125);
-    EXPECT_TRUE(until([&] { return geometryOf(display, window).width == scale.Dev(DeviceStrip::kWidth); }))
+    EXPECT_TRUE(eventually([&] { return geometryOf(display, window).width == scale.Dev(DeviceStrip::kWidth); }))
         << "the window follows the panel to 125 %";
     const Geometry size = geometryOf(display, window);
     EXPECT_EQ(size.height, scale.Dev(panel) + scale.Dev(DeviceStrip::kHeight));
@@ -287,16 +280,48 @@ TEST_F(StandaloneWindowOnX11, AScaleChosenInThePanelResizesTheWindowAndIsKept) {
                         size.height - scale.Dev(panel) + scale.Dev(DeviceStrip::kListRoom)}))
         << "the strip follows at the same scale";
     // Written once the window has grown.
-    EXPECT_TRUE(until([&] {
+    EXPECT_TRUE(eventually([&] {
         return textOf(root / "config" / "DrumTamrik" / "settings").find("scale = 125") != std::string::npos;
     })) << "the user's choice is kept, as the plug-ins keep it";
     closeWindow(window);
     EXPECT_EQ(app->waitForExit(), 0) << textOf(root / "app.log");
 }
 
+bool mapped(Display* display, ::Window window) {
+    XWindowAttributes attributes{};
+    return XGetWindowAttributes(display, window, &attributes) && attributes.map_state == IsViewable;
+}
+
+// Under a session manager the window is its optional GUI: announced, shown
+// and hidden on request, and its close button hides it rather than quitting.
+TEST_F(StandaloneWindowOnX11, ASessionManagerShowsAndHidesTheWindowAndClosingOnlyHidesIt) {
+    NsmTestServer nsm;
+    startApp({"--no-connect"}, {{"NSM_URL", nsm.url()}});
+    const std::optional<NsmTestServer::Announce> announce = nsm.waitForAnnounce();
+    ASSERT_TRUE(announce) << textOf(root / "app.log");
+    EXPECT_NE(announce->capabilities.find(":optional-gui:"), std::string::npos) << announce->capabilities;
+    ASSERT_TRUE(nsm.open((root / "session" / "DrumTamrik.nTEST").string(), "DrumTamrik", "DrumTamrik.nTEST"))
+        << textOf(root / "app.log");
+    EXPECT_TRUE(nsm.waitForGui(true)) << "shown once it opens";
+    const ::Window window = appWindow("DrumTamrik");
+    ASSERT_TRUE(window);
+
+    ASSERT_TRUE(nsm.setGui(false));
+    EXPECT_TRUE(eventually([&] { return !mapped(display, window); })) << "hidden";
+    ASSERT_TRUE(nsm.setGui(true));
+    EXPECT_TRUE(eventually([&] { return mapped(display, window); })) << "shown again";
+    closeWindow(window);
+    EXPECT_TRUE(nsm.waitForGui(false)) << "the close button hides the window";
+    EXPECT_TRUE(eventually([&] { return !mapped(display, window); }));
+    EXPECT_TRUE(app->running()) << "and the program plays on";
+    EXPECT_TRUE(nsm.errors().empty()) << nsm.errors().front();
+    app->signal(SIGTERM);
+    EXPECT_EQ(app->waitForExit(), 0) << textOf(root / "app.log");
+}
+
 TEST_F(StandaloneWindowOnX11, WithoutADisplayItSaysSoAndPlaysHeadless) {
     startApp({"--no-connect"}, {{"DISPLAY", ":4095"}});
-    EXPECT_TRUE(until([&] {
+    EXPECT_TRUE(eventually([&] {
         const std::string log = textOf(root / "app.log");
         return !app->running() || log.find("playing headless") != std::string::npos;
     }));

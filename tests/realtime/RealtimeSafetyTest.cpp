@@ -4,7 +4,8 @@
 // while the test host is inside effProcessEvents, process, processReplacing,
 // setParameter or getParameter (and the CLAP build's process, params flush
 // and reset, the VST 3 builds' process, and the standalone program's period
-// step as JACK's callback and the ALSA thread run it), over a workload that reaches
+// step as JACK's callback and the ALSA thread run it, and that JACK callback
+// itself on a dummy server), over a workload that reaches
 // every voice, program and parameter path at block sizes from 1 to 4096
 // frames.
 //
@@ -12,13 +13,16 @@
 // second replacement would hand them memory they never gave out.
 #include <gtest/gtest.h>
 #include <dlfcn.h>
+#include <jack/jack.h>
 #include <pthread.h>
+#include <unistd.h>
 
 #include <algorithm>
 #include <atomic>
 #include <cerrno>
 #include <cmath>
 #include <cstdlib>
+#include <filesystem>
 #include <memory>
 #include <mutex>
 #include <new>
@@ -31,6 +35,10 @@
 #include "vst3/Vst3TestHost.h"
 #include "app/AlsaPeriod.h"
 #include "app/AudioCycle.h"
+#include "app/JackSession.h"
+#include "app/MainLoopWait.h"
+#include "DummyJackServer.h"
+#include "JackProbe.h"
 #include "binding/Products.h"
 #include "synth/PeakMeter.h"
 #include "kit/FactoryKits.h"
@@ -65,6 +73,19 @@ std::string report() {
            ", aligned " + std::to_string(counts.alignedAlloc) + ", new " +
            std::to_string(counts.newCalls) + ", delete " + std::to_string(counts.deleteCalls) +
            ", pthread_mutex_lock " + std::to_string(counts.mutexLock);
+}
+
+// JACK's process callback of the next client to register one, counted as an
+// audio call: jack_set_process_callback below wraps it.
+std::atomic<bool> countNextProcessCallback{false};
+JackProcessCallback countedCallback = nullptr;
+std::atomic<long> countedCycles{0};
+int countedProcess(jack_nframes_t frames, void* arg) {
+    countedCycles.fetch_add(1, std::memory_order_relaxed);
+    insideAudioCall = true;
+    const int result = countedCallback(frames, arg);
+    insideAudioCall = false;
+    return result;
 }
 
 // Marks the span of one call into the plug-in's audio or parameter entries.
@@ -115,6 +136,13 @@ int posix_memalign(void** out, size_t alignment, size_t size) {
     if (!p) return ENOMEM;
     *out = p;
     return 0;
+}
+int jack_set_process_callback(jack_client_t* client, JackProcessCallback callback, void* arg) noexcept {
+    using Real = int (*)(jack_client_t*, JackProcessCallback, void*);
+    static const auto real = reinterpret_cast<Real>(dlsym(RTLD_NEXT, "jack_set_process_callback"));
+    if (!countNextProcessCallback.exchange(false)) return real(client, callback, arg);
+    countedCallback = callback;
+    return real(client, &countedProcess, arg);
 }
 int pthread_mutex_lock(pthread_mutex_t* mutex) {
     count(counts.mutexLock);
@@ -530,4 +558,40 @@ TEST(RealTime, RendersPublishingPeaksAndTheirTakesNeverAllocateOrLock) {
         EXPECT_GT(takes, 40) << product->identity.name << ": the renders published";
         EXPECT_TRUE(meter->take(peaks));
     }
+}
+
+// The standalone program's JACK process callback itself, on a real server
+// (the dummy driver): the MIDI port's events and the output buffers taken
+// from JACK, then the period played, notes arriving from another client.
+TEST(RealTime, StandaloneJackCallbackNeverAllocatesOrLocks) {
+    namespace fs = std::filesystem;
+    const fs::path log = fs::temp_directory_path() / ("tamrik-realtime-jackd-" + std::to_string(getpid()) + ".log");
+    tamrik::test::DummyJackServer server("tamrik-test", log, 64, 48000);
+    ASSERT_TRUE(server.ready()) << tamrik::test::textOf(log);
+    const std::unique_ptr<tamrik::Instrument> instrument =
+        tamrik::binding::makeInstrument(tamrik::binding::drumTamrikKit());
+    tamrik::app::MainLoopWait wake;
+    countNextProcessCallback = true;
+    tamrik::app::JackSession session(*instrument, "tamrik-realtime", wake, true, nullptr);
+    ASSERT_FALSE(countNextProcessCallback) << "the session registered its callback through JACK";
+    tamrik::test::JackProbe probe(2);
+    ASSERT_TRUE(probe.ok());
+    session.activate();
+    ASSERT_TRUE(probe.connect(tamrik::test::JackProbe::senderPort(), "tamrik-realtime:MIDI in"));
+    ASSERT_TRUE(probe.connect("tamrik-realtime:Main L", tamrik::test::JackProbe::recorderPort(0)));
+    ASSERT_TRUE(probe.connect("tamrik-realtime:Main R", tamrik::test::JackProbe::recorderPort(1)));
+    std::vector<tamrik::test::TimedNote> notes;
+    for (uint32_t at = 0; at < 48000; at += 997)
+        notes.push_back({at, {0x99, uint8_t(35 + at % 17), uint8_t(1 + at % 127)}});
+    resetCounts();
+    const long cyclesBefore = countedCycles.load();
+    ASSERT_TRUE(probe.play(notes, 48000));
+    const long counted = total();
+    const long cycles = countedCycles.load() - cyclesBefore;
+    session.close();
+    EXPECT_EQ(counted, 0) << report();
+    EXPECT_GE(cycles, 48000 / 64) << "every period went through the counted callback";
+    const std::vector<float>& left = probe.recorded(0);
+    EXPECT_TRUE(std::any_of(left.begin(), left.end(), [](float x) { return x != 0.0f; })) << "the kit played";
+    fs::remove(log);
 }

@@ -17,7 +17,11 @@
 
 #include "HostHarness.h"
 #include "MidiBytes.h"
+#include "PcmWave.h"
 #include "PluginInstance.h"
+#include "common/WaveFile.h"
+#include "kit/FactoryKits.h"
+#include "tests/kit/SfzReader.h"
 #include "synth/FactoryPresets.h"
 
 namespace tamrik::test {
@@ -154,6 +158,53 @@ TEST_F(RenderTool, OneNoteMatchesThePluginPlayedDirectly) {
     EXPECT_GT(peakOf(wav.left), 0.01f);
     // What was trimmed is silence.
     EXPECT_EQ(peakOf({direct.begin() + static_cast<long>(wav.left.size()), direct.end()}), 0.0f);
+}
+
+// 24 bits, the default, by the system's own rule: each sample to the
+// nearest step, halves to even, clipped at full scale.
+TEST_F(RenderTool, TwentyFourBitFilesHoldEachSampleAtItsNearestStep) {
+    writeFile("note.mid", songFile({0x00, 0x90, 60, 100}));
+    ASSERT_EQ(run("note.mid --preset P_Kick --quiet").status, 0);
+    const PcmWave wav = readPcmWave(work / "note.wav");
+    ASSERT_EQ(wav.problem, "");
+    ASSERT_EQ(wav.channels, 2);
+    EXPECT_EQ(wav.sampleRate, 44100u);
+    ASSERT_GT(wav.samples[0].size(), 1000u);
+    const std::vector<float> direct = directNote("P_Kick", 60, 100, static_cast<int32_t>(wav.samples[0].size()));
+    for (size_t i = 0; i < direct.size(); ++i) {
+        ASSERT_EQ(wav.samples[0][i], WaveFile::pcm24(direct[i])) << i;
+        ASSERT_EQ(wav.samples[1][i], wav.samples[0][i]) << i;
+    }
+}
+
+// The kit's export, read back strictly; a layer is what the plug-in plays
+// for that pad's key, at 24 bits.
+TEST_F(RenderTool, ExportsAKitAsOneShotsAndSfz) {
+    const Result result = run("--export-kit out --kit Standard");
+    ASSERT_EQ(result.status, 0) << result.err;
+    EXPECT_NE(result.out.find("65 files of kit \"Standard\""), std::string::npos) << result.out;
+    const Sfz sfz = readSfz(work / "out" / "Standard.sfz");
+    ASSERT_EQ(sfz.problem, "");
+    ASSERT_EQ(sfz.regions.size(), 64u);
+    for (const SfzRegion& region : sfz.regions)
+        EXPECT_EQ(readPcmWave(work / "out" / region.opcodes.at("sample")).problem, "") << region.line;
+
+    // The first pad plays no noise, whose draw differs between instances.
+    const kit::KitSnapshot standard = kit::factoryKitSnapshot(*kit::factoryKitNamed("Standard"));
+    for (int32_t wave : {kWave1, kWave2}) ASSERT_LT(standard.values[size_t(wave)], 0.875f);
+    const auto key = static_cast<uint8_t>(kit::noteOf(standard.values[kit::kSoundParameters + kit::kKey]));
+    writeFile("hit.mid", songFile({0x00, 0x90, key, 127}));
+    ASSERT_EQ(run("hit.mid --kit Standard -q").status, 0);
+    const PcmWave played = readPcmWave(work / "hit.wav");
+    const PcmWave layer = readPcmWave(work / "out" / (standard.padNames[0] + " v127.wav"));
+    ASSERT_EQ(layer.problem, "");
+    ASSERT_EQ(layer.channels, 1);
+    ASSERT_GT(layer.samples[0].size(), 1000u);
+    const size_t both = std::min(layer.samples[0].size(), played.samples[0].size());
+    for (size_t i = 0; i < both; ++i)
+        ASSERT_TRUE(played.samples[0][i] == layer.samples[0][i] && played.samples[1][i] == layer.samples[0][i]) << i;
+    for (size_t i = both; i < layer.samples[0].size(); ++i) ASSERT_EQ(layer.samples[0][i], 0) << i;
+    for (size_t i = both; i < played.samples[0].size(); ++i) ASSERT_EQ(played.samples[0][i], 0) << i;
 }
 
 TEST_F(RenderTool, NoteLandsOnTheFrameOfItsTick) {
@@ -319,6 +370,14 @@ TEST_F(RenderTool, BadInputFailsWithOneLineAndLeavesNoFile) {
         {"--plugin note.mid", "note.mid"},
         {"--plugin " TAMRIK_NIL_PLUGIN, "nil"},
         {"--frobnicate", "--frobnicate"},
+        {"--export-kit out --kit Standard --velocities 0,64", "--velocities"},
+        {"--export-kit out --kit Standard --velocities 64,100,64", "--velocities"},
+        {"--export-kit out --kit Standard --velocities 64,", "--velocities"},
+        {"--velocities 64", "--velocities"},
+        {"--export-kit out", "--export-kit"},
+        {"--export-kit out --kit Standard note.mid", "--export-kit"},
+        {"--export-kit note.mid/x --kit Standard", "note.mid/x"},
+        {"--export-kit out --kit Standard --param zz=0.5", "'zz'"},
     };
     for (const Case& c : cases) {
         const Result result = run(c.args);

@@ -3,7 +3,9 @@
 // error, so that the user never hears something other than what was asked.
 #include "CommandLine.h"
 
+#include <algorithm>
 #include <cstring>
+#include <string>
 #include <string_view>
 
 #include "DemoGroove.h"
@@ -50,6 +52,21 @@ void addParams(std::string_view list, Options& options) {
     }
 }
 
+// "127,100,50": whole velocities, each once, in any order.
+std::vector<int32_t> parseVelocities(std::string_view list) {
+    std::vector<int32_t> velocities;
+    size_t start = 0;
+    for (;;) {
+        const size_t comma = list.find(',', start);
+        const auto v = static_cast<int32_t>(parseWhole(list.substr(start, comma - start), "--velocities", 1, 127));
+        if (std::find(velocities.begin(), velocities.end(), v) != velocities.end())
+            throw ToolError("--velocities: " + std::to_string(v) + " is given twice");
+        velocities.push_back(v);
+        if (comma == std::string_view::npos) return velocities;
+        start = comma + 1;
+    }
+}
+
 SampleFormat parseFormat(std::string_view word) {
     if (word == "16") return SampleFormat::Pcm16;
     if (word == "24") return SampleFormat::Pcm24;
@@ -83,6 +100,8 @@ Options CommandLine::parse(int argc, const char* const* argv) {
         if (name == "-o" || name == "--output") options.outputPath = value();
         else if (name == "--plugin") options.pluginPath = value();
         else if (name == "--export-presets") options.exportDir = value();
+        else if (name == "--export-kit") options.exportKitDir = value();
+        else if (name == "--velocities") options.velocities = parseVelocities(value());
         else if (name == "--plot") options.plotPath = value();
         else if (name == "--kit") kitText = value();
         else if (name == "--stems") options.stemsDir = value();
@@ -123,6 +142,14 @@ Options CommandLine::parse(int argc, const char* const* argv) {
     if (!options.stemsDir.empty() && !throughKit(options))
         throw ToolError("--stems: expected a kit with it (--kit FILE.tamrikkit or a factory kit's name)");
     if (options.allStems && options.stemsDir.empty()) throw ToolError("--all-stems: expected --stems DIR with it");
+    if (!options.exportKitDir.empty() && !throughKit(options))
+        throw ToolError("--export-kit: expected a kit with it (--kit FILE.tamrikkit or a factory kit's name)");
+    if (!options.exportKitDir.empty() && (!options.midiPath.empty() || !options.exportDir.empty() ||
+                                          !options.stemsDir.empty() || !options.plotPath.empty() ||
+                                          !options.outputPath.empty()))
+        throw ToolError("--export-kit: expected no MIDI file, -o, --plot, --stems or --export-presets with it");
+    if (!options.velocities.empty() && options.exportKitDir.empty())
+        throw ToolError("--velocities: expected --export-kit DIR with it");
     // The kit's default pitch is --pitch, wherever it stood on the line.
     if (kitText && !throughKit(options))
         options.kit = Kit::parse(*kitText == "default" ? kDemoKit : *kitText, options.pitch);
@@ -166,6 +193,12 @@ Sound:
   --velocity N           velocity of exported one-shots, 1 to 127 (default: 127)
   --export-presets DIR   write one one-shot WAV per factory preset into DIR
                          instead of a song (default: off)
+  --export-kit DIR       with --kit: write the kit into DIR instead of a song, as
+                         one 24-bit WAV per unmuted pad and velocity layer and
+                         <kit name>.sfz playing them on the pads' keys (--rate
+                         and --param apply; default: off)
+  --velocities V,...     the export's layers, 1 to 127, each once, in any order
+                         (default: 127,96,64,32)
   --plugin PATH          the plug-in library (default: DrumTamrik.so beside this
                          program, in ../lib/vst, or in the build tree)
 

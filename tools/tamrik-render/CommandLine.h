@@ -20,6 +20,8 @@ struct Options {
     std::string outputPath;  // empty: demo.wav or <midi name>.wav here
     std::string pluginPath;  // empty: look beside the executable
     std::string exportDir;   // set: one-shot export instead of a song
+    std::string exportKitDir;        // set (with a Kit): the kit as one-shots and SFZ instead
+    std::vector<int32_t> velocities;  // the export's layers; empty: the default ones
     std::string plotPath;
     std::optional<Kit> kit;  // the demo's kit when neither a kit nor a sound is given
     std::string kitFile;     // set: render through DrumTamrik Kit with this kit file

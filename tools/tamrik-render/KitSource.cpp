@@ -34,11 +34,14 @@ std::string shortName(const kit::KitInstrument& names, int32_t index) {
 
 NamedValues KitSource::values(const Options& options) {
     const kit::KitInstrument names;  // "Init", and the names the plug-in reports
-    const kit::KitSnapshot kit = options.factoryKit ? kit::factoryKitSnapshot(*options.factoryKit)
-                                                    : readKitFile(options.kitFile, names.snapshot());
+    const kit::KitSnapshot kit = snapshot(options, names.snapshot());
     NamedValues values;
     for (int32_t i = 0; i < names.parameterCount(); ++i) values.emplace_back(shortName(names, i), kit.values[size_t(i)]);
     return values;
+}
+
+kit::KitSnapshot KitSource::snapshot(const Options& options, const kit::KitSnapshot& defaults) {
+    return options.factoryKit ? kit::factoryKitSnapshot(*options.factoryKit) : readKitFile(options.kitFile, defaults);
 }
 
 uint32_t KitSource::pairsInUse(const NamedValues& values) {

@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "CommandLine.h"
+#include "kit/KitSnapshot.h"
 
 namespace tamrik::render {
 
@@ -19,6 +20,8 @@ public:
     // Throws ToolError for a kit file that cannot be read or is refused
     // (its path, line and reason).
     static NamedValues values(const Options& options);
+    // The kit itself; a kit file's missing values are those of `defaults`.
+    static kit::KitSnapshot snapshot(const Options& options, const kit::KitSnapshot& defaults);
     // Bit k: pair k (0 Main, 1-8 Aux) has an unmuted pad on it, once `values`
     // are set in order (the last value for a name counts).
     static uint32_t pairsInUse(const NamedValues& values);

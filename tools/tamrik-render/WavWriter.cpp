@@ -1,13 +1,17 @@
 // The channels are interleaved in chunks so that a long render needs no
-// second full-size copy.
+// second full-size copy. 16-bit and float files go through libsndfile.
 #include "WavWriter.h"
 
 #include <sndfile.h>
 
 #include <algorithm>
+#include <cerrno>
+#include <cstdio>
+#include <cstring>
 #include <vector>
 
 #include "ToolError.h"
+#include "common/WaveFile.h"
 
 namespace tamrik::render {
 
@@ -16,16 +20,33 @@ namespace {
 int subtypeOf(SampleFormat format) {
     switch (format) {
         case SampleFormat::Pcm16: return SF_FORMAT_PCM_16;
-        case SampleFormat::Pcm24: return SF_FORMAT_PCM_24;
+        case SampleFormat::Pcm24:  // our own writer's
         case SampleFormat::Float32: return SF_FORMAT_FLOAT;
     }
-    return SF_FORMAT_PCM_24;
+    return SF_FORMAT_FLOAT;
+}
+
+// 24-bit files by the system's own rule (common/WaveFile.h), the one the
+// one-shots of a kit export use.
+void writePcm24(const std::string& path, const std::string& shownPath, const StereoBuffer& audio) {
+    uint8_t header[WaveFile::kHeaderBytes];
+    if (!WaveFile::header(header, 2, audio.frames(), static_cast<float>(audio.sampleRate)))
+        throw ToolError(shownPath + ": cannot write the WAV file (too long for the format)");
+    std::FILE* file = std::fopen(path.c_str(), "wb");
+    if (file == nullptr)
+        throw ToolError(shownPath + ": cannot write the WAV file (" + std::strerror(errno) + ")");
+    const float* channels[2] = {audio.left.data(), audio.right.data()};
+    bool ok = std::fwrite(header, 1, sizeof header, file) == sizeof header &&
+              WaveFile::writeSamples(file, channels, 2, audio.frames());
+    ok = std::fclose(file) == 0 && ok;
+    if (!ok) throw ToolError(shownPath + ": cannot write the WAV file (" + std::strerror(errno) + ")");
 }
 
 }  // namespace
 
 void WavWriter::write(const std::string& path, const std::string& shownPath,
                       const StereoBuffer& audio, SampleFormat format) {
+    if (format == SampleFormat::Pcm24) return writePcm24(path, shownPath, audio);
     SF_INFO info{};
     info.samplerate = static_cast<int>(audio.sampleRate);
     info.channels = 2;

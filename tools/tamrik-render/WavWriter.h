@@ -1,6 +1,6 @@
-// Writes a rendered buffer as a stereo WAV file through libsndfile, as 16- or
-// 24-bit integers or 32-bit floats. Integer formats clip at full scale rather
-// than wrap around.
+// Writes a rendered buffer as a stereo WAV file: 24-bit integers by our own
+// writer (common/WaveFile.h), 16-bit integers or 32-bit floats through
+// libsndfile. Integer formats clip at full scale rather than wrap around.
 #pragma once
 
 #include <string>

@@ -1,6 +1,6 @@
 // tamrik-render: plays a MIDI file, or the built-in demo groove, through the
 // DrumTamrik plug-in and writes a WAV file; or exports every factory preset as
-// a one-shot. Every failure is one line on stderr and exit status 2, and no
+// a one-shot, or a kit as one-shots and SFZ. Every failure is one line on stderr and exit status 2, and no
 // output file is left behind (they are committed only at the very end).
 #include <cerrno>
 #include <chrono>
@@ -25,6 +25,8 @@
 #include "WaveformPlot.h"
 #include "WavWriter.h"
 #include "kit/FactoryKits.h"
+#include "kit/KitExport.h"
+#include "kit/KitInstrument.h"
 
 namespace tamrik::render {
 namespace {
@@ -118,6 +120,30 @@ void exportPresets(const Options& options, const std::string& pluginPath) {
                     longest, toDecibels(peak), speed(total, took).c_str());
 }
 
+// Through the Kit's own code, not the plug-in: the one-shots are what the
+// Kit plays for each pad, made by the code that plays them.
+void exportKit(const Options& options) {
+    // Made first, so that its noise is the first draw of the process, as the
+    // plug-in's first instance has it.
+    kit::KitInstrument kit;
+    kit.load(KitSource::snapshot(options, kit.snapshot()));
+    kit.setSampleRate(static_cast<float>(options.sampleRate));
+    for (const auto& [name, value] : options.params) {
+        int32_t index = 0;
+        for (char text[16]; index < kit.parameterCount(); ++index)
+            if ((kit.parameterShortName(index, text, sizeof text), name == text)) break;
+        if (index == kit.parameterCount())
+            throw ToolError("--param: '" + name + "' is not a parameter of DrumTamrik Kit (its short names: \"3 Cut\", \"3 Lvl\" ...)");
+        kit.setParameter(index, value);
+    }
+    const kit::KitExport::Result result = kit::KitExport::write(
+        kit, options.exportKitDir, options.velocities.empty() ? kit::KitExport::kDefaultVelocities : options.velocities);
+    if (!result.error.empty()) throw ToolError(result.error);
+    if (!options.quiet)
+        std::printf("Wrote %zu files of kit \"%s\" to %s\n", result.files.size(), kit.kitName().c_str(),
+                    fs::absolute(result.sfz).lexically_normal().c_str());
+}
+
 std::vector<SoundSetup> soundsOf(const Options& options) {
     if (CommandLine::throughKit(options)) return {SoundSetup{nullptr, {}, {}}};  // every note to the kit
     std::optional<Kit> kit = options.kit;
@@ -208,6 +234,10 @@ int run(int argc, const char* const* argv) {
     if (options.listKits) {
         for (const kit::FactoryKit& kit : kit::kFactoryKits)
             std::printf("%.*s\n", static_cast<int>(kit.name.size()), kit.name.data());
+        return 0;
+    }
+    if (!options.exportKitDir.empty()) {  // needs no plug-in
+        exportKit(options);
         return 0;
     }
     const std::string pluginPath =
