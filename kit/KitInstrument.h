@@ -20,6 +20,7 @@
 #include "kit/KitSnapshot.h"
 #include "kit/SharedName.h"
 #include "synth/Instrument.h"
+#include "synth/PeakMeter.h"
 #include "synth/SharedLanes.h"
 
 namespace tamrik::kit {
@@ -79,6 +80,10 @@ public:
     void allSoundOff() override;
     // The pads on that key fade as a choke group's do, muted or not.
     void chokeKey(int32_t key, int32_t channel, int32_t frame) override;
+    // [0 .. 15] each pad's level (the peak of its sum times the larger of
+    // its two channel gains; 0 for a muted pad), [16 .. 33] the 18 channels
+    // (those the block added to).
+    PeakMeter* meters() override { return &meter; }
 
     // Records 'CURR' (the program), 'KNAM' (kit name), 'VALS' (count, then
     // the values by index), 'PADN' per pad (its number and name).
@@ -114,6 +119,14 @@ private:
     // Audio thread: the pads in `hit` play a note of `velocity` at `frame`,
     // fading the rest of their choke groups.
     void strike(uint32_t hit, int32_t velocity, int32_t frame);
+    // Audio thread: render past its idle checks, with a pad awake.
+    void renderAwake(float* const* outputs, int32_t frames);
+    // Audio thread, after a render that sounded: the pads' peaks (each
+    // active pad's sum, by its place in `active`) and the channels' of the
+    // pairs written (a bit each).
+    void publishPeaks(float* const* outputs, int32_t frames, uint32_t writtenPairs,
+                      const int32_t* active, const float* padPeaks, const float (*gains)[2],
+                      const bool* muted, int32_t count);
 
     // Pads render in pieces this long.
     static constexpr int32_t kPiece = 256;
@@ -135,6 +148,8 @@ private:
     uint32_t awake = 0;  // bit p: pad p was struck and may not rest yet
     std::unique_ptr<float[][kPiece]> mono;
     std::unique_ptr<SharedLanes> lanes;
+    static_assert(kPads + kOutputChannels <= PeakMeter::kMaxMeters);
+    PeakMeter meter{kPads + kOutputChannels};
 };
 
 }  // namespace tamrik::kit

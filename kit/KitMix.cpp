@@ -1,7 +1,8 @@
 // The pads' sound into the outputs: every awake pad's voices rendered
 // together, in pieces cut at every pad's events, then each pad's sum added
 // to its pair at its level and pan, pads in order. Where every pad plays at
-// unity into a pair of its own, the sums go straight into the pairs.
+// unity into a pair of its own, the sums go straight into the pairs. Then
+// the pads' and the written channels' peaks go to the meters.
 #include "kit/KitInstrument.h"
 
 #include <algorithm>
@@ -69,6 +70,11 @@ void KitInstrument::render(float* const* outputs, int32_t frames) {
         strike(audible, 127, 0);
     }
     if (awake == 0) return;  // nothing to add: no arithmetic, so no guard
+    renderAwake(outputs, frames);
+}
+
+// Out of line, so that an idle block never sets up this one's frame.
+[[gnu::noinline]] void KitInstrument::renderAwake(float* const* outputs, int32_t frames) {
     int32_t active[kPads], count = 0;
     for (uint32_t rest = awake; rest != 0; rest &= rest - 1) {
         const int32_t p = std::countr_zero(rest);
@@ -93,6 +99,7 @@ void KitInstrument::render(float* const* outputs, int32_t frames) {
     const float* channels[kOutputChannels];
     int32_t channelCount = 0;
     uint32_t usedPairs = 0;
+    uint32_t writtenPairs = 0;  // the pairs the unmuted pads add to
     bool intoPairs = true;
     for (int32_t k = 0; k < count; ++k) {
         const KitPad& pad = pads[active[k]];
@@ -102,6 +109,7 @@ void KitInstrument::render(float* const* outputs, int32_t frames) {
         const int32_t pair = pad.output();
         lefts[k] = outputs[2 * pair];
         rights[k] = outputs[2 * pair + 1];
+        if (!muted[k]) writtenPairs |= 1u << pair;
         intoPairs = intoPairs && !muted[k] && lefts[k] && rights[k] && gains[k][0] == 1.0f &&
                 gains[k][1] == 1.0f;
         if (intoPairs && !(usedPairs >> pair & 1)) {
@@ -111,6 +119,7 @@ void KitInstrument::render(float* const* outputs, int32_t frames) {
         }
     }
     intoPairs = intoPairs && apartOrSame(channels, channelCount, frames);
+    float padPeaks[kPads] = {};  // each active pad's sum, before its gains
     for (int32_t from = 0; from < frames; from += kPiece) {
         const int32_t n = std::min(kPiece, frames - from);
         float* spans[kPads];
@@ -140,7 +149,7 @@ void KitInstrument::render(float* const* outputs, int32_t frames) {
                     left[k] = lefts[k] + from;
                     right[k] = rights[k] + from;
                 }
-                lanes->render(engines, left, count, n, right);
+                lanes->render(engines, left, count, n, right, padPeaks);
             } else {
                 for (int32_t k = 0; k < count; ++k) {
                     spans[k] = mono[k] + done;
@@ -156,6 +165,7 @@ void KitInstrument::render(float* const* outputs, int32_t frames) {
         for (int32_t k = 0; k < count; ++k) {
             if (rendered[k]) pads[active[k]].endSpan();
             if (muted[k] || wentIntoPairs) continue;
+            padPeaks[k] = PeakMeter::larger(padPeaks[k], PeakMeter::peakOf(mono[k], n));
             float* left = lefts[k];
             float* right = rights[k];
             if (left && right && gains[k][0] == 1.0f && gains[k][1] == 1.0f) {
@@ -168,6 +178,22 @@ void KitInstrument::render(float* const* outputs, int32_t frames) {
     }
     // A pad that falls silent leaves `awake` at the start of the next block.
     for (int32_t k = 0; k < count; ++k) pads[active[k]].endBlock(frames);
+    publishPeaks(outputs, frames, writtenPairs, active, padPeaks, gains, muted, count);
+}
+
+void KitInstrument::publishPeaks(float* const* outputs, int32_t frames, uint32_t writtenPairs,
+                                 const int32_t* active, const float* padPeaks,
+                                 const float (*gains)[2], const bool* muted, int32_t count) {
+    float peak[kPads + kOutputChannels] = {};
+    for (int32_t k = 0; k < count; ++k) {
+        if (muted[k]) continue;
+        const double gain = std::max(gains[k][0], gains[k][1]);
+        peak[active[k]] = static_cast<float>(static_cast<double>(padPeaks[k]) * gain);
+    }
+    for (uint32_t rest = writtenPairs; rest != 0; rest &= rest - 1)
+        for (const int32_t c : {2 * std::countr_zero(rest), 2 * std::countr_zero(rest) + 1})
+            if (outputs[c]) peak[kPads + c] = PeakMeter::peakOf(outputs[c], frames);
+    meter.publish(peak);
 }
 
 }  // namespace tamrik::kit

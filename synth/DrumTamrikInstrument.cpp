@@ -132,15 +132,33 @@ void DrumTamrikInstrument::receiveMidi(const uint8_t* bytes, size_t size, int32_
 void DrumTamrikInstrument::render(float* const* outputs, int32_t frames) {
     if (frames <= 0 || !outputs) return;
     if (engine.silent()) return;  // nothing to add: no arithmetic, so no guard
+    renderSounding(outputs, frames);
+}
+
+// Out of line, so that an idle block never sets up this one's frame.
+[[gnu::noinline]] void DrumTamrikInstrument::renderSounding(float* const* outputs, int32_t frames) {
     const FloatingPointGuard fp;
     float* left = outputs[0];
     float* right = outputs[1];
-    if (left && right) return engine.render(left, right, frames);
-    for (int32_t done = 0; done < frames; done += kScratchFrames) {
-        const int32_t n = std::min(kScratchFrames, frames - done);
-        std::memset(scratch, 0, sizeof scratch);
-        engine.render(left ? left + done : scratch[0], right ? right + done : scratch[1], n);
+    // The sound, then each channel as it was written (scratch for a nil one).
+    float peak[3] = {};
+    if (left && right) {
+        engine.render(left, right, frames);
+        peak[1] = PeakMeter::peakOf(left, frames);
+        peak[2] = PeakMeter::peakOf(right, frames);
+    } else {
+        for (int32_t done = 0; done < frames; done += kScratchFrames) {
+            const int32_t n = std::min(kScratchFrames, frames - done);
+            std::memset(scratch, 0, sizeof scratch);
+            float* l = left ? left + done : scratch[0];
+            float* r = right ? right + done : scratch[1];
+            engine.render(l, r, n);
+            peak[1] = PeakMeter::larger(peak[1], PeakMeter::peakOf(l, n));
+            peak[2] = PeakMeter::larger(peak[2], PeakMeter::peakOf(r, n));
+        }
     }
+    peak[0] = PeakMeter::larger(peak[1], peak[2]);
+    peaks.publish(peak);
 }
 
 std::vector<uint8_t> DrumTamrikInstrument::saveState() const {

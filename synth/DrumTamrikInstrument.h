@@ -11,6 +11,7 @@
 #include "synth/DrumVoices.h"
 #include "synth/Instrument.h"
 #include "synth/Parameters.h"
+#include "synth/PeakMeter.h"
 #include "synth/VstXSynthProgram.h"
 
 namespace tamrik {
@@ -59,6 +60,9 @@ public:
     void render(float* const* outputs, int32_t frames) override;
     bool sounding() const override { return !engine.silent(); }
     void allSoundOff() override { engine.allSoundOff(); }
+    // [0] the sound (the louder channel: the sound goes to both as it is),
+    // [1] left, [2] right.
+    PeakMeter* meters() override { return &peaks; }
 
     // Records 'CURR' (the current program) and 'PROG' per program (its
     // number, name, value count and values in parameter order).
@@ -73,6 +77,8 @@ public:
 
 private:
     static bool isProgramNumber(int32_t n) { return n >= 0 && n < kNumPrograms; }
+    // render past its idle checks, with something sounding.
+    void renderSounding(float* const* outputs, int32_t frames);
 
     // Where a nil output channel is rendered, in pieces this long.
     static constexpr int32_t kScratchFrames = 256;
@@ -82,6 +88,7 @@ private:
     std::unique_ptr<VstXSynthProgram> programs[kNumPrograms];
     Shared<int32_t> current{0};
     float scratch[2][kScratchFrames] = {};
+    PeakMeter peaks{3};
 };
 
 }  // namespace tamrik

@@ -18,6 +18,8 @@
 // - setSampleRate, programName, setProgramName, copyProgram, saveState,
 //   loadState: the UI (main) thread, one call at a time. setSampleRate and
 //   loadState may come while the audio thread renders.
+// - meters: any thread; render publishes into them, and one other thread
+//   at a time (the panel's) takes from them, never waiting on each other.
 //
 // Text goes into the caller's buffer of `size` bytes, cut to fit and always
 // terminated; an index out of range gives "". No input a host can send
@@ -31,6 +33,7 @@
 namespace tamrik {
 
 struct HitSetup;
+class PeakMeter;
 
 struct InstrumentIdentity {
     const char* name;     // "DrumTamrik"
@@ -115,6 +118,12 @@ public:
     // channel the instrument listens to: a host's reset, or a new run of its
     // transport. Audio thread, or while nothing renders.
     virtual void allSoundOff() = 0;
+    // The instrument's meters (synth/PeakMeter.h), or nil where it has none:
+    // the sounds first, then one per output channel, each the largest
+    // |sample| of a render that sounded (an idle render publishes nothing).
+    // The audio thread publishes; one other thread at a time takes. The
+    // pointer is the same for the instrument's life: any thread.
+    virtual PeakMeter* meters() { return nullptr; }
     // Ends with a short fade what `key` (0 to 127; -1 every key) is playing,
     // `frame` samples into the next render, for a message on `channel` (0 to
     // 15; -1 any channel). An instrument without chokes leaves it: what it

@@ -8,6 +8,7 @@
 #endif
 
 #include "synth/DrumVoices.h"
+#include "synth/PeakMeter.h"
 
 namespace tamrik {
 
@@ -56,8 +57,8 @@ void addTwice(float* out1, float* out2, const float* sum, int32_t frames) {
 
 }  // namespace
 
-void RowSums::addSum(const DrumVoices& sound, float* out1, float* out2, const float* const* row,
-                     int32_t frames) {
+float RowSums::addSum(const DrumVoices& sound, float* out1, float* out2, const float* const* row,
+                      int32_t frames) {
     const float* whole[DrumVoices::kVoices];
     int32_t count = 0;
     for (uint32_t rest = sound.soundingMask; rest != 0; rest &= rest - 1) {
@@ -65,19 +66,23 @@ void RowSums::addSum(const DrumVoices& sound, float* out1, float* out2, const fl
         if (sound.start[v] != 0 || sound.end[v] != frames) {
             alignas(16) float sum[DrumVoices::kChunk] = {};
             add(sound, sum, nullptr, row, frames);
-            return addTwice(out1, out2, sum, frames);
+            addTwice(out1, out2, sum, frames);
+            return PeakMeter::peakOf(sum, frames);
         }
         whole[count++] = row[v];
     }
+    float top = 0.0f;
     int32_t n = 0;
 #if defined(__SSE2__)
     // The sum stays in registers: no cleared buffer to add it in.
+    __m128 tops = _mm_setzero_ps();
     if (count == 1) {  // a pad's lone voice, as often in a kit
         const __m128 zero = _mm_setzero_ps();
         for (; n + 4 <= frames; n += 4) {
             const __m128 sum = _mm_add_ps(zero, _mm_load_ps(whole[0] + n));
             _mm_storeu_ps(out1 + n, _mm_add_ps(_mm_loadu_ps(out1 + n), sum));
             _mm_storeu_ps(out2 + n, _mm_add_ps(_mm_loadu_ps(out2 + n), sum));
+            tops = PeakMeter::keepLarger(tops, sum);
         }
     }
     for (; n + 4 <= frames; n += 4) {
@@ -85,14 +90,18 @@ void RowSums::addSum(const DrumVoices& sound, float* out1, float* out2, const fl
         for (int32_t k = 0; k < count; ++k) sum = _mm_add_ps(sum, _mm_load_ps(whole[k] + n));
         _mm_storeu_ps(out1 + n, _mm_add_ps(_mm_loadu_ps(out1 + n), sum));
         _mm_storeu_ps(out2 + n, _mm_add_ps(_mm_loadu_ps(out2 + n), sum));
+        tops = PeakMeter::keepLarger(tops, sum);
     }
+    top = PeakMeter::largest(tops);
 #endif
     for (; n < frames; ++n) {
         float sum = 0.0f;
         for (int32_t k = 0; k < count; ++k) sum = sum + whole[k][n];
         out1[n] = out1[n] + sum;
         out2[n] = out2[n] + sum;
+        top = PeakMeter::larger(top, PeakMeter::clipped(sum));
     }
+    return top;
 }
 
 void RowSums::add(const DrumVoices& sound, float* out1, float* out2, const float* const* row,

@@ -20,8 +20,9 @@ public:
     static void add(const DrumVoices& sound, float* out1, float* out2, const float* const* row,
                     int32_t frames);
     // Adds the sum of those rows, formed from 0 as add forms it in a cleared
-    // buffer, to out1 and then to out2 (which may be out1).
-    static void addSum(const DrumVoices& sound, float* out1, float* out2, const float* const* row,
+    // buffer, to out1 and then to out2 (which may be out1). Gives the sum's
+    // peak (PeakMeter::peakOf), taken in passing.
+    static float addSum(const DrumVoices& sound, float* out1, float* out2, const float* const* row,
                        int32_t frames);
 };
 

@@ -3,12 +3,13 @@
 #include <algorithm>
 #include <bit>
 
+#include "synth/PeakMeter.h"
 #include "synth/RowSums.h"
 
 namespace tamrik {
 
 void SharedLanes::render(DrumVoices* const* sounds, float* const* out, int32_t count,
-                         int32_t frames, float* const* pairs) {
+                         int32_t frames, float* const* pairs, float* peaks) {
     count = std::min(count, kMaxSounds);
     if (frames <= 0 || count <= 0) return;
     bool noise = false;
@@ -53,9 +54,11 @@ void SharedLanes::render(DrumVoices* const* sounds, float* const* out, int32_t c
             groups.render(voices);
         }
         for (int32_t k = 0; k < count; ++k) {
-            if (pairs)
-                RowSums::addSum(*sounds[k], out[k] + done, pairs[k] + done, rowOf[k], chunk);
-            else
+            if (pairs) {
+                const float peak =
+                    RowSums::addSum(*sounds[k], out[k] + done, pairs[k] + done, rowOf[k], chunk);
+                if (peaks) peaks[k] = PeakMeter::larger(peaks[k], peak);
+            } else
                 RowSums::add(*sounds[k], out[k] + done, nullptr, rowOf[k], chunk);
         }
     }

@@ -26,9 +26,11 @@ public:
     // leaves out sounds that rest. The sounds share one instruction-set path
     // (the first sound's). With `pairs`, each sound's sum instead goes to
     // out[k] and then to pairs[k], as adding that channel, cleared, to both
-    // would give it; the sounds in order, chunk by chunk.
+    // would give it; the sounds in order, chunk by chunk. With `pairs` and
+    // `peaks`, peaks[k] becomes the larger of itself and the peak of sound
+    // k's sum (PeakMeter::peakOf).
     void render(DrumVoices* const* sounds, float* const* out, int32_t count, int32_t frames,
-                float* const* pairs = nullptr);
+                float* const* pairs = nullptr, float* peaks = nullptr);
 
 private:
     using Entry = LaneGroups::Entry;

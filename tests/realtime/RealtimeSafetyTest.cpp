@@ -40,6 +40,7 @@
 #include "DummyJackServer.h"
 #include "JackProbe.h"
 #include "binding/Products.h"
+#include "synth/PeakMeter.h"
 #include "kit/FactoryKits.h"
 #include "kit/KitMap.h"
 
@@ -524,6 +525,38 @@ TEST(RealTime, StandalonePeriodsNeverAllocateOrLock) {
         }
         EXPECT_EQ(total(), 0) << product->identity.name << ": " << report();
         EXPECT_GT(heard, 0.0f) << "the voices played";
+    }
+}
+
+// The meters on both sides: renders that publish into a ring the panel
+// keeps empty, and into one it lets fill (the producer folding into its
+// next record), with the panel's takes counted as well.
+TEST(RealTime, RendersPublishingPeaksAndTheirTakesNeverAllocateOrLock) {
+    for (const tamrik::binding::Product* product : {&tamrik::binding::drumTamrik(), &tamrik::binding::drumTamrikKit()}) {
+        const std::unique_ptr<tamrik::Instrument> instrument = tamrik::binding::makeInstrument(*product);
+        tamrik::PeakMeter* meter = instrument->meters();
+        ASSERT_NE(meter, nullptr);
+        const int32_t channels = instrument->outputCount();
+        std::vector<std::vector<float>> buffers(size_t(channels), std::vector<float>(512));
+        std::vector<float*> outputs;
+        for (auto& b : buffers) outputs.push_back(b.data());
+        float peaks[tamrik::PeakMeter::kMaxMeters];
+        int takes = 0;
+        resetCounts();
+        for (int block = 0; block < 200; ++block) {
+            AudioCall marked;
+            if (block % 20 == 0) {
+                const uint8_t keys[4] = {36, 38, 42, 46};
+                const uint8_t note[3] = {0x90, keys[block / 20 % 4], 110};
+                instrument->receiveMidi(note, 3, block % 64);
+            }
+            instrument->render(outputs.data(), 64 + block % 3 * 200);
+            // Taken every other block for the first half, then left to fill.
+            if (block < 100 && block % 2 == 0) takes += meter->take(peaks);
+        }
+        EXPECT_EQ(total(), 0) << product->identity.name << ": " << report();
+        EXPECT_GT(takes, 40) << product->identity.name << ": the renders published";
+        EXPECT_TRUE(meter->take(peaks));
     }
 }
 
