@@ -6,6 +6,7 @@
 #include "binding/Products.h"
 #include "common/WaveFile.h"
 #include "kit/KitExport.h"
+#include "synth/PeakMeter.h"
 
 namespace tamrik::binding {
 
@@ -36,9 +37,21 @@ const float* PanelSound::hitSamples(int channel) const {
     return hit_ && (channel == 0 || channel == 1) ? hit_->channel(channel).data() : nullptr;
 }
 
-int PanelSound::meterCount() const { return 0; }
+int PanelSound::meterCount() const {
+    const PeakMeter* meters = instrument_.meters();
+    return meters ? meters->count() : 0;
+}
 
-int PanelSound::takePeaks(std::span<float>) { return 0; }
+int PanelSound::takePeaks(std::span<float> peaks) {
+    PeakMeter* meters = instrument_.meters();
+    if (!meters) return 0;
+    // Nothing published since the last take is silence.
+    float all[PeakMeter::kMaxMeters] = {};
+    meters->take(all);
+    const int count = std::min(int(peaks.size()), meters->count());
+    std::copy_n(all, count, peaks.begin());
+    return count;
+}
 
 bool PanelSound::exportHit(const std::filesystem::path& file, std::string& message) {
     if (!hit_) {

@@ -1,7 +1,8 @@
 // The hit row in a host, over the instrument itself: what it draws are the
 // samples the instrument plays for that note, bit for bit (DrumTamrik, and
 // a pad of the Kit), a value the host sets redraws it within refreshes, and
-// the exports write the hit (a 24-bit WAV) and the kit (WAVs and an SFZ).
+// the exports write the hit (a 24-bit WAV) and the kit (WAVs and an SFZ),
+// and the lights and meters follow what the audio thread plays.
 #include <gtest/gtest.h>
 
 #include <algorithm>
@@ -85,6 +86,34 @@ TEST(PanelSound, AValueTheHostSetsRedrawsTheRow) {
     for (int y = 0; y < after.Height(); ++y)
         for (int x = 0; x < after.Width(); ++x) differing += after.At(x, y) != before.At(x, y);
     EXPECT_GT(differing, 100);
+}
+
+TEST(PanelSound, TheLightFlashesWhileTheHostPlays) {
+    EditorHost host;
+    ASSERT_EQ(host.openEditor(), 1);
+    host.tick();
+    const ActivityMeter& light = *host.form().View->SoundMeters.at(0);
+    EXPECT_FALSE(light.Lit());
+    host.render(512, 60);  // the audio thread plays a note
+    host.tick();
+    EXPECT_TRUE(light.Lit());
+    EXPECT_FALSE(host.form().View->ClipMarks.at(0)->Lit()) << "the default sound stays below full scale";
+    for (int i = 0; i < 3; ++i) host.tick();  // nothing more rendered
+    EXPECT_FALSE(light.Lit());
+}
+
+TEST(PanelSound, EachPadsMeterShowsItsOwnLevel) {
+    EditorHost host(tk::OffscreenBackend::Faces::System, Hosted::Kit);
+    ASSERT_EQ(host.openEditor(), 1);
+    const std::vector<ActivityMeter*>& meters = host.form().View->SoundMeters;
+    ASSERT_EQ(meters.size(), 16u);
+    ASSERT_EQ(host.form().View->ClipMarks.size(), 9u);
+    const int key = kit::noteOf(host.instrument().getParameter(kit::padIndex(2, kit::kSoundParameters + kit::kKey)));
+    host.render(512, uint8_t(key));
+    host.tick();
+    for (size_t p = 0; p < meters.size(); ++p)
+        EXPECT_EQ(meters[p]->Lit(), p == 2) << "pad " << p + 1 << " at " << meters[p]->LevelDb() << " dB";
+    EXPECT_GT(meters[2]->LevelDb(), -40.0);
 }
 
 // A fresh folder of this process's own under the temporary folder.
