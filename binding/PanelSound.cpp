@@ -20,6 +20,11 @@ std::string Utf8(const std::filesystem::path& path) {
 
 }  // namespace
 
+double PanelSound::soundRate() const {
+    HitSetup setup{};
+    return instrument_.hitSetup(0, 60, 127, setup) ? double(setup.sampleRate) : 0.0;
+}
+
 bool PanelSound::beginHit(int sound, int note, int velocity) {
     hit_.reset();
     HitSetup setup{};

@@ -30,6 +30,7 @@ public:
     const float* hitSamples(int channel) const override;
     bool hitChannelsEqual() const override { return !hit_ || hit_->channelsEqual(); }
     double hitRate() const override { return hit_ ? double(hit_->sampleRate()) : 0.0; }
+    double soundRate() const override;
     float hitEnvelope(int frame) const override { return hit_ ? hit_->envelope(frame) : 0.0f; }
     int envelopeLength() const override { return hit_ ? hit_->envelopeLength() : 0; }
     float hitPeak() const override { return hit_ ? hit_->peak() : 0.0f; }

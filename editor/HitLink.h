@@ -31,6 +31,8 @@ public:
     virtual const float* hitSamples(int channel) const = 0;
     virtual bool hitChannelsEqual() const = 0;
     virtual double hitRate() const = 0;
+    // The rate the instrument plays at now: a new one is a new hit.
+    virtual double soundRate() const = 0;
     // The amplitude envelope (0 to 1) at a frame, over envelopeLength frames.
     virtual float hitEnvelope(int frame) const = 0;
     virtual int envelopeLength() const = 0;

@@ -24,7 +24,7 @@ constexpr int kRowSideWidth = 129;
 
 bool HitRow::Wanted::operator==(const Wanted& other) const {
     // Bit for bit: any value that differs at all may sound different.
-    return sound == other.sound && note == other.note && velocity == other.velocity &&
+    return sound == other.sound && note == other.note && velocity == other.velocity && rate == other.rate &&
            values.size() == other.values.size() &&
            std::memcmp(values.data(), other.values.data(), values.size() * sizeof(float)) == 0;
 }
@@ -112,7 +112,7 @@ void HitRow::SetVelocity(int velocity) { VelocityList->SetItemIndex(std::clamp(v
 
 void HitRow::Refresh(int sound, std::vector<float> values) {
     if (!link_) return;
-    Wanted wanted{sound, Note(), Velocity(), std::move(values)};
+    Wanted wanted{sound, Note(), Velocity(), link_->soundRate(), std::move(values)};
     if (!hit_ || !(*hit_ == wanted)) {
         rendering_ = link_->beginHit(wanted.sound, wanted.note, wanted.velocity);
         hit_ = std::move(wanted);

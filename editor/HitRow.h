@@ -99,6 +99,7 @@ private:
         int sound;
         int note;
         int velocity;
+        double rate;
         std::vector<float> values;
         bool operator==(const Wanted& other) const;
     };

@@ -46,6 +46,7 @@ struct MadeUpSound final : HitLink {
     Values& link;
     int begun = 0, sound = -1, note = -1, velocity = -1, length = 0, total = 0;
     float gain = 0;
+    double rate = 40000.0;
     bool inverted = false;
     std::array<std::vector<float>, 2> samples;
     std::vector<float> peaks;
@@ -76,7 +77,8 @@ struct MadeUpSound final : HitLink {
     int hitLength() const override { return length; }
     const float* hitSamples(int channel) const override { return samples[size_t(channel & 1)].data(); }
     bool hitChannelsEqual() const override { return !inverted; }
-    double hitRate() const override { return 40000.0; }
+    double hitRate() const override { return rate; }
+    double soundRate() const override { return rate; }
     float hitEnvelope(int frame) const override { return envelope(frame); }
     int envelopeLength() const override { return total; }
     float hitPeak() const override { return gain; }
@@ -174,6 +176,9 @@ TEST_F(Row, EveryChangeTheRefreshSeesBeginsAHitWithinOneRefresh) {
     values.values[kCutOff] = 0.25f;
     tick();
     EXPECT_EQ(sound.begun, 4) << "the same value again";
+    sound.rate = 48000.0;  // the host's new sample rate
+    tick();
+    EXPECT_EQ(sound.begun, 5);
 }
 
 TEST_F(Row, ALongReleaseFillsInAStepPerRefreshAndIsDrawnAsItGoes) {

@@ -86,6 +86,9 @@ TEST(PanelSound, AValueTheHostSetsRedrawsTheRow) {
     for (int y = 0; y < after.Height(); ++y)
         for (int x = 0; x < after.Width(); ++x) differing += after.At(x, y) != before.At(x, y);
     EXPECT_GT(differing, 100);
+    host.dispatch(vst::effSetSampleRate, 0, 0, nullptr, 22050.0f);  // a new rate alone
+    TickUntilWhole(host);
+    EXPECT_EQ(hit->hitRate(), 22050.0);
 }
 
 TEST(PanelSound, TheLightFlashesWhileTheHostPlays) {
