@@ -9,8 +9,8 @@
 #   tsan     ThreadSanitizer on the tests labelled "threads"
 #   windows  both Windows DLLs and their tests under wine (scripts/test-windows.sh)
 #   lv2      the LV2 bundle: our lilv host, the Turtle checkers, the UI, jalv
-#   soak     20 s of the soak (scripts/soak.sh runs it for minutes)
-#   fuzz     20 s of every fuzz target on its corpus (scripts/fuzz.sh)
+#   soak     10 s of the soak (scripts/soak.sh runs it for minutes)
+#   fuzz     10 s of every fuzz target on its corpus (scripts/fuzz.sh)
 # With more than one part, the Windows part (mostly waiting on wine) runs
 # beside the others, its output kept until the end. Prints each part's time.
 # The sanitizer builds carry line tables only (-g1): enough for a report's
@@ -74,9 +74,9 @@ part_lv2() {
 part_soak() {
   configure_release
   cmake --build $release -j"$jobs" --target tamrik-soak DrumTamrik
-  $release/tests/soak/tamrik-soak 20
+  $release/tests/soak/tamrik-soak 10
 }
-part_fuzz() { scripts/fuzz.sh 20; }
+part_fuzz() { scripts/fuzz.sh 10; }
 
 # CPU seconds (user + system) of this shell's finished child processes so
 # far, into the variable named by $1 (`times` in a subshell would see none).
