@@ -3,6 +3,8 @@
 #include <algorithm>
 #include <cmath>
 
+#include "editor/HitPalette.h"
+
 namespace tamrik {
 
 using namespace tk;
@@ -10,10 +12,6 @@ using namespace tk;
 namespace {
 
 constexpr TColor kMeterDark = RgbColor(40, 24, 20);
-constexpr TColor kMeterLight = RgbColor(255, 48, 32);
-constexpr TColor kMeterLevel = RgbColor(96, 200, 128);
-constexpr TColor kMeterLevelHigh = RgbColor(240, 200, 64);
-constexpr TColor kMeterBack = RgbColor(16, 24, 32);
 
 }  // namespace
 
@@ -42,18 +40,18 @@ void ActivityMeter::Feed(float peak, uint64_t nowMs) {
 void ActivityMeter::Paint(TCanvas& canvas) {
     const TRect r = ClientRect();
     if (kind_ != Kind::Level) {
-        canvas.Brush.Color = lit_ ? kMeterLight : kMeterDark;
+        canvas.Brush.Color = lit_ ? hit_palette::kClip : kMeterDark;
         canvas.FillRect(r);
         return;
     }
-    canvas.Brush.Color = kMeterBack;
+    canvas.Brush.Color = hit_palette::kBackground;
     canvas.FillRect(r);
     // The bar in device pixels, so it moves smoothly at every scale.
     TCanvas device = canvas.DevicePixels();
     const TRect d = canvas.GetScale().Dev(r);
     const double fraction = (levelDb_ - kFloorDb) / -kFloorDb;
     const int top = d.Bottom - int(std::lround(fraction * d.Height()));
-    device.Brush.Color = levelDb_ > -6.0 ? kMeterLevelHigh : kMeterLevel;
+    device.Brush.Color = levelDb_ > -6.0 ? hit_palette::kAmber : hit_palette::kSound;
     device.FillRect({d.Left, top, d.Right, d.Bottom});
 }
 

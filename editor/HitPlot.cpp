@@ -8,6 +8,7 @@
 #include <cmath>
 
 #include "common/RoundEven.h"
+#include "editor/HitPalette.h"
 
 namespace tamrik {
 
@@ -15,13 +16,9 @@ using namespace tk;
 
 namespace {
 
-constexpr TColor kPlotBackground = RgbColor(16, 24, 32);
 constexpr TColor kPlotGrid = RgbColor(44, 56, 68);
-constexpr TColor kPlotTrace = RgbColor(96, 200, 128);
-constexpr TColor kPlotEnvelope = RgbColor(240, 200, 64);
 constexpr TColor kPlotLengthMark = RgbColor(120, 150, 200);
 constexpr TColor kPlotText = RgbColor(200, 212, 224);
-constexpr TColor kPlotClip = RgbColor(255, 48, 32);
 
 // Time steps of the axis, in ms: the smallest whose ticks stay this far apart.
 constexpr std::array<int, 16> kPlotTickSteps{1, 2, 5, 10, 20, 50, 100, 200, 500, 1000, 2000, 5000, 10000, 20000, 50000,
@@ -67,7 +64,7 @@ std::string HitPlot::PeakText(float peak) {
 
 void HitPlot::Paint(TCanvas& canvas) {
     const TRect client = ClientRect();
-    canvas.Brush.Color = kPlotBackground;
+    canvas.Brush.Color = hit_palette::kBackground;
     canvas.FillRect(client);
     canvas.FontColor = kPlotText;
     const int textHeight = canvas.TextHeight();
@@ -95,7 +92,7 @@ void HitPlot::Paint(TCanvas& canvas) {
     int right = traces.Right - 3;
     if (peak > 1.0f) {
         const int w = canvas.TextWidth("CLIP") + 6;
-        canvas.Brush.Color = kPlotClip;
+        canvas.Brush.Color = hit_palette::kClip;
         canvas.FillRect({right - w, traces.Top + 1, right, traces.Top + 1 + textHeight});
         canvas.FontColor = RgbColor(255, 255, 255);
         canvas.TextAt(right - w + 3, traces.Top + 1, "CLIP");
@@ -139,14 +136,14 @@ void HitPlot::PaintTraces(TCanvas& device, const TRect& area, int span) {
                     lo = std::min(lo, samples[f]);
                     hi = std::max(hi, samples[f]);
                 }
-                device.Brush.Color = kPlotTrace;
+                device.Brush.Color = hit_palette::kSound;
                 device.FillRect({x, SampleY(hi, mid, half), x + 1, SampleY(lo, mid, half) + 1});
             }
             if (from < envelopeLength) {
                 const int y = SampleY(link_->hitEnvelope(from) * envelopeScale, mid, half);
                 const int upper = lastEnvelopeY < 0 ? y : std::min(y, lastEnvelopeY);
                 const int lower = lastEnvelopeY < 0 ? y : std::max(y, lastEnvelopeY);
-                device.Brush.Color = kPlotEnvelope;
+                device.Brush.Color = hit_palette::kAmber;
                 device.FillRect({x, upper, x + lineWidth, lower + lineWidth});
                 lastEnvelopeY = y;
             }
