@@ -18,6 +18,7 @@
 #include "ChildProcess.h"
 #include "DummyJackServer.h"
 #include "Eventually.h"
+#include "HitPlotArea.h"
 #include "JackProbe.h"
 #include "NsmTestServer.h"
 #include "app/DeviceStrip.h"
@@ -209,7 +210,9 @@ TEST_F(StandaloneWindowOnX11, TheStripsMidiListConnectsASourceAndClosingSavesAnd
     // box; its last row ends just above the box, whatever the face's height.
     const int listX = 72 + 200, listTop = panel + 38;
     const auto listRow = [&] { return pixelsOf(display, window, 72, listTop, 425, 20); };
-    const auto panelBottom = [&] { return pixelsOf(display, window, 0, panel - 40, DeviceStrip::kWidth, 40); };
+    // The panel's bottom beside the hit plot, which may still be drawing.
+    const int plotEnd = HitPlotAreaOf(panel).right;
+    const auto panelBottom = [&] { return pixelsOf(display, window, plotEnd, panel - 40, DeviceStrip::kWidth - plotEnd, 40); };
     ASSERT_TRUE(eventually([&] { return drawn(listRow()) && drawn(panelBottom()); })) << "the panel and the strip are drawn";
     const std::vector<unsigned long> noSource = listRow(), panelBefore = panelBottom();
     clickAt(window, listX, listTop + 10);

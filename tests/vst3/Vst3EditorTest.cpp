@@ -11,6 +11,7 @@
 #include <utility>
 #include <vector>
 
+#include "HitPlotArea.h"
 #include "HostHarness.h"
 #include "OpenDescriptors.h"
 #include "UserSettingsFolder.h"
@@ -144,8 +145,9 @@ TEST(Vst3Editor, ThePanelDrawsAsTheVst2PanelDoes) {
     EXPECT_TRUE(WaitUntilDrawn(x, [&] { frame.runLoop.runOnce(); }));
     const std::vector<unsigned long> vst3 = ScreenPixels(x, 0, 0, 505, 481);
     ASSERT_EQ(vst3.size(), vst2.size());
+    const HitPlotArea plot = HitPlotAreaOf(481);
     size_t differing = 0;
-    for (size_t i = 0; i < vst3.size(); ++i) differing += vst3[i] != vst2[i];
+    for (size_t i = 0; i < vst3.size(); ++i) differing += vst3[i] != vst2[i] && !plot.contains(int(i % 505), int(i / 505));
     EXPECT_EQ(differing, 0u) << "of " << vst3.size() << " pixels";
     EXPECT_EQ(v->removed(v.view), V3_OK);
 }
@@ -153,8 +155,8 @@ TEST(Vst3Editor, ThePanelDrawsAsTheVst2PanelDoes) {
 TEST(Vst3Editor, ADragIsOneGestureOfTheHandlerAndTheHostsValuesShow) {
     OPEN_TEST_DISPLAY(x);
     const UserSettingsFolder settings("tamrik-vst3-view");
+    ComponentHandler handler;  // outlives the instance, which holds it to the end
     Vst3Instance p;
-    ComponentHandler handler;
     ASSERT_EQ(v3_cpp_obj(p.controller)->set_component_handler(p.controller, handler.handler()), V3_OK);
     PlugFrame frame;
     RunLoop& loop = frame.runLoop;
@@ -218,8 +220,8 @@ TEST(Vst3Editor, ADragIsOneGestureOfTheHandlerAndTheHostsValuesShow) {
 TEST(Vst3Editor, TheKitsPanelOpensAtItsSizeAndSendsItsGestures) {
     OPEN_TEST_DISPLAY(x);
     const UserSettingsFolder settings("tamrik-vst3-view");
+    ComponentHandler handler;  // outlives the instance, which holds it to the end
     Vst3Instance p(kKitPath);
-    ComponentHandler handler;
     v3_cpp_obj(p.controller)->set_component_handler(p.controller, handler.handler());
     PlugFrame frame;
     View v(p, &frame);

@@ -13,6 +13,7 @@
 #include <vector>
 
 #include "../vst3/Vst3TestHost.h"
+#include "HitPlotArea.h"
 #include "HostHarness.h"
 #include "Win32HostWindow.h"
 #include "Win32Input.h"
@@ -96,8 +97,10 @@ TEST(Vst3EditorWin32, AtOneHundredPercentThePanelShowsWhatTheVst2DllShows) {
     ASSERT_EQ(vst3.size(), size_t(505 * 481));
     ASSERT_EQ(reference.size(), vst3.size());
     EXPECT_GT(std::set<uint32_t>(vst3.begin(), vst3.end()).size(), 16u) << "a panel, not an empty window";
+    const HitPlotArea plot = HitPlotAreaOf(481);
     size_t differing = 0;
-    for (size_t i = 0; i < vst3.size(); ++i) differing += vst3[i] != reference[i];
+    for (size_t i = 0; i < vst3.size(); ++i)
+        differing += vst3[i] != reference[i] && !plot.contains(int(i % 505), int(i / 505));
     EXPECT_EQ(differing, 0u) << "pixels that differ from the VST 2 panel";
     EXPECT_EQ(v->removed(v.view), V3_OK);
     vst2.dispatch(vst::effEditClose);
@@ -106,8 +109,8 @@ TEST(Vst3EditorWin32, AtOneHundredPercentThePanelShowsWhatTheVst2DllShows) {
 
 TEST(Vst3EditorWin32, EmbedsThePanelInTheHostsWindowAndADragIsOneGestureOfTheHandler) {
     const HWND window = HostWindow();
+    ComponentHandler handler;  // outlives the instance, which holds it to the end
     Vst3Instance p;
-    ComponentHandler handler;
     ASSERT_EQ(v3_cpp_obj(p.controller)->set_component_handler(p.controller, handler.handler()), V3_OK);
     PlugFrame frame;
     View v(p, frame);
