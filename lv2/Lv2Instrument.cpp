@@ -174,6 +174,6 @@ const LV2_Descriptor kDescriptor = {tamrik::binding::TAMRIK_PRODUCT().lv2Uri, in
 
 }  // namespace
 
-extern "C" LV2_SYMBOL_EXPORT const LV2_Descriptor* lv2_descriptor(uint32_t index) {
+LV2_SYMBOL_EXPORT const LV2_Descriptor* lv2_descriptor(uint32_t index) {
     return index == 0 ? &kDescriptor : nullptr;
 }

@@ -20,7 +20,12 @@ using tamrik::test::ResidentKiB;
 
 namespace {
 
-#if defined(__SANITIZE_ADDRESS__)
+#if defined(__has_feature)
+#if __has_feature(address_sanitizer)
+#define TAMRIK_ADDRESS_SANITIZER 1  // clang's way of saying it
+#endif
+#endif
+#if defined(__SANITIZE_ADDRESS__) || defined(TAMRIK_ADDRESS_SANITIZER)
 constexpr bool kResidentMemoryMeansSomething = false;
 constexpr int kWarmUp = 5, kCycles = 40;
 #else

@@ -63,8 +63,8 @@ int Count(const std::vector<TMessage>& got, uint32_t msg) {
 }
 
 TEST(FormTree, DeletingAControlDeletesItsChildrenAndDetachesIt) {
+    int deaths = 0;  // outlives the form, whose last child counts on it
     OffscreenForm f;
-    int deaths = 0;
     auto* outer = new Probe(&f.form, 0, &deaths);
     auto* inner = new Probe(outer, 0, &deaths);
     new Probe(inner, 0, &deaths);
