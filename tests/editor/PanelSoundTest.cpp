@@ -10,6 +10,8 @@
 #include <filesystem>
 #include <fstream>
 #include <iterator>
+#include <limits>
+#include <string>
 #include <vector>
 
 #include <unistd.h>
@@ -158,6 +160,32 @@ TEST(PanelSound, ExportWritesTheWholeHitAsA24BitWav) {
     EXPECT_NEAR(pcm / 8388608.0, samples[loudest], 1.0 / 8388608.0);
 }
 
+// The list offers three rates, but the link takes whatever a caller
+// passes: anything it cannot render at or write as a WAV rate is refused.
+TEST(PanelSound, AnExportAtARateThatCannotBeRenderedIsRefused) {
+    const Scratch folder("tamrik-export-rates-");
+    std::filesystem::create_directories(folder.path);
+    EditorHost drum, kit(tk::OffscreenBackend::Faces::System, Hosted::Kit);
+    ASSERT_EQ(drum.openEditor(), 1);
+    ASSERT_EQ(kit.openEditor(), 1);
+    drum.tick();
+    HitLink& hit = const_cast<HitLink&>(*drum.form().View->Link());
+    HitLink& pads = const_cast<HitLink&>(*kit.form().View->Link());
+    const double nan = std::numeric_limits<double>::quiet_NaN(), inf = std::numeric_limits<double>::infinity();
+    for (double rate : {nan, -inf, inf, -44100.0, 1.0, 7999.0, 44100.5, 384001.0, 1e300}) {
+        std::string message;
+        EXPECT_FALSE(hit.exportHit(folder.path / "hit.wav", rate, message)) << rate;
+        EXPECT_EQ(message, "no usable sample rate") << rate;
+        message.clear();
+        EXPECT_FALSE(pads.exportKit(folder.path / "kit", HitRow::kKitVelocities, rate, message)) << rate;
+        EXPECT_EQ(message, "no usable sample rate") << rate;
+    }
+    EXPECT_TRUE(std::filesystem::is_empty(folder.path)) << "nothing written";
+    std::string message;
+    EXPECT_TRUE(hit.exportHit(folder.path / "hit.wav", 384000.0, message)) << message;
+    EXPECT_EQ(hit.hitRate(), 44100.0) << "the drawn hit keeps the instrument's rate";
+}
+
 TEST(PanelSound, ExportKitWritesAFolderWithAnSfz) {
     EditorHost host(tk::OffscreenBackend::Faces::System, Hosted::Kit);
     ASSERT_EQ(host.openEditor(), 1);
@@ -168,7 +196,14 @@ TEST(PanelSound, ExportKitWritesAFolderWithAnSfz) {
     int waves = 0;
     for (const auto& entry : std::filesystem::recursive_directory_iterator(kit)) waves += entry.path().extension() == ".wav";
     EXPECT_EQ(waves, 16 * int(HitRow::kKitVelocities.size())) << "a file per pad and layer";
-    EXPECT_EQ(host.form().View->ExportKit(folder.path), folder.path / "Init 2") << "never into the same folder";
+    host.form().View->ExportRateList->SetItemIndex(2);
+    const std::filesystem::path again = host.form().View->ExportKit(folder.path);
+    EXPECT_EQ(again, folder.path / "Init 2") << "never into the same folder";
+    const std::vector<char> bytes = Bytes(again / "Kick v127.wav");
+    ASSERT_GE(bytes.size(), 44u);
+    uint32_t rate = 0;
+    std::memcpy(&rate, bytes.data() + 24, sizeof rate);
+    EXPECT_EQ(rate, 48000u) << "at the rate chosen";
 }
 
 TEST(PanelSound, DrumTamrikHasNoKitToExport) {
