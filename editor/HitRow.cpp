@@ -60,6 +60,7 @@ void HitRow::BuildControls(Activity activity) {
     VelocityList = builders::List(Box, kListLeft, 40, kVelocityWidth, velocities);
     VelocityList->SetDropDownCount(16);
     ExportRateList = builders::List(Box, kRateLeft, 40, kRowSide + kRowSideWidth - kRateLeft, kExportRateNames);
+    ExportRateList->SetEnabled(link_ != nullptr);
     SetNote(kDefaultNote);
     SetVelocity(kDefaultVelocity);
 

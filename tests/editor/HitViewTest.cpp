@@ -252,6 +252,7 @@ TEST_F(Row, WithoutALinkTheRowSaysSoAndTheRestWorks) {
     tick();
     EXPECT_EQ(form->View->Plot->State(), HitPlot::Shown::NoSound);
     EXPECT_FALSE(form->View->ExportButton->Enabled());
+    EXPECT_FALSE(form->View->ExportRateList->Enabled());
     EXPECT_EQ(form->View->ExportHit(std::filesystem::temp_directory_path()), std::filesystem::path());
     EXPECT_EQ(form->Strip->ReadoutLine(), "No sound to export");
 }
