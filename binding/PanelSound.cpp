@@ -1,6 +1,7 @@
 #include "binding/PanelSound.h"
 
 #include <algorithm>
+#include <cmath>
 #include <vector>
 
 #include "binding/Products.h"
@@ -17,6 +18,13 @@ std::string Utf8(const std::filesystem::path& path) {
     const std::u8string text = path.u8string();
     return std::string(text.begin(), text.end());
 }
+
+bool usableRate(double rate) {
+    return rate == 0.0 || (rate >= PanelSound::kLowestExportRate && rate <= double(HitRenderer::kMaxRate) &&
+                           rate == std::floor(rate));
+}
+
+constexpr char kUnusableRate[] = "no usable sample rate";
 
 }  // namespace
 
@@ -58,25 +66,37 @@ int PanelSound::takePeaks(std::span<float> peaks) {
     return count;
 }
 
-bool PanelSound::exportHit(const std::filesystem::path& file, std::string& message) {
+bool PanelSound::exportHit(const std::filesystem::path& file, double rate, std::string& message) {
     if (!hit_) {
         message = "no hit to export";
         return false;
     }
-    // The whole hit as begun, whatever the panel has rendered of it so far.
-    HitRenderer whole(setup_);
+    if (!usableRate(rate)) {
+        message = kUnusableRate;
+        return false;
+    }
+    // The whole hit as begun, whatever the panel has rendered of it so far,
+    // and at another rate a fresh hit of the same sound at that rate.
+    HitSetup setup = setup_;
+    if (rate != 0.0) setup.sampleRate = float(rate);
+    HitRenderer whole(setup);
     whole.renderAll();
     return WaveFile::writeOneShot(Utf8(file), whole.channel(0), whole.channel(1), whole.sampleRate(), message);
 }
 
-bool PanelSound::exportKit(const std::filesystem::path& folder, std::span<const int> velocities, std::string& message) {
+bool PanelSound::exportKit(const std::filesystem::path& folder, std::span<const int> velocities, double rate,
+                           std::string& message) {
     const kit::KitInstrument* kit = kitInstrumentOf(instrument_);
     if (!kit) {
         message = "this instrument is not a kit";
         return false;
     }
-    const kit::KitExport::Result result =
-        kit::KitExport::write(*kit, Utf8(folder), std::vector<int32_t>(velocities.begin(), velocities.end()));
+    if (!usableRate(rate)) {
+        message = kUnusableRate;
+        return false;
+    }
+    const kit::KitExport::Result result = kit::KitExport::write(
+        *kit, Utf8(folder), std::vector<int32_t>(velocities.begin(), velocities.end()), float(rate));
     message = result.error;
     return result.error.empty();
 }

@@ -39,8 +39,12 @@ public:
     int meterCount() const override;
     int takePeaks(std::span<float> peaks) override;
 
-    bool exportHit(const std::filesystem::path& file, std::string& message) override;
-    bool exportKit(const std::filesystem::path& folder, std::span<const int> velocities,
+    // Rates other than 0 are whole hertz from kLowestExportRate to
+    // HitRenderer::kMaxRate: a WAV file's rate is a whole number, so any
+    // other would be written as a rate it was not rendered at.
+    static constexpr double kLowestExportRate = 8000.0;
+    bool exportHit(const std::filesystem::path& file, double rate, std::string& message) override;
+    bool exportKit(const std::filesystem::path& folder, std::span<const int> velocities, double rate,
                    std::string& message) override;
 
 private:

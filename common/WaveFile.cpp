@@ -70,13 +70,17 @@ bool WaveFile::writeSamples(std::FILE* file, const float* const* channels, int32
     return !odd || std::fputc(0, file) != EOF;
 }
 
+bool WaveFile::oneChannel(const std::vector<float>& left, const std::vector<float>& right) {
+    return left.size() == right.size() &&
+           (left.empty() || std::memcmp(left.data(), right.data(), left.size() * sizeof(float)) == 0);
+}
+
 bool WaveFile::writeOneShot(const std::string& path, const std::vector<float>& left,
                             const std::vector<float>& right, float rate, std::string& error) {
-    const size_t frames = std::min(left.size(), right.size());
-    const bool mono = left.size() == right.size() &&
-                      (frames == 0 || std::memcmp(left.data(), right.data(), frames * sizeof(float)) == 0);
+    size_t frames = std::min(left.size(), right.size());
+    while (frames > 0 && left[frames - 1] == 0.0f && right[frames - 1] == 0.0f) --frames;
     const float* channels[2] = {left.data(), right.data()};
-    const int32_t count = mono ? 1 : 2;
+    const int32_t count = oneChannel(left, right) ? 1 : 2;
     uint8_t head[kHeaderBytes];
     if (!header(head, count, frames, rate)) {
         error = "too long for a WAV file, or no usable sample rate";

@@ -31,10 +31,15 @@ public:
     static bool writeSamples(std::FILE* file, const float* const* channels, int32_t count, size_t frames);
 
     // A one-shot: one channel when left and right are equal bit for bit,
-    // else two. The path is UTF-8. False, with the reason in `error`, where
-    // the file cannot be written; then nothing is left behind.
+    // else two, ending with the last frame that is not silent (0 in both
+    // channels), so a hit rendered until its voice rests and a render that
+    // runs on until silence end on the same frame. The path is UTF-8. False,
+    // with the reason in `error`, where the file cannot be written; then
+    // nothing is left behind.
     static bool writeOneShot(const std::string& path, const std::vector<float>& left,
                              const std::vector<float>& right, float rate, std::string& error);
+    // Whether a one-shot of these channels is written as one.
+    static bool oneChannel(const std::vector<float>& left, const std::vector<float>& right);
 };
 
 }  // namespace tamrik

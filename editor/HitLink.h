@@ -49,9 +49,11 @@ public:
 
     // The hit as begun, rendered whole into a 24-bit WAV file; the kit as a
     // folder of WAV files and an SFZ that plays them, one layer per
-    // velocity. False with the reason in message.
-    virtual bool exportHit(const std::filesystem::path& file, std::string& message) = 0;
-    virtual bool exportKit(const std::filesystem::path& folder, std::span<const int> velocities,
+    // velocity. At rate Hz, rendered afresh as a hit at that rate, or with
+    // rate 0 at the instrument's own; a rate the link cannot render at is
+    // refused. False with the reason in message.
+    virtual bool exportHit(const std::filesystem::path& file, double rate, std::string& message) = 0;
+    virtual bool exportKit(const std::filesystem::path& folder, std::span<const int> velocities, double rate,
                            std::string& message) = 0;
 
 protected:

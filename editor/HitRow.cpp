@@ -1,6 +1,8 @@
 // The plot takes the row's left, the lists, the export buttons and the
 // activity the right; the Kit's row has the same layout with a meter per pad
-// where DrumTamrik has its light.
+// where DrumTamrik has its light. The export rate shares the velocity's row:
+// the short velocity list leaves room for it, and the column has no height
+// for a row of its own.
 #include "editor/HitRow.h"
 
 #include <algorithm>
@@ -17,8 +19,11 @@ using namespace tk;
 
 namespace {
 
-constexpr int kRowSide = 368;  // where the right-hand controls start
-constexpr int kRowSideWidth = 129;
+constexpr int kRowSide = 318;  // where the right-hand controls start
+constexpr int kRowSideWidth = 179;
+constexpr int kListLeft = kRowSide + 32;  // after the captions
+constexpr int kVelocityWidth = 48;        // "127" and the button
+constexpr int kRateLeft = kListLeft + kVelocityWidth + 4;
 
 }  // namespace
 
@@ -49,11 +54,13 @@ void HitRow::BuildControls(Activity activity) {
     std::vector<std::string> notes, velocities;
     for (int n = 0; n < 128; ++n) notes.push_back(kit::noteLabel(n));
     for (int v = 1; v < 128; ++v) velocities.push_back(std::to_string(v));
-    NoteList = builders::List(Box, kRowSide + 32, 16, kRowSideWidth - 32, notes);
+    NoteList = builders::List(Box, kListLeft, 16, kRowSide + kRowSideWidth - kListLeft, notes);
     NoteList->SetDropDownCount(16);
     builders::Text(Box, "Vel", kRowSide, 44, 30);
-    VelocityList = builders::List(Box, kRowSide + 32, 40, kRowSideWidth - 32, velocities);
+    VelocityList = builders::List(Box, kListLeft, 40, kVelocityWidth, velocities);
     VelocityList->SetDropDownCount(16);
+    ExportRateList = builders::List(Box, kRateLeft, 40, kRowSide + kRowSideWidth - kRateLeft, kExportRateNames);
+    ExportRateList->SetEnabled(link_ != nullptr);
     SetNote(kDefaultNote);
     SetVelocity(kDefaultVelocity);
 
@@ -109,6 +116,10 @@ int HitRow::Note() const { return std::max(0, NoteList->ItemIndex()); }
 int HitRow::Velocity() const { return std::max(0, VelocityList->ItemIndex()) + 1; }
 void HitRow::SetNote(int note) { NoteList->SetItemIndex(std::clamp(note, 0, 127)); }
 void HitRow::SetVelocity(int velocity) { VelocityList->SetItemIndex(std::clamp(velocity, 1, 127) - 1); }
+
+double HitRow::ExportRate() const {
+    return kExportRates[size_t(std::clamp(ExportRateList->ItemIndex(), 0, int(kExportRates.size()) - 1))];
+}
 
 void HitRow::Refresh(int sound, std::vector<float> values) {
     if (!link_) return;
@@ -170,7 +181,7 @@ std::filesystem::path HitRow::ExportHit(const std::filesystem::path& folder) {
     if (!Prepare(folder)) return {};
     const std::filesystem::path path = unusedPathFor(folder, HitName ? HitName() : "", "Hit", ".wav");
     std::string why;
-    if (!link_->exportHit(path, why)) {
+    if (!link_->exportHit(path, ExportRate(), why)) {
         Message("Not exported: " + why);
         return {};
     }
@@ -182,7 +193,7 @@ std::filesystem::path HitRow::ExportKit(const std::filesystem::path& folder) {
     if (!Prepare(folder)) return {};
     const std::filesystem::path path = unusedPathFor(folder, KitName ? KitName() : "", "Kit", "");
     std::string why;
-    if (!link_->exportKit(path, kKitVelocities, why)) {
+    if (!link_->exportKit(path, kKitVelocities, ExportRate(), why)) {
         Message("Not exported: " + why);
         return {};
     }

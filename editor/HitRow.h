@@ -5,6 +5,8 @@
 // the export of the hit as a WAV file (the Kit also of the kit as a folder
 // with an SFZ), into a folder picked from a FileChooser; the file is named
 // after the preset or the kit, numbered rather than replacing anything.
+// Exports are at the rate the instrument plays at or at one the user picks
+// (a panel setting: the drawn hit stays at the instrument's rate).
 //
 // The form hands it, at every refresh, the values the hit depends on; when
 // they, the note, the velocity or the sound differ from the hit's, a new
@@ -41,6 +43,9 @@ public:
     static constexpr int kDefaultVelocity = 127;
     // The velocity layers of an exported kit.
     static constexpr std::array<int, 4> kKitVelocities{32, 64, 96, 127};
+    // The export rate list's items and their rates (0: the instrument's).
+    static constexpr std::array<const char*, 3> kExportRateNames{"Host rate", "44100 Hz", "48000 Hz"};
+    static constexpr std::array<double, 3> kExportRates{0.0, 44100.0, 48000.0};
 
     // What the row shows the activity of: DrumTamrik's one sound and output
     // pair, or the Kit's pads and pairs (which also export as a kit).
@@ -58,6 +63,7 @@ public:
     HitPlot* Plot;
     tk::TComboBox* NoteList;
     tk::TComboBox* VelocityList;
+    tk::TComboBox* ExportRateList;
     tk::TButton* ExportButton;
     tk::TButton* ExportKitButton = nullptr;  // the Kit's only
     std::vector<ActivityMeter*> SoundMeters;
@@ -69,6 +75,8 @@ public:
     int Velocity() const;
     void SetNote(int note);
     void SetVelocity(int velocity);
+    // The rate exports are written at (0: the instrument's).
+    double ExportRate() const;
 
     // The sound and the values its hit depends on, as they are now: a new
     // hit begins when they (or the note or velocity) changed, then one

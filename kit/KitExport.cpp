@@ -46,8 +46,8 @@ std::vector<KitExport::Layer> KitExport::layersOf(std::vector<int32_t> velocitie
 // A failure takes back what was written before it: a half-written kit would
 // pass for a whole one.
 KitExport::Result KitExport::write(const KitInstrument& kit, const std::string& folder,
-                                   const std::vector<int32_t>& velocities) {
-    Result result = writeAll(kit, folder, velocities);
+                                   const std::vector<int32_t>& velocities, float rate) {
+    Result result = writeAll(kit, folder, velocities, rate);
     if (result.error.empty()) return result;
     std::error_code ignored;
     for (const std::string& file : result.files) fs::remove(ReplacedFile::pathOf(file), ignored);
@@ -56,7 +56,7 @@ KitExport::Result KitExport::write(const KitInstrument& kit, const std::string& 
 }
 
 KitExport::Result KitExport::writeAll(const KitInstrument& kit, const std::string& folder,
-                                      const std::vector<int32_t>& velocities) {
+                                      const std::vector<int32_t>& velocities, float rate) {
     Result result;
     const std::vector<Layer> layers = layersOf(velocities);
     if (layers.empty()) {
@@ -90,6 +90,7 @@ KitExport::Result KitExport::writeAll(const KitInstrument& kit, const std::strin
         for (const Layer& layer : layers) {
             HitSetup setup;
             kit.hitSetup(p, 0, layer.velocity, setup);
+            if (rate != 0.0f) setup.sampleRate = rate;
             HitRenderer hit(setup);
             hit.renderAll();
             const std::string file = stem + " v" + std::to_string(layer.velocity) + ".wav";

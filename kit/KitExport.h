@@ -43,13 +43,15 @@ public:
         std::vector<std::string> files;  // every file written, the SFZ last
     };
     // Writes into `folder` (made where missing); a failure leaves none of
-    // the files behind. UI thread or any other but the audio thread: it
-    // reads the kit as hitSetup does.
+    // the files behind. Each hit at `rate` Hz, 0 for the kit's own rate. UI
+    // thread or any other but the audio thread: it reads the kit as
+    // hitSetup does.
     static Result write(const KitInstrument& kit, const std::string& folder,
-                        const std::vector<int32_t>& velocities = kDefaultVelocities);
+                        const std::vector<int32_t>& velocities = kDefaultVelocities, float rate = 0.0f);
 
 private:
-    static Result writeAll(const KitInstrument& kit, const std::string& folder, const std::vector<int32_t>& velocities);
+    static Result writeAll(const KitInstrument& kit, const std::string& folder, const std::vector<int32_t>& velocities,
+                           float rate);
 };
 
 }  // namespace tamrik::kit

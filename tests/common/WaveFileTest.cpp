@@ -68,6 +68,16 @@ TEST_F(WaveFileTest, EqualChannelsMakeAMonoFileAndOthersStereo) {
     EXPECT_EQ(stereo.samples[1], mono.samples[0]);  // the bit is below a 24-bit step
     EXPECT_EQ(entries(), 2u);
 
+    // Silence after the last sound is left out; silence within the sound stays.
+    ASSERT_TRUE(WaveFile::writeOneShot((folder / "tail.wav").string(), {0.0f, 0.5f, 0.0f, 0.0f, -0.0f},
+                                       {0.0f, 0.0f, 0.0f, 0.25f, 0.0f}, 44100.0f, error));
+    EXPECT_EQ(test::readPcmWave(folder / "tail.wav").samples,
+              (std::vector<std::vector<int32_t>>{{0, 4194304, 0, 0}, {0, 0, 0, 2097152}}));
+    ASSERT_TRUE(WaveFile::writeOneShot((folder / "silent.wav").string(), {0.0f, -0.0f}, {0.0f, -0.0f}, 44100.0f,
+                                       error));
+    EXPECT_TRUE(test::readPcmWave(folder / "silent.wav").samples[0].empty());
+    EXPECT_EQ(entries(), 4u);
+
     ASSERT_TRUE(WaveFile::writeOneShot((folder / "empty.wav").string(), {}, {}, 44100.0f, error));
     const test::PcmWave empty = test::readPcmWave(folder / "empty.wav");
     ASSERT_EQ(empty.problem, "");

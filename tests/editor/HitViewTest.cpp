@@ -51,6 +51,7 @@ struct MadeUpSound final : HitLink {
     std::array<std::vector<float>, 2> samples;
     std::vector<float> peaks;
     std::vector<std::filesystem::path> exported;
+    std::vector<double> exportRates;
     bool exportFails = false;
 
     bool beginHit(int s, int n, int v) override {
@@ -90,17 +91,18 @@ struct MadeUpSound final : HitLink {
         peaks.assign(3, 0.0f);
         return int(n);
     }
-    bool exportHit(const std::filesystem::path& file, std::string& message) override {
+    bool exportHit(const std::filesystem::path& file, double atRate, std::string& message) override {
         if (exportFails) {
             message = "the disk is full";
             return false;
         }
         exported.push_back(file);
+        exportRates.push_back(atRate);
         std::FILE* f = std::fopen(file.string().c_str(), "wb");
         if (f) std::fclose(f);
         return true;
     }
-    bool exportKit(const std::filesystem::path&, std::span<const int>, std::string& message) override {
+    bool exportKit(const std::filesystem::path&, std::span<const int>, double, std::string& message) override {
         message = "not a kit";
         return false;
     }
@@ -250,6 +252,7 @@ TEST_F(Row, WithoutALinkTheRowSaysSoAndTheRestWorks) {
     tick();
     EXPECT_EQ(form->View->Plot->State(), HitPlot::Shown::NoSound);
     EXPECT_FALSE(form->View->ExportButton->Enabled());
+    EXPECT_FALSE(form->View->ExportRateList->Enabled());
     EXPECT_EQ(form->View->ExportHit(std::filesystem::temp_directory_path()), std::filesystem::path());
     EXPECT_EQ(form->Strip->ReadoutLine(), "No sound to export");
 }
@@ -306,9 +309,33 @@ TEST_F(Row, AnExportGoesToTheChosenFolderNamedAfterThePreset) {
     std::filesystem::remove_all(folder.parent_path());
 }
 
+// A panel setting: the list changes what an export asks for, not the sound,
+// the hit or anything the host hears of.
+TEST_F(Row, TheExportRateIsTheHostsUnlessAnotherIsChosen) {
+    const std::filesystem::path folder =
+        std::filesystem::temp_directory_path() / ("tamrik-export-rate-" + std::to_string(::getpid()));
+    tick();
+    TComboBox& rates = *form->View->ExportRateList;
+    EXPECT_EQ(rates.Items(), (std::vector<std::string>{"Host rate", "44100 Hz", "48000 Hz"}));
+    EXPECT_EQ(rates.Text(), "Host rate");
+    const std::array<float, kNumParameters> valuesBefore = values.values;
+    std::vector<double> asked;
+    for (int item : {0, 2, 1}) {
+        rates.SetItemIndex(item);
+        tick();
+        asked.push_back(form->View->ExportRate());
+        ASSERT_NE(form->View->ExportHit(folder), std::filesystem::path()) << form->Strip->ReadoutLine();
+    }
+    EXPECT_EQ(asked, (std::vector<double>{0.0, 48000.0, 44100.0}));
+    EXPECT_EQ(sound.exportRates, asked) << "each export at the rate chosen then";
+    EXPECT_EQ(sound.begun, 1) << "the drawn hit stays the instrument's";
+    EXPECT_EQ(values.values, valuesBefore);
+    std::filesystem::remove_all(folder);
+}
+
 // The whole row over the made-up default hit, locked at two scales.
 TEST_F(Row, TheRowDrawsAsItAlwaysHas) {
-    const std::array<std::pair<int, uint64_t>, 2> golden{{{100, 0x5639fd22c2fe2613ull}, {200, 0x666423ea5092c8d3ull}}};
+    const std::array<std::pair<int, uint64_t>, 2> golden{{{100, 0xf4479dd834808db3ull}, {200, 0xf196eb9c9bfcb5c3ull}}};
     for (const auto& [percent, hash] : golden) {
         form->SetScale(Scale(percent));
         ticksUntilWhole();

@@ -32,8 +32,8 @@ constexpr uint64_t kPanelGolden150 = 0x2c6a3c4d15809217ull;
 constexpr uint64_t kPanelGolden200 = 0x895573f7ea776058ull;
 constexpr uint64_t kStripGolden = 0x3f78d8a10ce32bf3ull;
 constexpr uint64_t kKitPanelGolden = 0x87387bf484db87e6ull;
-constexpr uint64_t kHitRowGolden = 0x650b0ffcf6f0ac03ull;
-constexpr uint64_t kHitRowGolden200 = 0x60a22b0cc3136cfbull;
+constexpr uint64_t kHitRowGolden = 0xec9a57ea36144a53ull;
+constexpr uint64_t kHitRowGolden200 = 0x3f845b2140192693ull;
 
 uint64_t HashOf(const PixelBuffer& picture) {
     Fnv1a h;

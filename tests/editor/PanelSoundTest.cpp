@@ -10,6 +10,8 @@
 #include <filesystem>
 #include <fstream>
 #include <iterator>
+#include <limits>
+#include <string>
 #include <vector>
 
 #include <unistd.h>
@@ -144,11 +146,16 @@ TEST(PanelSound, ExportWritesTheWholeHitAsA24BitWav) {
     TickUntilWhole(host);
     const HitLink* hit = host.form().View->Link();
     const std::vector<char> bytes = Bytes(file);
-    const size_t data = size_t(hit->hitLength()) * 3;  // one channel: both are equal
+    // One channel (both are equal), up to the last sound: the voice's last
+    // sample is silent.
+    const float* samples = hit->hitSamples(0);
+    int sounding = hit->hitLength();
+    while (sounding > 0 && samples[sounding - 1] == 0.0f) --sounding;
+    EXPECT_GT(sounding, hit->hitLength() - 10);
+    const size_t data = size_t(sounding) * 3;
     ASSERT_EQ(bytes.size(), 44 + data + data % 2);
     EXPECT_EQ(std::string(bytes.begin() + 8, bytes.begin() + 12), "WAVE");
     // The loudest sample, as the 24-bit integer it became.
-    const float* samples = hit->hitSamples(0);
     const int loudest = int(std::max_element(samples, samples + hit->hitLength(),
                                              [](float a, float b) { return std::abs(a) < std::abs(b); }) -
                             samples);
@@ -156,6 +163,32 @@ TEST(PanelSound, ExportWritesTheWholeHitAsA24BitWav) {
     const int32_t pcm = int32_t(uint32_t(uint8_t(at[0])) | uint32_t(uint8_t(at[1])) << 8 |
                                 uint32_t(uint8_t(at[2])) << 16 | (uint8_t(at[2]) & 0x80 ? 0xFF000000u : 0u));
     EXPECT_NEAR(pcm / 8388608.0, samples[loudest], 1.0 / 8388608.0);
+}
+
+// The list offers three rates, but the link takes whatever a caller
+// passes: anything it cannot render at or write as a WAV rate is refused.
+TEST(PanelSound, AnExportAtARateThatCannotBeRenderedIsRefused) {
+    const Scratch folder("tamrik-export-rates-");
+    std::filesystem::create_directories(folder.path);
+    EditorHost drum, kit(tk::OffscreenBackend::Faces::System, Hosted::Kit);
+    ASSERT_EQ(drum.openEditor(), 1);
+    ASSERT_EQ(kit.openEditor(), 1);
+    drum.tick();
+    HitLink& hit = const_cast<HitLink&>(*drum.form().View->Link());
+    HitLink& pads = const_cast<HitLink&>(*kit.form().View->Link());
+    const double nan = std::numeric_limits<double>::quiet_NaN(), inf = std::numeric_limits<double>::infinity();
+    for (double rate : {nan, -inf, inf, -44100.0, 1.0, 7999.0, 44100.5, 384001.0, 1e300}) {
+        std::string message;
+        EXPECT_FALSE(hit.exportHit(folder.path / "hit.wav", rate, message)) << rate;
+        EXPECT_EQ(message, "no usable sample rate") << rate;
+        message.clear();
+        EXPECT_FALSE(pads.exportKit(folder.path / "kit", HitRow::kKitVelocities, rate, message)) << rate;
+        EXPECT_EQ(message, "no usable sample rate") << rate;
+    }
+    EXPECT_TRUE(std::filesystem::is_empty(folder.path)) << "nothing written";
+    std::string message;
+    EXPECT_TRUE(hit.exportHit(folder.path / "hit.wav", 384000.0, message)) << message;
+    EXPECT_EQ(hit.hitRate(), 44100.0) << "the drawn hit keeps the instrument's rate";
 }
 
 TEST(PanelSound, ExportKitWritesAFolderWithAnSfz) {
@@ -168,7 +201,14 @@ TEST(PanelSound, ExportKitWritesAFolderWithAnSfz) {
     int waves = 0;
     for (const auto& entry : std::filesystem::recursive_directory_iterator(kit)) waves += entry.path().extension() == ".wav";
     EXPECT_EQ(waves, 16 * int(HitRow::kKitVelocities.size())) << "a file per pad and layer";
-    EXPECT_EQ(host.form().View->ExportKit(folder.path), folder.path / "Init 2") << "never into the same folder";
+    host.form().View->ExportRateList->SetItemIndex(2);
+    const std::filesystem::path again = host.form().View->ExportKit(folder.path);
+    EXPECT_EQ(again, folder.path / "Init 2") << "never into the same folder";
+    const std::vector<char> bytes = Bytes(again / "Kick v127.wav");
+    ASSERT_GE(bytes.size(), 44u);
+    uint32_t rate = 0;
+    std::memcpy(&rate, bytes.data() + 24, sizeof rate);
+    EXPECT_EQ(rate, 48000u) << "at the rate chosen";
 }
 
 TEST(PanelSound, DrumTamrikHasNoKitToExport) {

@@ -39,15 +39,18 @@ void setPad(KitInstrument& kit, int32_t pad, int32_t setting, float value) {
     kit.setParameter(padIndex(pad, kSoundParameters + setting), value);
 }
 
-// The pad's hit at `velocity` as 24-bit samples, per channel.
+// The pad's hit at `velocity` as 24-bit samples, per channel, up to its
+// last sound (the voice's last sample is silent).
 std::vector<std::vector<int32_t>> layerOf(const KitInstrument& kit, int32_t pad, int32_t velocity) {
     HitSetup setup{};
     EXPECT_TRUE(kit.hitSetup(pad, 0, velocity, setup));
     HitRenderer hit(setup);
     hit.renderAll();
+    size_t sounding = hit.channel(0).size();
+    while (sounding > 0 && hit.channel(0)[sounding - 1] == 0.0f && hit.channel(1)[sounding - 1] == 0.0f) --sounding;
     std::vector<std::vector<int32_t>> samples(hit.channelsEqual() ? 1 : 2);
     for (size_t c = 0; c < samples.size(); ++c)
-        for (float x : hit.channel(int32_t(c))) samples[c].push_back(WaveFile::pcm24(x));
+        for (size_t i = 0; i < sounding; ++i) samples[c].push_back(WaveFile::pcm24(hit.channel(int32_t(c))[i]));
     return samples;
 }
 

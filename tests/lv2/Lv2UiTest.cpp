@@ -4,7 +4,9 @@
 // ui:scaleFactor among the options where a test offers them. The panel must
 // sit at (0, 0) of its parent, send a dragged knob through write_function,
 // follow port_event within 100 ms without writing back, and leave nothing
-// behind after 100 instantiate and cleanup cycles.
+// behind after 100 instantiate and cleanup cycles. Where a test offers the
+// DSP instance (instance-access, data-access), its hit row draws the hit
+// the instance renders.
 #include <gtest/gtest.h>
 
 #include <unistd.h>
@@ -17,11 +19,14 @@
 #include <vector>
 
 #include <lv2/atom/atom.h>
+#include <lv2/data-access/data-access.h>
+#include <lv2/instance-access/instance-access.h>
 #include <lv2/options/options.h>
 #include <lv2/ui/ui.h>
 #include <lv2/urid/urid.h>
 
 #include "LoadedLibrary.h"
+#include "Lv2TestHost.h"
 #include "OpenDescriptors.h"
 #include "UserSettingsFolder.h"
 #include "lv2/Lv2Ports.h"
@@ -55,6 +60,7 @@ struct Offers {
     bool parent = true;
     bool touch = false;
     float scaleFactor = 0;  // none among the options
+    LilvInstance* instance = nullptr;  // offered through instance-access and data-access
 };
 
 // The host side of one UI instance.
@@ -88,6 +94,12 @@ public:
         if (offers.parent) features.push_back(&parentFeature_);
         if (offers.touch) features.push_back(&touchFeature_);
         if (offers.scaleFactor > 0) features.insert(features.end(), {&mapFeature_, &optionsFeature_});
+        if (offers.instance) {
+            data_ = {lilv_instance_get_descriptor(offers.instance)->extension_data};
+            instanceFeature_ = {LV2_INSTANCE_ACCESS_URI, lilv_instance_get_handle(offers.instance)};
+            dataFeature_ = {LV2_DATA_ACCESS_URI, &data_};
+            features.insert(features.end(), {&instanceFeature_, &dataFeature_});
+        }
         features.push_back(nullptr);
         const LV2UI_Descriptor* d = uiDescriptor();
         if (!d) return;
@@ -134,7 +146,9 @@ private:
     std::vector<std::string> uris_;
     float scaleFactor_ = 0;
     LV2_Options_Option options_[2]{};
-    LV2_Feature parentFeature_{}, resizeFeature_{}, idleFeature_{}, touchFeature_{}, mapFeature_{}, optionsFeature_{};
+    LV2_Extension_Data_Feature data_{};
+    LV2_Feature parentFeature_{}, resizeFeature_{}, idleFeature_{}, touchFeature_{}, mapFeature_{}, optionsFeature_{},
+        instanceFeature_{}, dataFeature_{};
 };
 
 // The panel's pixels around the CutOff knob.
@@ -229,6 +243,38 @@ TEST(Lv2Ui, AtTheHostsScaleFactorTwoThePanelIsTwiceAsLargeAndADragMeansTheSame) 
     EXPECT_EQ(cutoff.back(), 0.6f);
     EXPECT_TRUE(IdleUntil([&] { ui.idle(); }, [&] { return ui.touches() >= 2; }));
     EXPECT_EQ(ui.touches(), 2u) << "the drag is one gesture";
+}
+
+// Pixels of the hit row's plot (the row below the panel and strip) in a
+// colour of editor/HitPalette.h.
+constexpr unsigned long kSoundPixel = 0x60C880, kPlotPixel = 0x101820;
+size_t PlotPixels(HostDisplay& x, unsigned long colour) {
+    const std::vector<unsigned long> plot = ScreenPixels(x, 8, 361 + 16, 300, 96);
+    return size_t(std::count(plot.begin(), plot.end(), colour));
+}
+
+// The instance offered: the row draws the hit it renders (nothing of the
+// UI library's own engine, whose tables are never built). Without it the
+// panel opens all the same, its row empty.
+TEST(Lv2Ui, WithTheInstanceOfferedTheHitRowDrawsTheInstancesHit) {
+    OPEN_TEST_DISPLAY(x);
+    XResizeWindow(x.display, x.window, 505, 481);  // the row in view
+    Lv2TestHost dsp;
+    ASSERT_NE(dsp.instance(), nullptr);
+    {
+        UiHost ui(x, Offers{.instance = dsp.instance()});
+        ASSERT_TRUE(ui.ok());
+        EXPECT_TRUE(IdleUntil([&] { ui.idle(); }, [&] { return PlotPixels(x, kSoundPixel) > 300; }))
+            << PlotPixels(x, kSoundPixel);
+        EXPECT_TRUE(ui.writes.empty());
+    }
+    // Without a sound the row never begins a hit: what the first paint
+    // draws is all it shows.
+    UiHost without(x);
+    ASSERT_TRUE(without.ok());
+    EXPECT_TRUE(WaitUntilDrawn(x, [&] { without.idle(); }));
+    EXPECT_GT(PlotPixels(x, kPlotPixel), 20000u) << "the plot is drawn";
+    EXPECT_EQ(PlotPixels(x, kSoundPixel), 0u);
 }
 
 TEST(Lv2Ui, WithoutAParentItRefusesAndInstantiateCleanupCyclesLeaveNothingBehind) {

@@ -192,7 +192,8 @@ Sound:
   --pitch N              note a kit sound or a one-shot plays (default: 60)
   --velocity N           velocity of exported one-shots, 1 to 127 (default: 127)
   --export-presets DIR   write one one-shot WAV per factory preset into DIR
-                         instead of a song (default: off)
+                         instead of a song, mono where both channels are the
+                         same (default: off)
   --export-kit DIR       with --kit: write the kit into DIR instead of a song, as
                          one 24-bit WAV per unmuted pad and velocity layer and
                          <kit name>.sfz playing them on the pads' keys (--rate

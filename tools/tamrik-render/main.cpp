@@ -106,8 +106,7 @@ void exportPresets(const Options& options, const std::string& pluginPath) {
             (fs::path(options.exportDir) / (std::string(preset.name) + ".wav")).string()));
         Renderer renderer(*library, settingsOf(options), {SoundSetup{&preset, {}, {}}});
         const StereoBuffer audio = renderer.render(note, [](double) {});
-        WavWriter::write(files.back()->temporaryPath(), files.back()->path(), audio,
-                         options.format);
+        WavWriter::writeOneShot(files.back()->temporaryPath(), files.back()->path(), audio, options.format);
         longest = std::max(longest, audio.seconds());
         total += audio.seconds();
         peak = std::max(peak, audio.peak());
