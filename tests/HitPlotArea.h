@@ -11,6 +11,6 @@ struct HitPlotArea {
     bool contains(int x, int y) const { return x < right && y >= top && y < bottom; }
 };
 
-inline HitPlotArea HitPlotAreaOf(int panelHeight) { return {364, panelHeight - 120, panelHeight}; }
+inline HitPlotArea HitPlotAreaOf(int panelHeight) { return {314, panelHeight - 120, panelHeight}; }
 
 }  // namespace tamrik::test
