@@ -19,18 +19,13 @@ target_precompile_headers(tamrik_gtest_pch PRIVATE <gtest/gtest.h>)
 set(TAMRIK_TEST_OPTIMIZE -O0)
 target_compile_options(tamrik_gtest_pch PRIVATE ${TAMRIK_TEST_OPTIMIZE})
 
-# A program's test files compile in batches (a unity build), where their
-# fixtures, in anonymous namespaces, are no longer in the main file: GCC
-# would warn of each case class derived from one.
-set(TAMRIK_TEST_WARNINGS $<$<CXX_COMPILER_ID:GNU>:-Wno-subobject-linkage>)
-
 function(tamrik_add_test name)
   cmake_parse_arguments(T "" "" "SOURCES;LIBS;LABELS" ${ARGN})
   add_executable(${name} ${T_SOURCES})
   target_link_libraries(${name} PRIVATE ${T_LIBS} GTest::gtest GTest::gtest_main)
   target_include_directories(${name} PRIVATE ${PROJECT_SOURCE_DIR} ${PROJECT_SOURCE_DIR}/tests)
   target_precompile_headers(${name} REUSE_FROM tamrik_gtest_pch)
-  target_compile_options(${name} PRIVATE ${TAMRIK_TEST_OPTIMIZE} ${TAMRIK_TEST_WARNINGS})
+  target_compile_options(${name} PRIVATE ${TAMRIK_TEST_OPTIMIZE})
   # The property list is flattened on its way to the discovery script, where
   # several labels would split apart (the second read as a property name), so
   # labels are set by a script of their own run after it, over the list of

@@ -7,21 +7,15 @@
 # error. Copy it into tests/fuzz/<target>/regressions/ once mended, and the
 # ordinary test suite replays it from then on.
 #
-# TAMRIK_FUZZ_BUILD names another configured fuzz build to take the targets
-# from (the test suite's sanitizer build, which has them at -O0).
-#
 # Usage: scripts/fuzz.sh [SECONDS]
 set -euo pipefail
 cd "$(dirname "$0")/.."
 seconds=${1:-60}
 scripts/deps.sh tests
-build=${TAMRIK_FUZZ_BUILD:-build-fuzz}
-if [ -z "${TAMRIK_FUZZ_BUILD:-}" ]; then
-  # Line tables only (-g1): a report's stack needs no more.
-  CC=clang CXX=clang++ cmake -S . -B build-fuzz -DCMAKE_BUILD_TYPE=RelWithDebInfo -DTAMRIK_FUZZ=ON \
-    "-DCMAKE_CXX_FLAGS_RELWITHDEBINFO=-O2 -g1 -DNDEBUG" "-DCMAKE_C_FLAGS_RELWITHDEBINFO=-O2 -g1 -DNDEBUG" >/dev/null
-fi
-cmake --build "$build" -j"$(nproc)" --target fuzz_targets
+# Line tables only (-g1): a report's stack needs no more.
+CC=clang CXX=clang++ cmake -S . -B build-fuzz -DCMAKE_BUILD_TYPE=RelWithDebInfo -DTAMRIK_FUZZ=ON \
+  "-DCMAKE_CXX_FLAGS_RELWITHDEBINFO=-O2 -g1 -DNDEBUG" "-DCMAKE_C_FLAGS_RELWITHDEBINFO=-O2 -g1 -DNDEBUG" >/dev/null
+cmake --build build-fuzz -j"$(nproc)" --target fuzz_targets
 
 targets=()
 for dir in tests/fuzz/*/corpus; do
@@ -35,7 +29,7 @@ for name in "${targets[@]}"; do
   mkdir -p "$work/corpus"
   # Each target may add options of its own (memory limits, say) in tests/fuzz/<name>/options.
   read -r -a extra <<<"$(cat "tests/fuzz/$name/options" 2>/dev/null || true)"
-  "$build/tests/fuzz/fuzz_$name" "$work/corpus" "tests/fuzz/$name/corpus" \
+  "build-fuzz/tests/fuzz/fuzz_$name" "$work/corpus" "tests/fuzz/$name/corpus" \
     -max_total_time="$seconds" -timeout=10 -rss_limit_mb=2048 -print_final_stats=1 \
     -artifact_prefix="$work/" "${extra[@]}" >"$work/log" 2>&1 &
   pids+=($!)

@@ -12,9 +12,7 @@
 #   windows  both Windows DLLs and their tests under wine (scripts/test-windows.sh)
 #   lv2      the LV2 bundle: our lilv host, the Turtle checkers, the UI, jalv
 #   soak     10 s of the soak (scripts/soak.sh runs it for minutes)
-#   fuzz     10 s of every fuzz target on its corpus (scripts/fuzz.sh); with the
-#            asan part, its build has the targets (instrumented for libFuzzer
-#            as well), so they are not compiled a second time
+#   fuzz     10 s of every fuzz target on its corpus (scripts/fuzz.sh)
 # With more than one part, the Windows part (mostly waiting on wine) runs
 # beside the others, its output kept until the end. Prints each part's time.
 # The sanitizer builds carry line tables only (-g1): enough for a report's
@@ -58,8 +56,8 @@ part_normal() {
 }
 part_asan() {
   CC=clang CXX=clang++ configure build-asan -DCMAKE_BUILD_TYPE=Debug -DTAMRIK_SANITIZE=address,undefined \
-    -DTAMRIK_FUZZ=ON -DCMAKE_CXX_FLAGS_DEBUG=-g1 -DCMAKE_C_FLAGS_DEBUG=-g1
-  cmake --build build-asan -j"$jobs" --target test_programs fuzz_targets
+    -DCMAKE_CXX_FLAGS_DEBUG=-g1 -DCMAKE_C_FLAGS_DEBUG=-g1
+  cmake --build build-asan -j"$jobs" --target test_programs
   ASAN_OPTIONS=detect_leaks=1:abort_on_error=0 UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1 \
     run_ctest build-asan
 }
@@ -80,9 +78,7 @@ part_soak() {
   cmake --build $release -j"$jobs" --target tamrik-soak DrumTamrik
   $release/tests/soak/tamrik-soak 10
 }
-part_fuzz() {
-  if wants asan; then TAMRIK_FUZZ_BUILD=build-asan scripts/fuzz.sh 10; else scripts/fuzz.sh 10; fi
-}
+part_fuzz() { scripts/fuzz.sh 10; }
 
 # CPU seconds (user + system) of this shell's finished child processes so
 # far, into the variable named by $1 (`times` in a subshell would see none).

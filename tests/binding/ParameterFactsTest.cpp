@@ -70,17 +70,17 @@ INSTANTIATE_TEST_SUITE_P(Products, EveryParameter,
 TEST(ParameterFacts, TypedTextsReadAsAUserMeansThem) {
     const std::unique_ptr<Instrument> synth = binding::makeInstrument(binding::drumTamrik());
     const ParameterFacts facts(*synth);
-    constexpr uint32_t kCutOffIndex = 4, kType = 6, kRing = 16;
-    EXPECT_EQ(facts.fromText(kCutOffIndex, " 0.25 "), 0.25);
-    EXPECT_EQ(facts.fromText(kCutOffIndex, "0.5 /1"), 0.5);
+    constexpr uint32_t kCutOff = 4, kType = 6, kRing = 16;
+    EXPECT_EQ(facts.fromText(kCutOff, " 0.25 "), 0.25);
+    EXPECT_EQ(facts.fromText(kCutOff, "0.5 /1"), 0.5);
     EXPECT_EQ(facts.fromText(kType, "highpass"), 2.0) << "a choice by name, any case";
     EXPECT_EQ(facts.fromText(kType, "1"), 1.0) << "a choice by its number";
     EXPECT_EQ(facts.fromText(kRing, "On"), 1.0);
     for (const char* nonsense : {"", "abc", "0.5x", "nan", "inf", "1e999", "Off Off"})
-        EXPECT_FALSE(facts.fromText(kCutOffIndex, nonsense).has_value()) << nonsense;
+        EXPECT_FALSE(facts.fromText(kCutOff, nonsense).has_value()) << nonsense;
     EXPECT_EQ(facts.fromText(kType, "2"), 2.0);
     EXPECT_FALSE(facts.fromText(999, "0.5").has_value());
-    EXPECT_FALSE(facts.fromText(kCutOffIndex, nullptr).has_value());
+    EXPECT_FALSE(facts.fromText(kCutOff, nullptr).has_value());
 }
 
 TEST(ParameterFacts, StepsAndValuesComeFromTheInstrument) {

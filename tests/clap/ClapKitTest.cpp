@@ -155,7 +155,7 @@ TEST(ClapKit, APadPlaysWhatDrumTamrikPlaysOnItsOutput) {
 // struck after the choke in the same block plays, and a choke on a channel
 // the kit does not listen to is ignored. DrumTamrik has no chokes.
 TEST(ClapKit, NoteChokeFadesTheKeysPads) {
-    constexpr uint32_t kChoke = 300, kChokeFrames = 4096;
+    constexpr uint32_t kChoke = 300, kFrames = 4096;
     const uint32_t fadeEnd = kChoke + uint32_t(std::lround(44100.0 * KitInstrument::kChokeFadeSeconds)) + 1;
     const int16_t kick = 36, snare = 38;
     auto play = [&](std::vector<std::pair<uint32_t, AnyEvent>> more, float channel = 0.0f) {
@@ -167,7 +167,7 @@ TEST(ClapKit, NoteChokeFadesTheKeysPads) {
         kit.params().flush(kit.plugin(), setup.list(), nullptr);
         std::vector<std::pair<uint32_t, AnyEvent>> events = {{0, noteOn(0, kick, 1.0)}, {0, noteOn(0, snare, 1.0)}};
         events.insert(events.end(), more.begin(), more.end());
-        return renderKit(kit, kChokeFrames, 512, events);
+        return renderKit(kit, kFrames, 512, events);
     };
     const KitRender free = play({});
     ASSERT_FALSE(silent(free.left(0), fadeEnd)) << "the kick sounds past the choke";
@@ -200,10 +200,10 @@ TEST(ClapKit, NoteChokeFadesTheKeysPads) {
 
     ClapInstance one;
     one.activate(44100.0);
-    const std::vector<float> rings = one.render(kChokeFrames, 512, {{0, noteOn(0, 60, 1.0)}});
+    const std::vector<float> rings = one.render(kFrames, 512, {{0, noteOn(0, 60, 1.0)}});
     ClapInstance other;
     other.activate(44100.0);
-    EXPECT_EQ(other.render(kChokeFrames, 512, {{0, noteOn(0, 60, 1.0)}, {kChoke, noteChoke(0, 60)}}), rings);
+    EXPECT_EQ(other.render(kFrames, 512, {{0, noteOn(0, 60, 1.0)}, {kChoke, noteChoke(0, 60)}}), rings);
 }
 
 TEST(ClapKit, ProcessSleepsOnceAChokeHasSilencedEverything) {

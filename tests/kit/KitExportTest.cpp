@@ -18,15 +18,12 @@
 #include "kit/KitExport.h"
 #include "kit/KitInstrument.h"
 #include "synth/HitRenderer.h"
-#include "SetPad.h"
 
 using namespace tamrik;
 using namespace tamrik::kit;
 namespace fs = std::filesystem;
 
 namespace {
-
-using tamrik::test::setPad;
 
 class KitExportTest : public ::testing::Test {
 protected:
@@ -37,6 +34,10 @@ protected:
     void TearDown() override { fs::remove_all(folder); }
     fs::path folder;
 };
+
+void setPad(KitInstrument& kit, int32_t pad, int32_t setting, float value) {
+    kit.setParameter(padIndex(pad, kSoundParameters + setting), value);
+}
 
 // The pad's hit at `velocity` as 24-bit samples, per channel, up to its
 // last sound (the voice's last sample is silent).

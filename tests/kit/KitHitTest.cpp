@@ -12,14 +12,15 @@
 #include "synth/HitRenderer.h"
 #include "synth/SameBits.h"
 #include "tests/InstructionSets.h"
-#include "SetPad.h"
 
 using namespace tamrik;
 using namespace tamrik::kit;
 
 namespace {
 
-using tamrik::test::setPad;
+void setPad(KitInstrument& kit, int32_t pad, int32_t setting, float value) {
+    kit.setParameter(padIndex(pad, kSoundParameters + setting), value);
+}
 
 // The first two channels after the pad's key is struck, in odd blocks.
 std::array<std::vector<float>, 2> strike(KitInstrument& kit, int32_t pad, int32_t velocity, int32_t frames) {

@@ -17,14 +17,11 @@
 #include "synth/DrumTamrikInstrument.h"
 #include "synth/StateWriter.h"
 #include "tests/InstructionSets.h"
-#include "SetPad.h"
 
 using namespace tamrik;
 using namespace tamrik::kit;
 
 namespace {
-
-using tamrik::test::setPad;
 
 // Every output channel of a render.
 struct Outputs {
@@ -48,6 +45,10 @@ Outputs render(KitInstrument& kit, int32_t frames, int32_t block = 64) {
 void note(Instrument& in, int32_t key, int32_t velocity = 100, int32_t frame = 0, int32_t channel = 0) {
     const uint8_t bytes[3] = {uint8_t(0x90 | channel), uint8_t(key), uint8_t(velocity)};
     in.receiveMidi(bytes, 3, frame);
+}
+
+void setPad(KitInstrument& kit, int32_t pad, int32_t setting, float value) {
+    kit.setParameter(padIndex(pad, kSoundParameters + setting), value);
 }
 
 bool padSounds(const KitInstrument& kit, int32_t pad) { return !kit.pad(pad).engine().silent(); }

@@ -11,14 +11,11 @@
 
 #include "kit/KitInstrument.h"
 #include "synth/PeakMeter.h"
-#include "SetPad.h"
 
 using namespace tamrik;
 using namespace tamrik::kit;
 
 namespace {
-
-using tamrik::test::setPad;
 
 constexpr int32_t kMeters = kPads + kOutputChannels;
 
@@ -45,6 +42,10 @@ struct Block {
 void note(KitInstrument& kit, int32_t key, int32_t frame = 0) {
     const uint8_t bytes[3] = {0x90, uint8_t(key), 100};
     kit.receiveMidi(bytes, 3, frame);
+}
+
+void setPad(KitInstrument& kit, int32_t pad, int32_t setting, float value) {
+    kit.setParameter(padIndex(pad, kSoundParameters + setting), value);
 }
 
 std::array<float, kMeters> take(KitInstrument& kit) {

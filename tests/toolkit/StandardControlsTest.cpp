@@ -17,10 +17,10 @@
 namespace tamrik::tk {
 namespace {
 
-struct ControlsForm {
+struct OffscreenForm {
     OffscreenBackend* screen = new OffscreenBackend({0, 0});
     TForm form{std::unique_ptr<Backend>(screen), 300, 313};
-    ControlsForm() {
+    OffscreenForm() {
         EXPECT_TRUE(form.CreateParented(0));
         form.ShowForm();
     }
@@ -32,7 +32,7 @@ struct ControlsForm {
 };
 
 TEST(ComboBox, FiresOnChangeOnlyWhenTheUserChooses) {
-    ControlsForm f;
+    OffscreenForm f;
     auto* combo = new TComboBox(&f.form);
     combo->SetBounds(10, 10, 100, 20);
     combo->SetItems({"Sin", "Saw", "Sqr", "Tri", "Noise"});
@@ -65,7 +65,7 @@ TEST(ComboBox, FiresOnChangeOnlyWhenTheUserChooses) {
 }
 
 TEST(ComboBox, ShowsAtMostDropDownCountItemsInsideTheForm) {
-    ControlsForm f;
+    OffscreenForm f;
     auto* combo = new TComboBox(&f.form);
     combo->SetBounds(10, 200, 100, 20);
     std::vector<std::string> items;
@@ -96,7 +96,7 @@ TEST(ComboBox, AnOpenListGoesCleanlyWithItsForm) {
 }
 
 TEST(CheckBox, FiresOnClickWhenCheckedChanges) {
-    ControlsForm f;
+    OffscreenForm f;
     auto* box = new TCheckBox(&f.form);
     box->SetBounds(10, 10, 97, 17);
     box->SetCaption("Ring Osc2");
@@ -134,7 +134,7 @@ TEST(Text, TheFallbackFaceDrawsEveryByteWithinItsCell) {
 }
 
 TEST(Snapshot, WritesAControlAsPng) {
-    ControlsForm f;
+    OffscreenForm f;
     auto* box = new TGroupBox(&f.form);
     box->SetBounds(5, 5, 60, 40);
     box->SetCaption("OSC");
