@@ -43,28 +43,31 @@ if [ ${#missing[@]} -gt 0 ]; then
   echo "installing: ${missing[*]}"
   if ! apt-get install -y -qq --no-install-recommends "${missing[@]}" >/dev/null; then
     # A security list that failed for i386 alone leaves i386 libraries older
-    # than their installed amd64 twins, and multi-arch pins want both equal.
-    # Fetch the i386 twin of the installed version from the archive's pool,
-    # a few rounds at most, rather than downgrading what is installed.
-    echo "$(basename "$0"): fetching i386 libraries to match the installed amd64 ones" >&2
-    debs=()
+    # than their amd64 twins, and multi-arch pins want both equal. Fetch the
+    # i386 twin of apt's amd64 candidate from the archive's pool, and take
+    # that candidate for amd64 too (an upgrade, never a downgrade), a few
+    # rounds at most, as each library brings its own.
+    echo "$(basename "$0"): fetching i386 libraries to match their amd64 twins" >&2
+    debs=() twins=()
     pool=$(mktemp -d)
-    for _ in 1 2 3 4 5 6 7 8; do
-      out=$(apt-get install -s --no-install-recommends "${missing[@]}" "${debs[@]}" 2>&1) && break
+    for _ in 1 2 3 4 5 6 7 8 9 10; do
+      out=$(apt-get install -s --no-install-recommends "${missing[@]}" "${twins[@]}" "${debs[@]}" 2>&1) && break
       for lib in $(grep -o '[a-z0-9][a-z0-9.+-]*:i386' <<<"$out" | sed 's/:i386$//' | sort -u); do
-        v=$(dpkg-query -W -f '${Version}' "$lib:amd64" 2>/dev/null) || continue
         [ -e "$pool/${lib}_i386.deb" ] && continue
+        v=$(apt-cache policy "$lib:amd64" 2>/dev/null | awk '/Candidate:/ {print $2; exit}')
+        [ -n "$v" ] && [ "$v" != "(none)" ] || continue
         file=$(apt-cache show "$lib:amd64=$v" 2>/dev/null | awk '/^Filename:/ {print $2; exit}')
         [ -n "$file" ] || continue
         for archive in http://deb.debian.org/debian-security http://deb.debian.org/debian; do
           if curl -sf -o "$pool/${lib}_i386.deb" "$archive/${file%_amd64.deb}_i386.deb"; then
             debs+=("$pool/${lib}_i386.deb")
+            twins+=("$lib:amd64")
             break
           fi
         done
       done
     done
-    apt-get install -y -qq --no-install-recommends "${missing[@]}" "${debs[@]}" >/dev/null
+    apt-get install -y -qq --no-install-recommends "${missing[@]}" "${twins[@]}" "${debs[@]}" >/dev/null
     rm -rf "$pool"
   fi
 fi
