@@ -106,17 +106,20 @@ protected:
     }
 
     // Synchronous: every client finishes each cycle before the next, so a
-    // busy machine makes the cycles late, never lost.
-    void launchServer(int rate = 44100, int period = kPeriod) {
+    // busy machine makes the cycles late, never lost. Asynchronous is how
+    // jackd runs for a player, and the only mode whose xruns measure the
+    // clients: in synchronous mode the dummy driver counts its own timer's
+    // late wake-ups as xruns, with no client at all.
+    void launchServer(int rate = 44100, int period = kPeriod, bool synchronous = true) {
         DummyJackServer::endStrays(server);
-        jackd = std::make_unique<ChildProcess>(
-            std::vector<std::string>{"jackd", "-n", server, "-S", "-t", "20000", "-d", "dummy", "-r", std::to_string(rate), "-p",
-                                     std::to_string(period)},
-            root / "jackd.log");
+        std::vector<std::string> args{"jackd", "-n", server};
+        if (synchronous) args.insert(args.end(), {"-S", "-t", "20000"});
+        args.insert(args.end(), {"-d", "dummy", "-r", std::to_string(rate), "-p", std::to_string(period)});
+        jackd = std::make_unique<ChildProcess>(args, root / "jackd.log");
     }
 
-    void startServer(int rate = 44100, int period = kPeriod) {
-        launchServer(rate, period);
+    void startServer(int rate = 44100, int period = kPeriod, bool synchronous = true) {
+        launchServer(rate, period, synchronous);
         if (!DummyJackServer::answers(*jackd)) FAIL() << "the JACK server did not start: " << textOf(root / "jackd.log");
     }
 
@@ -478,7 +481,7 @@ TEST_F(StandaloneOnJack, SeventeenVoicesAt64FramesPlayEveryPeriod) {
     const bool measured = length && std::atoi(length) > 0;
     const int runSeconds = measured ? std::atoi(length) : 3;
     stopServer();
-    startServer(48000, 64);
+    startServer(48000, 64, !measured);
     probe = std::make_unique<JackProbe>(2);
     ASSERT_TRUE(probe->ok());
     startApp({"--kit", "Standard", "--no-connect"});
@@ -498,7 +501,7 @@ TEST_F(StandaloneOnJack, SeventeenVoicesAt64FramesPlayEveryPeriod) {
     std::printf("%d s at 64 frames, 48 kHz (%.2f ms): %u xruns while playing; %s", runSeconds, 64000.0 / 48000.0,
                 xruns, said.substr(said.find("session saved")).c_str());
     if (measured) {
-        EXPECT_EQ(xruns, 0u);
+        EXPECT_EQ(xruns, 0u) << textOf(root / "jackd.log");
     }
 }
 
