@@ -23,11 +23,15 @@ DummyJackServer::DummyJackServer(std::string name, const std::filesystem::path& 
     if (lock_ < 0 || flock(lock_, LOCK_EX) != 0) return;
     setenv("JACK_DEFAULT_SERVER", name_.c_str(), 1);
     endStrays(name_);
-    jackd_ = std::make_unique<ChildProcess>(
-        std::vector<std::string>{"jackd", "-n", name_, "-S", "-t", "20000", "-d", "dummy", "-r", std::to_string(rate),
-                                 "-p", std::to_string(period)},
-        log);
+    jackd_ = std::make_unique<ChildProcess>(command(name_, period, rate), log);
     ready_ = answers(*jackd_);
+}
+
+std::vector<std::string> DummyJackServer::command(const std::string& name, int period, int rate, bool synchronous) {
+    std::vector<std::string> args{"jackd", "-n", name};
+    if (synchronous) args.insert(args.end(), {"-S", "-t", "20000"});
+    args.insert(args.end(), {"-d", "dummy", "-r", std::to_string(rate), "-p", std::to_string(period)});
+    return args;
 }
 
 DummyJackServer::~DummyJackServer() {

@@ -8,6 +8,7 @@
 #include <filesystem>
 #include <memory>
 #include <string>
+#include <vector>
 
 #include "ChildProcess.h"
 
@@ -33,6 +34,11 @@ public:
     // Waits until a server started as `jackd` takes clients; false if it
     // ends first (or hangs).
     static bool answers(ChildProcess& jackd);
+    // The command line of a server of this kind. Asynchronous is how jackd
+    // runs for a player, and the only mode whose xruns measure the clients:
+    // synchronous, the dummy driver counts its own timer's late wake-ups as
+    // xruns, with no client at all.
+    static std::vector<std::string> command(const std::string& name, int period, int rate, bool synchronous = true);
 
 private:
     std::string name_;

@@ -105,17 +105,12 @@ protected:
         if (lock >= 0) close(lock);
     }
 
-    // Synchronous: every client finishes each cycle before the next, so a
-    // busy machine makes the cycles late, never lost. Asynchronous is how
-    // jackd runs for a player, and the only mode whose xruns measure the
-    // clients: in synchronous mode the dummy driver counts its own timer's
-    // late wake-ups as xruns, with no client at all.
+    // Synchronous unless asked: every client finishes each cycle before the
+    // next, so a busy machine makes the cycles late, never lost.
     void launchServer(int rate = 44100, int period = kPeriod, bool synchronous = true) {
         DummyJackServer::endStrays(server);
-        std::vector<std::string> args{"jackd", "-n", server};
-        if (synchronous) args.insert(args.end(), {"-S", "-t", "20000"});
-        args.insert(args.end(), {"-d", "dummy", "-r", std::to_string(rate), "-p", std::to_string(period)});
-        jackd = std::make_unique<ChildProcess>(args, root / "jackd.log");
+        jackd = std::make_unique<ChildProcess>(DummyJackServer::command(server, period, rate, synchronous),
+                                               root / "jackd.log");
     }
 
     void startServer(int rate = 44100, int period = kPeriod, bool synchronous = true) {
